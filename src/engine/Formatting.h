@@ -1,0 +1,19 @@
+#pragma once
+// The one way a time in a video, a byte count and a video summary are written.
+
+#include "Records.h"
+
+#include <QLocale>
+#include <QString>
+
+// "12:34", or "01:02:05" from an hour on or when alwaysHours is set; the
+// separator goes between every pair of numbers. Times are floored, never
+// rounded up; negative times read as zero. Non-finite times read as zero too.
+QString formatTime(double seconds, bool alwaysHours, const QString &separator);
+
+// A file size the way a file manager writes it, in decimal units:
+// "532 KB", "48.3 MB", "1.25 GB", with the locale's decimal separator.
+QString formatByteCount(qint64 bytes, const QLocale &locale = QLocale());
+
+// The parts of a video's one-line summary joined by " · ".
+QString videoSummary(const VideoInfo &info, const QLocale &locale = QLocale());

@@ -1,0 +1,55 @@
+#pragma once
+// Shot files on disk: their names, encoding a raster into them, and the two
+// downscaling helpers the rest of the system uses. All functions are pure or
+// touch only the files named; any thread.
+
+#include "Records.h"
+
+#include <QImage>
+#include <QString>
+
+#include <optional>
+
+namespace ImageFiles {
+
+// Thumbnails are written and read at this size of the longer side.
+inline constexpr double thumbnailSide = 480;
+inline constexpr double thumbnailQuality = 0.8;
+
+// "0007.jpg" / "1999.png" and "0007_thumb.jpg".
+QString shotFileName(qint64 id, ShotFormat format);
+QString thumbFileName(qint64 id);
+
+// The size `scaled` gives: the longer side at most maxSide, never enlarged,
+// each side truncated and at least 1.
+QSize scaledSize(QSize size, double maxSide);
+
+// A new sRGB raster (B, G, R, A premultiplied) whose longer side is at most
+// maxSide, drawn with high-quality filtering. Never fails: an image that
+// cannot be scaled comes back unchanged.
+QImage scaled(const QImage &image, double maxSide);
+
+// Decodes `path` with its EXIF orientation applied, scaled while decoding so
+// the longer side is at most ceil(maxPixel) (never enlarged). None when the
+// file is missing or cannot be decoded.
+std::optional<QImage> thumbnail(const QString &path, double maxPixel);
+
+// Encodes into `path` atomically: the data goes to a temporary file in the
+// same folder that is renamed over `path` only when complete, so a reader
+// never sees half a file. Quality 0..1 maps to the encoder's 1..100 scale.
+// Returns false (and leaves no file behind) when anything fails.
+bool writeJpeg(const QImage &image, const QString &path, double quality);
+bool writePng(const QImage &image, const QString &path);
+
+// The files of one shot: the full-size image and its JPEG thumbnail in
+// `folder`. `thumb` is the frame already scaled to thumbnailSide.
+// A file that cannot be written is skipped silently; the paths are returned
+// either way (readers cope with a missing file).
+struct ShotFiles {
+    QString file;
+    QString thumbFile;
+};
+ShotFiles writeShot(const QImage &full, const QImage &thumb, qint64 id, const QString &folder,
+                    ShotFormat format, double quality);
+
+} // namespace ImageFiles

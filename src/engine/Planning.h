@@ -1,0 +1,24 @@
+#pragma once
+// Which moments of a video become shots, and the one text for a number of shots.
+
+#include "Records.h"
+
+#include <QList>
+#include <QString>
+
+namespace Planning {
+
+// The largest number of shots one video can ever have.
+inline constexpr qint64 maxShots = 2000;
+
+// The planned times in seconds, ascending and never empty. Count mode puts
+// each shot in the middle of one of n equal slices; interval mode steps by
+// `interval` (at least 0.1 s) by repeated addition and never plans the last
+// 0.05 s. A non-finite or negative duration is treated as 0, so the result is
+// always finite and holds at most maxShots entries. Pure; any thread.
+QList<double> times(ExtractMode mode, double interval, qint64 count, double duration);
+
+} // namespace Planning
+
+// "1 shot", "12 shots" in the loaded translation.
+QString shotCount(qint64 n);

@@ -1,0 +1,43 @@
+#include "Records.h"
+
+QString rawValue(ExtractMode mode)
+{
+    return mode == ExtractMode::interval ? QStringLiteral("interval") : QStringLiteral("count");
+}
+
+QString rawValue(ShotFormat format)
+{
+    return format == ShotFormat::png ? QStringLiteral("png") : QStringLiteral("jpg");
+}
+
+std::optional<ExtractMode> extractModeFromRaw(QStringView raw)
+{
+    if (raw == u"interval")
+        return ExtractMode::interval;
+    if (raw == u"count")
+        return ExtractMode::count;
+    return std::nullopt;
+}
+
+std::optional<ShotFormat> shotFormatFromRaw(QStringView raw)
+{
+    if (raw == u"jpg")
+        return ShotFormat::jpg;
+    if (raw == u"png")
+        return ShotFormat::png;
+    return std::nullopt;
+}
+
+QString VideoInfo::fileName() const
+{
+    return url.fileName();
+}
+
+QString VideoInfo::baseName() const
+{
+    // Only the last extension goes: "clip.final.mp4" keeps "clip.final".
+    // A leading dot is part of the name, not an extension (".hidden").
+    const QString name = url.fileName();
+    const qsizetype dot = name.lastIndexOf(u'.');
+    return dot > 0 ? name.left(dot) : name;
+}

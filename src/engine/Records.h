@@ -1,0 +1,69 @@
+#pragma once
+// The plain value records every layer passes around. They own no resources
+// and are copied freely; they live at the bottom layer so the engine can
+// produce them without knowing the model.
+
+#include <QHash>
+#include <QSizeF>
+#include <QString>
+#include <QUrl>
+
+#include <optional>
+
+enum class ExtractMode { interval, count };
+enum class ShotFormat { jpg, png };
+
+// Raw values are the stored preference texts; an unknown text gives no value.
+QString rawValue(ExtractMode mode);
+QString rawValue(ShotFormat format);
+std::optional<ExtractMode> extractModeFromRaw(QStringView raw);
+std::optional<ShotFormat> shotFormatFromRaw(QStringView raw);
+
+// How one extraction run cuts a video into shots. Both interval and count are
+// always carried; the planner uses the one that belongs to the mode.
+struct ExtractSettings {
+    ExtractMode mode = ExtractMode::count;
+    double interval = 10.0;   // seconds between shots in interval mode
+    qint64 count = 24;        // number of shots in count mode
+    bool precise = false;     // decode exactly at the planned time
+    ShotFormat format = ShotFormat::jpg;
+    double quality = 0.9;     // JPEG quality, 0..1
+
+    // Every field takes part, floating-point fields by numeric value, so a
+    // change of the unused interval still counts as a change.
+    bool operator==(const ExtractSettings &) const = default;
+};
+
+// One finished screenshot. `id` is its position in the planned times of its
+// run and the number in its file names. Paths are absolute local paths.
+struct Shot {
+    qint64 id = 0;
+    double time = 0;     // seconds; the frame actually decoded
+    QString file;        // full-size image in the run's work folder
+    QString thumbFile;   // JPEG thumbnail beside it
+};
+
+// Facts read once when a video is opened.
+struct VideoInfo {
+    QUrl url;            // the file as opened; equal URLs are the same video
+    double duration = 0; // seconds
+    QSizeF size;         // display size in pixels (transform applied, non-negative)
+    float fps = 0;       // nominal frame rate; 0 when unknown
+    qint64 fileSize = 0; // bytes; 0 when it could not be read
+
+    // "02:05 · 1920×1080 · 29.97 fps · 48.3 MB" in the user's locale.
+    QString summary() const;
+    // The file name without its last extension ("clip.final" for clip.final.mp4).
+    QString baseName() const;
+    QString fileName() const;
+};
+
+// Processing state of one video; the owner is VideoItem.
+enum class VideoStatus { pending, extracting, done };
+
+// A message the main window shows with one "OK" button.
+struct AppAlert {
+    QString title;
+    QString message;
+    bool operator==(const AppAlert &) const = default;
+};

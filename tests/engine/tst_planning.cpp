@@ -1,0 +1,150 @@
+#include "Planning.h"
+#include "Translations.h"
+
+#include <QCoreApplication>
+#include <QTest>
+
+#include <cmath>
+#include <limits>
+
+class PlanningTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { Translations::install(QLocale(QLocale::English)); }
+
+    void countMode_data()
+    {
+        QTest::addColumn<qint64>("count");
+        QTest::addColumn<double>("duration");
+        QTest::addColumn<QList<double>>("expected");
+        QTest::newRow("5 over 10") << qint64(5) << 10.0 << QList<double>{1, 3, 5, 7, 9};
+        QTest::newRow("1 over 7") << qint64(1) << 7.0 << QList<double>{3.5};
+        QTest::newRow("0 is one shot") << qint64(0) << 7.0 << QList<double>{3.5};
+        QTest::newRow("negative is one shot") << qint64(-3) << 7.0 << QList<double>{3.5};
+        QTest::newRow("zero duration") << qint64(3) << 0.0 << QList<double>{0, 0, 0};
+    }
+    void countMode()
+    {
+        QFETCH(qint64, count);
+        QFETCH(double, duration);
+        QFETCH(QList<double>, expected);
+        QCOMPARE(Planning::times(ExtractMode::count, 999, count, duration), expected);
+    }
+
+    void countModeIsCappedAt2000()
+    {
+        const QList<double> times = Planning::times(ExtractMode::count, 10, 5000, 100);
+        QCOMPARE(times.size(), 2000);
+        QCOMPARE(times.first(), 0.025);
+        QCOMPARE(times.last(), 99.975);
+    }
+
+    void countModeOperationOrder()
+    {
+        // (i + 0.5) * duration / n, in that order: for i = 1, n = 3 and a
+        // duration of 0.1 this gives 0.05000000000000001, which the
+        // algebraically equal (i + 0.5) / n * duration (exactly 0.05)
+        // does not.
+        const QList<double> times = Planning::times(ExtractMode::count, 0, 3, 0.1);
+        QCOMPARE(times.size(), 3);
+        QVERIFY(times[1] == (1 + 0.5) * 0.1 / 3);
+        QVERIFY(times[1] != (1 + 0.5) / 3 * 0.1);
+    }
+
+    void intervalMode_data()
+    {
+        QTest::addColumn<double>("interval");
+        QTest::addColumn<double>("duration");
+        QTest::addColumn<QList<double>>("expected");
+        QTest::newRow("2 over 10 leaves out 10") << 2.0 << 10.0 << QList<double>{2, 4, 6, 8};
+        QTest::newRow("2 over 10.06 takes 10") << 2.0 << 10.06 << QList<double>{2, 4, 6, 8, 10};
+        QTest::newRow("5 over 4 falls back to the middle") << 5.0 << 4.0 << QList<double>{2};
+        QTest::newRow("end equal to step falls back") << 1.0 << 1.05 << QList<double>{0.525};
+    }
+    void intervalMode()
+    {
+        QFETCH(double, interval);
+        QFETCH(double, duration);
+        QFETCH(QList<double>, expected);
+        QCOMPARE(Planning::times(ExtractMode::interval, interval, 999, duration), expected);
+    }
+
+    void intervalBelowATenthActsAsATenth_data()
+    {
+        QTest::addColumn<double>("interval");
+        QTest::newRow("0.05") << 0.05;
+        QTest::newRow("0") << 0.0;
+        QTest::newRow("negative") << -4.0;
+        QTest::newRow("NaN") << std::numeric_limits<double>::quiet_NaN();
+    }
+    void intervalBelowATenthActsAsATenth()
+    {
+        QFETCH(double, interval);
+        const QList<double> times = Planning::times(ExtractMode::interval, interval, 0, 1);
+        // Repeated addition of 0.1: the same sums the loop must produce.
+        QList<double> expected;
+        for (double t = 0.1; 0.95 > t; t = t + 0.1)
+            expected << t;
+        QCOMPARE(times, expected);
+        QCOMPARE(times.size(), 9);
+        QVERIFY(times.last() < 0.95);
+    }
+
+    void intervalUsesRepeatedAddition()
+    {
+        const QList<double> times = Planning::times(ExtractMode::interval, 0.1, 0, 3600);
+        QCOMPARE(times.size(), 2000);
+        double sum = 0.1;
+        for (int i = 1; i < 2000; ++i)
+            sum = sum + 0.1;
+        // The 2000th sum differs from 2000 * 0.1 in its last bits; the plan
+        // must carry the accumulated value, not the product.
+        QVERIFY(sum != 2000 * 0.1);
+        QCOMPARE(times.last(), sum);
+        QVERIFY(std::abs(times.last() - 200) < 1e-9);
+    }
+
+    void badDurationsStillGiveAFinitePlan_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<double>("duration");
+        const double nan = std::numeric_limits<double>::quiet_NaN();
+        const double inf = std::numeric_limits<double>::infinity();
+        for (int mode : {int(ExtractMode::interval), int(ExtractMode::count)}) {
+            const char *name = mode == int(ExtractMode::interval) ? "interval" : "count";
+            QTest::addRow("%s NaN", name) << mode << nan;
+            QTest::addRow("%s +inf", name) << mode << inf;
+            QTest::addRow("%s -inf", name) << mode << -inf;
+            QTest::addRow("%s negative", name) << mode << -30.0;
+        }
+    }
+    void badDurationsStillGiveAFinitePlan()
+    {
+        QFETCH(int, mode);
+        QFETCH(double, duration);
+        const QList<double> times = Planning::times(ExtractMode(mode), 0.1, 5000, duration);
+        QVERIFY(!times.isEmpty());
+        QVERIFY(times.size() <= 2000);
+        for (double t : times)
+            QVERIFY(std::isfinite(t) && t >= 0);
+    }
+
+    void shotCountReadsAsEnglishPlural_data()
+    {
+        QTest::addColumn<qint64>("n");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("0") << qint64(0) << "0 shots";
+        QTest::newRow("1") << qint64(1) << "1 shot";
+        QTest::newRow("12") << qint64(12) << "12 shots";
+        QTest::newRow("2000") << qint64(2000) << "2000 shots";
+    }
+    void shotCountReadsAsEnglishPlural()
+    {
+        QFETCH(qint64, n);
+        QFETCH(QString, text);
+        QCOMPARE(shotCount(n), text);
+    }
+};
+
+QTEST_GUILESS_MAIN(PlanningTest)
+#include "tst_planning.moc"

@@ -1,0 +1,14 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en" sourcelanguage="en">
+<context>
+    <name>Framelark</name>
+    <message numerus="yes">
+        <source>%n shots</source>
+        <translation>
+            <numerusform>%n shot</numerusform>
+            <numerusform>%n shots</numerusform>
+        </translation>
+    </message>
+</context>
+</TS>
