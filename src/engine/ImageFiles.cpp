@@ -160,10 +160,11 @@ bool writePng(const QImage &image, const QString &path)
     if (!file.open(QIODevice::WriteOnly))
         return false;
     QImageWriter writer(&file, "png");
-    // Qt maps PNG "quality" q to zlib level (100 - q) * 9 / 91, so 85 is level
-    // 1. Measured on 1080p frames, level 1 writes about 3.5 times faster than
-    // the default level 6 for files only slightly larger, and shots are
-    // temporary: speed matters more than the last bytes.
+    // Qt maps PNG "quality" q to zlib level (100 - q) * 9 / 91, so 85 is
+    // level 1. Measured on a noisy 1080p frame: level 1 took 168 ms against
+    // 905 ms for Qt's default level, for a file 11 % larger (2.45 MB against
+    // 2.21 MB); level 0 is faster still but nearly three times larger. Shots
+    // are temporary and often thousands: speed matters more than bytes.
     writer.setQuality(85);
     if (!writer.write(image)) {
         file.cancelWriting();
