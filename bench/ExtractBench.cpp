@@ -1,0 +1,271 @@
+// framelark-bench: measures the extractor on a real video, alone or against
+// the ffmpeg tool doing the same job the way a user would script it.
+//
+//   framelark-bench extract VIDEO [options] --out DIR
+//   framelark-bench compare VIDEO [options] --out DIR [--competitor accurate|noaccurate|fulldecode]
+//
+// Options: --count N | --interval S, --precise, --png, --quality Q, --decode-only.
+
+#include "Extractor.h"
+#include "FrameConverter.h"
+#include "ImageFiles.h"
+#include "MediaAsset.h"
+#include "Planning.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QProcess>
+
+#include <atomic>
+#include <cstdio>
+#include <mutex>
+#include <sys/resource.h>
+
+namespace {
+
+struct Figures {
+    qint64 shots = 0;
+    qint64 failed = 0;
+    double wallSeconds = 0;
+    double cpuSeconds = 0;
+    double peakMegabytes = 0;
+};
+
+double cpuSeconds(int who)
+{
+    rusage usage{};
+    getrusage(who, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
+        + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+double peakMegabytes(int who)
+{
+    rusage usage{};
+    getrusage(who, &usage);
+    return double(usage.ru_maxrss) / 1024.0; // ru_maxrss is in kilobytes
+}
+
+void printFigures(const char *who, const Figures &f)
+{
+    std::printf("%s: shots %lld, failed %lld, wall %.3f s, cpu %.3f s, peak %.0f MB\n", who,
+                (long long)f.shots, (long long)f.failed, f.wallSeconds, f.cpuSeconds, f.peakMegabytes);
+    std::fflush(stdout);
+}
+
+Figures runExtractor(const QString &video, const QList<double> &times, const ExtractSettings &settings,
+                     const QString &dir, bool quiet)
+{
+    QDir().mkpath(dir);
+    std::mutex printLock;
+    std::atomic<qint64> shots = 0;
+    const double cpuBefore = cpuSeconds(RUSAGE_SELF);
+    QElapsedTimer timer;
+    timer.start();
+    const int failed = Extractor::run(Extractor::ffmpegGenerators(video), times, settings, dir,
+                                      [&](const Shot &shot) {
+                                          ++shots;
+                                          if (quiet)
+                                              return;
+                                          std::lock_guard lock(printLock);
+                                          std::printf("%lld\t%.6f\t%s\n", (long long)shot.id, shot.time,
+                                                      qPrintable(shot.file));
+                                      });
+    Figures f;
+    f.wallSeconds = double(timer.nsecsElapsed()) / 1e9;
+    f.cpuSeconds = cpuSeconds(RUSAGE_SELF) - cpuBefore;
+    f.shots = shots;
+    f.failed = failed;
+    f.peakMegabytes = peakMegabytes(RUSAGE_SELF);
+    return f;
+}
+
+// The same requests the extractor makes, with every frame thrown away: the
+// floor that decoding alone sets.
+Figures runDecodeOnly(const QString &video, const QList<double> &times, const ExtractSettings &settings)
+{
+    const double cpuBefore = cpuSeconds(RUSAGE_SELF);
+    QElapsedTimer timer;
+    timer.start();
+    Figures f;
+    auto generator = Extractor::ffmpegGenerators(video)(false);
+    if (!generator) {
+        f.failed = times.size();
+        return f;
+    }
+    const MediaTime tolerance = Extractor::tolerance(times, settings.precise);
+    generator->setTolerance(tolerance, tolerance);
+    for (qsizetype start = 0; start < times.size(); start += Extractor::chunkSize) {
+        std::vector<MediaTime> chunk;
+        for (qsizetype i = start; i < std::min<qsizetype>(start + Extractor::chunkSize, times.size()); ++i)
+            chunk.push_back(MediaTime::fromSeconds(times[i]));
+        generator->images(chunk, [&](FrameResult &&result) {
+            if (result.ok())
+                ++f.shots;
+            else
+                ++f.failed;
+        });
+    }
+    f.wallSeconds = double(timer.nsecsElapsed()) / 1e9;
+    f.cpuSeconds = cpuSeconds(RUSAGE_SELF) - cpuBefore;
+    f.peakMegabytes = peakMegabytes(RUSAGE_SELF);
+    return f;
+}
+
+bool runTool(const QStringList &arguments)
+{
+    QProcess process;
+    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process.start(QStringLiteral("ffmpeg"), arguments);
+    return process.waitForFinished(-1) && process.exitStatus() == QProcess::NormalExit
+        && process.exitCode() == 0;
+}
+
+// What a user scripts with the ffmpeg tool: one call per shot that writes the
+// full-size JPEG and its 480-pixel thumbnail.
+Figures runFfmpegLoop(const QString &video, const QList<double> &times, const ExtractSettings &settings,
+                      const QString &dir, bool accurate)
+{
+    QDir().mkpath(dir);
+    const double cpuBefore = cpuSeconds(RUSAGE_CHILDREN);
+    QElapsedTimer timer;
+    timer.start();
+    Figures f;
+    for (qsizetype id = 0; id < times.size(); ++id) {
+        QStringList args{QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-y"),
+                         QStringLiteral("-ss"), QString::number(times[id], 'f', 6)};
+        if (!accurate)
+            args << QStringLiteral("-noaccurate_seek");
+        args << QStringLiteral("-i") << video;
+        if (!accurate)
+            args << QStringLiteral("-fps_mode") << QStringLiteral("passthrough");
+        args << QStringLiteral("-filter_complex")
+             << QStringLiteral("[0:v]split=2[full][small];[small]scale=480:480:force_original_aspect_ratio=decrease[thumb]")
+             << QStringLiteral("-map") << QStringLiteral("[full]") << QStringLiteral("-frames:v") << QStringLiteral("1")
+             << QStringLiteral("-q:v") << QStringLiteral("2")
+             << QDir(dir).filePath(ImageFiles::shotFileName(id, settings.format))
+             << QStringLiteral("-map") << QStringLiteral("[thumb]") << QStringLiteral("-frames:v") << QStringLiteral("1")
+             << QStringLiteral("-q:v") << QStringLiteral("4") << QDir(dir).filePath(ImageFiles::thumbFileName(id));
+        if (runTool(args))
+            ++f.shots;
+        else
+            ++f.failed;
+    }
+    f.wallSeconds = double(timer.nsecsElapsed()) / 1e9;
+    f.cpuSeconds = cpuSeconds(RUSAGE_CHILDREN) - cpuBefore;
+    f.peakMegabytes = peakMegabytes(RUSAGE_CHILDREN);
+    return f;
+}
+
+Figures runFullDecode(const QString &video)
+{
+    const double cpuBefore = cpuSeconds(RUSAGE_CHILDREN);
+    QElapsedTimer timer;
+    timer.start();
+    Figures f;
+    if (runTool({QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-i"), video,
+                 QStringLiteral("-f"), QStringLiteral("null"), QStringLiteral("-")}))
+        f.shots = 1;
+    f.wallSeconds = double(timer.nsecsElapsed()) / 1e9;
+    f.cpuSeconds = cpuSeconds(RUSAGE_CHILDREN) - cpuBefore;
+    f.peakMegabytes = peakMegabytes(RUSAGE_CHILDREN);
+    return f;
+}
+
+qsizetype filesIn(const QString &dir)
+{
+    return QDir(dir).entryList(QDir::Files).size();
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Measures Framelark's extractor."));
+    parser.addHelpOption();
+    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("extract or compare"));
+    parser.addPositionalArgument(QStringLiteral("video"), QStringLiteral("the video file"));
+    const QCommandLineOption count(QStringLiteral("count"), QStringLiteral("shots in count mode"), QStringLiteral("N"));
+    const QCommandLineOption interval(QStringLiteral("interval"), QStringLiteral("seconds between shots"), QStringLiteral("S"));
+    const QCommandLineOption precise(QStringLiteral("precise"), QStringLiteral("exact frames"));
+    const QCommandLineOption png(QStringLiteral("png"), QStringLiteral("write PNG"));
+    const QCommandLineOption quality(QStringLiteral("quality"), QStringLiteral("JPEG quality 0..1"), QStringLiteral("Q"), QStringLiteral("0.9"));
+    const QCommandLineOption decodeOnly(QStringLiteral("decode-only"), QStringLiteral("decode, write nothing"));
+    const QCommandLineOption quiet(QStringLiteral("quiet"), QStringLiteral("no line per shot"));
+    const QCommandLineOption out(QStringLiteral("out"), QStringLiteral("output folder"), QStringLiteral("DIR"));
+    const QCommandLineOption competitor(QStringLiteral("competitor"),
+                                        QStringLiteral("accurate, noaccurate or fulldecode"), QStringLiteral("KIND"));
+    parser.addOptions({count, interval, precise, png, quality, decodeOnly, quiet, out, competitor});
+    parser.process(app);
+
+    const QStringList positional = parser.positionalArguments();
+    if (positional.size() != 2 || (positional[0] != u"extract" && positional[0] != u"compare")
+        || (!parser.isSet(out) && !parser.isSet(decodeOnly))) {
+        std::fprintf(stderr, "usage: framelark-bench extract|compare VIDEO [options] --out DIR\n");
+        return 2;
+    }
+    const QString video = QFileInfo(positional[1]).absoluteFilePath();
+    const auto facts = MediaAsset::probe(video);
+    if (!facts) {
+        std::fprintf(stderr, "cannot open %s\n", qPrintable(video));
+        return 1;
+    }
+
+    ExtractSettings settings;
+    if (parser.isSet(interval)) {
+        settings.mode = ExtractMode::interval;
+        settings.interval = parser.value(interval).toDouble();
+    } else if (parser.isSet(count)) {
+        settings.count = parser.value(count).toLongLong();
+    }
+    settings.precise = parser.isSet(precise);
+    settings.format = parser.isSet(png) ? ShotFormat::png : ShotFormat::jpg;
+    settings.quality = parser.value(quality).toDouble();
+    const QList<double> times = Planning::times(settings.mode, settings.interval, settings.count, facts->duration);
+    std::printf("video %s: %.2f s, %gx%g; %lld planned shots, %s\n", qPrintable(video), facts->duration,
+                facts->size.width(), facts->size.height(), (long long)times.size(),
+                settings.precise ? "precise" : "tolerant");
+
+    const QString dir = parser.value(out);
+    if (positional[0] == u"extract") {
+        if (parser.isSet(decodeOnly)) {
+            printFigures("decode-only", runDecodeOnly(video, times, settings));
+            return 0;
+        }
+        QDir(dir).removeRecursively();
+        const Figures f = runExtractor(video, times, settings, dir, parser.isSet(quiet));
+        printFigures("framelark", f);
+        return f.failed == 0 ? 0 : 1;
+    }
+
+    QString kind = parser.value(competitor);
+    if (kind.isEmpty())
+        kind = settings.precise ? QStringLiteral("accurate") : QStringLiteral("noaccurate");
+    const QString ours = QDir(dir).filePath(QStringLiteral("framelark"));
+    const QString theirs = QDir(dir).filePath(QStringLiteral("ffmpeg"));
+    QDir(ours).removeRecursively();
+    QDir(theirs).removeRecursively();
+
+    const Figures a = runExtractor(video, times, settings, ours, true);
+    printFigures("framelark", a);
+    Figures b;
+    if (kind == u"fulldecode")
+        b = runFullDecode(video);
+    else
+        b = runFfmpegLoop(video, times, settings, theirs, kind == u"accurate");
+    printFigures(qPrintable(QStringLiteral("ffmpeg ") + kind), b);
+    std::printf("ratio (ffmpeg wall / framelark wall): %.2f\n", b.wallSeconds / a.wallSeconds);
+    if (kind != u"fulldecode") {
+        const qsizetype mine = filesIn(ours);
+        const qsizetype other = filesIn(theirs);
+        std::printf("files: framelark %lld, ffmpeg %lld%s\n", (long long)mine, (long long)other,
+                    mine == other ? "" : "  MISMATCH");
+        if (mine != other)
+            return 1;
+    }
+    return 0;
+}
