@@ -95,7 +95,7 @@ FrameResult FfmpegFrameGenerator::exact(MediaTime time)
     for (;;) {
         FramePtr frame = nextFrame();
         if (!frame) {
-            if (m_held && target < endOf(m_held.get()))
+            if (m_held && target <= endOf(m_held.get()))
                 return deliver(m_held.get(), time);
             return failure(time, !m_error.isEmpty() ? m_error
                                : m_held          ? QStringLiteral("beyond the end of the video")
@@ -138,7 +138,7 @@ FrameResult FfmpegFrameGenerator::within(MediaTime time)
         if (pts >= low && pts <= high && (!best || std::llabs(pts - target) < std::llabs(estimatedPts(*best) - target)))
             best = entry;
     }
-    if (best && seekToEntry(*best)) {
+    if (best && seekToEntry(estimatedPts(*best))) {
         FramePtr frame = nextFrame();
         if (inside(frame.get())) {
             m_held = std::move(frame);
@@ -155,7 +155,7 @@ FrameResult FfmpegFrameGenerator::within(MediaTime time)
     for (;;) {
         FramePtr frame = nextFrame();
         if (!frame) {
-            if (m_held && target < endOf(m_held.get()))
+            if (m_held && target <= endOf(m_held.get()))
                 return deliver(m_held.get(), time);
             return failure(time, !m_error.isEmpty() ? m_error
                                : m_held          ? QStringLiteral("beyond the end of the video")
@@ -283,10 +283,11 @@ bool FfmpegFrameGenerator::seekToEntry(int64_t timestamp)
 }
 
 // Positions the decoder so that its next frame lies at or before `target`,
-// or is the stream's very first frame. MP4 seeks go by decoding time, which
-// for a keyframe followed by reordered frames is earlier than its
-// presentation time, so a keyframe can turn out to start just after the
-// target: then the one before it is taken.
+// or is the stream's very first frame. Index entries hold decoding times,
+// which for a keyframe followed by reordered frames are earlier than its
+// presentation time, while seeking goes by presentation time; so seeks aim at
+// a keyframe's estimated presentation time. When the estimate is off and the
+// keyframe starts after the target, the one before it is taken.
 bool FfmpegFrameGenerator::seekBefore(int64_t target)
 {
     const auto entries = keyframeEntries();
@@ -313,7 +314,7 @@ bool FfmpegFrameGenerator::seekBefore(int64_t target)
     int index = int(it - entries.begin()) - 1;
     index = std::max(index, 0);
     for (; index >= 0; --index) {
-        if (!seekToEntry(entries[size_t(index)]))
+        if (!seekToEntry(estimatedPts(entries[size_t(index)])))
             return false;
         FramePtr frame = nextFrame();
         if (!frame) {

@@ -12,7 +12,8 @@
 //   that lie before the window. If the video has no frame inside the window at
 //   all, the frame nearest to t is given.
 // - past the end: the last frame answers as long as t lies within its
-//   display duration; later times fail ("beyond the end of the video").
+//   display duration (its end included); later times fail ("beyond the end
+//   of the video").
 // A file cut short behaves the same: times after the last intact frame fail.
 //
 // Requests in a batch that move forward within one keyframe interval decode

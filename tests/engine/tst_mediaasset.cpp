@@ -63,7 +63,7 @@ private slots:
         QTest::newRow("with audio")
             << TestVideos::make({.width = 160, .height = 120, .frames = 30, .audio = true}) << 1.0
             << QSizeF(160, 120) << 30.0;
-        QTest::newRow("cover art first") << TestVideos::withCoverArt() << 1.0 << QSizeF(160, 120) << 30.0;
+        QTest::newRow("with cover art") << TestVideos::withCoverArt() << 1.0 << QSizeF(160, 120) << 30.0;
     }
     void facts()
     {

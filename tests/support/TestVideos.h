@@ -59,7 +59,7 @@ public:
     static QString textNamedMp4();
     // A valid MP4 whose video codec tag is unknown, so no decoder exists.
     static QString unknownCodec();
-    // A video with a still picture (cover art) as its first video stream.
+    // A video with a still picture (cover art) as a second video stream.
     static QString withCoverArt();
 
     struct Pattern {
