@@ -1,0 +1,101 @@
+#pragma once
+// The FrameGenerator that decodes a video file with FFmpeg.
+//
+// Which frame answers a request at time t (seconds from the stream start):
+// - with zero tolerance, the frame on screen at t: the last frame whose
+//   presentation time is at or before t (the first frame when t lies before
+//   it);
+// - with a tolerance, any frame within [t − before, t + after], the cheapest
+//   first: the frame already decoded when it lies inside, else the keyframe
+//   nearest to t when one lies inside (one seek and one decode), else the
+//   earliest frame inside, decoding forward and skipping non-reference frames
+//   that lie before the window. If the video has no frame inside the window at
+//   all, the frame nearest to t is given.
+// - past the end: the last frame answers as long as t lies within its
+//   display duration (its end included); later times fail ("beyond the end
+//   of the video").
+// A file cut short behaves the same: times after the last intact frame fail.
+//
+// Requests in a batch that move forward within one keyframe interval decode
+// on from the current position; anything else seeks to a keyframe first.
+// Frames come out upright (display rotation and mirroring applied) in the
+// decoder's pixel format, each an independent copy.
+//
+// Thread safety as FrameGenerator: one producer thread; cancelAll() from any
+// thread, also while a read blocks inside FFmpeg.
+
+#include "FrameGenerator.h"
+#include "VideoInput.h"
+
+#include <atomic>
+#include <memory>
+
+class FfmpegFrameGenerator final : public FrameGenerator {
+public:
+    // Decoder threads used unless told otherwise (see the measurement in the
+    // .cpp file).
+    static VideoInput::Threads defaultThreads();
+
+    // Opens `path` for decoding; null when it cannot be opened, with the
+    // reason in `error` when given.
+    static std::unique_ptr<FfmpegFrameGenerator> open(const QString &path, QString *error = nullptr,
+                                                      VideoInput::Threads threads = defaultThreads());
+    ~FfmpegFrameGenerator() override;
+
+    void setTolerance(MediaTime before, MediaTime after) override;
+    void images(const std::vector<MediaTime> &times,
+                const std::function<void(FrameResult &&)> &sink) override;
+    FrameResult image(MediaTime time) override;
+    void cancelAll() override;
+
+    // Work done so far, for tests and measurements.
+    struct Statistics {
+        int seeks = 0;
+        int decodedFrames = 0;
+    };
+    Statistics statistics() const { return m_statistics; }
+
+private:
+    FfmpegFrameGenerator() = default;
+
+    FrameResult request(MediaTime time);
+    FrameResult exact(MediaTime time);
+    FrameResult within(MediaTime time);
+    FrameResult deliver(const AVFrame *frame, MediaTime requested);
+    FrameResult failure(MediaTime requested, const QString &why) const;
+
+    // Decoding in presentation order.
+    FramePtr nextFrame();
+    bool seekToEntry(int64_t timestamp);
+    bool seekBefore(int64_t target);
+    bool canContinueTo(int64_t target, bool strictlyAfterHeld) const;
+    std::vector<int64_t> keyframeEntries() const;
+    int64_t estimatedPts(int64_t entryTimestamp) const;
+    bool keyframeBetween(int64_t after, int64_t upTo) const;
+    int64_t endOf(const AVFrame *frame) const;
+
+    int64_t ticksDown(MediaTime time) const;
+    int64_t ticksUp(MediaTime time) const;
+
+    enum class Skip { none, endsBefore, startsBefore };
+
+    std::atomic<bool> m_cancelled{false};
+    std::unique_ptr<VideoInput> m_input;
+    DisplayTransform m_transform;
+    AVRational m_timeBase{1, 1};
+    int64_t m_start = 0;
+    int64_t m_frameTicks = 1;  // one nominal frame duration, for frames without one
+    MediaTime m_before, m_after;
+
+    PacketPtr m_packet;
+    FramePtr m_held;   // last frame taken from the decoder, in presentation order
+    FramePtr m_ahead;  // the frame after m_held, decoded but not yet taken
+    bool m_atStart = true;  // nothing read yet: the next frame is the stream's first
+    bool m_draining = false;
+    bool m_ended = false;   // the decoder gave its last frame
+    int64_t m_keyOffset = 0;  // keyframe presentation time minus its index time
+    Skip m_skip = Skip::none;
+    int64_t m_skipBelow = 0;
+    Statistics m_statistics;
+    QString m_error;  // why the last read stopped early, if it did
+};

@@ -1,0 +1,388 @@
+#include "Extractor.h"
+#include "FfmpegFrameGenerator.h"
+#include "TestVideos.h"
+
+extern "C" {
+#include <libavutil/pixdesc.h>
+}
+
+#include <QElapsedTimer>
+#include <QRandomGenerator>
+#include <QTest>
+
+#include <thread>
+
+namespace {
+
+MediaTime at(double seconds)
+{
+    return MediaTime::fromSeconds(seconds);
+}
+
+std::unique_ptr<FfmpegFrameGenerator> openOrFail(const QString &path)
+{
+    if (path.isEmpty())
+        return nullptr;
+    return FfmpegFrameGenerator::open(path);
+}
+
+int numberOf(const FrameResult &result)
+{
+    return result.ok() ? TestVideos::frameNumber(result.image->frame.get()) : -2;
+}
+
+} // namespace
+
+class FfmpegFrameGeneratorTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    // The frame on screen at t: the last one starting at or before it.
+    void exactFrame_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<qint64>("time");  // 1/600 s
+        QTest::addColumn<int>("frame");
+        QTest::addColumn<double>("fps");
+        const QString plain = TestVideos::make({.width = 160, .height = 120, .frames = 90, .gop = 30});
+        QTest::newRow("start") << plain << qint64(0) << 0 << 30.0;
+        QTest::newRow("middle of frame 15") << plain << qint64(310) << 15 << 30.0;
+        QTest::newRow("exactly on frame 15") << plain << qint64(300) << 15 << 30.0;
+        QTest::newRow("just before frame 15") << plain << qint64(299) << 14 << 30.0;
+        QTest::newRow("last before keyframe 30") << plain << qint64(599) << 29 << 30.0;
+        QTest::newRow("on keyframe 30") << plain << qint64(600) << 30 << 30.0;
+        QTest::newRow("last frame") << plain << qint64(1780) << 89 << 30.0;
+        QTest::newRow("at the very end") << plain << qint64(1800) << 89 << 30.0;
+
+        const QString bframes =
+            TestVideos::make({.width = 160, .height = 120, .frames = 60, .gop = 12, .bframes = true});
+        QTest::newRow("b-frames: just before keyframe 12") << bframes << qint64(239) << 11 << 30.0;
+        QTest::newRow("b-frames: on keyframe 12") << bframes << qint64(240) << 12 << 30.0;
+        QTest::newRow("b-frames: frame 13") << bframes << qint64(265) << 13 << 30.0;
+        QTest::newRow("b-frames: frame 47") << bframes << qint64(47 * 20 + 5) << 47 << 30.0;
+
+        const QString ntsc = TestVideos::make(
+            {.width = 160, .height = 120, .frames = 90, .fps = 30000, .fpsBase = 1001, .gop = 15, .bframes = true});
+        // Frame k starts at k·1001/30000 s.
+        QTest::newRow("29.97: 1/30 s is still frame 0") << ntsc << qint64(20) << 0 << 29.97003;
+        QTest::newRow("29.97: 1.5 s is frame 44") << ntsc << qint64(900) << 44 << 29.97003;
+        QTest::newRow("29.97: 1.50167 s is frame 45") << ntsc << qint64(901) << 45 << 29.97003;
+
+        const QString offset =
+            TestVideos::make({.width = 160, .height = 120, .frames = 60, .gop = 15, .startOffset = 1.5});
+        QTest::newRow("stream starts at 1.5 s: t 0") << offset << qint64(0) << 0 << 30.0;
+        QTest::newRow("stream starts at 1.5 s: t 1") << offset << qint64(600) << 30 << 30.0;
+
+        const QString mkv = TestVideos::make({.width = 160, .height = 120, .frames = 60, .container = "mkv"});
+        QTest::newRow("matroska frame 15") << mkv << qint64(305) << 15 << 30.0;
+
+        const QString mpeg4 = TestVideos::make(
+            {.width = 160, .height = 120, .frames = 60, .gop = 12, .bframes = true, .codec = "mpeg4"});
+        QTest::newRow("mpeg4 b-frames frame 23") << mpeg4 << qint64(465) << 23 << 30.0;
+    }
+    void exactFrame()
+    {
+        QFETCH(QString, path);
+        QFETCH(qint64, time);
+        QFETCH(int, frame);
+        QFETCH(double, fps);
+        auto generator = openOrFail(path);
+        QVERIFY(generator);
+        const FrameResult result = generator->image(MediaTime{time});
+        QVERIFY2(result.ok(), qPrintable(result.error));
+        QCOMPARE(result.requested, MediaTime{time});
+        QCOMPARE(numberOf(result), frame);
+        QVERIFY(qAbs(result.actualSeconds - frame / fps) < 1e-3);
+    }
+
+    // Random times in random order, all in one batch, against the plain rule.
+    void exactBatchInAnyOrder_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::newRow("b-frames") << TestVideos::make(
+            {.width = 160, .height = 120, .frames = 120, .gop = 12, .bframes = true});
+        QTest::newRow("no b-frames") << TestVideos::make({.width = 160, .height = 120, .frames = 120, .gop = 25});
+    }
+    void exactBatchInAnyOrder()
+    {
+        QFETCH(QString, path);
+        auto generator = openOrFail(path);
+        QVERIFY(generator);
+        QRandomGenerator random(7);
+        std::vector<MediaTime> times;
+        for (int i = 0; i < 40; ++i)
+            times.push_back(MediaTime{random.bounded(qint64(0), qint64(4 * 600))});
+        std::sort(times.begin() + 20, times.end());  // the second half ascending
+        std::vector<FrameResult> results;
+        generator->images(times, [&](FrameResult &&r) { results.push_back(std::move(r)); });
+        QCOMPARE(results.size(), times.size());
+        for (size_t i = 0; i < times.size(); ++i) {
+            QCOMPARE(results[i].requested, times[i]);
+            QCOMPARE(numberOf(results[i]), int(times[i].value / 20));
+        }
+    }
+
+    // Ascending times within a keyframe interval decode on without seeking back.
+    void consecutiveTimesDecodeForward()
+    {
+        auto generator = openOrFail(TestVideos::make({.width = 160, .height = 120, .frames = 90, .gop = 90}));
+        QVERIFY(generator);
+        std::vector<MediaTime> times;
+        for (int frame = 3; frame < 90; frame += 7)
+            times.push_back(MediaTime{frame * 20 + 10});
+        std::vector<int> numbers;
+        generator->images(times, [&](FrameResult &&r) { numbers.push_back(numberOf(r)); });
+        QCOMPARE(numbers.size(), times.size());
+        for (size_t i = 0; i < times.size(); ++i)
+            QCOMPARE(numbers[i], int(times[i].value / 20));
+        QCOMPARE(generator->statistics().seeks, 0);
+        QVERIFY(generator->statistics().decodedFrames <= 90);
+    }
+
+    void withinTolerance_data()
+    {
+        QTest::addColumn<bool>("bframes");
+        QTest::addColumn<double>("time");
+        QTest::addColumn<double>("tolerance");
+        QTest::addColumn<int>("frame");
+        QTest::addColumn<int>("maxDecoded");
+        // Keyframes every 30 frames (every second).
+        QTest::newRow("keyframe after t") << false << 0.9 << 0.2 << 30 << 1;
+        QTest::newRow("keyframe before t") << false << 1.15 << 0.2 << 30 << 1;
+        QTest::newRow("nearest of two keyframes") << false << 1.6 << 0.7 << 60 << 1;
+        QTest::newRow("no keyframe: earliest inside") << false << 1.5 << 0.1 << 42 << 20;
+        QTest::newRow("b-frames: keyframe") << true << 2.1 << 0.2 << 60 << 2;
+        QTest::newRow("b-frames: earliest inside") << true << 1.5 << 0.1 << 42 << 20;
+    }
+    void withinTolerance()
+    {
+        QFETCH(bool, bframes);
+        QFETCH(double, time);
+        QFETCH(double, tolerance);
+        QFETCH(int, frame);
+        QFETCH(int, maxDecoded);
+        auto generator = openOrFail(
+            TestVideos::make({.width = 160, .height = 120, .frames = 120, .gop = 30, .bframes = bframes}));
+        QVERIFY(generator);
+        generator->setTolerance(at(tolerance), at(tolerance));
+        const FrameResult result = generator->image(at(time));
+        QVERIFY2(result.ok(), qPrintable(result.error));
+        QCOMPARE(numberOf(result), frame);
+        QVERIFY(qAbs(result.actualSeconds - frame / 30.0) < 1e-3);
+        QVERIFY(qAbs(result.actualSeconds - time) <= tolerance + 1e-9);
+        QVERIFY2(generator->statistics().decodedFrames <= maxDecoded,
+                 qPrintable(QString::number(generator->statistics().decodedFrames)));
+    }
+
+    // A batch with a tolerance stays within every window.
+    void toleranceBatch()
+    {
+        auto generator = openOrFail(
+            TestVideos::make({.width = 160, .height = 120, .frames = 300, .gop = 60, .bframes = true}));
+        QVERIFY(generator);
+        const MediaTime tolerance = at(0.4 * 0.35);
+        generator->setTolerance(tolerance, tolerance);
+        std::vector<MediaTime> times;
+        for (double t = 0.1; t < 9.9; t += 0.35)
+            times.push_back(at(t));
+        int delivered = 0;
+        generator->images(times, [&](FrameResult &&r) {
+            QVERIFY(r.ok());
+            const int number = numberOf(r);
+            QVERIFY(qAbs(number / 30.0 - r.requested.seconds()) <= tolerance.seconds() + 1e-9);
+            QVERIFY(qAbs(r.actualSeconds - number / 30.0) < 1e-3);
+            ++delivered;
+        });
+        QCOMPARE(delivered, int(times.size()));
+    }
+
+    void pastTheEnd_data()
+    {
+        QTest::addColumn<double>("time");
+        QTest::addColumn<double>("tolerance");
+        QTest::addColumn<int>("frame");  // -2: fails
+        QTest::newRow("inside the last frame") << 1.99 << 0.0 << 59;
+        QTest::newRow("at the end") << 2.0 << 0.0 << 59;
+        QTest::newRow("past the end") << 2.1 << 0.0 << -2;
+        QTest::newRow("far past the end") << 100.0 << 0.0 << -2;
+        QTest::newRow("window reaches back inside") << 2.5 << 0.8 << 51;
+        QTest::newRow("window beyond the end") << 5.0 << 0.8 << -2;
+    }
+    void pastTheEnd()
+    {
+        QFETCH(double, time);
+        QFETCH(double, tolerance);
+        QFETCH(int, frame);
+        auto generator = openOrFail(TestVideos::make({.width = 160, .height = 120, .frames = 60, .gop = 30}));
+        QVERIFY(generator);
+        generator->setTolerance(at(tolerance), at(tolerance));
+        const FrameResult result = generator->image(at(time));
+        QCOMPARE(numberOf(result), frame);
+        QCOMPARE(result.ok(), !result.error.isEmpty() ? false : true);
+        // The generator is still usable afterwards.
+        generator->setTolerance({}, {});
+        QCOMPARE(numberOf(generator->image(at(0.5))), 15);
+    }
+
+    void truncatedDataFailsWhereItEnds()
+    {
+        auto generator = openOrFail(TestVideos::truncatedData());
+        QVERIFY(generator);
+        QCOMPARE(numberOf(generator->image(at(0.1))), 3);
+        const FrameResult late = generator->image(at(1.95));
+        QVERIFY(!late.ok());
+        QVERIFY(!late.error.isEmpty());
+    }
+
+    void upright_data()
+    {
+        QTest::addColumn<int>("rotation");
+        QTest::addColumn<bool>("bframes");
+        QTest::addColumn<QSize>("display");
+        QTest::newRow("0") << 0 << false << QSize(192, 108);
+        QTest::newRow("90") << 90 << false << QSize(108, 192);
+        QTest::newRow("180") << 180 << true << QSize(192, 108);
+        QTest::newRow("270") << 270 << true << QSize(108, 192);
+    }
+    void upright()
+    {
+        QFETCH(int, rotation);
+        QFETCH(bool, bframes);
+        QFETCH(QSize, display);
+        auto generator = openOrFail(TestVideos::make(
+            {.width = 192, .height = 108, .frames = 30, .gop = 10, .bframes = bframes, .rotation = rotation}));
+        QVERIFY(generator);
+        const FrameResult result = generator->image(at(17 / 30.0 + 0.01));
+        QVERIFY(result.ok());
+        QCOMPARE(result.image->displaySize, display);
+        QCOMPARE(QSize(result.image->frame->width, result.image->frame->height), display);
+        const auto pattern = TestVideos::readPattern(TestVideos::luma(result.image->frame.get()));
+        QVERIFY(pattern);
+        QCOMPARE(pattern->number, 17);
+        QCOMPARE(pattern->rotation, 0);
+        QVERIFY(!pattern->mirrored);
+        QCOMPARE(result.image->frame->format, int(AV_PIX_FMT_YUV420P));
+    }
+
+    void formatsAndSizes_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QSize>("coded");
+        QTest::addColumn<QSize>("display");
+        QTest::addColumn<QString>("pixelFormat");
+        QTest::newRow("wide pixels 4:3")
+            << TestVideos::make({.width = 320, .height = 240, .frames = 20, .sarNum = 4, .sarDen = 3})
+            << QSize(320, 240) << QSize(427, 240) << "yuv420p";
+        QTest::newRow("wide pixels, turned 90")
+            << TestVideos::make({.width = 320, .height = 240, .frames = 20, .rotation = 90, .sarNum = 4, .sarDen = 3})
+            << QSize(240, 320) << QSize(240, 427) << "yuv420p";
+        QTest::newRow("10 bit")
+            << TestVideos::make({.width = 160, .height = 120, .frames = 20, .pixelFormat = "yuv420p10le"})
+            << QSize(160, 120) << QSize(160, 120) << "yuv420p10le";
+        QTest::newRow("odd size")
+            << TestVideos::make({.width = 161, .height = 121, .frames = 20, .codec = "ffv1", .container = "mkv"})
+            << QSize(161, 121) << QSize(161, 121) << "yuv420p";
+        QTest::newRow("full range bt709")
+            << TestVideos::make({.width = 160, .height = 120, .frames = 20, .pixelFormat = "yuvj420p",
+                                 .colours = "bt709", .fullRange = true})
+            << QSize(160, 120) << QSize(160, 120) << "yuvj420p";
+    }
+    void formatsAndSizes()
+    {
+        QFETCH(QString, path);
+        QFETCH(QSize, coded);
+        QFETCH(QSize, display);
+        QFETCH(QString, pixelFormat);
+        auto generator = openOrFail(path);
+        QVERIFY(generator);
+        const FrameResult result = generator->image(at(0.4));
+        QVERIFY(result.ok());
+        QCOMPARE(numberOf(result), 12);
+        QCOMPARE(QSize(result.image->frame->width, result.image->frame->height), coded);
+        QCOMPARE(result.image->displaySize, display);
+        QCOMPARE(QString::fromLatin1(av_get_pix_fmt_name(AVPixelFormat(result.image->frame->format))),
+                 pixelFormat);
+    }
+
+    // Delivered frames own their pixels: later decoding does not change them.
+    void framesAreIndependent()
+    {
+        auto generator = openOrFail(TestVideos::make({.width = 160, .height = 120, .frames = 60, .gop = 30}));
+        QVERIFY(generator);
+        std::vector<FrameResult> results;
+        generator->images({at(0.1), at(0.5), at(1.2), at(0.2)},
+                          [&](FrameResult &&r) { results.push_back(std::move(r)); });
+        generator.reset();
+        QCOMPARE(results.size(), size_t(4));
+        QCOMPARE(numberOf(results[0]), 3);
+        QCOMPARE(numberOf(results[1]), 15);
+        QCOMPARE(numberOf(results[2]), 36);
+        QCOMPARE(numberOf(results[3]), 6);
+    }
+
+    void cancelAllEndsALongBatch()
+    {
+        auto generator = openOrFail(TestVideos::make({.width = 1920, .height = 1080, .seconds = 10, .gop = 60}));
+        QVERIFY(generator);
+        std::vector<MediaTime> times;
+        for (int i = 0; i < 100; ++i)
+            times.push_back(at(i * 0.0997));
+        std::atomic<int> answered{0};
+        int succeeded = 0, failed = 0;
+        bool failureThenSuccess = false;
+        std::thread canceller;
+        QElapsedTimer sinceCancel;
+        std::atomic<bool> cancelled{false};
+        generator->images(times, [&](FrameResult &&r) {
+            if (r.ok()) {
+                ++succeeded;
+                failureThenSuccess = failureThenSuccess || failed > 0;
+            } else {
+                ++failed;
+                QCOMPARE(r.error, QStringLiteral("cancelled"));
+            }
+            if (++answered == 2) {
+                canceller = std::thread([&] {
+                    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+                    sinceCancel.start();
+                    generator->cancelAll();
+                    cancelled = true;
+                });
+            }
+        });
+        const qint64 afterCancel = cancelled ? sinceCancel.elapsed() : -1;
+        canceller.join();
+        QCOMPARE(answered.load(), 100);
+        QVERIFY(succeeded >= 2);
+        QVERIFY(failed > 50);
+        QVERIFY(!failureThenSuccess);
+        QVERIFY2(afterCancel < 1500, qPrintable(QString::number(afterCancel)));
+        // Sticky: later requests fail too.
+        QVERIFY(!generator->image(at(0.5)).ok());
+    }
+
+    void cancelBeforeAnything()
+    {
+        auto generator = openOrFail(TestVideos::make({.width = 160, .height = 120, .frames = 60}));
+        QVERIFY(generator);
+        generator->cancelAll();
+        generator->cancelAll();
+        int failures = 0;
+        generator->images({at(0.1), at(0.2)}, [&](FrameResult &&r) { failures += r.ok() ? 0 : 1; });
+        QCOMPARE(failures, 2);
+    }
+
+    void factoryOpensFreshGenerators()
+    {
+        const auto factory = Extractor::ffmpegGenerators(TestVideos::make({.width = 160, .height = 120, .frames = 60}));
+        auto first = factory(false);
+        auto second = factory(true);
+        QVERIFY(first && second);
+        first->cancelAll();
+        QCOMPARE(numberOf(second->image(at(1.0))), 30);
+        QVERIFY(!Extractor::ffmpegGenerators(TestVideos::textNamedMp4())(true));
+    }
+};
+
+QTEST_GUILESS_MAIN(FfmpegFrameGeneratorTest)
+#include "tst_ffmpegframegenerator.moc"

@@ -1,0 +1,407 @@
+#include "TestVideos.h"
+
+extern "C" {
+#include <libavutil/frame.h>
+#include <libavutil/pixdesc.h>
+}
+
+#include <QCoreApplication>
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTransform>
+#include <QtDebug>
+
+#include <cmath>
+
+namespace {
+
+constexpr int grid = 6;
+// Bump when the way clips are made changes, so stale cached files are not reused.
+constexpr int recipeVersion = 3;
+
+// The upright 6×6 pattern of `number` (white = 255).
+QImage patternImage(int number)
+{
+    QImage image(grid, grid, QImage::Format_Grayscale8);
+    image.fill(0);
+    image.setPixel(0, 0, qRgb(255, 255, 255));
+    image.setPixel(1, 0, qRgb(255, 255, 255));
+    for (int bit = 0; bit < 16; ++bit) {
+        if (number & (1 << bit))
+            image.setPixel(1 + bit % 4, 1 + bit / 4, qRgb(255, 255, 255));
+    }
+    return image;
+}
+
+QString containerFormat(const QString &container)
+{
+    if (container == QLatin1String("mkv"))
+        return QStringLiteral("matroska");
+    return container;  // mp4, mov
+}
+
+bool runFfmpeg(const QStringList &args, const QByteArray &input = {})
+{
+    QProcess process;
+    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process.start(QStringLiteral("ffmpeg"),
+                  QStringList{"-hide_banner", "-loglevel", "error", "-nostdin", "-y"} + args);
+    if (!process.waitForStarted(10000)) {
+        qWarning() << "ffmpeg did not start";
+        return false;
+    }
+    if (!input.isEmpty()) {
+        process.write(input);
+        if (!process.waitForBytesWritten(60000))
+            qWarning() << "ffmpeg did not take its input";
+    }
+    process.closeWriteChannel();
+    if (!process.waitForFinished(180000)) {
+        process.kill();
+        process.waitForFinished(5000);
+        qWarning() << "ffmpeg timed out" << args;
+        return false;
+    }
+    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
+        qWarning() << "ffmpeg failed" << args;
+        return false;
+    }
+    return true;
+}
+
+// Returns the cached file for `key`, making it with `maker(tempPath)` first
+// when it is missing. The file appears under its final name only when
+// complete, so tests running in parallel never see half a file.
+template <typename Maker>
+QString cached(const QString &name, const QString &key, const QString &extension, Maker maker)
+{
+    const QByteArray hash =
+        QCryptographicHash::hash((QString::number(recipeVersion) + key).toUtf8(),
+                                 QCryptographicHash::Sha1)
+            .toHex()
+            .left(12);
+    const QString dir = TestVideos::folder();
+    const QString path = dir + '/' + name + '-' + QString::fromLatin1(hash) + '.' + extension;
+    if (QFileInfo(path).isFile())
+        return path;
+    const QString temp = dir + "/.partial-" + QString::number(QCoreApplication::applicationPid())
+        + '-' + QString::fromLatin1(hash) + '.' + extension;
+    QFile::remove(temp);
+    if (!maker(temp)) {
+        QFile::remove(temp);
+        return {};
+    }
+    if (!QFile::rename(temp, path)) {
+        QFile::remove(temp);
+        if (!QFileInfo(path).isFile())  // else another test made it meanwhile
+            return {};
+    }
+    return path;
+}
+
+bool cut(const QString &from, const QString &to, double keep)
+{
+    QFile in(from);
+    if (!in.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray bytes = in.readAll();
+    QFile out(to);
+    return out.open(QIODevice::WriteOnly)
+        && out.write(bytes.left(qint64(double(bytes.size()) * keep))) >= 0;
+}
+
+int cellValue(const QImage &gray, int column, int row)
+{
+    // Mean of the middle half of the cell, away from blurred edges.
+    const double cw = double(gray.width()) / grid, ch = double(gray.height()) / grid;
+    const int x0 = int((column + 0.25) * cw), x1 = std::max(x0 + 1, int((column + 0.75) * cw));
+    const int y0 = int((row + 0.25) * ch), y1 = std::max(y0 + 1, int((row + 0.75) * ch));
+    qint64 sum = 0, count = 0;
+    for (int y = y0; y < y1 && y < gray.height(); ++y) {
+        const uchar *line = gray.constScanLine(y);
+        for (int x = x0; x < x1 && x < gray.width(); ++x) {
+            sum += line[x];
+            ++count;
+        }
+    }
+    return count ? int(sum / count) : 0;
+}
+
+} // namespace
+
+int VideoSpec::frameCount() const
+{
+    if (frames > 0)
+        return frames;
+    return std::max(1, int(std::lround(seconds * fps / fpsBase)));
+}
+
+QString TestVideos::folder()
+{
+    QString dir = qEnvironmentVariable("FRAMELARK_TEST_DATA");
+    if (dir.isEmpty())
+        dir = QDir::tempPath() + QStringLiteral("/framelark-test-videos");
+    QDir().mkpath(dir);
+    return dir;
+}
+
+QString TestVideos::make(const VideoSpec &spec)
+{
+    const int count = spec.frameCount();
+    QStringList encode;
+    if (spec.codec == QLatin1String("libx264") || spec.codec == QLatin1String("libx265")) {
+        encode << "-preset" << "ultrafast";
+    }
+    encode << "-c:v" << spec.codec << "-g" << QString::number(spec.gop) << "-keyint_min"
+           << QString::number(spec.gop) << "-sc_threshold" << "0" << "-bf"
+           << (spec.bframes ? "2" : "0");
+    if (spec.codec == QLatin1String("libx264"))
+        encode << "-x264-params" << "scenecut=0:open_gop=0";
+
+    QString scale = QStringLiteral("scale=%1:%2:flags=neighbor").arg(spec.width).arg(spec.height);
+    QStringList tags;
+    if (!spec.colours.isEmpty()) {
+        const QString matrix = spec.colours == QLatin1String("bt601") ? "bt601"
+            : spec.colours == QLatin1String("bt2020")                 ? "bt2020"
+                                                                      : "bt709";
+        scale += ":out_color_matrix=" + matrix + ":out_range=" + (spec.fullRange ? "full" : "tv");
+        const QString prim = spec.colours == QLatin1String("bt601") ? "smpte170m"
+            : spec.colours == QLatin1String("bt2020")               ? "bt2020"
+                                                                    : "bt709";
+        const QString trc = spec.colours == QLatin1String("bt601") ? "smpte170m"
+            : spec.colours == QLatin1String("bt2020")              ? "bt2020-10"
+                                                                   : "bt709";
+        const QString space = spec.colours == QLatin1String("bt601") ? "smpte170m"
+            : spec.colours == QLatin1String("bt2020")                ? "bt2020nc"
+                                                                     : "bt709";
+        tags << "-color_primaries" << prim << "-color_trc" << trc << "-colorspace" << space
+             << "-color_range" << (spec.fullRange ? "pc" : "tv");
+    }
+    const QString filters = scale
+        + QStringLiteral(",setsar=%1/%2,format=%3").arg(spec.sarNum).arg(spec.sarDen).arg(spec.pixelFormat);
+
+    // Raw input frames: tiny images scaled up with nearest-neighbour, so the
+    // pipe carries a few bytes per frame whatever the output size.
+    QByteArray input;
+    QString inputFormat, inputSize;
+    if (spec.solid) {
+        inputFormat = "rgb24";
+        inputSize = "2x2";
+        for (int i = 0; i < count; ++i) {
+            const QRgb c = solidColour(i);
+            for (int p = 0; p < 4; ++p)
+                input.append(char(qRed(c))).append(char(qGreen(c))).append(char(qBlue(c)));
+        }
+    } else {
+        inputFormat = "gray";
+        inputSize = QStringLiteral("%1x%1").arg(grid);
+        // Stored turned back against the display rotation, so it shows upright.
+        const QTransform undo = QTransform().rotate(spec.rotation);
+        for (int i = 0; i < count; ++i) {
+            const QImage image = patternImage(i).transformed(undo).convertToFormat(QImage::Format_Grayscale8);
+            for (int y = 0; y < grid; ++y)
+                input.append(reinterpret_cast<const char *>(image.constScanLine(y)), grid);
+        }
+    }
+
+    QStringList args{"-f", "rawvideo", "-pix_fmt", inputFormat, "-s", inputSize, "-framerate",
+                     QStringLiteral("%1/%2").arg(spec.fps).arg(spec.fpsBase), "-i", "-"};
+    if (spec.audio)
+        args << "-f" << "lavfi" << "-i" << "sine=frequency=440:sample_rate=48000";
+    args << "-map" << "0:v";
+    if (spec.audio)
+        args << "-map" << "1:a" << "-c:a" << "aac" << "-shortest";
+    args << "-vf" << filters << encode << tags << "-frames:v" << QString::number(count);
+    if (spec.startOffset != 0)
+        args << "-output_ts_offset" << QString::number(spec.startOffset);
+    const bool remux = spec.rotation != 0;
+    if (spec.faststart && !remux)
+        args << "-movflags" << "+faststart";
+    args << "-f" << containerFormat(spec.container);
+
+    const QString key = args.join(' ') + QStringLiteral("|rot=%1|fs=%2|").arg(spec.rotation).arg(spec.faststart)
+        + QString::number(qHashBits(input.constData(), size_t(input.size())));
+    const QString name = QStringLiteral("%1x%2-%3f-%4").arg(spec.width).arg(spec.height).arg(count).arg(spec.codec);
+    return cached(name, key, spec.container, [&](const QString &out) {
+        if (!remux)
+            return runFfmpeg(args + QStringList{out}, input);
+        // The encoder drops rotation tags, so the display matrix is written
+        // by a second pass that copies the stream.
+        const QString first = out + ".pass1." + spec.container;
+        const bool ok = runFfmpeg(args + QStringList{first}, input)
+            && runFfmpeg(QStringList{"-i", first, "-map", "0", "-c", "copy", "-metadata:s:v:0",
+                                     "rotate=" + QString::number(spec.rotation)}
+                             + (spec.faststart ? QStringList{"-movflags", "+faststart"} : QStringList{})
+                             + QStringList{"-f", containerFormat(spec.container), out});
+        QFile::remove(first);
+        return ok;
+    });
+}
+
+QString TestVideos::audioOnly()
+{
+    return cached("audio-only", "audio-only", "mp4", [](const QString &out) {
+        return runFfmpeg({"-f", "lavfi", "-i", "sine=frequency=440:sample_rate=48000:duration=2",
+                          "-c:a", "aac", "-f", "mp4", out});
+    });
+}
+
+QString TestVideos::truncatedIndex()
+{
+    const QString source = make({.width = 160, .height = 120, .frames = 60});
+    if (source.isEmpty())
+        return {};
+    return cached("truncated-index", source, "mp4",
+                  [&](const QString &out) { return cut(source, out, 0.5); });
+}
+
+QString TestVideos::truncatedData()
+{
+    const QString source = make({.width = 160, .height = 120, .frames = 60, .faststart = true});
+    if (source.isEmpty())
+        return {};
+    return cached("truncated-data", source, "mp4",
+                  [&](const QString &out) { return cut(source, out, 0.5); });
+}
+
+QString TestVideos::zeroBytes()
+{
+    return cached("zero-bytes", "zero", "mp4", [](const QString &out) {
+        QFile file(out);
+        return file.open(QIODevice::WriteOnly);
+    });
+}
+
+QString TestVideos::textNamedMp4()
+{
+    return cached("text", "text", "mp4", [](const QString &out) {
+        QFile file(out);
+        return file.open(QIODevice::WriteOnly)
+            && file.write("This is not a video, only a text file with a video's name.\n") > 0;
+    });
+}
+
+QString TestVideos::unknownCodec()
+{
+    const QString source = make({.width = 160, .height = 120, .frames = 10});
+    if (source.isEmpty())
+        return {};
+    return cached("unknown-codec", source, "mp4", [&](const QString &out) {
+        QFile in(source);
+        if (!in.open(QIODevice::ReadOnly))
+            return false;
+        QByteArray bytes = in.readAll();
+        // The sample entry's four-character code names the codec; one nobody
+        // knows leaves the stream without a decoder. The header stays valid.
+        bytes.replace("avc1", "zzv9");
+        bytes.replace("avcC", "zzvC");
+        QFile file(out);
+        return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+    });
+}
+
+QString TestVideos::withCoverArt()
+{
+    const QString source = make({.width = 160, .height = 120, .frames = 30});
+    if (source.isEmpty())
+        return {};
+    return cached("cover-art", source, "mp4", [&](const QString &out) {
+        const QString picture = out + ".png";
+        QImage(64, 64, QImage::Format_RGB32).save(picture);
+        const bool ok = runFfmpeg({"-i", picture, "-i", source, "-map", "0", "-map", "1:v",
+                                   "-c:v:0", "png", "-disposition:v:0", "attached_pic",
+                                   "-c:v:1", "copy", "-f", "mp4", out});
+        QFile::remove(picture);
+        return ok;
+    });
+}
+
+std::optional<TestVideos::Pattern> TestVideos::readPattern(const QImage &image)
+{
+    if (image.isNull() || image.width() < grid || image.height() < grid)
+        return std::nullopt;
+    const QImage gray = image.convertToFormat(QImage::Format_Grayscale8);
+    bool cells[grid][grid];  // [row][column] as seen
+    for (int row = 0; row < grid; ++row)
+        for (int column = 0; column < grid; ++column)
+            cells[row][column] = cellValue(gray, column, row) >= 128;
+
+    // Try every way the upright pattern can have been turned: map each upright
+    // cell (c, r) to the cell it ends up in, and check the marker.
+    for (int mirrored = 0; mirrored < 2; ++mirrored) {
+        for (int quarter = 0; quarter < 4; ++quarter) {
+            auto seen = [&](int c, int r) {
+                if (mirrored)
+                    c = grid - 1 - c;
+                for (int q = 0; q < quarter; ++q) {  // one clockwise quarter turn
+                    const int nc = grid - 1 - r, nr = c;
+                    c = nc;
+                    r = nr;
+                }
+                return cells[r][c];
+            };
+            bool marker = true;
+            for (int i = 0; i < grid && marker; ++i) {
+                for (int j = 0; j < grid && marker; ++j) {
+                    const bool border = i == 0 || j == 0 || i == grid - 1 || j == grid - 1;
+                    if (border)
+                        marker = seen(i, j) == ((i == 0 || i == 1) && j == 0);
+                }
+            }
+            if (!marker)
+                continue;
+            Pattern pattern;
+            pattern.number = 0;
+            for (int bit = 0; bit < 16; ++bit)
+                if (seen(1 + bit % 4, 1 + bit / 4))
+                    pattern.number |= 1 << bit;
+            pattern.rotation = quarter * 90;
+            pattern.mirrored = mirrored;
+            return pattern;
+        }
+    }
+    return std::nullopt;
+}
+
+int TestVideos::frameNumber(const QImage &image)
+{
+    const auto pattern = readPattern(image);
+    return pattern ? pattern->number : -1;
+}
+
+QImage TestVideos::luma(const AVFrame *frame)
+{
+    if (!frame || frame->width <= 0 || frame->height <= 0)
+        return {};
+    const AVPixFmtDescriptor *desc = av_pix_fmt_desc_get(AVPixelFormat(frame->format));
+    if (!desc || (desc->flags & AV_PIX_FMT_FLAG_RGB) || (desc->flags & AV_PIX_FMT_FLAG_HWACCEL))
+        return {};
+    const int depth = desc->comp[0].depth;
+    const int step = desc->comp[0].step;
+    QImage image(frame->width, frame->height, QImage::Format_Grayscale8);
+    for (int y = 0; y < frame->height; ++y) {
+        const uint8_t *line = frame->data[0] + qint64(y) * frame->linesize[0] + desc->comp[0].offset;
+        uchar *out = image.scanLine(y);
+        for (int x = 0; x < frame->width; ++x) {
+            const uint8_t *sample = line + qint64(x) * step;
+            out[x] = depth > 8 ? uchar((sample[0] | (sample[1] << 8)) >> (depth - 8)) : sample[0];
+        }
+    }
+    return image;
+}
+
+int TestVideos::frameNumber(const AVFrame *frame)
+{
+    return frameNumber(luma(frame));
+}
+
+QRgb TestVideos::solidColour(int index)
+{
+    static const QRgb colours[] = {qRgb(255, 0, 0), qRgb(0, 255, 0), qRgb(0, 0, 255),
+                                   qRgb(255, 255, 255), qRgb(128, 128, 128)};
+    return colours[index % 5];
+}

@@ -1,0 +1,82 @@
+#pragma once
+// Short test videos made on demand with the `ffmpeg` tool, cached by their
+// parameters in $FRAMELARK_TEST_DATA (else a folder under the temp dir), so a
+// second request for the same clip reuses the file.
+//
+// Every frame of a numbered clip shows its frame number as a 6×6 grid of
+// black and white cells: the inner 4×4 cells are the 16 bits of the number,
+// the border is black except the top-left cell and its right neighbour, which
+// are white. That marker tells how a decoded picture was rotated or mirrored.
+// Rotated clips are stored so that the pattern is upright once the display
+// rotation is applied, as a player shows it.
+//
+// All functions return an empty string when the clip could not be made (no
+// ffmpeg, encoder missing); callers QFAIL then.
+
+#include <QImage>
+#include <QString>
+
+#include <optional>
+
+struct AVFrame;
+
+struct VideoSpec {
+    int width = 320;
+    int height = 240;
+    int frames = 0;        // frame count; 0 means `seconds` × fps
+    double seconds = 2;
+    int fps = 30;          // frame rate fps / fpsBase (30000/1001 for 29.97)
+    int fpsBase = 1;
+    int gop = 30;          // keyframe interval in frames (fixed, no scene cuts)
+    bool bframes = false;  // two B-frames between references
+    QString codec = QStringLiteral("libx264");
+    QString container = QStringLiteral("mp4");
+    int rotation = 0;      // display rotation as the rotate tag: 0, 90, 180, 270
+    int sarNum = 1;        // sample aspect ratio sarNum:sarDen
+    int sarDen = 1;
+    QString pixelFormat = QStringLiteral("yuv420p");
+    QString colours = QString();  // "" untagged, "bt601", "bt709", "bt2020"
+    bool fullRange = false;
+    double startOffset = 0;  // seconds added to every timestamp
+    bool audio = false;      // add a sine audio track
+    bool solid = false;      // solid colour frames instead of numbered ones
+    bool faststart = false;  // index (moov) before the data
+
+    int frameCount() const;
+};
+
+class TestVideos {
+public:
+    static QString make(const VideoSpec &spec);
+
+    static QString audioOnly();
+    // An MP4 cut to half its size with its index at the end: the index is gone.
+    static QString truncatedIndex();
+    // An MP4 with its index first, cut in the middle of the frame data: the
+    // first frames are intact, the later ones are missing.
+    static QString truncatedData();
+    static QString zeroBytes();
+    static QString textNamedMp4();
+    // A valid MP4 whose video codec tag is unknown, so no decoder exists.
+    static QString unknownCodec();
+    // A video with a still picture (cover art) as a second video stream.
+    static QString withCoverArt();
+
+    struct Pattern {
+        int number = -1;
+        int rotation = 0;       // clockwise degrees the pattern is turned by
+        bool mirrored = false;  // flipped left-right (before the rotation)
+    };
+    static std::optional<Pattern> readPattern(const QImage &image);
+    // The frame number shown, whatever the orientation; -1 when unreadable.
+    static int frameNumber(const QImage &image);
+    // Same, read from the luma plane of a decoded YUV or grey frame.
+    static int frameNumber(const AVFrame *frame);
+    static QImage luma(const AVFrame *frame);
+
+    // The colour of frame `index` of a solid clip: red, green, blue, white,
+    // mid grey, then again.
+    static QRgb solidColour(int index);
+
+    static QString folder();
+};
