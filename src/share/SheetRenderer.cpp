@@ -13,7 +13,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <vector>
+#include <limits>
+#include <numeric>
 
 namespace {
 
@@ -35,18 +36,13 @@ QColor withAlpha(QColor color, float alpha)
     return color;
 }
 
-// One cell's picture, decoded and fitted off the drawing thread. Each task
-// writes only its own slot; the table is allocated before the fan-out.
-struct Slot {
-    QString file;
-    QImage picture; // cw × ch, null when the file could not be decoded
-};
-
-// The cell's picture: `image` scaled by k = max(cw / iw, ch / ih) so it
-// covers the whole cell, centred, the overflow cut off. Doing this per cell
-// in the parallel step leaves the drawing thread only unscaled copies.
-QImage aspectFilled(const QImage &image, QSize cell)
+// Draws `image` into the cell `target` (a view of the cell's pixels): scaled
+// by k = max(cw / iw, ch / ih) so it covers the whole cell, centred, the
+// overflow cut off, inside antialiased rounded corners. A texture brush does
+// scaling and rounding in one pass; a clip path would leave jagged corners.
+void drawPicture(QImage &target, const QImage &image, double radius)
 {
+    const QSizeF cell = target.size();
     const double iw = image.width();
     const double ih = image.height();
     const double k = std::max(cell.width() / iw, cell.height() / ih);
@@ -57,27 +53,44 @@ QImage aspectFilled(const QImage &image, QSize cell)
     if (k < 0.5)
         source = image.scaled(QSize(int(std::ceil(drawn.width())), int(std::ceil(drawn.height()))),
                               Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    QImage picture(cell, QImage::Format_ARGB32_Premultiplied);
-    if (picture.isNull())
-        return picture;
-    picture.setColorSpace(QColorSpace::SRgb);
-    picture.fill(Qt::transparent);
-    QPainter painter(&picture);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
     const QPointF origin((cell.width() - drawn.width()) / 2, (cell.height() - drawn.height()) / 2);
-    painter.drawImage(QRectF(origin, drawn), source);
-    painter.end();
-    return picture;
+    QBrush brush(source);
+    brush.setTransform(QTransform::fromScale(drawn.width() / source.width(), drawn.height() / source.height())
+                       * QTransform::fromTranslate(origin.x(), origin.y()));
+    QPainter painter(&target);
+    painter.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(brush);
+    painter.drawRoundedRect(QRectF(QPointF(0, 0), cell), radius, radius);
 }
 
-void decodeCells(std::vector<Slot> &table, const SheetLayout &layout)
+void drawEmpty(QImage &target, double radius, QColor fill)
 {
-    const QSize cell(int(layout.cw), int(layout.ch));
-    const double limit = layout.thumbnailLimit;
-    QtConcurrent::blockingMap(table, [cell, limit](Slot &slot) {
-        const std::optional<QImage> image = ImageFiles::thumbnail(slot.file, limit);
+    QPainter painter(&target);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(fill);
+    painter.drawRoundedRect(QRectF(QPointF(0, 0), QSizeF(target.size())), radius, radius);
+}
+
+// Decodes every shot and draws it into its cell, in parallel. Cells never
+// overlap, so each task paints through its own view of the canvas pixels and
+// no lock is needed; `canvas` must not be touched elsewhere meanwhile.
+void drawCells(QImage &canvas, const QList<Shot> &shots, const SheetLayout &l, QColor emptyFill)
+{
+    uchar *const bits = canvas.bits(); // detaches once, before the fan-out
+    const qsizetype stride = canvas.bytesPerLine();
+    QList<qint64> indices(shots.size());
+    std::iota(indices.begin(), indices.end(), qint64(0));
+    QtConcurrent::blockingMap(indices, [&](qint64 i) {
+        const QRect cell = l.cell(i);
+        QImage view(bits + cell.y() * stride + qsizetype(cell.x()) * 4, cell.width(), cell.height(),
+                    stride, QImage::Format_ARGB32_Premultiplied);
+        const std::optional<QImage> image = ImageFiles::thumbnail(shots[i].file, l.thumbnailLimit);
         if (image && !image->isNull())
-            slot.picture = aspectFilled(*image, cell);
+            drawPicture(view, *image, l.cornerRadius);
+        else
+            drawEmpty(view, l.cornerRadius, emptyFill);
     });
 }
 
@@ -94,22 +107,6 @@ void drawHeader(QPainter &painter, const SheetLayout &l, const VideoInfo &video,
     SheetText::drawBoxed(painter, SheetText::font(26 * s, QFont::Normal),
                          QRectF(double(l.m), double(l.m) + 66 * s, boxWidth, 40 * s), Qt::AlignLeft,
                          video.summary() + QStringLiteral(" · ") + shotCount(shots));
-}
-
-void drawCell(QPainter &painter, const SheetLayout &l, const QRect &cell, const QImage &picture,
-              QColor fg)
-{
-    painter.setPen(Qt::NoPen);
-    if (picture.isNull()) {
-        painter.setBrush(withAlpha(fg, 0.08f));
-    } else {
-        // A texture brush fills the antialiased rounded shape directly; a
-        // clip path would give the corners jagged edges.
-        QBrush brush(picture);
-        brush.setTransform(QTransform::fromTranslate(cell.x(), cell.y()));
-        painter.setBrush(brush);
-    }
-    painter.drawRoundedRect(QRectF(cell), l.cornerRadius, l.cornerRadius);
 }
 
 void drawTimestamp(QPainter &painter, const SheetLayout &l, const QRect &cell, double time,
@@ -154,32 +151,27 @@ std::optional<QImage> render(const QList<Shot> &shots, const VideoInfo &video,
         || l.width > maxPixels / l.height)
         return std::nullopt;
 
-    std::vector<Slot> table(static_cast<size_t>(n));
-    for (qint64 i = 0; i < n; ++i)
-        table[size_t(i)].file = shots[i].file;
-    decodeCells(table, l);
-
+    // The canvas comes first: when it cannot be had, no file is decoded.
     QImage canvas(int(l.width), int(l.height), QImage::Format_ARGB32_Premultiplied);
     if (canvas.isNull())
         return std::nullopt;
     canvas.setColorSpace(QColorSpace::SRgb);
     SheetText::useOnePixelPoints(canvas);
-
     const Theme colours = theme(options.dark);
     canvas.fill(colours.background);
+
+    drawCells(canvas, shots, l, withAlpha(colours.foreground, 0.08f));
+
     QPainter painter(&canvas);
-    painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing
-                           | QPainter::SmoothPixmapTransform);
+    painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
     if (options.showHeader)
         drawHeader(painter, l, video, n, colours.foreground);
-    const QFont timeFont = SheetText::font(22 * l.s, QFont::DemiBold);
-    for (qint64 i = 0; i < n; ++i) {
-        const QRect cell = l.cell(i);
-        drawCell(painter, l, cell, table[size_t(i)].picture, colours.foreground);
-        // Free each picture once drawn: the table holds every cell at once.
-        table[size_t(i)].picture = QImage();
-        if (options.showTime)
-            drawTimestamp(painter, l, cell, shots[i].time, timeFont);
+    // Labels are not clipped to their cells, so they are drawn once every
+    // cell is in place.
+    if (options.showTime) {
+        const QFont timeFont = SheetText::font(22 * l.s, QFont::DemiBold);
+        for (qint64 i = 0; i < n; ++i)
+            drawTimestamp(painter, l, l.cell(i), shots[i].time, timeFont);
     }
     if (options.badge)
         drawBadge(painter, l, colours.foreground);
