@@ -1,0 +1,182 @@
+#include "SheetRenderer.h"
+
+#include "Formatting.h"
+#include "ImageFiles.h"
+#include "Planning.h"
+#include "SheetText.h"
+
+#include <QColorSpace>
+#include <QCoreApplication>
+#include <QPainter>
+#include <QPainterPath>
+#include <QtConcurrent/QtConcurrentMap>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <numeric>
+
+namespace {
+
+struct Theme {
+    QColor background;
+    QColor foreground;
+};
+
+Theme theme(bool dark)
+{
+    if (dark)
+        return {QColor::fromRgbF(0.07f, 0.07f, 0.07f), QColor::fromRgbF(1, 1, 1)};
+    return {QColor::fromRgbF(0.97f, 0.97f, 0.97f), QColor::fromRgbF(0.1f, 0.1f, 0.1f)};
+}
+
+QColor withAlpha(QColor color, float alpha)
+{
+    color.setAlphaF(alpha);
+    return color;
+}
+
+// Draws `image` into the cell `target` (a view of the cell's pixels): scaled
+// by k = max(cw / iw, ch / ih) so it covers the whole cell, centred, the
+// overflow cut off, inside antialiased rounded corners. A texture brush does
+// scaling and rounding in one pass; a clip path would leave jagged corners.
+void drawPicture(QImage &target, const QImage &image, double radius)
+{
+    const QSizeF cell = target.size();
+    const double iw = image.width();
+    const double ih = image.height();
+    const double k = std::max(cell.width() / iw, cell.height() / ih);
+    const QSizeF drawn(iw * k, ih * k);
+    QImage source = image;
+    // Bilinear sampling skips pixels when shrinking below half; an
+    // area-averaging pre-shrink keeps fine detail from turning into noise.
+    if (k < 0.5)
+        source = image.scaled(QSize(int(std::ceil(drawn.width())), int(std::ceil(drawn.height()))),
+                              Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    const QPointF origin((cell.width() - drawn.width()) / 2, (cell.height() - drawn.height()) / 2);
+    QBrush brush(source);
+    brush.setTransform(QTransform::fromScale(drawn.width() / source.width(), drawn.height() / source.height())
+                       * QTransform::fromTranslate(origin.x(), origin.y()));
+    QPainter painter(&target);
+    painter.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(brush);
+    painter.drawRoundedRect(QRectF(QPointF(0, 0), cell), radius, radius);
+}
+
+void drawEmpty(QImage &target, double radius, QColor fill)
+{
+    QPainter painter(&target);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(fill);
+    painter.drawRoundedRect(QRectF(QPointF(0, 0), QSizeF(target.size())), radius, radius);
+}
+
+// Decodes every shot and draws it into its cell, in parallel. Cells never
+// overlap, so each task paints through its own view of the canvas pixels and
+// no lock is needed; `canvas` must not be touched elsewhere meanwhile.
+void drawCells(QImage &canvas, const QList<Shot> &shots, const SheetLayout &l, QColor emptyFill)
+{
+    uchar *const bits = canvas.bits(); // detaches once, before the fan-out
+    const qsizetype stride = canvas.bytesPerLine();
+    QList<qint64> indices(shots.size());
+    std::iota(indices.begin(), indices.end(), qint64(0));
+    QtConcurrent::blockingMap(indices, [&](qint64 i) {
+        const QRect cell = l.cell(i);
+        QImage view(bits + cell.y() * stride + qsizetype(cell.x()) * 4, cell.width(), cell.height(),
+                    stride, QImage::Format_ARGB32_Premultiplied);
+        const std::optional<QImage> image = ImageFiles::thumbnail(shots[i].file, l.thumbnailLimit);
+        if (image && !image->isNull())
+            drawPicture(view, *image, l.cornerRadius);
+        else
+            drawEmpty(view, l.cornerRadius, emptyFill);
+    });
+}
+
+void drawHeader(QPainter &painter, const SheetLayout &l, const VideoInfo &video, qint64 shots,
+                QColor fg)
+{
+    const double s = l.s;
+    const double boxWidth = double(l.width - 2 * l.m);
+    painter.setPen(fg);
+    SheetText::drawBoxed(painter, SheetText::font(46 * s, QFont::Bold),
+                         QRectF(double(l.m), double(l.m), boxWidth, 60 * s), Qt::AlignLeft,
+                         video.baseName());
+    painter.setPen(withAlpha(fg, 0.55f));
+    SheetText::drawBoxed(painter, SheetText::font(26 * s, QFont::Normal),
+                         QRectF(double(l.m), double(l.m) + 66 * s, boxWidth, 40 * s), Qt::AlignLeft,
+                         video.summary() + QStringLiteral(" · ") + shotCount(shots));
+}
+
+void drawTimestamp(QPainter &painter, const SheetLayout &l, const QRect &cell, double time,
+                   const QFont &font)
+{
+    const double s = l.s;
+    const QString text = formatTime(time, false, QStringLiteral(":"));
+    const QSizeF size = SheetText::tabularSize(QFontMetricsF(font, painter.device()), text);
+    const QSizeF pill(size.width() + 18 * s, size.height() + 8 * s);
+    const double right = cell.x() + double(cell.width()) - 10 * s;
+    const double bottom = cell.y() + double(cell.height()) - 10 * s;
+    const QRectF pillRect(right - pill.width(), bottom - pill.height(), pill.width(), pill.height());
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor::fromRgbF(0, 0, 0, 0.6f));
+    painter.drawRoundedRect(pillRect, 6 * s, 6 * s);
+    painter.setPen(Qt::white);
+    SheetText::drawTabular(painter, font, pillRect.topLeft() + QPointF(9 * s, 4 * s), text);
+}
+
+void drawBadge(QPainter &painter, const SheetLayout &l, QColor fg)
+{
+    const double s = l.s;
+    painter.setPen(withAlpha(fg, 0.4f));
+    SheetText::drawBoxed(painter, SheetText::font(22 * s, QFont::Medium),
+                         QRectF(double(l.m), double(l.height - l.m) - 30 * s,
+                                double(l.width - 2 * l.m), 32 * s),
+                         Qt::AlignRight, QCoreApplication::translate("SheetRenderer", "Made with Framelark"));
+}
+
+} // namespace
+
+namespace SheetRenderer {
+
+std::optional<QImage> render(const QList<Shot> &shots, const VideoInfo &video,
+                             const SheetOptions &options)
+{
+    const qint64 n = shots.size();
+    if (n == 0)
+        return std::nullopt;
+    const SheetLayout l = SheetLayout::compute(n, video.size, options);
+    if (!l.isDrawable() || l.height > std::numeric_limits<int>::max()
+        || l.width > maxPixels / l.height)
+        return std::nullopt;
+
+    // The canvas comes first: when it cannot be had, no file is decoded.
+    QImage canvas(int(l.width), int(l.height), QImage::Format_ARGB32_Premultiplied);
+    if (canvas.isNull())
+        return std::nullopt;
+    canvas.setColorSpace(QColorSpace::SRgb);
+    SheetText::useOnePixelPoints(canvas);
+    const Theme colours = theme(options.dark);
+    canvas.fill(colours.background);
+
+    drawCells(canvas, shots, l, withAlpha(colours.foreground, 0.08f));
+
+    QPainter painter(&canvas);
+    painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
+    if (options.showHeader)
+        drawHeader(painter, l, video, n, colours.foreground);
+    // Labels are not clipped to their cells, so they are drawn once every
+    // cell is in place.
+    if (options.showTime) {
+        const QFont timeFont = SheetText::font(22 * l.s, QFont::DemiBold);
+        for (qint64 i = 0; i < n; ++i)
+            drawTimestamp(painter, l, l.cell(i), shots[i].time, timeFont);
+    }
+    if (options.badge)
+        drawBadge(painter, l, colours.foreground);
+    painter.end();
+    return canvas;
+}
+
+} // namespace SheetRenderer
