@@ -65,7 +65,7 @@ CaptureSettingsPopover::CaptureSettingsPopover(Preferences &preferences, QWidget
 {
     setFrameStyle(QFrame::StyledPanel | QFrame::Raised);
     setAutoFillBackground(true);
-    setFixedWidth(width);
+    setFixedWidth(panelWidth);
 
     m_mode->setObjectName(QStringLiteral("mode"));
     m_interval->setObjectName(QStringLiteral("interval"));
@@ -139,11 +139,11 @@ void CaptureSettingsPopover::popUp(QWidget *anchor)
     m_anchor = anchor;
     adjustSize();
     const QRect anchorRect(anchor->mapToGlobal(QPoint(0, 0)), anchor->size());
-    QPoint position(anchorRect.center().x() - width / 2, anchorRect.bottom() + 4);
+    QPoint position(anchorRect.center().x() - panelWidth / 2, anchorRect.bottom() + 4);
     if (const QScreen *screen = anchor->screen()) {
         const QRect available = screen->availableGeometry();
         position.setX(std::clamp(position.x(), available.left(),
-                                 std::max(available.left(), available.right() - width)));
+                                 std::max(available.left(), available.right() - panelWidth)));
         position.setY(std::min(position.y(), std::max(available.top(),
                                                       available.bottom() - height())));
     }

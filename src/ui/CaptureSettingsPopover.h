@@ -18,7 +18,7 @@ class SegmentedControl;
 class CaptureSettingsPopover : public QFrame {
     Q_OBJECT
 public:
-    static constexpr int width = 360;
+    static constexpr int panelWidth = 360;
 
     explicit CaptureSettingsPopover(Preferences &preferences, QWidget *parent = nullptr);
 

@@ -78,7 +78,7 @@ SettingsView::SettingsView(Preferences &preferences, FolderPicker pickFolder, QW
     , m_qualityLabel(new QLabel(this))
     , m_shareBadge(new QCheckBox(tr("Add “Made with Framelark” to share images"), this))
 {
-    setFixedWidth(width);
+    setFixedWidth(viewWidth);
     m_folder->setObjectName(QStringLiteral("folder"));
     m_askEveryTime->setObjectName(QStringLiteral("askEveryTime"));
     m_quality->setObjectName(QStringLiteral("quality"));

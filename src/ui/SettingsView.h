@@ -21,7 +21,7 @@ class QSlider;
 class SettingsView : public QWidget {
     Q_OBJECT
 public:
-    static constexpr int width = 520;
+    static constexpr int viewWidth = 520;
 
     // Asks the user for a folder; none when cancelled. Modal.
     using FolderPicker = std::function<std::optional<QString>(QWidget *parent, const QString &start)>;
