@@ -95,6 +95,17 @@ CaptureSettingsPopover::CaptureSettingsPopover(Preferences &preferences, QWidget
     m_form->addRow(tr("Number of shots"), numberRow(m_count, QString(), this));
     m_form->addRow(preciseBlock);
     m_form->addRow(tr("Format"), m_format);
+    // The label column keeps one width whichever of the two number rows is
+    // shown, so the controls do not jump when the mode changes.
+    int labelWidth = 0;
+    for (int row = 0; row < m_form->rowCount(); ++row) {
+        if (QLayoutItem *label = m_form->itemAt(row, QFormLayout::LabelRole))
+            labelWidth = std::max(labelWidth, label->widget()->sizeHint().width());
+    }
+    for (int row = 0; row < m_form->rowCount(); ++row) {
+        if (QLayoutItem *label = m_form->itemAt(row, QFormLayout::LabelRole))
+            label->widget()->setMinimumWidth(labelWidth);
+    }
 
     auto *outer = new QVBoxLayout(this);
     outer->setContentsMargins(18, 16, 18, 16);

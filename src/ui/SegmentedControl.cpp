@@ -1,6 +1,7 @@
 #include "SegmentedControl.h"
 
 #include <QButtonGroup>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QPushButton>
 
@@ -21,6 +22,32 @@ SegmentedControl::SegmentedControl(const QStringList &labels, QWidget *parent)
         row->addWidget(button);
     }
     connect(m_group, &QButtonGroup::idClicked, this, &SegmentedControl::currentChanged);
+    connect(m_group, &QButtonGroup::idToggled, this, [this](int, bool) { updateColors(); });
+}
+
+void SegmentedControl::updateColors()
+{
+    // Many styles draw a checked push button only a shade darker, which is
+    // hard to tell apart; the chosen segment takes the selection colours.
+    const QPalette base = palette();
+    for (QAbstractButton *button : m_group->buttons()) {
+        QPalette colors = base;
+        if (button->isChecked()) {
+            for (const auto group : {QPalette::Active, QPalette::Inactive}) {
+                colors.setColor(group, QPalette::Button, base.color(group, QPalette::Highlight));
+                colors.setColor(group, QPalette::ButtonText,
+                                base.color(group, QPalette::HighlightedText));
+            }
+        }
+        button->setPalette(colors);
+    }
+}
+
+void SegmentedControl::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange)
+        updateColors();
 }
 
 int SegmentedControl::current() const

@@ -22,6 +22,11 @@ signals:
     // The user picked segment `index`.
     void currentChanged(int index);
 
+protected:
+    void changeEvent(QEvent *event) override;
+
 private:
+    void updateColors();
+
     QButtonGroup *m_group;
 };

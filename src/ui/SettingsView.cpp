@@ -100,7 +100,7 @@ SettingsView::SettingsView(Preferences &preferences, FolderPicker pickFolder, QW
     folderRow->addWidget(choose);
     folderRow->addWidget(m_askEveryTime);
     exportForm->addRow(tr("Default folder"), folderRow);
-    exportForm->addRow(note(tr("When a default folder is set, Export saves straight into it "
+    exportForm->addRow(QString(), note(tr("When a default folder is set, Export saves straight into it "
                                "without asking."),
                             Style::TextStyle::caption, this));
 
