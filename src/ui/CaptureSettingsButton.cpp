@@ -40,7 +40,7 @@ void CaptureSettingsButton::refresh()
 
 void CaptureSettingsButton::updateIcon()
 {
-    static const QIcon sliders = Style::themedIcon(
+    const QIcon sliders = Style::themedIcon(
         {QStringLiteral("adjustlevels-symbolic"), QStringLiteral("adjustlevels")},
         QStringLiteral(":/icons/sliders.svg"));
     setIcon(Style::toolIcon(sliders, palette(), devicePixelRatioF()));

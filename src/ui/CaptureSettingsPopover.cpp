@@ -7,7 +7,7 @@
 #include <QCheckBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
-#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QLabel>
 #include <QScreen>
 #include <QStyle>
@@ -166,21 +166,15 @@ void CaptureSettingsPopover::mousePressEvent(QMouseEvent *event)
 {
     // The press that closes the panel must not reach the anchor as well, or
     // the anchor would open it again at once.
+    // Any other press outside is replayed as usual, so the attribute is
+    // decided afresh for every press.
+    bool onAnchor = false;
     if (m_anchor && !rect().contains(event->position().toPoint())) {
         const QRect anchorRect(m_anchor->mapToGlobal(QPoint(0, 0)), m_anchor->size());
-        if (anchorRect.contains(event->globalPosition().toPoint()))
-            setAttribute(Qt::WA_NoMouseReplay);
+        onAnchor = anchorRect.contains(event->globalPosition().toPoint());
     }
+    setAttribute(Qt::WA_NoMouseReplay, onAnchor);
     QFrame::mousePressEvent(event);
-}
-
-void CaptureSettingsPopover::keyPressEvent(QKeyEvent *event)
-{
-    if (event->key() == Qt::Key_Escape) {
-        close();
-        return;
-    }
-    QFrame::keyPressEvent(event);
 }
 
 void CaptureSettingsPopover::hideEvent(QHideEvent *event)

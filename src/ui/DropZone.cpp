@@ -89,8 +89,8 @@ QColor DropZone::symbolColor() const
 
 void DropZone::updateSymbol()
 {
-    static const QIcon icon = Style::themedIcon({QStringLiteral("emblem-videos-symbolic")},
-                                                QStringLiteral(":/icons/film-stack.svg"));
+    const QIcon icon = Style::themedIcon({QStringLiteral("emblem-videos-symbolic")},
+                                         QStringLiteral(":/icons/film-stack.svg"));
     m_symbol->setPixmap(Style::tinted(icon, symbolSize, symbolColor(), devicePixelRatioF()));
 }
 

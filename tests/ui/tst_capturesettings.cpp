@@ -145,6 +145,18 @@ private slots:
         QVERIFY(!m_button->isChecked());
     }
 
+    void escapeClosesThePanelAndReleasesTheButton()
+    {
+        m_button->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_button.get()));
+        QTest::mouseClick(m_button.get(), Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(popover()->isVisible(), 2000);
+        QVERIFY(m_button->isChecked());
+        QTest::keyClick(popover(), Qt::Key_Escape);
+        QVERIFY(!popover()->isVisible());
+        QVERIFY(!m_button->isChecked());
+    }
+
     void controlsWriteAtOnce()
     {
         QSignalSpy changes(m_prefs.get(), &Preferences::extractSettingsChanged);
