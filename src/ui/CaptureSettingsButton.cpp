@@ -1,0 +1,54 @@
+#include "CaptureSettingsButton.h"
+#include "CaptureSettings.h"
+#include "CaptureSettingsPopover.h"
+#include "Preferences.h"
+#include "Style.h"
+
+#include <QEvent>
+
+CaptureSettingsButton::CaptureSettingsButton(Preferences &preferences, QWidget *parent)
+    : QToolButton(parent)
+    , m_preferences(preferences)
+    , m_popover(new CaptureSettingsPopover(preferences, this))
+{
+    setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    setToolTip(tr("Screenshot Settings"));
+    // Checked while the panel is open, so the button reads as pressed.
+    setCheckable(true);
+    connect(this, &QToolButton::clicked, this, &CaptureSettingsButton::toggle);
+    connect(m_popover, &CaptureSettingsPopover::closed, this, [this] { setChecked(false); });
+    connect(&m_preferences, &Preferences::extractSettingsChanged, this,
+            &CaptureSettingsButton::refresh);
+    updateIcon();
+    refresh();
+}
+
+void CaptureSettingsButton::toggle()
+{
+    if (m_popover->isVisible()) {
+        m_popover->close();
+    } else {
+        m_popover->popUp(this);
+    }
+    setChecked(m_popover->isVisible());
+}
+
+void CaptureSettingsButton::refresh()
+{
+    setText(CaptureSettings::summary(m_preferences.extractSettings()));
+}
+
+void CaptureSettingsButton::updateIcon()
+{
+    const QIcon sliders = Style::themedIcon(
+        {QStringLiteral("adjustlevels-symbolic"), QStringLiteral("adjustlevels")},
+        QStringLiteral(":/icons/sliders.svg"));
+    setIcon(Style::toolIcon(sliders, palette(), devicePixelRatioF()));
+}
+
+void CaptureSettingsButton::changeEvent(QEvent *event)
+{
+    QToolButton::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange)
+        updateIcon();
+}

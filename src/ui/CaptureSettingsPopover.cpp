@@ -1,0 +1,184 @@
+#include "CaptureSettingsPopover.h"
+#include "NumberBox.h"
+#include "Preferences.h"
+#include "SegmentedControl.h"
+#include "Style.h"
+
+#include <QCheckBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QMouseEvent>
+#include <QLabel>
+#include <QScreen>
+#include <QStyle>
+#include <QStyleOptionSpinBox>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace {
+
+enum ModeSegment { intervalSegment, countSegment };
+enum FormatSegment { jpgSegment, pngSegment };
+
+constexpr int fieldWidth = 64;
+
+// Sizes `box` so that its text field, without the arrows, is `fieldWidth` wide.
+void fitField(NumberBox *box)
+{
+    QStyleOptionSpinBox option;
+    option.initFrom(box);
+    option.rect = QRect(0, 0, 200, box->sizeHint().height());
+    option.subControls = QStyle::SC_All;
+    option.frame = true;
+    const QRect edit = box->style()->subControlRect(QStyle::CC_SpinBox, &option,
+                                                    QStyle::SC_SpinBoxEditField, box);
+    box->setFixedWidth(fieldWidth + (option.rect.width() - edit.width()));
+}
+
+// A field and its stepper, then an optional unit, spaced 6 apart.
+QWidget *numberRow(NumberBox *box, const QString &unit, QWidget *parent)
+{
+    auto *row = new QWidget(parent);
+    auto *layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(6);
+    layout->addWidget(box);
+    if (!unit.isEmpty())
+        layout->addWidget(new QLabel(unit, row));
+    layout->addStretch(1);
+    return row;
+}
+
+} // namespace
+
+CaptureSettingsPopover::CaptureSettingsPopover(Preferences &preferences, QWidget *parent)
+    : QFrame(parent, Qt::Popup)
+    , m_preferences(preferences)
+    , m_form(new QFormLayout)
+    , m_mode(new SegmentedControl({tr("By Interval"), tr("By Count")}, this))
+    , m_interval(new NumberBox(NumberBox::Kind::decimal, 0.5, 3600, 1.0, this))
+    , m_count(new NumberBox(NumberBox::Kind::integer, 1, 2000, 1, this))
+    , m_precise(new QCheckBox(tr("Precise Frames"), this))
+    // Format names are the same in every language.
+    , m_format(new SegmentedControl({QStringLiteral("JPG"), QStringLiteral("PNG")}, this))
+{
+    setFrameStyle(QFrame::StyledPanel | QFrame::Raised);
+    setAutoFillBackground(true);
+    setFixedWidth(panelWidth);
+
+    m_mode->setObjectName(QStringLiteral("mode"));
+    m_interval->setObjectName(QStringLiteral("interval"));
+    m_count->setObjectName(QStringLiteral("count"));
+    m_precise->setObjectName(QStringLiteral("precise"));
+    m_format->setObjectName(QStringLiteral("format"));
+    fitField(m_interval);
+    fitField(m_count);
+
+    auto *note = new QLabel(
+        tr("Off: grabs the nearest keyframe — much faster. On: exact to the frame."), this);
+    note->setWordWrap(true);
+    Style::apply(note, Style::TextStyle::caption, Style::Tone::secondary);
+    auto *preciseBlock = new QWidget(this);
+    auto *preciseLayout = new QVBoxLayout(preciseBlock);
+    preciseLayout->setContentsMargins(0, 0, 0, 0);
+    preciseLayout->setSpacing(4);
+    preciseLayout->addWidget(m_precise);
+    preciseLayout->addWidget(note);
+
+    m_form->setLabelAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    m_form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
+    m_form->setHorizontalSpacing(12);
+    m_form->setVerticalSpacing(12);
+    m_form->addRow(tr("Capture"), m_mode);
+    m_form->addRow(tr("Every"), numberRow(m_interval, tr("sec"), this));
+    m_form->addRow(tr("Number of shots"), numberRow(m_count, QString(), this));
+    m_form->addRow(preciseBlock);
+    m_form->addRow(tr("Format"), m_format);
+    // The label column keeps one width whichever of the two number rows is
+    // shown, so the controls do not jump when the mode changes.
+    int labelWidth = 0;
+    for (int row = 0; row < m_form->rowCount(); ++row) {
+        if (QLayoutItem *label = m_form->itemAt(row, QFormLayout::LabelRole))
+            labelWidth = std::max(labelWidth, label->widget()->sizeHint().width());
+    }
+    for (int row = 0; row < m_form->rowCount(); ++row) {
+        if (QLayoutItem *label = m_form->itemAt(row, QFormLayout::LabelRole))
+            label->widget()->setMinimumWidth(labelWidth);
+    }
+
+    auto *outer = new QVBoxLayout(this);
+    outer->setContentsMargins(18, 16, 18, 16);
+    outer->addLayout(m_form);
+
+    connect(m_mode, &SegmentedControl::currentChanged, this, [this](int index) {
+        m_preferences.setMode(index == countSegment ? ExtractMode::count : ExtractMode::interval);
+    });
+    connect(m_interval, &NumberBox::valueEdited, this,
+            [this](double value) { m_preferences.setInterval(value); });
+    connect(m_count, &NumberBox::valueEdited, this,
+            [this](double value) { m_preferences.setCount(qint64(value)); });
+    connect(m_precise, &QCheckBox::clicked, this,
+            [this](bool checked) { m_preferences.setPrecise(checked); });
+    connect(m_format, &SegmentedControl::currentChanged, this, [this](int index) {
+        m_preferences.setFormat(index == pngSegment ? ShotFormat::png : ShotFormat::jpg);
+    });
+    connect(&m_preferences, &Preferences::extractSettingsChanged, this,
+            &CaptureSettingsPopover::refresh);
+    refresh();
+}
+
+void CaptureSettingsPopover::refresh()
+{
+    const ExtractSettings settings = m_preferences.extractSettings();
+    const bool interval = settings.mode == ExtractMode::interval;
+    m_mode->setCurrent(interval ? intervalSegment : countSegment);
+    m_interval->setValue(settings.interval);
+    m_count->setValue(double(settings.count));
+    m_precise->setChecked(settings.precise);
+    m_format->setCurrent(settings.format == ShotFormat::png ? pngSegment : jpgSegment);
+
+    const bool changed = m_form->isRowVisible(1) != interval;
+    m_form->setRowVisible(1, interval);
+    m_form->setRowVisible(2, !interval);
+    if (changed)
+        adjustSize();
+}
+
+void CaptureSettingsPopover::popUp(QWidget *anchor)
+{
+    m_anchor = anchor;
+    adjustSize();
+    const QRect anchorRect(anchor->mapToGlobal(QPoint(0, 0)), anchor->size());
+    QPoint position(anchorRect.center().x() - panelWidth / 2, anchorRect.bottom() + 4);
+    if (const QScreen *screen = anchor->screen()) {
+        const QRect available = screen->availableGeometry();
+        position.setX(std::clamp(position.x(), available.left(),
+                                 std::max(available.left(), available.right() - panelWidth)));
+        position.setY(std::min(position.y(), std::max(available.top(),
+                                                      available.bottom() - height())));
+    }
+    move(position);
+    show();
+}
+
+void CaptureSettingsPopover::mousePressEvent(QMouseEvent *event)
+{
+    // The press that closes the panel must not reach the anchor as well, or
+    // the anchor would open it again at once.
+    // Any other press outside is replayed as usual, so the attribute is
+    // decided afresh for every press.
+    bool onAnchor = false;
+    if (m_anchor && !rect().contains(event->position().toPoint())) {
+        const QRect anchorRect(m_anchor->mapToGlobal(QPoint(0, 0)), m_anchor->size());
+        onAnchor = anchorRect.contains(event->globalPosition().toPoint());
+    }
+    setAttribute(Qt::WA_NoMouseReplay, onAnchor);
+    QFrame::mousePressEvent(event);
+}
+
+void CaptureSettingsPopover::hideEvent(QHideEvent *event)
+{
+    QFrame::hideEvent(event);
+    emit closed();
+}
