@@ -45,8 +45,11 @@ QCoro::Task<std::optional<QImage>> image(QString file)
 {
     if (auto hit = lookup(file))
         co_return hit;
-    const std::optional<QImage> decoded = co_await QtConcurrent::run(
-        [file] { return ImageFiles::thumbnail(file, ImageFiles::thumbnailSide); });
+    // Named, not a temporary inside co_await: g++ 12 destroys a temporary
+    // bound to a reference within a co_await operand twice.
+    QFuture<std::optional<QImage>> decoding =
+        QtConcurrent::run([file] { return ImageFiles::thumbnail(file, ImageFiles::thumbnailSide); });
+    const std::optional<QImage> decoded = co_await decoding;
     if (decoded)
         insert(file, *decoded);
     co_return decoded;

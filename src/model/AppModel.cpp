@@ -144,7 +144,11 @@ QCoro::Task<std::optional<VideoInfo>> AppModel::load(QUrl url, Engine::Probe pro
 {
     if (!probe)
         co_return std::nullopt;
-    co_return co_await QtConcurrent::run([url, probe] { return probe(url, {}); });
+    // Named, not a temporary inside co_await: g++ 12 destroys a temporary
+    // bound to a reference within a co_await operand twice.
+    QFuture<std::optional<VideoInfo>> probing =
+        QtConcurrent::run([url, probe] { return probe(url, {}); });
+    co_return co_await probing;
 }
 
 void AppModel::chooseVideos()
@@ -237,12 +241,13 @@ QCoro::Task<> AppModel::extract(QPointer<AppModel> model, QPointer<VideoItem> it
                 },
                 Qt::QueuedConnection);
         };
-        failed = co_await QtConcurrent::run(
+        QFuture<int> running = QtConcurrent::run(
             model->m_extractions.get(),
             [extractFn = model->m_engine.extract, info = item->info(), times, settings,
              folder = *dir, onShot, stop] {
                 return extractFn(info, times, settings, folder, onShot, stop);
             });
+        failed = co_await running;
     }
 
     if (!item || item->generation() != gen)
