@@ -10,7 +10,59 @@
 #include <QLocale>
 #include <QtConcurrent>
 
+#include <mutex>
+
 using namespace std::chrono_literals;
+
+// Carries the shots of one extraction from the writer threads to the item on
+// the UI thread. Shots are collected here and drained by a queued call, and
+// once more when the extractor has returned, so every shot is in the item
+// before it is marked done, whatever the order the event loop runs things in.
+class AppModel::ShotInbox : public std::enable_shared_from_this<ShotInbox> {
+public:
+    ShotInbox(QPointer<VideoItem> item, qint64 generation)
+        : m_item(std::move(item))
+        , m_generation(generation)
+    {
+    }
+
+    // Any thread.
+    void post(const Shot &shot)
+    {
+        std::lock_guard lock(m_mutex);
+        m_waiting.append(shot);
+        if (std::exchange(m_scheduled, true))
+            return;
+        // The application object is the context because it outlives every
+        // item and every extraction.
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(), [inbox = shared_from_this()] { inbox->drain(); },
+            Qt::QueuedConnection);
+    }
+
+    // UI thread. Shots of a superseded run (the item was reset or removed)
+    // are dropped.
+    void drain()
+    {
+        QList<Shot> shots;
+        {
+            std::lock_guard lock(m_mutex);
+            shots.swap(m_waiting);
+            m_scheduled = false;
+        }
+        if (!m_item || m_item->generation() != m_generation)
+            return;
+        for (const Shot &shot : std::as_const(shots))
+            m_item->insert(shot);
+    }
+
+private:
+    const QPointer<VideoItem> m_item;
+    const qint64 m_generation;
+    std::mutex m_mutex;
+    QList<Shot> m_waiting;
+    bool m_scheduled = false;
+};
 
 AppModel::AppModel(Engine engine, Dialogs *dialogs, QObject *parent)
     : QObject(parent)
@@ -230,17 +282,8 @@ QCoro::Task<> AppModel::extract(QPointer<AppModel> model, QPointer<VideoItem> it
     // Without a private work folder nothing is written anywhere: every
     // planned shot counts as failed.
     if (dir && model->m_extractions) {
-        // Shots hop to the UI thread one by one; the application object is
-        // the context because it outlives every item and every extraction.
-        Engine::ShotCallback onShot = [item, gen](const Shot &shot) {
-            QMetaObject::invokeMethod(
-                QCoreApplication::instance(),
-                [item, gen, shot] {
-                    if (item && item->generation() == gen)
-                        item->insert(shot);
-                },
-                Qt::QueuedConnection);
-        };
+        const auto inbox = std::make_shared<ShotInbox>(item, gen);
+        Engine::ShotCallback onShot = [inbox](const Shot &shot) { inbox->post(shot); };
         QFuture<int> running = QtConcurrent::run(
             model->m_extractions.get(),
             [extractFn = model->m_engine.extract, info = item->info(), times, settings,
@@ -248,6 +291,7 @@ QCoro::Task<> AppModel::extract(QPointer<AppModel> model, QPointer<VideoItem> it
                 return extractFn(info, times, settings, folder, onShot, stop);
             });
         failed = co_await running;
+        inbox->drain();
     }
 
     if (!item || item->generation() != gen)

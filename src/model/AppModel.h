@@ -90,6 +90,7 @@ signals:
 
 private:
     friend class AppModelTest;
+    class ShotInbox;
 
     VideoItem *findByUrl(const QUrl &url) const;
     // The selected item if pending, else the first pending one.

@@ -282,7 +282,14 @@ private slots:
         m_model->apply(countOf(5));
         QVERIFY(add({"A"}));
         VideoItem *a = item("A");
+        // Every shot is in the item by the time it reports done.
+        qsizetype shotsWhenDone = -1;
+        connect(a, &VideoItem::statusChanged, this, [&] {
+            if (a->status() == VideoStatus::done)
+                shotsWhenDone = a->shots().size();
+        });
         QTRY_COMPARE_WITH_TIMEOUT(a->status(), VideoStatus::done, 5000);
+        QCOMPARE(shotsWhenDone, 5);
         QCOMPARE(ids(a->shots()), (QList<qint64>{0, 1, 2, 3, 4}));
         QCOMPARE(a->total(), 5);
         QCOMPARE(a->failed(), failed);
