@@ -1,0 +1,39 @@
+#pragma once
+// Receives the files the system hands to the application (launch arguments,
+// later launches) and keeps them until someone can take them; deletes the
+// temporary root at launch and at quit.
+//
+// Thread: UI thread only.
+
+#include <QList>
+#include <QObject>
+#include <QUrl>
+
+#include <functional>
+
+class AppDelegate : public QObject {
+    Q_OBJECT
+public:
+    using OpenHandler = std::function<void(const QList<QUrl> &urls)>;
+
+    explicit AppDelegate(QObject *parent = nullptr);
+
+    // Installs (or replaces) where handed-over files go. Files that arrived
+    // before are delivered at once, in order of arrival, as one list.
+    void setOnOpen(OpenHandler handler);
+    bool hasOnOpen() const { return bool(m_onOpen); }
+
+    // Files handed over by the system: delivered at once when a handler is
+    // installed, else kept for it. An empty list is ignored.
+    void open(const QList<QUrl> &urls);
+
+    // Deletes what an earlier run left in the temporary root (it may have
+    // crashed). Failures are ignored.
+    void launched();
+    // Deletes the temporary root at quit. Failures are ignored.
+    void terminating();
+
+private:
+    QList<QUrl> m_pending;
+    OpenHandler m_onOpen;
+};

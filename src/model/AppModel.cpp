@@ -1,0 +1,375 @@
+#include "AppModel.h"
+
+#include "Dialogs.h"
+#include "Planning.h"
+#include "TempRoot.h"
+#include "Thumbnails.h"
+
+#include <QCoreApplication>
+#include <QCoroFuture>
+#include <QLocale>
+#include <QtConcurrent>
+
+#include <mutex>
+
+using namespace std::chrono_literals;
+
+// Carries the shots of one extraction from the writer threads to the item on
+// the UI thread. Shots are collected here and drained by a queued call, and
+// once more when the extractor has returned, so every shot is in the item
+// before it is marked done, whatever the order the event loop runs things in.
+class AppModel::ShotInbox : public std::enable_shared_from_this<ShotInbox> {
+public:
+    ShotInbox(QPointer<VideoItem> item, qint64 generation)
+        : m_item(std::move(item))
+        , m_generation(generation)
+    {
+    }
+
+    // Any thread.
+    void post(const Shot &shot)
+    {
+        std::lock_guard lock(m_mutex);
+        m_waiting.append(shot);
+        if (std::exchange(m_scheduled, true))
+            return;
+        // The application object is the context because it outlives every
+        // item and every extraction.
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(), [inbox = shared_from_this()] { inbox->drain(); },
+            Qt::QueuedConnection);
+    }
+
+    // UI thread. Shots of a superseded run (the item was reset or removed)
+    // are dropped.
+    void drain()
+    {
+        QList<Shot> shots;
+        {
+            std::lock_guard lock(m_mutex);
+            shots.swap(m_waiting);
+            m_scheduled = false;
+        }
+        if (!m_item || m_item->generation() != m_generation)
+            return;
+        for (const Shot &shot : std::as_const(shots))
+            m_item->insert(shot);
+    }
+
+private:
+    const QPointer<VideoItem> m_item;
+    const qint64 m_generation;
+    std::mutex m_mutex;
+    QList<Shot> m_waiting;
+    bool m_scheduled = false;
+};
+
+AppModel::AppModel(Engine engine, Dialogs *dialogs, QObject *parent)
+    : QObject(parent)
+    , m_engine(std::move(engine))
+    , m_dialogs(dialogs)
+    , m_extractions(std::make_unique<QThreadPool>())
+{
+    m_extractions->setMaxThreadCount(2);
+}
+
+AppModel::~AppModel()
+{
+    shutdown(5s);
+}
+
+bool AppModel::shutdown(std::chrono::milliseconds timeout)
+{
+    stopRunner();
+    if (!m_extractions)
+        return true;
+    if (m_extractions->waitForDone(int(timeout.count())))
+        return true;
+    // A decoder that ignores the stop must not hold up quitting; the pool is
+    // left to the ending process rather than waited for without bound.
+    (void)m_extractions.release();
+    return false;
+}
+
+QList<double> AppModel::times(ExtractMode mode, double interval, qint64 count, double duration)
+{
+    return Planning::times(mode, interval, count, duration);
+}
+
+// --- observed state ---------------------------------------------------------
+
+void AppModel::setSelectedID(const std::optional<QUuid> &id)
+{
+    if (m_selectedID == id)
+        return;
+    m_selectedID = id;
+    emit selectedIDChanged();
+    updateSelected();
+}
+
+VideoItem *AppModel::selected() const
+{
+    if (m_selectedID) {
+        for (VideoItem *item : m_videos) {
+            if (item->id() == *m_selectedID)
+                return item;
+        }
+    }
+    return m_videos.isEmpty() ? nullptr : m_videos.first();
+}
+
+void AppModel::updateSelected()
+{
+    VideoItem *now = selected();
+    if (m_lastSelected.data() == now)
+        return;
+    m_lastSelected = now;
+    emit selectedChanged();
+}
+
+void AppModel::setAlert(const std::optional<AppAlert> &alert)
+{
+    if (m_alert == alert)
+        return;
+    m_alert = alert;
+    emit alertChanged();
+}
+
+void AppModel::setShowShareImage(bool show)
+{
+    if (m_showShareImage == show)
+        return;
+    m_showShareImage = show;
+    emit showShareImageChanged();
+}
+
+VideoItem *AppModel::findByUrl(const QUrl &url) const
+{
+    for (VideoItem *item : m_videos) {
+        if (item->info().url == url)
+            return item;
+    }
+    return nullptr;
+}
+
+// --- intake -----------------------------------------------------------------
+
+QCoro::Task<> AppModel::add(QList<QUrl> urls)
+{
+    const QPointer<AppModel> self(this);
+    QStringList failed;
+    for (const QUrl &url : urls) {
+        if (VideoItem *open = findByUrl(url)) {
+            setSelectedID(open->id());
+            continue;
+        }
+        const std::optional<VideoInfo> info = co_await load(url, m_engine.probe);
+        if (!self)
+            co_return;
+        if (!info) {
+            failed.append(url.fileName());
+            continue;
+        }
+        // Another add may have opened the same file while this one waited.
+        if (VideoItem *open = findByUrl(url)) {
+            setSelectedID(open->id());
+            continue;
+        }
+        auto *item = new VideoItem(*info, this);
+        m_videos.append(item);
+        emit videosChanged();
+        setSelectedID(item->id());
+        updateSelected();
+    }
+    if (!failed.isEmpty()) {
+        setAlert(AppAlert{
+            tr("Can't Open Video"),
+            tr("“%1” can't be read. Framelark opens video files such as MP4, MOV, M4V, MKV, AVI "
+               "and WebM; this one may be damaged or not a video.")
+                .arg(QLocale().createSeparatedList(failed)),
+        });
+    }
+    startRunner();
+}
+
+QCoro::Task<std::optional<VideoInfo>> AppModel::load(QUrl url, Engine::Probe probe)
+{
+    if (!probe)
+        co_return std::nullopt;
+    // Named, not a temporary inside co_await: g++ 12 destroys a temporary
+    // bound to a reference within a co_await operand twice.
+    QFuture<std::optional<VideoInfo>> probing =
+        QtConcurrent::run([url, probe] { return probe(url, {}); });
+    co_return co_await probing;
+}
+
+void AppModel::chooseVideos()
+{
+    if (!m_dialogs)
+        return;
+    const QList<QUrl> urls = m_dialogs->chooseVideos();
+    if (!urls.isEmpty())
+        add(urls); // runs on by itself; its task handle is not needed
+}
+
+// --- runner -----------------------------------------------------------------
+
+VideoItem *AppModel::nextPending() const
+{
+    VideoItem *current = selected();
+    if (current && current->status() == VideoStatus::pending)
+        return current;
+    for (VideoItem *item : m_videos) {
+        if (item->status() == VideoStatus::pending)
+            return item;
+    }
+    return nullptr;
+}
+
+void AppModel::startRunner()
+{
+    if (m_runner || !m_settings)
+        return;
+    const qint64 token = ++m_runnerToken;
+    m_runner.emplace();
+    // The worker starts at once and may finish before work() returns, in
+    // which case it has already cleared m_runner.
+    work(QPointer<AppModel>(this), *m_settings, token, m_runner->get_token());
+}
+
+void AppModel::stopRunner()
+{
+    if (m_runner)
+        m_runner->request_stop();
+    m_runner.reset();
+    for (VideoItem *item : m_videos) {
+        if (item->status() == VideoStatus::extracting)
+            item->reset();
+    }
+}
+
+QCoro::Task<> AppModel::work(QPointer<AppModel> model, ExtractSettings settings, qint64 token,
+                             std::stop_token stop)
+{
+    while (!stop.stop_requested()) {
+        if (!model)
+            co_return;
+        VideoItem *item = model->nextPending();
+        if (!item)
+            break;
+        co_await extract(model, item, settings, stop);
+    }
+    // Only the current worker may clear the handle; a stopped one finds a
+    // newer token or no handle and leaves it alone.
+    if (model && model->m_runnerToken == token && model->m_runner)
+        model->m_runner.reset();
+}
+
+QCoro::Task<> AppModel::extract(QPointer<AppModel> model, QPointer<VideoItem> item,
+                                ExtractSettings settings, std::stop_token stop)
+{
+    item->reset();
+    const qint64 gen = item->generation();
+    const QList<double> times = AppModel::times(settings.mode, settings.interval, settings.count,
+                                                item->info().duration);
+    item->setTotal(times.size());
+    item->setStatus(VideoStatus::extracting);
+    const std::optional<QString> dir = TempRoot::createWorkFolder();
+    item->setWorkDir(dir);
+    const auto start = std::chrono::steady_clock::now();
+
+    int failed = int(times.size());
+    // Without a private work folder nothing is written anywhere: every
+    // planned shot counts as failed.
+    if (dir && model->m_extractions) {
+        const auto inbox = std::make_shared<ShotInbox>(item, gen);
+        Engine::ShotCallback onShot = [inbox](const Shot &shot) { inbox->post(shot); };
+        QFuture<int> running = QtConcurrent::run(
+            model->m_extractions.get(),
+            [extractFn = model->m_engine.extract, info = item->info(), times, settings,
+             folder = *dir, onShot, stop] {
+                return extractFn(info, times, settings, folder, onShot, stop);
+            });
+        failed = co_await running;
+        inbox->drain();
+    }
+
+    if (!item || item->generation() != gen)
+        co_return; // reset or removed meanwhile; its results are stale
+    if (stop.stop_requested()) {
+        // A half-finished extraction is discarded, never left as done.
+        item->reset();
+        co_return;
+    }
+    item->setFailed(failed);
+    item->setElapsed(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    item->setStatus(VideoStatus::done);
+}
+
+// --- commands ---------------------------------------------------------------
+
+void AppModel::apply(const ExtractSettings &settings)
+{
+    if (m_settings && *m_settings == settings)
+        return;
+    m_settings = settings;
+    stopRunner();
+    for (VideoItem *item : m_videos)
+        item->reset();
+    startRunner();
+}
+
+void AppModel::remove(VideoItem *item)
+{
+    if (item)
+        remove(item->id());
+}
+
+void AppModel::remove(const QUuid &id)
+{
+    const auto at = std::find_if(m_videos.begin(), m_videos.end(),
+                                 [&](VideoItem *item) { return item->id() == id; });
+    if (at == m_videos.end())
+        return;
+    const qsizetype i = at - m_videos.begin();
+    VideoItem *item = *at;
+    const bool wasExtracting = item->status() == VideoStatus::extracting;
+    if (wasExtracting)
+        stopRunner();
+    item->reset();
+    m_videos.removeAt(i);
+    emit videosChanged();
+    if (m_selectedID == id) {
+        if (i < m_videos.size())
+            setSelectedID(m_videos.at(i)->id());
+        else if (!m_videos.isEmpty())
+            setSelectedID(m_videos.last()->id());
+        else
+            setSelectedID(std::nullopt);
+        setShowShareImage(false);
+    }
+    updateSelected();
+    // Views may still be inside a call that reached here through the item.
+    item->deleteLater();
+    if (m_videos.isEmpty())
+        closeAll();
+    else if (wasExtracting)
+        startRunner();
+}
+
+void AppModel::closeAll()
+{
+    stopRunner();
+    for (VideoItem *item : m_videos)
+        item->reset();
+    const QList<VideoItem *> closed = m_videos;
+    m_videos.clear();
+    emit videosChanged();
+    setSelectedID(std::nullopt);
+    setShowShareImage(false);
+    updateSelected();
+    for (VideoItem *item : closed)
+        item->deleteLater();
+    Thumbnails::clear();
+    TempRoot::remove();
+}

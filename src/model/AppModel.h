@@ -1,0 +1,121 @@
+#pragma once
+// The one observable application state: the open videos, the selection, the
+// alert on show, the applied capture settings and the background worker that
+// extracts shots from every pending video, the selected one first.
+//
+// Thread: UI thread only; every operation returns with the model, its items
+// and the temporary files consistent and never waits for the extractor
+// (except shutdown()). Results of superseded work are dropped by counters:
+// each worker carries the runnerToken it was started with, each extraction
+// the generation its item had.
+//
+// Ownership: the model owns its VideoItems (QObject children; a removed item
+// is deleted once control returns to the event loop) and its extraction
+// thread pool. `dialogs` is not owned and may be null.
+
+#include "Engine.h"
+#include "Records.h"
+#include "VideoItem.h"
+
+#include <QCoroTask>
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QThreadPool>
+#include <QUrl>
+#include <QUuid>
+
+#include <chrono>
+#include <memory>
+#include <optional>
+#include <stop_token>
+
+class Dialogs;
+
+class AppModel : public QObject {
+    Q_OBJECT
+public:
+    AppModel(Engine engine, Dialogs *dialogs, QObject *parent = nullptr);
+    // Stops the runner and waits up to 5 s for an extraction to wind down.
+    ~AppModel() override;
+
+    // In the order they were added.
+    const QList<VideoItem *> &videos() const { return m_videos; }
+    std::optional<QUuid> selectedID() const { return m_selectedID; }
+    void setSelectedID(const std::optional<QUuid> &id);
+    // The item named by selectedID, else the first item; null when empty.
+    VideoItem *selected() const;
+    std::optional<AppAlert> alert() const { return m_alert; }
+    void setAlert(const std::optional<AppAlert> &alert);
+    bool showShareImage() const { return m_showShareImage; }
+    void setShowShareImage(bool show);
+
+    // Opens the files in order, one at a time: an already open file is only
+    // selected, a readable one joins the list and becomes the selection, the
+    // unreadable ones are named together in one "Can't Open Video" alert.
+    // Starts the runner in every case.
+    QCoro::Task<> add(QList<QUrl> urls);
+    // Probes `url` on a pool thread; none when it cannot be opened.
+    static QCoro::Task<std::optional<VideoInfo>> load(QUrl url, Engine::Probe probe);
+    // Asks for video files and adds the chosen ones; nothing on cancel.
+    void chooseVideos();
+
+    // New capture settings: equal ones change nothing; otherwise every video
+    // is reset and extracted again, the selected one first.
+    void apply(const ExtractSettings &settings);
+    // Removes one video (deleting its files) and moves the selection to the
+    // video that followed it, or the new last one. Does nothing for an item
+    // that is not listed; removing the last one closes all.
+    void remove(const QUuid &id);
+    void remove(VideoItem *item);
+    // Back to the start screen: no videos, no selection, empty thumbnail
+    // cache, temporary root deleted. The settings are kept.
+    void closeAll();
+
+    // At quit: stops the runner and waits up to `timeout` for a running
+    // extraction to end, so nothing is written after the temporary root is
+    // deleted. Returns false when an extraction was still running.
+    bool shutdown(std::chrono::milliseconds timeout);
+
+    // The planned shot times (see Planning::times).
+    static QList<double> times(ExtractMode mode, double interval, qint64 count, double duration);
+
+signals:
+    void videosChanged();
+    void selectedIDChanged();
+    // The item selected() gives is a different one.
+    void selectedChanged();
+    void alertChanged();
+    void showShareImageChanged();
+
+private:
+    friend class AppModelTest;
+    class ShotInbox;
+
+    VideoItem *findByUrl(const QUrl &url) const;
+    // The selected item if pending, else the first pending one.
+    VideoItem *nextPending() const;
+    void startRunner();
+    void stopRunner();
+    void updateSelected();
+    static QCoro::Task<> work(QPointer<AppModel> model, ExtractSettings settings, qint64 token,
+                              std::stop_token stop);
+    static QCoro::Task<> extract(QPointer<AppModel> model, QPointer<VideoItem> item,
+                                 ExtractSettings settings, std::stop_token stop);
+
+    Engine m_engine;
+    Dialogs *m_dialogs;
+    QList<VideoItem *> m_videos;
+    std::optional<QUuid> m_selectedID;
+    QPointer<VideoItem> m_lastSelected;
+    std::optional<AppAlert> m_alert;
+    bool m_showShareImage = false;
+    std::optional<ExtractSettings> m_settings;
+    // Present exactly while a worker is considered running; stopping it
+    // requests stop on the worker and on its extraction.
+    std::optional<std::stop_source> m_runner;
+    qint64 m_runnerToken = 0;
+    // Extractions run here, off the UI thread. Two threads: a stopped
+    // extraction may still wind down while the next one starts.
+    std::unique_ptr<QThreadPool> m_extractions;
+};

@@ -1,0 +1,119 @@
+#include "VideoItem.h"
+
+#include "TempRoot.h"
+
+#include <algorithm>
+
+VideoItem::VideoItem(const VideoInfo &info, QObject *parent)
+    : QObject(parent)
+    , m_id(QUuid::createUuid())
+    , m_info(info)
+{
+}
+
+void VideoItem::toggle(qint64 shotId)
+{
+    QSet<qint64> next = m_deselected;
+    if (!next.remove(shotId))
+        next.insert(shotId);
+    setDeselected(next);
+}
+
+void VideoItem::toggleAll()
+{
+    if (!m_deselected.isEmpty()) {
+        setDeselected({});
+        return;
+    }
+    QSet<qint64> all;
+    for (const Shot &shot : m_shots)
+        all.insert(shot.id);
+    setDeselected(all);
+}
+
+QList<Shot> VideoItem::selectedShots() const
+{
+    QList<Shot> result;
+    for (const Shot &shot : m_shots) {
+        if (!m_deselected.contains(shot.id))
+            result.append(shot);
+    }
+    return result;
+}
+
+void VideoItem::reset()
+{
+    ++m_generation;
+    emit generationChanged();
+    setShots({});
+    setDeselected({});
+    setStatus(VideoStatus::pending);
+    setTotal(0);
+    setFailed(0);
+    setElapsed(std::nullopt);
+    if (m_workDir)
+        TempRoot::removeTree(*m_workDir);
+    setWorkDir(std::nullopt);
+}
+
+void VideoItem::insert(const Shot &shot)
+{
+    const auto at = std::upper_bound(m_shots.begin(), m_shots.end(), shot.id,
+                                     [](qint64 id, const Shot &existing) { return id < existing.id; });
+    m_shots.insert(at, shot);
+    emit shotsChanged();
+}
+
+void VideoItem::setShots(const QList<Shot> &shots)
+{
+    m_shots = shots;
+    emit shotsChanged();
+}
+
+void VideoItem::setDeselected(const QSet<qint64> &deselected)
+{
+    if (m_deselected == deselected)
+        return;
+    m_deselected = deselected;
+    emit deselectedChanged();
+}
+
+void VideoItem::setStatus(VideoStatus status)
+{
+    if (m_status == status)
+        return;
+    m_status = status;
+    emit statusChanged();
+}
+
+void VideoItem::setTotal(qint64 total)
+{
+    if (m_total == total)
+        return;
+    m_total = total;
+    emit totalChanged();
+}
+
+void VideoItem::setFailed(qint64 failed)
+{
+    if (m_failed == failed)
+        return;
+    m_failed = failed;
+    emit failedChanged();
+}
+
+void VideoItem::setElapsed(std::optional<double> elapsed)
+{
+    if (m_elapsed == elapsed)
+        return;
+    m_elapsed = elapsed;
+    emit elapsedChanged();
+}
+
+void VideoItem::setWorkDir(const std::optional<QString> &workDir)
+{
+    if (m_workDir == workDir)
+        return;
+    m_workDir = workDir;
+    emit workDirChanged();
+}

@@ -1,0 +1,92 @@
+#pragma once
+// One opened video with everything produced for it: its shots, which of them
+// the user deselected, how far extraction has got and the folder holding its
+// image files.
+//
+// Thread: UI thread only. Ownership: owned by AppModel (QObject parent); views
+// keep QPointers and listen to AppModel::videosChanged. The work folder on
+// disk belongs to the item and is deleted by reset().
+
+#include "Records.h"
+
+#include <QList>
+#include <QObject>
+#include <QSet>
+#include <QUuid>
+
+#include <optional>
+
+class VideoItem : public QObject {
+    Q_OBJECT
+public:
+    const QUuid &id() const { return m_id; }
+    const VideoInfo &info() const { return m_info; }
+
+    // In ascending id order.
+    const QList<Shot> &shots() const { return m_shots; }
+    // Selection is kept as its complement so that new shots arrive selected.
+    const QSet<qint64> &deselected() const { return m_deselected; }
+    VideoStatus status() const { return m_status; }
+    // Shots planned for the current or last extraction; 0 when none.
+    qint64 total() const { return m_total; }
+    // Planned shots the last finished extraction could not produce.
+    qint64 failed() const { return m_failed; }
+    // Seconds the last finished extraction took; absent until one finishes.
+    std::optional<double> elapsed() const { return m_elapsed; }
+    // Counts resets; an extraction's results are accepted only while it is unchanged.
+    qint64 generation() const { return m_generation; }
+    std::optional<QString> workDir() const { return m_workDir; }
+
+    // Selects a deselected shot, deselects a selected one. The id is not
+    // checked against shots().
+    void toggle(qint64 shotId);
+    // Selects all when anything is deselected, else deselects every current shot.
+    void toggleAll();
+    // The shots not deselected, in shots() order.
+    QList<Shot> selectedShots() const;
+
+signals:
+    // Every property notifies only on a real change, except shots (every
+    // write) and generation (every increment).
+    void shotsChanged();
+    void deselectedChanged();
+    void statusChanged();
+    void totalChanged();
+    void failedChanged();
+    void elapsedChanged();
+    void generationChanged();
+    void workDirChanged();
+
+private:
+    // Only the model creates items and drives their extraction state.
+    friend class AppModel;
+    friend class VideoItemTest;
+
+    explicit VideoItem(const VideoInfo &info, QObject *parent = nullptr);
+
+    // Back to "not yet extracted": new generation, no shots, nothing
+    // deselected, pending, no counts, and the work folder deleted (a failure
+    // to delete is ignored).
+    void reset();
+    // Keeps shots sorted by id; an equal id goes after the existing one.
+    void insert(const Shot &shot);
+
+    void setShots(const QList<Shot> &shots);
+    void setDeselected(const QSet<qint64> &deselected);
+    void setStatus(VideoStatus status);
+    void setTotal(qint64 total);
+    void setFailed(qint64 failed);
+    void setElapsed(std::optional<double> elapsed);
+    void setWorkDir(const std::optional<QString> &workDir);
+
+    const QUuid m_id;
+    const VideoInfo m_info;
+    QList<Shot> m_shots;
+    QSet<qint64> m_deselected;
+    VideoStatus m_status = VideoStatus::pending;
+    qint64 m_total = 0;
+    qint64 m_failed = 0;
+    std::optional<double> m_elapsed;
+    qint64 m_generation = 0;
+    std::optional<QString> m_workDir;
+};

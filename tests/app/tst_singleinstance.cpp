@@ -1,0 +1,100 @@
+#include "SingleInstance.h"
+
+#include <QDir>
+#include <QLocalSocket>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+class SingleInstanceTest : public QObject {
+    Q_OBJECT
+    // Socket paths are limited to about 100 bytes: keep the names short.
+    QTemporaryDir m_dir{QDir::tempPath() + QStringLiteral("/i-XXXXXX")};
+    int m_servers = 0;
+
+    QString serverName() { return m_dir.filePath(QString::number(++m_servers)); }
+
+    // Starts the helper as the primary instance and waits until it listens.
+    static bool startPrimary(QProcess &process, const QString &server)
+    {
+        process.start(QStringLiteral(INSTANCE_HELPER), {server});
+        if (!process.waitForStarted(5000))
+            return false;
+        QByteArray seen;
+        while (!seen.contains('\n') && process.waitForReadyRead(5000))
+            seen += process.readAll();
+        return seen == "primary\n";
+    }
+
+private slots:
+    void argumentsBecomeAbsolutePaths()
+    {
+        const QStringList paths = SingleInstance::absolutePaths(
+            {"clip.mp4", "../other/b.mkv", "/abs/c.mov", "file:///abs/d%20e.mp4", "", "https://x/y.mp4"},
+            "/home/u/videos");
+        QCOMPARE(paths, (QStringList{"/home/u/videos/clip.mp4", "/home/u/other/b.mkv", "/abs/c.mov",
+                                     "/abs/d e.mp4"}));
+    }
+
+    void secondLaunchHandsItsFilesOver()
+    {
+        const QString server = serverName();
+        QProcess primary;
+        QVERIFY(startPrimary(primary, server));
+
+        QProcess second;
+        second.setWorkingDirectory(m_dir.path());
+        second.start(QStringLiteral(INSTANCE_HELPER), {server, "rel.mp4", "/abs/b.mkv"});
+        QVERIFY(second.waitForFinished(10000));
+        QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(second.exitCode(), 0);
+        QCOMPARE(second.readAllStandardOutput(), QByteArray("handed-over\n"));
+
+        QVERIFY(primary.waitForFinished(10000));
+        QCOMPARE(primary.exitCode(), 0);
+        QCOMPARE(QString::fromUtf8(primary.readAllStandardOutput()),
+                 QStringLiteral("file:%1/rel.mp4\nfile:/abs/b.mkv\n").arg(m_dir.path()));
+    }
+
+    void socketOfADeadInstanceIsReplaced()
+    {
+        const QString server = serverName();
+        QProcess crashed;
+        QVERIFY(startPrimary(crashed, server));
+        crashed.kill(); // SIGKILL: the socket file stays behind
+        QVERIFY(crashed.waitForFinished(5000));
+        QVERIFY(QFileInfo::exists(server));
+
+        SingleInstance instance(server);
+        QSignalSpy received(&instance, &SingleInstance::filesReceived);
+        QCOMPARE(instance.start({}), SingleInstance::Role::primary);
+
+        // And it serves the next launch.
+        QProcess next;
+        next.start(QStringLiteral(INSTANCE_HELPER), {server, "/v/a.mp4"});
+        QTRY_COMPARE_WITH_TIMEOUT(received.count(), 1, 10000);
+        QCOMPARE(received.at(0).at(0).value<QList<QUrl>>(),
+                 QList<QUrl>{QUrl::fromLocalFile("/v/a.mp4")});
+        QVERIFY(next.waitForFinished(5000));
+        QCOMPARE(next.exitCode(), 0);
+    }
+
+    void garbageIsRefused()
+    {
+        const QString server = serverName();
+        SingleInstance instance(server);
+        QSignalSpy received(&instance, &SingleInstance::filesReceived);
+        QCOMPARE(instance.start({}), SingleInstance::Role::primary);
+        QLocalSocket socket;
+        socket.connectToServer(server);
+        QVERIFY(socket.waitForConnected(2000));
+        socket.write(QByteArray(64, 'x'));
+        socket.flush();
+        QTRY_COMPARE_WITH_TIMEOUT(socket.state(), QLocalSocket::UnconnectedState, 5000);
+        QCOMPARE(received.count(), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(SingleInstanceTest)
+#include "tst_singleinstance.moc"

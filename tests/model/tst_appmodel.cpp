@@ -1,0 +1,520 @@
+#include "AppModel.h"
+#include "FakeEngine.h"
+#include "TempRoot.h"
+#include "TestSupport.h"
+#include "Thumbnails.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+
+QUrl video(const QString &name)
+{
+    return QUrl::fromLocalFile(QStringLiteral("/videos/") + name);
+}
+
+QList<qint64> ids(const QList<Shot> &shots)
+{
+    QList<qint64> result;
+    for (const Shot &s : shots)
+        result.append(s.id);
+    return result;
+}
+
+ExtractSettings countOf(qint64 n)
+{
+    ExtractSettings settings;
+    settings.mode = ExtractMode::count;
+    settings.count = n;
+    return settings;
+}
+
+QCoro::Task<> addThenFlag(AppModel *model, QList<QUrl> urls, bool *done)
+{
+    co_await model->add(std::move(urls));
+    *done = true;
+}
+
+} // namespace
+
+class AppModelTest : public QObject {
+    Q_OBJECT
+    std::unique_ptr<FakeEngine> m_fake;
+    std::unique_ptr<AppModel> m_model;
+
+    // Runs add() to its end, waiting at most 5 s.
+    bool add(const QStringList &names)
+    {
+        QList<QUrl> urls;
+        for (const QString &name : names)
+            urls.append(video(name));
+        bool done = false;
+        addThenFlag(m_model.get(), urls, &done);
+        const QDeadlineTimer deadline(5000);
+        while (!done && !deadline.hasExpired())
+            QTest::qWait(5);
+        return done;
+    }
+    VideoItem *item(const QString &name) const
+    {
+        for (VideoItem *v : m_model->videos()) {
+            if (v->info().fileName() == name)
+                return v;
+        }
+        return nullptr;
+    }
+    QStringList names() const
+    {
+        QStringList result;
+        for (VideoItem *v : m_model->videos())
+            result.append(v->info().fileName());
+        return result;
+    }
+    bool allDone() const
+    {
+        for (VideoItem *v : m_model->videos()) {
+            if (v->status() != VideoStatus::done)
+                return false;
+        }
+        return true;
+    }
+    bool runnerPresent() const { return m_model->m_runner.has_value(); }
+    qint64 runnerToken() const { return m_model->m_runnerToken; }
+
+private slots:
+    void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
+    void init()
+    {
+        TempRoot::remove();
+        Thumbnails::clear();
+        m_fake = std::make_unique<FakeEngine>();
+        m_model = std::make_unique<AppModel>(m_fake->engine(), nullptr);
+    }
+    void cleanup()
+    {
+        if (m_fake)
+            m_fake->releaseAll();
+        QVERIFY(m_model->shutdown(std::chrono::seconds(10)));
+        m_model.reset();
+        // Let suspended continuations see the model gone and finish.
+        QTest::qWait(20);
+        m_fake.reset();
+    }
+
+    // --- intake ---------------------------------------------------------
+
+    void addKeepsOrderAndSelectsTheLast()
+    {
+        m_fake->probeDelayMs.insert("slow.mp4", 150);
+        QVERIFY(add({"slow.mp4", "fast.mp4", "slow.mp4"}));
+        QCOMPARE(names(), (QStringList{"slow.mp4", "fast.mp4"}));
+        // The last URL was already open: it is selected again.
+        QCOMPARE(m_model->selected(), item("slow.mp4"));
+        QVERIFY(!m_model->alert());
+        QCOMPARE(m_model->videos().first()->info().duration, 100.0);
+    }
+
+    void addingAnOpenFileOnlySelectsIt()
+    {
+        QVERIFY(add({"a.mp4", "b.mp4"}));
+        QCOMPARE(m_model->selected(), item("b.mp4"));
+        QSignalSpy videos(m_model.get(), &AppModel::videosChanged);
+        QSignalSpy alert(m_model.get(), &AppModel::alertChanged);
+        QVERIFY(add({"a.mp4"}));
+        QCOMPARE(m_model->videos().size(), 2);
+        QCOMPARE(m_model->selectedID(), item("a.mp4")->id());
+        QCOMPARE(videos.count(), 0);
+        QCOMPARE(alert.count(), 0);
+    }
+
+    void unreadableFilesShareOneAlert_data()
+    {
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<QString>("names");
+        QTest::addColumn<int>("added");
+        QTest::newRow("two of three") << QStringList{"a.mp4", "ok.mp4", "b.mkv"} << "a.mp4 and b.mkv" << 1;
+        QTest::newRow("one") << QStringList{"clip.mkv"} << "clip.mkv" << 0;
+        QTest::newRow("three") << QStringList{"x.avi", "y.webm", "z.mov"} << "x.avi, y.webm, and z.mov" << 0;
+    }
+    void unreadableFilesShareOneAlert()
+    {
+        QFETCH(QStringList, files);
+        QFETCH(QString, names);
+        QFETCH(int, added);
+        m_fake->unreadable = {"a.mp4", "b.mkv", "clip.mkv", "x.avi", "y.webm", "z.mov"};
+        QSignalSpy alert(m_model.get(), &AppModel::alertChanged);
+        QVERIFY(add(files));
+        QCOMPARE(m_model->videos().size(), added);
+        if (added)
+            QCOMPARE(m_model->selected(), item("ok.mp4"));
+        QCOMPARE(alert.count(), 1);
+        QVERIFY(m_model->alert());
+        QCOMPARE(m_model->alert()->title, QStringLiteral("Can't Open Video"));
+        QCOMPARE(m_model->alert()->message,
+                 QStringLiteral("“%1” can't be read. Framelark opens video files such as MP4, MOV, "
+                                "M4V, MKV, AVI and WebM; this one may be damaged or not a video.")
+                     .arg(names));
+    }
+
+    void failedAddKeepsTheSelection()
+    {
+        m_fake->unreadable = {"bad.mp4"};
+        QVERIFY(add({"a.mp4", "b.mp4"}));
+        m_model->setSelectedID(item("a.mp4")->id());
+        QVERIFY(add({"bad.mp4"}));
+        QCOMPARE(m_model->selectedID(), item("a.mp4")->id());
+    }
+
+    void selectedFallsBackToTheFirst()
+    {
+        QVERIFY(!m_model->selected());
+        QVERIFY(add({"a.mp4", "b.mp4"}));
+        QSignalSpy selected(m_model.get(), &AppModel::selectedChanged);
+        m_model->setSelectedID(std::nullopt);
+        QCOMPARE(m_model->selected(), item("a.mp4"));
+        m_model->setSelectedID(QUuid::createUuid());
+        QCOMPARE(m_model->selected(), item("a.mp4"));
+        m_model->setSelectedID(item("b.mp4")->id());
+        QCOMPARE(m_model->selected(), item("b.mp4"));
+        QCOMPARE(selected.count(), 2);
+    }
+
+    void equalWritesNotifyNobody()
+    {
+        QSignalSpy selectedID(m_model.get(), &AppModel::selectedIDChanged);
+        QSignalSpy alert(m_model.get(), &AppModel::alertChanged);
+        QSignalSpy share(m_model.get(), &AppModel::showShareImageChanged);
+        const QUuid id = QUuid::createUuid();
+        const AppAlert message{"Title", "Message"};
+        for (int i = 0; i < 2; ++i) {
+            m_model->setSelectedID(id);
+            m_model->setAlert(message);
+            m_model->setShowShareImage(true);
+        }
+        QCOMPARE(selectedID.count(), 1);
+        QCOMPARE(alert.count(), 1);
+        QCOMPARE(share.count(), 1);
+    }
+
+    // --- runner ---------------------------------------------------------
+
+    void nothingIsExtractedBeforeSettingsArrive()
+    {
+        QVERIFY(add({"a.mp4"}));
+        QTest::qWait(50);
+        QVERIFY(m_fake->started().isEmpty());
+        QVERIFY(!runnerPresent());
+        m_model->apply(countOf(5));
+        QTRY_VERIFY_WITH_TIMEOUT(allDone(), 5000);
+        QCOMPARE(m_fake->started(), QStringList{"a.mp4"});
+    }
+
+    void extractionOrder_data()
+    {
+        QTest::addColumn<bool>("selectCWhileBRuns");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("selected first") << false << QStringList{"B", "A", "C"};
+        QTest::newRow("new selection next") << true << QStringList{"B", "C", "A"};
+    }
+    void extractionOrder()
+    {
+        QFETCH(bool, selectCWhileBRuns);
+        QFETCH(QStringList, expected);
+        m_fake->hold();
+        QVERIFY(add({"A", "B", "C"}));
+        m_model->setSelectedID(item("B")->id());
+        m_model->apply(countOf(5));
+        QTRY_COMPARE_WITH_TIMEOUT(m_fake->started(), QStringList{"B"}, 5000);
+        QCOMPARE(item("B")->status(), VideoStatus::extracting);
+        if (selectCWhileBRuns)
+            m_model->setSelectedID(item("C")->id());
+        for (int n = 2; n <= 3; ++n) {
+            m_fake->release();
+            QTRY_COMPARE_WITH_TIMEOUT(m_fake->started().size(), n, 5000);
+        }
+        m_fake->release();
+        QTRY_VERIFY_WITH_TIMEOUT(allDone(), 5000);
+        QCOMPARE(m_fake->started(), expected);
+        QTRY_VERIFY_WITH_TIMEOUT(!runnerPresent(), 5000);
+    }
+
+    void aDoneSelectionDoesNotBlockTheOthers()
+    {
+        m_model->apply(countOf(5));
+        QVERIFY(add({"A"}));
+        QTRY_VERIFY_WITH_TIMEOUT(allDone(), 5000);
+        // B is added, then the already open A is selected again: the worker
+        // passes over the done selection to the pending B.
+        QVERIFY(add({"B", "A"}));
+        QCOMPARE(m_model->selected(), item("A"));
+        QTRY_VERIFY_WITH_TIMEOUT(allDone(), 5000);
+        QCOMPARE(m_fake->started(), (QStringList{"A", "B"}));
+    }
+
+    void addingNothingStillStartsTheRunner()
+    {
+        QVERIFY(add({"A"}));
+        // Settings that arrive without apply() leave the runner idle.
+        m_model->m_settings = countOf(5);
+        QTest::qWait(20);
+        QVERIFY(m_fake->started().isEmpty());
+        QVERIFY(add({}));
+        QTRY_VERIFY_WITH_TIMEOUT(allDone(), 5000);
+        QCOMPARE(m_fake->started(), QStringList{"A"});
+    }
+
+    void finishedExtractionFillsTheItem_data()
+    {
+        QTest::addColumn<int>("failed");
+        QTest::newRow("all succeed") << 0;
+        QTest::newRow("two failed") << 2;
+    }
+    void finishedExtractionFillsTheItem()
+    {
+        QFETCH(int, failed);
+        m_fake->shotIds = {4, 0, 3, 1, 2};
+        m_fake->failed = failed;
+        m_model->apply(countOf(5));
+        QVERIFY(add({"A"}));
+        VideoItem *a = item("A");
+        // Every shot is in the item by the time it reports done.
+        qsizetype shotsWhenDone = -1;
+        connect(a, &VideoItem::statusChanged, this, [&] {
+            if (a->status() == VideoStatus::done)
+                shotsWhenDone = a->shots().size();
+        });
+        QTRY_COMPARE_WITH_TIMEOUT(a->status(), VideoStatus::done, 5000);
+        QCOMPARE(shotsWhenDone, 5);
+        QCOMPARE(ids(a->shots()), (QList<qint64>{0, 1, 2, 3, 4}));
+        QCOMPARE(a->total(), 5);
+        QCOMPARE(a->failed(), failed);
+        QVERIFY(a->elapsed());
+        QVERIFY(a->workDir());
+        QVERIFY(QFileInfo(*a->workDir()).isDir());
+        QCOMPARE(QFileInfo(*a->workDir()).absolutePath(), TempRoot::path());
+        QCOMPARE(m_fake->plans().first(), AppModel::times(ExtractMode::count, 10, 5, 100));
+    }
+
+    void elapsedLeavesOutTheQueue()
+    {
+        m_fake->workMs.insert("A", 600);
+        m_fake->shotIds = {0};
+        m_model->apply(countOf(5));
+        QVERIFY(add({"A"}));
+        QTRY_COMPARE_WITH_TIMEOUT(m_fake->started().size(), 1, 5000);
+        QVERIFY(add({"B"}));
+        QTRY_VERIFY_WITH_TIMEOUT(allDone(), 5000);
+        QVERIFY(*item("A")->elapsed() >= 0.6);
+        QVERIFY2(*item("B")->elapsed() < 0.4, qPrintable(QString::number(*item("B")->elapsed())));
+    }
+
+    void newSettingsMidExtractionDropTheOldRun()
+    {
+        m_fake->hold();
+        m_fake->lateShotId = 99;
+        m_model->apply(countOf(5));
+        QVERIFY(add({"A"}));
+        VideoItem *a = item("A");
+        QTRY_COMPARE_WITH_TIMEOUT(a->shots().size(), 3, 5000);
+        const QString oldDir = *a->workDir();
+        const qint64 firstToken = runnerToken();
+
+        m_model->apply(countOf(8));
+        QTRY_COMPARE_WITH_TIMEOUT(m_fake->started(), (QStringList{"A", "A"}), 5000);
+        // The old run saw its stop, reported a late shot and returned.
+        QTRY_COMPARE_WITH_TIMEOUT(m_fake->finished(), 1, 5000);
+        QTest::qWait(20);
+        QCOMPARE(ids(a->shots()), (QList<qint64>{1, 2, 3}));
+        QCOMPARE(a->total(), 8);
+        QCOMPARE(a->status(), VideoStatus::extracting);
+        QVERIFY(!QFileInfo::exists(oldDir));
+        // The stopped worker left the new worker's handle alone.
+        QVERIFY(runnerPresent());
+        QCOMPARE(runnerToken(), firstToken + 1);
+
+        m_fake->release();
+        QTRY_COMPARE_WITH_TIMEOUT(a->status(), VideoStatus::done, 5000);
+        QCOMPARE(m_fake->plans().at(1).size(), 8);
+        QCOMPARE(ids(a->shots()), (QList<qint64>{1, 2, 3}));
+        QTRY_VERIFY_WITH_TIMEOUT(!runnerPresent(), 5000);
+    }
+
+    void applyingEqualSettingsChangesNothing()
+    {
+        m_fake->hold();
+        m_model->apply(countOf(5));
+        QVERIFY(add({"A"}));
+        VideoItem *a = item("A");
+        QTRY_COMPARE_WITH_TIMEOUT(a->shots().size(), 3, 5000);
+        const qint64 token = runnerToken();
+        const qint64 generation = a->generation();
+        QSignalSpy shots(a, &VideoItem::shotsChanged);
+        QSignalSpy status(a, &VideoItem::statusChanged);
+        m_model->apply(countOf(5));
+        QTest::qWait(20);
+        QCOMPARE(runnerToken(), token);
+        QCOMPARE(a->generation(), generation);
+        QCOMPARE(shots.count(), 0);
+        QCOMPARE(status.count(), 0);
+        QCOMPARE(m_fake->started().size(), 1);
+    }
+
+    void newSettingsReextractEverything()
+    {
+        m_model->apply(countOf(5));
+        QVERIFY(add({"A", "B"}));
+        QTRY_VERIFY_WITH_TIMEOUT(allDone(), 5000);
+        QCOMPARE(m_fake->started(), (QStringList{"B", "A"}));
+        item("A")->toggle(1);
+        m_model->apply(countOf(6));
+        QTRY_VERIFY_WITH_TIMEOUT(allDone(), 5000);
+        QCOMPARE(m_fake->started(), (QStringList{"B", "A", "B", "A"}));
+        QVERIFY(item("A")->deselected().isEmpty());
+        QCOMPARE(item("A")->total(), 6);
+    }
+
+    // --- commands -------------------------------------------------------
+
+    void removalMovesTheSelection_data()
+    {
+        QTest::addColumn<QStringList>("open");
+        QTest::addColumn<QString>("selected");
+        QTest::addColumn<QString>("removed");
+        QTest::addColumn<QString>("expected"); // empty: none
+        QTest::addColumn<bool>("shareAfter");
+        QTest::newRow("second of three") << QStringList{"A", "B", "C"} << "B" << "B" << "C" << false;
+        QTest::newRow("last") << QStringList{"A", "B", "C"} << "C" << "C" << "B" << false;
+        QTest::newRow("not selected") << QStringList{"A", "B", "C"} << "A" << "B" << "A" << true;
+        QTest::newRow("only") << QStringList{"A"} << "A" << "A" << "" << false;
+    }
+    void removalMovesTheSelection()
+    {
+        QFETCH(QStringList, open);
+        QFETCH(QString, selected);
+        QFETCH(QString, removed);
+        QFETCH(QString, expected);
+        QFETCH(bool, shareAfter);
+        QVERIFY(add(open));
+        QVERIFY(TempRoot::createWorkFolder());
+        m_model->setSelectedID(item(selected)->id());
+        m_model->setShowShareImage(true);
+        QPointer<VideoItem> gone = item(removed);
+        m_model->remove(gone.data());
+        QVERIFY(!names().contains(removed));
+        QCOMPARE(m_model->showShareImage(), shareAfter);
+        if (expected.isEmpty()) {
+            QVERIFY(!m_model->selectedID());
+            QVERIFY(m_model->videos().isEmpty());
+            QVERIFY(!QFileInfo::exists(TempRoot::path()));
+        } else {
+            QCOMPARE(m_model->selectedID(), item(expected)->id());
+            QVERIFY(QFileInfo::exists(TempRoot::path()));
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(!gone, 1000);
+        // A second removal of the same video does nothing.
+        const QStringList left = names();
+        m_model->remove(gone.data());
+        QCOMPARE(names(), left);
+    }
+
+    void removingTheExtractingVideoMovesOn()
+    {
+        m_fake->hold();
+        m_fake->lateShotId = 99;
+        m_model->apply(countOf(5));
+        QVERIFY(add({"A", "B"}));
+        VideoItem *b = item("B");
+        QTRY_COMPARE_WITH_TIMEOUT(b->shots().size(), 3, 5000);
+        const QString bDir = *b->workDir();
+        m_model->remove(b);
+        QVERIFY(!QFileInfo::exists(bDir));
+        QTRY_COMPARE_WITH_TIMEOUT(m_fake->started(), (QStringList{"B", "A"}), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(m_fake->finished(), 1, 5000);
+        QTest::qWait(20);
+        VideoItem *a = item("A");
+        QCOMPARE(ids(a->shots()), (QList<qint64>{1, 2, 3}));
+        QCOMPARE(m_model->selected(), a);
+        m_fake->release();
+        QTRY_COMPARE_WITH_TIMEOUT(a->status(), VideoStatus::done, 5000);
+    }
+
+    void removingAnotherVideoLeavesTheRunAlone()
+    {
+        m_fake->hold();
+        m_model->apply(countOf(5));
+        QVERIFY(add({"A", "B"}));
+        VideoItem *b = item("B");
+        QTRY_COMPARE_WITH_TIMEOUT(b->shots().size(), 3, 5000);
+        const qint64 token = runnerToken();
+        const qint64 generation = b->generation();
+        m_model->remove(item("A"));
+        QCOMPARE(runnerToken(), token);
+        QCOMPARE(b->generation(), generation);
+        QCOMPARE(b->status(), VideoStatus::extracting);
+        m_fake->release();
+        QTRY_COMPARE_WITH_TIMEOUT(b->status(), VideoStatus::done, 5000);
+        QCOMPARE(m_fake->started(), QStringList{"B"});
+    }
+
+    void closeAllWithNothingOpen()
+    {
+        const QString thumb = QDir(*TempRoot::subfolder("share")).filePath("t.jpg");
+        QVERIFY(TestSupport::quadrants(40, 20).save(thumb));
+        bool loaded = false;
+        [](QString file, bool *done) -> QCoro::Task<> {
+            co_await Thumbnails::image(file);
+            *done = true;
+        }(thumb, &loaded);
+        QTRY_VERIFY_WITH_TIMEOUT(loaded, 5000);
+        QCOMPARE(Thumbnails::count(), 1);
+        QSignalSpy videos(m_model.get(), &AppModel::videosChanged);
+        m_model->closeAll();
+        QCOMPARE(Thumbnails::count(), 0);
+        QVERIFY(!QFileInfo::exists(TempRoot::path()));
+        QCOMPARE(videos.count(), 1);
+    }
+
+    void closeAllStopsAndEmpties()
+    {
+        m_fake->hold();
+        m_fake->lateShotId = 99;
+        m_model->apply(countOf(5));
+        QVERIFY(add({"A", "B"}));
+        QTRY_COMPARE_WITH_TIMEOUT(m_fake->started().size(), 1, 5000);
+        m_model->setShowShareImage(true);
+        m_model->closeAll();
+        QVERIFY(m_model->videos().isEmpty());
+        QVERIFY(!m_model->selectedID());
+        QVERIFY(!m_model->selected());
+        QVERIFY(!m_model->showShareImage());
+        QVERIFY(!runnerPresent());
+        QVERIFY(!QFileInfo::exists(TempRoot::path()));
+        QTRY_COMPARE_WITH_TIMEOUT(m_fake->finished(), 1, 5000);
+        QTest::qWait(20);
+        QCOMPARE(m_fake->started().size(), 1);
+        // Settings are kept: a new video is extracted at once.
+        m_fake->releaseAll();
+        QVERIFY(add({"C"}));
+        QTRY_VERIFY_WITH_TIMEOUT(allDone(), 5000);
+        QCOMPARE(ids(item("C")->shots()), (QList<qint64>{1, 2, 3}));
+    }
+
+    void shutdownWaitsForTheRunningExtraction()
+    {
+        m_fake->hold();
+        m_model->apply(countOf(5));
+        QVERIFY(add({"A"}));
+        QTRY_COMPARE_WITH_TIMEOUT(m_fake->started().size(), 1, 5000);
+        QVERIFY(m_model->shutdown(std::chrono::seconds(5)));
+        QCOMPARE(m_fake->running(), 0);
+        QCOMPARE(item("A")->status(), VideoStatus::pending);
+    }
+};
+
+QTEST_GUILESS_MAIN(AppModelTest)
+#include "tst_appmodel.moc"
