@@ -64,7 +64,9 @@ FramePtr stripedFrame(AVPixelFormat format, QSize size, Matrix matrix, bool full
             const int fullX = chroma ? x << desc->log2_chroma_w : x;
             const QRgb colour = stripeColours[size_t(fullX * 5 / size.width())];
             int value = 0;
-            if (rgb)
+            if (c == 3)
+                value = 255;
+            else if (rgb)
                 value = c == 0 ? qRed(colour) : c == 1 ? qGreen(colour) : qBlue(colour);
             else
                 value = encode(colour, matrix, fullRange)[size_t(c)];
@@ -128,6 +130,7 @@ private slots:
             << int(AV_PIX_FMT_YUV422P10LE) << QSize(640, 480) << unspecified << jpeg << bt601 << true;
         QTest::newRow("p010 709")
             << int(AV_PIX_FMT_P010LE) << QSize(1280, 720) << int(AVCOL_SPC_BT709) << mpeg << bt709 << false;
+        QTest::newRow("yuva420p") << int(AV_PIX_FMT_YUVA420P) << QSize(640, 480) << int(AVCOL_SPC_BT709) << mpeg << bt709 << false;
         QTest::newRow("rgb24") << int(AV_PIX_FMT_RGB24) << QSize(640, 480) << unspecified << noRange << bt601 << false;
         QTest::newRow("bgr0") << int(AV_PIX_FMT_BGR0) << QSize(1280, 720) << unspecified << noRange << bt709 << false;
     }
@@ -151,7 +154,12 @@ private slots:
         QCOMPARE(images->thumb.size(), ImageFiles::scaledSize(size, 480));
         QCOMPARE(images->full.colorSpace(), QColorSpace(QColorSpace::SRgb));
         QCOMPARE(images->thumb.colorSpace(), QColorSpace(QColorSpace::SRgb));
+        const bool alpha = av_pix_fmt_desc_get(AVPixelFormat(format))->flags & AV_PIX_FMT_FLAG_ALPHA;
         for (const QImage &image : {images->full, images->thumb}) {
+            QCOMPARE(image.format(), alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+            // RGB32 demands an opaque alpha byte in memory, not just from pixel().
+            const auto *words = reinterpret_cast<const quint32 *>(image.constScanLine(image.height() - 1));
+            QCOMPARE(words[image.width() - 1] >> 24, 0xffu);
             for (int s = 0; s < 5; ++s) {
                 const QPoint centre((2 * s + 1) * image.width() / 10, image.height() / 2);
                 const QRgb got = image.pixel(centre);
@@ -181,6 +189,27 @@ private slots:
         // The stripes stretch with the frame: the blue one is still in the middle.
         QVERIFY(TestSupport::near(images->full.pixel(426, 240), qRgb(0, 0, 255), 3));
         QVERIFY(TestSupport::near(images->thumb.pixel(240, 135), qRgb(0, 0, 255), 3));
+    }
+
+    void thumbnailAveragesFineDetail()
+    {
+        // One-pixel black and white columns must shrink to grey; a sampling
+        // filter would keep picking one of the two and show stripes.
+        VideoFrame video{stripedFrame(AV_PIX_FMT_YUV420P, QSize(1920, 1080), Matrix::bt709, false),
+                         QSize(1920, 1080)};
+        AVFrame *frame = video.frame.get();
+        for (int y = 0; y < 1080; ++y)
+            for (int x = 0; x < 1920; ++x)
+                frame->data[0][y * frame->linesize[0] + x] = x % 2 ? 235 : 16;
+        for (int plane : {1, 2})
+            for (int y = 0; y < 540; ++y)
+                std::memset(frame->data[plane] + y * frame->linesize[plane], 128, 960);
+        const auto images = FrameConverter::convert(video);
+        QVERIFY(images);
+        for (int x = 10; x < 470; x += 37) {
+            const QRgb got = images->thumb.pixel(x, 135);
+            QVERIFY2(TestSupport::near(got, qRgb(128, 128, 128), 8), qPrintable(QString::number(qRed(got))));
+        }
     }
 
     void thumbnailSideIsAParameter()
