@@ -43,6 +43,19 @@ int FakeScript::cancelCount(int generator) const
     return found == m_cancels.end() ? 0 : found->second;
 }
 
+std::pair<MediaTime, MediaTime> FakeScript::tolerance(int generator) const
+{
+    std::lock_guard lock(m_lock);
+    const auto found = m_tolerances.find(generator);
+    return found == m_tolerances.end() ? std::pair{MediaTime{-1}, MediaTime{-1}} : found->second;
+}
+
+void FakeScript::noteTolerance(int generator, MediaTime before, MediaTime after)
+{
+    std::lock_guard lock(m_lock);
+    m_tolerances[generator] = {before, after};
+}
+
 int FakeScript::lumaFor(MediaTime time)
 {
     // Ten steps per second, wrapping inside the limited luma range.
@@ -80,8 +93,7 @@ FakeFrameGenerator::FakeFrameGenerator(FakeScript &script, int index)
 
 void FakeFrameGenerator::setTolerance(MediaTime before, MediaTime after)
 {
-    m_before = before;
-    m_after = after;
+    m_script.noteTolerance(m_index, before, after);
 }
 
 void FakeFrameGenerator::images(const std::vector<MediaTime> &times,
@@ -126,6 +138,12 @@ FrameResult FakeFrameGenerator::answer(MediaTime time)
     case FakeOutcome::hang:
         waitForCancel(m_script.hangCap);
         return FrameResult{time, std::nullopt, 0, QStringLiteral("hung")};
+    case FakeOutcome::unconvertible: {
+        FrameResult result = frameFor(time, time);
+        if (result.image)
+            result.image->frame->format = AV_PIX_FMT_VAAPI;
+        return result;
+    }
     case FakeOutcome::delay:
         if (waitForCancel(outcome.wait))
             return FrameResult{time, std::nullopt, 0, QStringLiteral("cancelled")};

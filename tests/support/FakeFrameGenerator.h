@@ -28,9 +28,15 @@ struct FakeOutcome {
         stray,    // a success that claims another requested time (strayTime)
         hang,     // no answer until cancelAll (failure then), at most hangCap
         delay,    // deliver after `wait`, or fail when cancelled meanwhile
+        unconvertible,  // a success whose frame no converter can read
     };
-    Kind kind = deliver;
-    std::chrono::milliseconds wait{0};
+    // Implicit, so a script reads {FakeOutcome::fail} or {FakeOutcome::delay, 40ms}.
+    FakeOutcome(Kind kind = deliver, std::chrono::milliseconds wait = {}, MediaTime strayTime = {})
+        : kind(kind), wait(wait), strayTime(strayTime)
+    {
+    }
+    Kind kind;
+    std::chrono::milliseconds wait;
     MediaTime strayTime;
 };
 
@@ -65,6 +71,8 @@ public:
     std::vector<Request> requests() const;
     std::vector<bool> factoryCalls() const;  // the `fresh` argument of each call
     int cancelCount(int generator) const;
+    // The tolerance each generator was given (before, after).
+    std::pair<MediaTime, MediaTime> tolerance(int generator) const;
 
     static int lumaFor(MediaTime time);
 
@@ -73,12 +81,14 @@ private:
     FakeOutcome next(MediaTime time);
     void log(Request request);
     void countCancel(int generator);
+    void noteTolerance(int generator, MediaTime before, MediaTime after);
 
     mutable std::mutex m_lock;
     std::map<qint64, std::deque<FakeOutcome>> m_outcomes;
     std::vector<Request> m_requests;
     std::vector<bool> m_factoryCalls;
     std::map<int, int> m_cancels;
+    std::map<int, std::pair<MediaTime, MediaTime>> m_tolerances;
 };
 
 class FakeFrameGenerator : public FrameGenerator {
@@ -91,9 +101,6 @@ public:
     FrameResult image(MediaTime time) override;
     void cancelAll() override;
 
-    MediaTime toleranceBefore() const { return m_before; }
-    MediaTime toleranceAfter() const { return m_after; }
-
 private:
     FrameResult answer(MediaTime time);
     FrameResult frameFor(MediaTime requested, MediaTime claimed);
@@ -102,7 +109,6 @@ private:
 
     FakeScript &m_script;
     const int m_index;
-    MediaTime m_before, m_after;
     std::mutex m_lock;
     std::condition_variable m_cancelled;
     bool m_isCancelled = false;  // guarded by m_lock
