@@ -128,9 +128,9 @@ int run(const GeneratorFactory &makeGenerator, const QList<double> &times,
         mediaTimes.push_back(MediaTime::fromSeconds(seconds));
     const int count = int(mediaTimes.size());
 
-    // Declaration order is teardown order in reverse: the writers drain
-    // first, then the stop handler goes, then the watchdog, and the last
-    // generator is released while nothing can reach it any more.
+    // Teardown runs in reverse: the writers drain first, then the stop
+    // handler goes, then the last generator is unwatched and released, and
+    // the watchdog stops last.
     StallWatch watch(timing.checkInterval, timing.stallLimit);
     GeneratorSlot generator(makeGenerator, tolerance(times, settings.precise), watch);
     // Runs on the thread that requests the stop and ends the outstanding
