@@ -14,8 +14,9 @@
 namespace FrameConverter {
 
 struct Images {
-    QImage full;   // displaySize, 8-bit RGB, sRGB
-    QImage thumb;  // ImageFiles::scaledSize(displaySize, thumbSide)
+    QImage full;   // displaySize, 8 bits per channel (Format_RGB32, or ARGB32
+                   // when the video has alpha), sRGB
+    QImage thumb;  // ImageFiles::scaledSize(displaySize, thumbSide), same format
 };
 
 // None when the frame's pixel format cannot be converted.
