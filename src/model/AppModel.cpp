@@ -98,11 +98,15 @@ bool AppModel::canExport() const
 
 bool AppModel::canExportAll() const
 {
+    if (m_videos.size() < 2)
+        return false;
+    bool any = false;
     for (const VideoItem *v : m_videos) {
-        if (v->status() == VideoStatus::done && !v->selectedShots().isEmpty())
-            return true;
+        if (v->status() != VideoStatus::done)
+            return false;
+        any = any || !v->selectedShots().isEmpty();
     }
-    return false;
+    return any;
 }
 
 AppModel::~AppModel()
