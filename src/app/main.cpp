@@ -16,19 +16,10 @@
 
 using namespace std::chrono_literals;
 
-int main(int argc, char *argv[])
-{
-    QApplication app(argc, argv);
-    QApplication::setOrganizationName(QStringLiteral("Framelark"));
-    QApplication::setApplicationName(QStringLiteral("Framelark"));
-    QApplication::setApplicationVersion(QStringLiteral(FRAMELARK_VERSION));
-    QApplication::setDesktopFileName(QStringLiteral("framelark"));
-    QApplication::setWindowIcon(
-        QIcon::fromTheme(QStringLiteral("framelark"), QIcon(QStringLiteral(":/app/framelark.svg"))));
-    QApplication::setQuitOnLastWindowClosed(true);
-    Translations::install();
+namespace {
 
-    QCommandLineParser parser;
+void describe(QCommandLineParser &parser)
+{
     parser.setApplicationDescription(
         QCoreApplication::translate("main", "Turns videos into still screenshots."));
     parser.addHelpOption();
@@ -36,11 +27,47 @@ int main(int argc, char *argv[])
     parser.addPositionalArgument(QStringLiteral("videos"),
                                  QCoreApplication::translate("main", "Video files to open."),
                                  QStringLiteral("[VIDEO...]"));
+}
+
+// --help and --version print and exit before a display is needed, so they
+// work in a terminal without one. Everything else (including the toolkit's
+// own options such as -platform) is left to the full parse later.
+void answerTextOnlyRequests(int argc, char *argv[])
+{
+    static const QByteArrayList textOnly{"-h", "--help", "-?", "-v", "--version"};
+    if (std::none_of(argv + 1, argv + argc, [](const char *a) { return textOnly.contains(a); }))
+        return;
+    QCoreApplication app(argc, argv);
+    Translations::install();
+    QCommandLineParser parser;
+    describe(parser);
+    parser.parse(app.arguments());
+    if (parser.isSet(QStringLiteral("version")))
+        parser.showVersion();
+    parser.showHelp();
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication::setOrganizationName(QStringLiteral("Framelark"));
+    QCoreApplication::setApplicationName(QStringLiteral("Framelark"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(FRAMELARK_VERSION));
+    answerTextOnlyRequests(argc, argv);
+
+    QApplication app(argc, argv);
+    QApplication::setDesktopFileName(QStringLiteral("framelark"));
+    QApplication::setWindowIcon(
+        QIcon::fromTheme(QStringLiteral("framelark"), QIcon(QStringLiteral(":/app/framelark.svg"))));
+    QApplication::setQuitOnLastWindowClosed(true);
+    Translations::install();
+    QCommandLineParser parser;
+    describe(parser);
     parser.process(app);
 
     // A second launch gives its files to the running instance and ends.
-    const QStringList paths =
-        SingleInstance::absolutePaths(parser.positionalArguments(), QDir::currentPath());
+    const QStringList paths = SingleInstance::absolutePaths(parser.positionalArguments(), QDir::currentPath());
     SingleInstance instance(SingleInstance::defaultServerName());
     if (instance.start(paths) == SingleInstance::Role::handedOver)
         return 0;
