@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QShortcut>
 #include <QStackedWidget>
 #include <QTimer>
 #include <QToolBar>
@@ -248,15 +249,16 @@ void ContentView::presentAlert()
         m_alertBox->setWindowModality(Qt::WindowModal);
         m_alertBox->setIcon(QMessageBox::Warning);
         m_alertBox->setStandardButtons(QMessageBox::Ok);
-        m_alertBox->setTextFormat(Qt::PlainText);
+        m_alertBox->setTextFormat(Qt::RichText);
         // However the box goes away, the alert is over.
         connect(m_alertBox, &QMessageBox::finished, this, [this] { m_model.setAlert(std::nullopt); });
     }
     // The title doubles as the box's heading, since many window managers
-    // show no title on a dialog attached to its window.
+    // show no title on a dialog attached to its window. Both texts carry
+    // file names, so they are escaped before being marked up.
     m_alertBox->setWindowTitle(alert->title);
-    m_alertBox->setText(alert->title);
-    m_alertBox->setInformativeText(alert->message);
+    m_alertBox->setText(QStringLiteral("<b>%1</b>").arg(alert->title.toHtmlEscaped()));
+    m_alertBox->setInformativeText(QStringLiteral("<p>%1</p>").arg(alert->message.toHtmlEscaped()));
     m_alertBox->open();
 }
 
@@ -272,6 +274,11 @@ void ContentView::openSettings()
         layout->setContentsMargins(0, 0, 0, 0);
         layout->setSizeConstraint(QLayout::SetFixedSize);
         layout->addWidget(new SettingsView(m_preferences, {}, m_settingsWindow));
+        // Closed like a dialog; every change is already stored.
+        for (const QKeySequence &keys : {QKeySequence(QKeySequence::Close), QKeySequence(Qt::Key_Escape)}) {
+            auto *shortcut = new QShortcut(keys, m_settingsWindow);
+            connect(shortcut, &QShortcut::activated, m_settingsWindow, &QWidget::close);
+        }
     }
     m_settingsWindow->show();
     m_settingsWindow->raise();

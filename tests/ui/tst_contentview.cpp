@@ -474,8 +474,8 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(visibleAlert(), 2000);
         QMessageBox *box = visibleAlert();
         QCOMPARE(box->windowTitle(), QStringLiteral("Can't Open Video"));
-        QCOMPARE(box->text(), QStringLiteral("Can't Open Video"));
-        QCOMPARE(box->informativeText(), QStringLiteral("First."));
+        QCOMPARE(box->text(), QStringLiteral("<b>Can't Open Video</b>"));
+        QCOMPARE(box->informativeText(), QStringLiteral("<p>First.</p>"));
         QCOMPARE(box->windowModality(), Qt::WindowModal);
         QCOMPARE(box->buttons().size(), 1);
         QCOMPARE(box->buttons().first()->text().remove(u'&'), QStringLiteral("OK"));
@@ -484,10 +484,11 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!m_model->alert().has_value(), 2000);
         QTRY_VERIFY_WITH_TIMEOUT(!visibleAlert(), 2000);
 
-        m_model->setAlert(AppAlert{QStringLiteral("Export Failed"), QStringLiteral("Second.")});
+        m_model->setAlert(AppAlert{QStringLiteral("Export Failed"), QStringLiteral("“<b>x.mp4” can't be read.")});
         QTRY_VERIFY_WITH_TIMEOUT(visibleAlert(), 2000);
-        QCOMPARE(visibleAlert()->text(), QStringLiteral("Export Failed"));
-        QCOMPARE(visibleAlert()->informativeText(), QStringLiteral("Second."));
+        QCOMPARE(visibleAlert()->text(), QStringLiteral("<b>Export Failed</b>"));
+        // File names are shown as they are, never as markup.
+        QCOMPARE(visibleAlert()->informativeText(), QStringLiteral("<p>“&lt;b&gt;x.mp4” can't be read.</p>"));
         QTest::keyClick(visibleAlert(), Qt::Key_Escape);
         QTRY_VERIFY_WITH_TIMEOUT(!m_model->alert().has_value(), 2000);
         // The Escape closed the alert, not the videos.
@@ -626,6 +627,12 @@ private slots:
         // A second request raises the same window.
         view.openSettings();
         QCOMPARE(view.settingsWindow(), settings);
+        // Escape there closes the settings, not the videos.
+        QVERIFY(add({"a.mp4"}, 1));
+        QVERIFY(QTest::qWaitForWindowActive(settings));
+        QTest::keyClick(settings, Qt::Key_Escape);
+        QTRY_VERIFY(!settings->isVisible());
+        QCOMPARE(m_model->videos().size(), 1);
     }
 };
 
