@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QScreen>
 #include <QShortcut>
 #include <QStackedWidget>
 #include <QTimer>
@@ -30,7 +31,12 @@ ContentView::ContentView(AppModel &model, Preferences &preferences, Exporter &ex
     , m_handOver(new QTimer(this))
 {
     setAcceptDrops(true);
-    resize(initialSize);
+    // On a small (or strongly scaled) screen the first size is what fits;
+    // the content's minimum still holds.
+    QSize first = initialSize;
+    if (const QScreen *screen = this->screen())
+        first = first.boundedTo(screen->availableSize());
+    resize(first);
 
     // The content: start screen or workspace, with the drop outline above both.
     auto *content = new QWidget(this);
