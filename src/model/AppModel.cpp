@@ -98,15 +98,11 @@ bool AppModel::canExport() const
 
 bool AppModel::canExportAll() const
 {
-    if (m_videos.size() < 2)
-        return false;
-    bool any = false;
     for (const VideoItem *v : m_videos) {
-        if (v->status() != VideoStatus::done)
-            return false;
-        any = any || !v->selectedShots().isEmpty();
+        if (v->status() == VideoStatus::done && !v->selectedShots().isEmpty())
+            return true;
     }
-    return any;
+    return false;
 }
 
 AppModel::~AppModel()
