@@ -71,38 +71,6 @@ AppModel::AppModel(Engine engine, Dialogs *dialogs, QObject *parent)
     , m_extractions(std::make_unique<QThreadPool>())
 {
     m_extractions->setMaxThreadCount(2);
-    // TEMPORARY until the export operations land.
-    auto changed = [this] {
-        emit canExportChanged();
-        emit canExportAllChanged();
-    };
-    connect(this, &AppModel::selectedChanged, this, changed);
-    connect(this, &AppModel::videosChanged, this, [this, changed] {
-        for (VideoItem *v : std::as_const(m_videos)) {
-            if (v->property("exportWatched").toBool())
-                continue;
-            v->setProperty("exportWatched", true);
-            connect(v, &VideoItem::statusChanged, this, changed);
-            connect(v, &VideoItem::deselectedChanged, this, changed);
-            connect(v, &VideoItem::shotsChanged, this, changed);
-        }
-        changed();
-    });
-}
-
-bool AppModel::canExport() const
-{
-    const VideoItem *v = selected();
-    return v && v->status() == VideoStatus::done && !v->selectedShots().isEmpty();
-}
-
-bool AppModel::canExportAll() const
-{
-    for (const VideoItem *v : m_videos) {
-        if (v->status() == VideoStatus::done && !v->selectedShots().isEmpty())
-            return true;
-    }
-    return false;
 }
 
 AppModel::~AppModel()
