@@ -383,9 +383,11 @@ void AppModel::remove(const QUuid &id)
     const bool wasExtracting = item->status() == VideoStatus::extracting;
     if (wasExtracting)
         stopRunner();
+    // Unwatched first: its reset must not flicker the export availability
+    // of the videos that stay.
+    item->disconnect(this);
     item->reset();
     m_videos.removeAt(i);
-    item->disconnect(this);
     emit videosChanged();
     if (m_selectedID == id) {
         if (i < m_videos.size())
@@ -407,12 +409,12 @@ void AppModel::remove(const QUuid &id)
 
 void AppModel::closeAll()
 {
+    for (VideoItem *item : std::as_const(m_videos))
+        item->disconnect(this);
     stopRunner();
     for (VideoItem *item : m_videos)
         item->reset();
     const QList<VideoItem *> closed = m_videos;
-    for (VideoItem *item : closed)
-        item->disconnect(this);
     m_videos.clear();
     emit videosChanged();
     setSelectedID(std::nullopt);
