@@ -238,28 +238,17 @@ QWidget *SheetView::buildPanel()
     m_copy = largeButton(tr("Copy Image"), panel);
     m_copy->setObjectName(QStringLiteral("copyButton"));
     m_copy->setShortcut(QKeySequence::Copy);
-    // The one emphasised action: filled with the accent colour.
-    QPalette accent = m_copy->palette();
-    for (const auto group : {QPalette::Active, QPalette::Inactive}) {
-        accent.setColor(group, QPalette::Button, Style::accent(accent));
-        accent.setColor(group, QPalette::ButtonText, accent.color(group, QPalette::HighlightedText));
-    }
-    m_copy->setPalette(accent);
     connect(m_copy, &QPushButton::clicked, this, &SheetView::copy);
     actions->addWidget(m_copy);
 
     m_save = largeButton(tr("Save…"), panel);
     m_save->setObjectName(QStringLiteral("saveButton"));
     m_save->setShortcut(QKeySequence::Save);
-    m_save->setIcon(iconIn(symbol("document-save-symbolic", ":/icons/sheet-save.svg"),
-                           palette().color(QPalette::ButtonText), palette(), devicePixelRatioF()));
     connect(m_save, &QPushButton::clicked, this, &SheetView::save);
     actions->addWidget(m_save);
 
     m_share = largeButton(tr("Share…"), panel);
     m_share->setObjectName(QStringLiteral("shareButton"));
-    m_share->setIcon(iconIn(symbol("document-send-symbolic", ":/icons/sheet-share.svg"),
-                            palette().color(QPalette::ButtonText), palette(), devicePixelRatioF()));
     connect(m_share, &QPushButton::clicked, this, &SheetView::showShareMenu);
     actions->addWidget(m_share);
 
@@ -365,12 +354,36 @@ void SheetView::updateState()
     m_share->setEnabled(shown);
     m_share->setVisible(m_file.has_value());
     m_close->setEnabled(shown || m_failed);
-
-    const QColor onAccent = m_copy->palette().color(QPalette::Active, QPalette::ButtonText);
     m_copy->setText(m_copied ? tr("Copied") : tr("Copy Image"));
+    updateIcons();
+}
+
+void SheetView::updateIcons()
+{
+    // The one emphasised action: filled with the accent colour.
+    QPalette accent = palette();
+    for (const auto group : {QPalette::Active, QPalette::Inactive}) {
+        accent.setColor(group, QPalette::Button, Style::accent(accent));
+        accent.setColor(group, QPalette::ButtonText, accent.color(group, QPalette::HighlightedText));
+    }
+    m_copy->setPalette(accent);
+    const QColor onAccent = m_copy->palette().color(QPalette::Active, QPalette::ButtonText);
     m_copy->setIcon(iconIn(m_copied ? symbol("object-select-symbolic", ":/icons/sheet-check.svg")
                                     : symbol("edit-copy-symbolic", ":/icons/sheet-copy.svg"),
                            onAccent, palette(), devicePixelRatioF()));
+    const QColor text = palette().color(QPalette::ButtonText);
+    m_save->setIcon(iconIn(symbol("document-save-symbolic", ":/icons/sheet-save.svg"), text,
+                           palette(), devicePixelRatioF()));
+    m_share->setIcon(iconIn(symbol("document-send-symbolic", ":/icons/sheet-share.svg"), text,
+                            palette(), devicePixelRatioF()));
+}
+
+void SheetView::changeEvent(QEvent *event)
+{
+    QDialog::changeEvent(event);
+    // Icons and the accent fill follow the palette; a theme switch redraws them.
+    if (event->type() == QEvent::PaletteChange && m_copy)
+        updateIcons();
 }
 
 void SheetView::copy()

@@ -94,6 +94,7 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     QWidget *buildPanel();
@@ -101,6 +102,7 @@ private:
     void finishRender(quint64 generation, const std::optional<SheetFiles::Rendered> &result);
     void syncControls();
     void updateState();
+    void updateIcons();
     void showShareMenu();
 
     const QList<Shot> m_shots;
