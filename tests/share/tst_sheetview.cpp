@@ -495,6 +495,22 @@ private slots:
         QCOMPARE(rendered.count(), 2);
     }
 
+    void keyboardShortcuts()
+    {
+        SheetView view(m_shots, m_video, *m_prefs, scripted());
+        QSignalSpy finished(&view, &QDialog::finished);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowActive(&view));
+        QTRY_VERIFY_WITH_TIMEOUT(!view.image().isNull(), timeout);
+        // A shortcut presses its button visibly, so the click comes a moment later.
+        QTest::keyClick(&view, Qt::Key_C, Qt::ControlModifier);
+        QTRY_VERIFY_WITH_TIMEOUT(view.copied(), timeout);
+        QTest::keyClick(&view, Qt::Key_S, Qt::ControlModifier);
+        QTRY_COMPARE_WITH_TIMEOUT(m_proposed.size(), 1, timeout);
+        QTest::keyClick(&view, Qt::Key_Escape);
+        QCOMPARE(finished.count(), 1);
+    }
+
     void dragOffersTheTemporaryFile()
     {
         SheetView view(m_shots, m_video, *m_prefs, scripted());
