@@ -424,6 +424,31 @@ private slots:
         fileMatchesImage(view);
     }
 
+    void unwritableTemporaryFileIsNotOffered()
+    {
+        SheetView view(m_shots, m_video, *m_prefs, scripted());
+        QSignalSpy rendered(&view, &SheetView::rendered);
+        QTRY_COMPARE_WITH_TIMEOUT(rendered.count(), 1, timeout);
+        QVERIFY(view.file().has_value());
+
+        // A plain file where the "share" folder belongs: nothing can be written.
+        TempRoot::removeTree(shareFolder());
+        QVERIFY(TestSupport::writeFile(shareFolder(), "not a folder"));
+        m_prefs->setSheetColumns(5);
+        QTRY_COMPARE_WITH_TIMEOUT(rendered.count(), 2, timeout);
+        QCOMPARE(view.image().width(), 500);
+        // The new image is shown, but no file that does not hold it is offered.
+        QVERIFY(!view.file().has_value());
+        QVERIFY(button(view, "shareButton")->isHidden());
+        QVERIFY(!SheetPreview::dragData(view.file()));
+        QFile::remove(shareFolder());
+
+        m_prefs->setSheetColumns(6);
+        QTRY_COMPARE_WITH_TIMEOUT(rendered.count(), 3, timeout);
+        fileMatchesImage(view);
+        QVERIFY(!button(view, "shareButton")->isHidden());
+    }
+
     void failedFirstRenderLetsTheUserClose()
     {
         m_scripted->failing.insert(4);
