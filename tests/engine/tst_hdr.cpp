@@ -188,9 +188,9 @@ private slots:
         }
     }
 
-    void sdrFramesAreLeftAlone()
+    void onlyPqAndHlgCountAsHdr()
     {
-        // BT.2020 SDR is no HDR: the frame goes through unchanged.
+        // BT.2020 with its SDR transfer is wide gamut, not HDR.
         VideoFrame video{hdrFrame(AV_PIX_FMT_YUV420P10LE, QSize(64, 32), AVCOL_TRC_SMPTE2084), QSize(64, 32)};
         QVERIFY(HdrToneMap::isHdr(*video.frame));
         video.frame->color_trc = AVCOL_TRC_BT2020_10;
