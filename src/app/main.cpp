@@ -4,6 +4,7 @@
 #include "ContentView.h"
 #include "Engine.h"
 #include "Exporter.h"
+#include "FileManagerReveal.h"
 #include "FileDialogs.h"
 #include "Preferences.h"
 #include "SingleInstance.h"
@@ -84,7 +85,8 @@ int main(int argc, char *argv[])
     Preferences preferences;
     FileDialogs dialogs;
     AppModel model(Engine::ffmpeg(), &dialogs);
-    Exporter exporter(model, preferences, &dialogs);
+    Exporter exporter(model, preferences, dialogs,
+                      [](const QStringList &folders) { FileManagerReveal::reveal(folders); });
     ContentView window(model, preferences, exporter);
     dialogs.setParent(&window);
     QObject::connect(&window, &ContentView::firstShown, &delegate, [&delegate, &model] {

@@ -186,7 +186,8 @@ private slots:
         m_dialogs = std::make_unique<ScriptedDialogs>();
         m_preferences = std::make_unique<Preferences>(m_dir->filePath(QStringLiteral("prefs.ini")));
         m_model = std::make_unique<AppModel>(m_fake->engine(), m_dialogs.get());
-        m_exporter = std::make_unique<Exporter>(*m_model, *m_preferences, m_dialogs.get());
+        m_exporter = std::make_unique<Exporter>(*m_model, *m_preferences, *m_dialogs,
+                                                [](const QStringList &) {});
     }
     void cleanup()
     {
