@@ -24,8 +24,20 @@ qreal width(const QFontMetricsF &metrics, const QString &text)
 {
     const qreal cell = digitWidth(metrics);
     qreal total = 0;
-    for (const QChar c : text)
-        total += c.isDigit() ? cell : metrics.horizontalAdvance(c);
+    qsizetype i = 0;
+    while (i < text.size()) {
+        if (text.at(i).isDigit()) {
+            total += cell;
+            ++i;
+            continue;
+        }
+        qsizetype end = i;
+        while (end < text.size() && !text.at(end).isDigit())
+            ++end;
+        // Measured as drawn: a run at a time.
+        total += metrics.horizontalAdvance(text.mid(i, end - i));
+        i = end;
+    }
     return total;
 }
 

@@ -70,6 +70,14 @@ VideoDetail::VideoDetail(AppModel &model, QWidget *parent)
     , m_export(new QPushButton)
     , m_share(new QPushButton(tr("Create Share Image")))
 {
+    m_grid->setObjectName(QStringLiteral("grid"));
+    m_spinner->setObjectName(QStringLiteral("spinner"));
+    m_progress->setObjectName(QStringLiteral("progress"));
+    m_counter->setObjectName(QStringLiteral("counter"));
+    m_status->setObjectName(QStringLiteral("status"));
+    m_toggleAll->setObjectName(QStringLiteral("toggleAll"));
+    m_export->setObjectName(QStringLiteral("export"));
+    m_share->setObjectName(QStringLiteral("share"));
     m_grid->setModel(m_shots);
     m_grid->setItemDelegate(m_delegate);
     connect(m_loader, &ThumbnailLoader::loaded, m_shots, &ShotListModel::thumbnailLoaded);
@@ -135,7 +143,12 @@ VideoDetail::VideoDetail(AppModel &model, QWidget *parent)
     refresh();
 }
 
-VideoDetail::~VideoDetail() = default;
+VideoDetail::~VideoDetail()
+{
+    // The item may be among our own children, destroyed after this body.
+    for (const QMetaObject::Connection &c : std::as_const(m_connections))
+        disconnect(c);
+}
 
 void VideoDetail::setItem(VideoItem *item)
 {

@@ -20,6 +20,8 @@ VideoList::VideoList(AppModel &model, QWidget *parent)
     , m_footer(new QWidget)
     , m_exportAll(new QPushButton)
 {
+    m_view->setObjectName(QStringLiteral("videos"));
+    m_exportAll->setObjectName(QStringLiteral("exportAll"));
     m_view->setModel(m_videos);
     m_view->setItemDelegate(new VideoRowDelegate(m_loader, m_view));
     m_view->setSelectionMode(QAbstractItemView::SingleSelection);
