@@ -87,7 +87,7 @@ QRectF ShotDelegate::markRect(const QRectF &cell, qreal diameter)
 qreal ShotDelegate::markDiameter(const QFont &font)
 {
     // About the size of a third-level title's line, following the user's font.
-    return std::max<qreal>(16, std::round(QFontInfo(font).pixelSize() * 1.55));
+    return std::max<qreal>(18, std::round(QFontInfo(font).pixelSize() * 1.7));
 }
 
 void ShotDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,

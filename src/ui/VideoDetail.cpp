@@ -110,9 +110,12 @@ VideoDetail::VideoDetail(AppModel &model, QWidget *parent)
     m_share->setDefault(true);
     {
         // The emphasised action: filled with the accent colour.
+        // Disabled, it looks like any other disabled button.
         QPalette palette = m_share->palette();
-        palette.setColor(QPalette::Button, Style::accent(palette));
-        palette.setColor(QPalette::ButtonText, palette.color(QPalette::HighlightedText));
+        for (const auto group : {QPalette::Active, QPalette::Inactive}) {
+            palette.setColor(group, QPalette::Button, palette.color(group, QPalette::Highlight));
+            palette.setColor(group, QPalette::ButtonText, palette.color(group, QPalette::HighlightedText));
+        }
         m_share->setPalette(palette);
     }
     auto *row = new QHBoxLayout(footer);
