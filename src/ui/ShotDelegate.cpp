@@ -103,9 +103,9 @@ void ShotDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
     painter->setRenderHint(QPainter::Antialiasing);
     painter->setOpacity(selected ? 1.0 : deselectedOpacity);
 
-    const std::optional<QImage> image =
-        m_loader ? m_loader->image(index.data(ShotListModel::ThumbFileRole).toString()) : std::nullopt;
-    ThumbnailView::paint(*painter, cell, cellRadius, image, option.palette);
+    const QString thumbFile = index.data(ShotListModel::ThumbFileRole).toString();
+    const std::optional<QImage> image = m_loader ? m_loader->image(thumbFile) : std::nullopt;
+    m_renderer.paint(*painter, cell, cellRadius, thumbFile, image, option.palette);
 
     // Time pill.
     const QFont font = pillFont(option.font);

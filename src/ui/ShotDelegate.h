@@ -10,6 +10,8 @@
 // Thread: UI thread. Ownership: the loader is not owned and must outlive the
 // delegate's use.
 
+#include "ThumbnailView.h"
+
 #include <QAbstractItemDelegate>
 #include <QRectF>
 
@@ -40,4 +42,5 @@ public:
 
 private:
     ThumbnailLoader *m_loader;
+    mutable ThumbnailRenderer m_renderer;
 };

@@ -57,6 +57,15 @@ void ShotListModel::followShots()
         endResetModel();
         return;
     }
+    if (runs.size() == 1) {
+        // The usual case, one shot at a time: share the item's list rather
+        // than copying it to insert into a private one.
+        const auto [start, count] = runs.first();
+        beginInsertRows(QModelIndex(), int(start), int(start + count - 1));
+        m_shots = next;
+        endInsertRows();
+        return;
+    }
     // Runs are in final positions; each one's earlier rows are already in place.
     for (const auto &[start, count] : runs) {
         beginInsertRows(QModelIndex(), int(start), int(start + count - 1));

@@ -5,6 +5,8 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include <algorithm>
+
 namespace ThumbnailView {
 
 QColor placeholder(const QPalette &palette)
@@ -54,3 +56,35 @@ void paint(QPainter &painter, const QRectF &frame, qreal radius, const std::opti
 }
 
 } // namespace ThumbnailView
+
+ThumbnailRenderer::ThumbnailRenderer(qint64 maxBytes)
+    : m_drawn(std::max<qint64>(1, maxBytes / 1024)) // costs in KiB
+{
+}
+
+void ThumbnailRenderer::paint(QPainter &painter, const QRectF &frame, qreal radius, const QString &file,
+                              const std::optional<QImage> &image, const QPalette &palette)
+{
+    if (!image || image->isNull() || file.isEmpty() || frame.isEmpty()) {
+        ThumbnailView::paint(painter, frame, radius, image, palette);
+        return;
+    }
+    const qreal ratio = painter.device() ? painter.device()->devicePixelRatio() : 1.0;
+    const QSize pixels = (frame.size() * ratio).toSize();
+    if (pixels.isEmpty())
+        return;
+    const QString key = QStringLiteral("%1|%2x%3|%4").arg(file).arg(pixels.width()).arg(pixels.height()).arg(radius);
+    QPixmap *drawn = m_drawn.object(key);
+    if (!drawn) {
+        QImage canvas(pixels, QImage::Format_ARGB32_Premultiplied);
+        canvas.setDevicePixelRatio(ratio);
+        canvas.fill(Qt::transparent);
+        {
+            QPainter p(&canvas);
+            ThumbnailView::paint(p, QRectF(QPointF(), frame.size()), radius, image, palette);
+        }
+        drawn = new QPixmap(QPixmap::fromImage(std::move(canvas)));
+        m_drawn.insert(key, drawn, std::max<qint64>(1, qint64(pixels.width()) * pixels.height() * 4 / 1024));
+    }
+    painter.drawPixmap(frame.topLeft(), *drawn);
+}

@@ -9,7 +9,10 @@
 //
 // Thread: UI thread (painting). Never decodes.
 
+#include <QCache>
 #include <QImage>
+#include <QPixmap>
+#include <QString>
 #include <QRectF>
 
 #include <optional>
@@ -32,3 +35,22 @@ void paint(QPainter &painter, const QRectF &frame, qreal radius, const std::opti
            const QPalette &palette);
 
 } // namespace ThumbnailView
+
+// Draws thumbnails as ThumbnailView::paint does, and keeps each one as drawn
+// (scaled, rounded, at the device's pixel ratio) so redrawing it, as
+// scrolling does all the time, is a plain copy instead of a filtered scale.
+// Entries are keyed by file and frame size; a file always holds the same
+// picture. At most `maxBytes` of drawn pixels are kept.
+//
+// Thread: UI thread.
+class ThumbnailRenderer {
+public:
+    explicit ThumbnailRenderer(qint64 maxBytes = 48LL << 20);
+
+    void paint(QPainter &painter, const QRectF &frame, qreal radius, const QString &file,
+               const std::optional<QImage> &image, const QPalette &palette);
+    int count() const { return int(m_drawn.count()); }
+
+private:
+    QCache<QString, QPixmap> m_drawn;
+};

@@ -3,6 +3,7 @@
 #include "AppModel.h"
 #include "BusySpinner.h"
 #include "ElidedLabel.h"
+#include "LinearProgress.h"
 #include "ShotDelegate.h"
 #include "ShotGrid.h"
 #include "ShotListModel.h"
@@ -22,7 +23,6 @@
 #include <QHBoxLayout>
 #include <QImageReader>
 #include <QMenu>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QThread>
 #include <QUrl>
@@ -63,7 +63,7 @@ VideoDetail::VideoDetail(AppModel &model, QWidget *parent)
     , m_delegate(new ShotDelegate(m_loader, this))
     , m_grid(new ShotGrid)
     , m_spinner(new BusySpinner)
-    , m_progress(new QProgressBar)
+    , m_progress(new LinearProgress)
     , m_counter(new TabularLabel)
     , m_status(new ElidedLabel(Qt::ElideRight))
     , m_toggleAll(new QPushButton)
@@ -102,8 +102,6 @@ VideoDetail::VideoDetail(AppModel &model, QWidget *parent)
     auto *footer = new QWidget;
     footer->setFont(callout);
     m_progress->setFixedWidth(140);
-    m_progress->setTextVisible(false);
-    m_progress->setMaximumHeight(8);
     applyTone(m_counter, Style::Tone::secondary);
     applyTone(m_status, Style::Tone::secondary);
     m_status->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);

@@ -21,8 +21,8 @@
 class AppModel;
 class BusySpinner;
 class ElidedLabel;
+class LinearProgress;
 class QMenu;
-class QProgressBar;
 class QPushButton;
 class ShotDelegate;
 class ShotGrid;
@@ -64,7 +64,7 @@ private:
     ShotDelegate *m_delegate;
     ShotGrid *m_grid;
     BusySpinner *m_spinner;
-    QProgressBar *m_progress;
+    LinearProgress *m_progress;
     TabularLabel *m_counter;
     ElidedLabel *m_status;
     QPushButton *m_toggleAll;

@@ -54,9 +54,9 @@ void VideoRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opti
 
     const QRectF row(option.rect);
     const QRectF thumb = thumbRect(row, index.data(VideoListModel::AspectRole).toDouble());
-    const std::optional<QImage> image =
-        m_loader ? m_loader->image(index.data(VideoListModel::ThumbFileRole).toString()) : std::nullopt;
-    ThumbnailView::paint(*painter, thumb, thumbRadius, image, option.palette);
+    const QString thumbFile = index.data(VideoListModel::ThumbFileRole).toString();
+    const std::optional<QImage> image = m_loader ? m_loader->image(thumbFile) : std::nullopt;
+    m_renderer.paint(*painter, thumb, thumbRadius, thumbFile, image, option.palette);
 
     const bool selected = option.state & QStyle::State_Selected;
     const QPalette::ColorGroup group = (option.state & QStyle::State_Active) ? QPalette::Active : QPalette::Inactive;

@@ -9,6 +9,8 @@
 // Thread: UI thread. Ownership: the loader is not owned and must outlive the
 // delegate's use.
 
+#include "ThumbnailView.h"
+
 #include <QStyledItemDelegate>
 
 class ThumbnailLoader;
@@ -35,4 +37,5 @@ public:
 
 private:
     ThumbnailLoader *m_loader;
+    mutable ThumbnailRenderer m_renderer{4LL << 20};
 };

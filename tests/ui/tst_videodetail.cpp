@@ -1,6 +1,7 @@
 // The pane of one video: the grid of shots and its footer.
 #include "BusySpinner.h"
 #include "ImageFiles.h"
+#include "LinearProgress.h"
 #include "ElidedLabel.h"
 #include "ShotGrid.h"
 #include "ShotListModel.h"
@@ -16,7 +17,6 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMenu>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -134,7 +134,7 @@ private slots:
         QStringList parts = statusLine().split(QStringLiteral(" · "));
         QVERIFY2(parts.size() > 1 && parts.takeAt(1).startsWith(QStringLiteral("Took ")), qPrintable(statusLine()));
         QCOMPARE(parts.join(QStringLiteral(" · ")), status);
-        QVERIFY(child<QProgressBar>("progress")->isHidden());
+        QVERIFY(child<LinearProgress>("progress")->isHidden());
         QVERIFY(child<TabularLabel>("counter")->isHidden());
         QVERIFY(!child<ElidedLabel>("status")->isHidden());
     }
@@ -185,7 +185,7 @@ private slots:
         for (int i = 0; i < shots; ++i)
             VideoItemFixture::insert(item, Shot{i, double(i), QString(), QString()});
         m_detail->setItem(item);
-        const auto *bar = child<QProgressBar>("progress");
+        const auto *bar = child<LinearProgress>("progress");
         QVERIFY(!bar->isHidden());
         QCOMPARE(bar->minimum(), 0);
         QCOMPARE(bar->maximum(), maximum);
