@@ -122,6 +122,8 @@ VideoDetail::VideoDetail(AppModel &model, QWidget *parent)
     row->addWidget(m_progress, 0, Qt::AlignVCenter);
     row->addWidget(m_counter);
     row->addWidget(m_status, 1);
+    // Takes the free space while the status line is hidden (during extraction).
+    row->addStretch(0);
     row->addWidget(m_toggleAll);
     row->addWidget(m_export);
     row->addWidget(m_share);
