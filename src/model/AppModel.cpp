@@ -373,23 +373,3 @@ void AppModel::closeAll()
     Thumbnails::clear();
     TempRoot::remove();
 }
-
-// TEMPORARY until the export operations land.
-bool AppModel::canExport() const
-{
-    const VideoItem *item = selected();
-    return item && item->status() == VideoStatus::done && item->deselected().size() < item->shots().size();
-}
-
-bool AppModel::canExportAll() const
-{
-    if (m_videos.size() < 2)
-        return false;
-    bool any = false;
-    for (const VideoItem *item : m_videos) {
-        if (item->status() != VideoStatus::done)
-            return false;
-        any = any || item->deselected().size() < item->shots().size();
-    }
-    return any;
-}

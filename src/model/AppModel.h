@@ -49,9 +49,6 @@ public:
     void setAlert(const std::optional<AppAlert> &alert);
     bool showShareImage() const { return m_showShareImage; }
     void setShowShareImage(bool show);
-    // TEMPORARY until the export operations land.
-    bool canExport() const;
-    bool canExportAll() const;
 
     // Opens the files in order, one at a time: an already open file is only
     // selected, a readable one joins the list and becomes the selection, the
@@ -90,8 +87,6 @@ signals:
     void selectedChanged();
     void alertChanged();
     void showShareImageChanged();
-    void canExportChanged();
-    void canExportAllChanged();
 
 private:
     friend class AppModelTest;
