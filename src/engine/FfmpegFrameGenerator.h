@@ -29,17 +29,22 @@
 
 #include <atomic>
 #include <memory>
+#include <optional>
 
 class FfmpegFrameGenerator final : public FrameGenerator {
 public:
-    // Decoder threads used unless told otherwise (see the measurement in the
-    // .cpp file).
-    static VideoInput::Threads defaultThreads();
+    // Decoder threads for requests mostly answered near a keyframe, and for
+    // requests mostly answered by decoding long runs forward (see the
+    // measurements in the .cpp file).
+    static VideoInput::Threads keyframeThreads();
+    static VideoInput::Threads forwardThreads();
 
     // Opens `path` for decoding; null when it cannot be opened, with the
-    // reason in `error` when given.
+    // reason in `error` when given. Without `threads`, the first
+    // setTolerance() picks them: forward threads when the tolerance window is
+    // narrower than the usual keyframe distance, keyframe threads otherwise.
     static std::unique_ptr<FfmpegFrameGenerator> open(const QString &path, QString *error = nullptr,
-                                                      VideoInput::Threads threads = defaultThreads());
+                                                      std::optional<VideoInput::Threads> threads = {});
     ~FfmpegFrameGenerator() override;
 
     void setTolerance(MediaTime before, MediaTime after) override;
@@ -54,8 +59,12 @@ public:
         int decodedFrames = 0;
     };
     Statistics statistics() const { return m_statistics; }
+    VideoInput::Threads decoderThreads() const { return m_input->threads(); }
 
 private:
+    // Most requests will have to decode forward from a keyframe outside
+    // their tolerance window.
+    bool mostlyForward() const;
     FfmpegFrameGenerator() = default;
 
     FrameResult request(MediaTime time);
@@ -91,6 +100,7 @@ private:
     FramePtr m_held;   // last frame taken from the decoder, in presentation order
     FramePtr m_ahead;  // the frame after m_held, decoded but not yet taken
     bool m_atStart = true;  // nothing read yet: the next frame is the stream's first
+    bool m_chooseThreads = false;  // the first setTolerance() picks the decoder threads
     bool m_draining = false;
     bool m_ended = false;   // the decoder gave its last frame
     int64_t m_keyOffset = 0;  // keyframe presentation time minus its index time

@@ -72,34 +72,54 @@ std::unique_ptr<VideoInput> VideoInput::open(const QString &path, Interrupted in
             raw->streams[i]->discard = AVDISCARD_ALL;
 
     const AVCodecParameters *parameters = input->m_stream->codecpar;
-    const AVCodec *decoder = avcodec_find_decoder(parameters->codec_id);
-    if (!decoder) {
-        setError(error, QStringLiteral("no decoder for this video format"));
+    input->m_codec = openDecoder(input->m_stream, threads, error);
+    if (!input->m_codec)
         return nullptr;
-    }
-    input->m_codec.reset(avcodec_alloc_context3(decoder));
-    if (!input->m_codec) {
-        setError(error, QStringLiteral("out of memory"));
-        return nullptr;
-    }
-    rc = avcodec_parameters_to_context(input->m_codec.get(), parameters);
-    if (rc < 0) {
-        setError(error, ffmpegErrorText(rc));
-        return nullptr;
-    }
-    input->m_codec->pkt_timebase = input->m_stream->time_base;
-    input->m_codec->thread_count = threads.count;
-    input->m_codec->thread_type = threads.type;
-    rc = avcodec_open2(input->m_codec.get(), decoder, nullptr);
-    if (rc < 0) {
-        setError(error, ffmpegErrorText(rc));
-        return nullptr;
-    }
+    input->m_threads = threads;
     if (input->m_codec->width <= 0 && parameters->width <= 0) {
         setError(error, QStringLiteral("no picture size"));
         return nullptr;
     }
     return input;
+}
+
+CodecContextPtr VideoInput::openDecoder(const AVStream *stream, Threads threads, QString *error)
+{
+    const AVCodecParameters *parameters = stream->codecpar;
+    const AVCodec *decoder = avcodec_find_decoder(parameters->codec_id);
+    if (!decoder) {
+        setError(error, QStringLiteral("no decoder for this video format"));
+        return nullptr;
+    }
+    CodecContextPtr codec(avcodec_alloc_context3(decoder));
+    if (!codec) {
+        setError(error, QStringLiteral("out of memory"));
+        return nullptr;
+    }
+    int rc = avcodec_parameters_to_context(codec.get(), parameters);
+    if (rc < 0) {
+        setError(error, ffmpegErrorText(rc));
+        return nullptr;
+    }
+    codec->pkt_timebase = stream->time_base;
+    codec->thread_count = threads.count;
+    codec->thread_type = threads.type;
+    rc = avcodec_open2(codec.get(), decoder, nullptr);
+    if (rc < 0) {
+        setError(error, ffmpegErrorText(rc));
+        return nullptr;
+    }
+    return codec;
+}
+
+bool VideoInput::reopenDecoder(Threads threads)
+{
+    CodecContextPtr codec = openDecoder(m_stream, threads, nullptr);
+    if (!codec)
+        return false;
+    m_codec = std::move(codec);
+    m_threads = threads;
+    return true;
 }
 
 int64_t VideoInput::startPts() const

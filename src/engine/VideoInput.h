@@ -44,13 +44,21 @@ public:
     int64_t startPts() const;
     DisplayTransform transform() const { return DisplayTransform::ofStream(m_stream); }
     bool interrupted() const { return m_interrupted && m_interrupted(); }
+    Threads threads() const { return m_threads; }
+
+    // Replaces the decoder by a fresh one with other threads. Only before the
+    // first packet is sent: decoder state does not carry over. False (and
+    // the old decoder kept) when the new one cannot be opened.
+    bool reopenDecoder(Threads threads);
 
 private:
     VideoInput() = default;
+    static CodecContextPtr openDecoder(const AVStream *stream, Threads threads, QString *error);
 
     // Declared first so it outlives the demuxer whose callback points at it.
     Interrupted m_interrupted;
     FormatContextPtr m_format;
     CodecContextPtr m_codec;
     AVStream *m_stream = nullptr;
+    Threads m_threads;
 };

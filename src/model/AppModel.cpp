@@ -10,6 +10,7 @@
 #include <QLocale>
 #include <QtConcurrent>
 
+#include <algorithm>
 #include <mutex>
 
 using namespace std::chrono_literals;
@@ -71,6 +72,8 @@ AppModel::AppModel(Engine engine, Dialogs *dialogs, QObject *parent)
     , m_extractions(std::make_unique<QThreadPool>())
 {
     m_extractions->setMaxThreadCount(2);
+    connect(this, &AppModel::videosChanged, this, &AppModel::updateExportable);
+    connect(this, &AppModel::selectedChanged, this, &AppModel::updateExportable);
 }
 
 AppModel::~AppModel()
@@ -143,6 +146,49 @@ void AppModel::setShowShareImage(bool show)
     emit showShareImageChanged();
 }
 
+namespace {
+
+// Counted against the shots themselves: the deselected set may name ids
+// that are not (or no longer) among them, so comparing sizes would lie.
+bool hasSelectedShot(const VideoItem *item)
+{
+    const QSet<qint64> &deselected = item->deselected();
+    return std::any_of(item->shots().begin(), item->shots().end(),
+                       [&](const Shot &shot) { return !deselected.contains(shot.id); });
+}
+
+bool exportable(const VideoItem *item)
+{
+    return item->status() == VideoStatus::done && hasSelectedShot(item);
+}
+
+} // namespace
+
+void AppModel::updateExportable()
+{
+    const VideoItem *current = selected();
+    const bool one = current && exportable(current);
+    const bool all = m_videos.size() > 1
+        && std::all_of(m_videos.begin(), m_videos.end(),
+                       [](const VideoItem *item) { return item->status() == VideoStatus::done; })
+        && std::any_of(m_videos.begin(), m_videos.end(), hasSelectedShot);
+    if (m_canExport != one) {
+        m_canExport = one;
+        emit canExportChanged();
+    }
+    if (m_canExportAll != all) {
+        m_canExportAll = all;
+        emit canExportAllChanged();
+    }
+}
+
+void AppModel::watch(VideoItem *item)
+{
+    connect(item, &VideoItem::statusChanged, this, &AppModel::updateExportable);
+    connect(item, &VideoItem::shotsChanged, this, &AppModel::updateExportable);
+    connect(item, &VideoItem::deselectedChanged, this, &AppModel::updateExportable);
+}
+
 VideoItem *AppModel::findByUrl(const QUrl &url) const
 {
     for (VideoItem *item : m_videos) {
@@ -176,6 +222,7 @@ QCoro::Task<> AppModel::add(QList<QUrl> urls)
             continue;
         }
         auto *item = new VideoItem(*info, this);
+        watch(item);
         m_videos.append(item);
         emit videosChanged();
         setSelectedID(item->id());
@@ -336,6 +383,9 @@ void AppModel::remove(const QUuid &id)
     const bool wasExtracting = item->status() == VideoStatus::extracting;
     if (wasExtracting)
         stopRunner();
+    // Unwatched first: its reset must not flicker the export availability
+    // of the videos that stay.
+    item->disconnect(this);
     item->reset();
     m_videos.removeAt(i);
     emit videosChanged();
@@ -359,6 +409,8 @@ void AppModel::remove(const QUuid &id)
 
 void AppModel::closeAll()
 {
+    for (VideoItem *item : std::as_const(m_videos))
+        item->disconnect(this);
     stopRunner();
     for (VideoItem *item : m_videos)
         item->reset();

@@ -50,6 +50,12 @@ public:
     bool showShareImage() const { return m_showShareImage; }
     void setShowShareImage(bool show);
 
+    // The selected video is extracted and has at least one selected shot.
+    bool canExport() const { return m_canExport; }
+    // More than one video is open, all are extracted, and at least one has a
+    // selected shot.
+    bool canExportAll() const { return m_canExportAll; }
+
     // Opens the files in order, one at a time: an already open file is only
     // selected, a readable one joins the list and becomes the selection, the
     // unreadable ones are named together in one "Can't Open Video" alert.
@@ -87,6 +93,9 @@ signals:
     void selectedChanged();
     void alertChanged();
     void showShareImageChanged();
+    // Each only when the value really changed.
+    void canExportChanged();
+    void canExportAllChanged();
 
 private:
     friend class AppModelTest;
@@ -98,6 +107,11 @@ private:
     void startRunner();
     void stopRunner();
     void updateSelected();
+    // Recomputes canExport and canExportAll; called on every change of what
+    // they read (the list, the selection, and each item's status and shots
+    // and selection).
+    void updateExportable();
+    void watch(VideoItem *item);
     static QCoro::Task<> work(QPointer<AppModel> model, ExtractSettings settings, qint64 token,
                               std::stop_token stop);
     static QCoro::Task<> extract(QPointer<AppModel> model, QPointer<VideoItem> item,
@@ -110,6 +124,8 @@ private:
     QPointer<VideoItem> m_lastSelected;
     std::optional<AppAlert> m_alert;
     bool m_showShareImage = false;
+    bool m_canExport = false;
+    bool m_canExportAll = false;
     std::optional<ExtractSettings> m_settings;
     // Present exactly while a worker is considered running; stopping it
     // requests stop on the worker and on its extraction.

@@ -4,9 +4,9 @@
 // of the selected video filling the rest.
 //
 // Thread: UI thread. Ownership: the model must outlive the workspace; the
-// exporter is not owned and may be null (the export buttons then do nothing).
+// exporter is not owned, may be null (the export buttons then do nothing)
+// and otherwise must outlive the workspace.
 
-#include <QPointer>
 #include <QWidget>
 
 class AppModel;
@@ -31,7 +31,7 @@ private:
     void followVideos();
 
     AppModel &m_model;
-    QPointer<Exporter> m_exporter;
+    Exporter *m_exporter;
     VideoList *m_list;
     QFrame *m_divider;
     VideoDetail *m_detail;

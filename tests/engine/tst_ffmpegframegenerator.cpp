@@ -123,6 +123,44 @@ private slots:
     }
 
     // Ascending times within a keyframe interval decode on without seeking back.
+    // Frame threads only where answers are mostly decoded forward: exact
+    // frames, or a tolerance window narrower than the keyframe spacing.
+    void decoderThreadsFollowTheTolerance_data()
+    {
+        QTest::addColumn<int>("toleranceTicks");
+        QTest::addColumn<int>("threadType");
+        // Keyframes every 60 frames at 30 fps: 2 s apart.
+        QTest::newRow("exact") << 0 << int(FF_THREAD_FRAME | FF_THREAD_SLICE);
+        QTest::newRow("0.5 s either side") << 300 << int(FF_THREAD_FRAME | FF_THREAD_SLICE);
+        QTest::newRow("1.5 s either side") << 900 << int(FF_THREAD_SLICE);
+    }
+    void decoderThreadsFollowTheTolerance()
+    {
+        QFETCH(int, toleranceTicks);
+        QFETCH(int, threadType);
+        auto generator = openOrFail(TestVideos::make({.width = 160, .height = 120, .frames = 240, .gop = 60}));
+        QVERIFY(generator);
+        QCOMPARE(generator->decoderThreads().type, int(FF_THREAD_SLICE));
+        generator->setTolerance(MediaTime{toleranceTicks}, MediaTime{toleranceTicks});
+        QCOMPARE(generator->decoderThreads().type, threadType);
+        // The reopened decoder works, and a later tolerance changes nothing.
+        const FrameResult result = generator->image(at(5.0));
+        QCOMPARE(numberOf(result), toleranceTicks == 0 ? 150 : numberOf(result));
+        QVERIFY(result.ok());
+        generator->setTolerance(MediaTime{6000}, MediaTime{6000});
+        QCOMPARE(generator->decoderThreads().type, threadType);
+    }
+
+    void explicitThreadsAreKept()
+    {
+        const QString path = TestVideos::make({.width = 160, .height = 120, .frames = 240, .gop = 60});
+        auto generator = FfmpegFrameGenerator::open(path, nullptr, VideoInput::Threads{1, FF_THREAD_SLICE});
+        QVERIFY(generator);
+        generator->setTolerance(MediaTime{0}, MediaTime{0});
+        QCOMPARE(generator->decoderThreads().count, 1);
+        QCOMPARE(generator->decoderThreads().type, int(FF_THREAD_SLICE));
+    }
+
     void consecutiveTimesDecodeForward()
     {
         auto generator = openOrFail(TestVideos::make({.width = 160, .height = 120, .frames = 90, .gop = 90}));

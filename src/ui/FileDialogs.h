@@ -1,0 +1,33 @@
+#pragma once
+// The model's panels on QFileDialog: the desktop's own dialog where the
+// platform offers one, Qt's otherwise.
+//
+// Thread: UI thread. Each call runs a modal dialog and returns when it
+// closes. Ownership: `parent` is not owned; it may go away, and then the
+// panels have no parent.
+
+#include "Dialogs.h"
+
+#include <QCoreApplication>
+#include <QPointer>
+#include <QWidget>
+
+class FileDialogs : public Dialogs {
+    Q_DECLARE_TR_FUNCTIONS(FileDialogs)
+public:
+    explicit FileDialogs(QWidget *parent = nullptr);
+
+    // Several files at once; video types are offered first, any file can
+    // still be picked.
+    QList<QUrl> chooseVideos() override;
+    // Folders only, new ones can be made; `message` is the panel's title
+    // and its confirm button reads "Export Here".
+    std::optional<QString> chooseExportFolder(const QString &message,
+                                              const QString &startFolder) override;
+
+    // The patterns of the video filter, in the order they are offered.
+    static QStringList videoPatterns();
+
+private:
+    QPointer<QWidget> m_parent;
+};
