@@ -433,7 +433,7 @@ private slots:
         QElapsedTimer clock;
         clock.start();
         view.show();
-        QTRY_COMPARE_WITH_TIMEOUT(m_fake->started().size(), 1, 3000);
+        QTRY_COMPARE_WITH_TIMEOUT(m_fake->started().size(), 1, 5000);
         const qint64 after = clock.elapsed();
         QVERIFY2(after >= 180, qPrintable(QString::number(after)));
         QCOMPARE(m_fake->plans().first().size(), 9);
@@ -446,10 +446,13 @@ private slots:
 
     void burstOfChangesHandsOverOnce()
     {
-        ContentView &view = window(150ms);
+        // A long quiet interval keeps the burst inside it even on a loaded
+        // machine; only the lower bound of the wait is asserted, less the 5 %
+        // a coarse Qt timer may fire early.
+        ContentView &view = window(1000ms);
         view.show();
         QVERIFY(add({"a.mp4"}, 1));
-        QTRY_COMPARE_WITH_TIMEOUT(m_fake->started().size(), 1, 3000);
+        QTRY_COMPARE_WITH_TIMEOUT(m_fake->started().size(), 1, 5000);
         QVERIFY(allDone());
 
         QElapsedTimer clock;
@@ -460,10 +463,11 @@ private slots:
         QTest::qWait(30);
         m_preferences->setCount(7);
         const qint64 lastChange = clock.elapsed();
-        QVERIFY2(lastChange < 100, qPrintable(QString::number(lastChange)));
-        QTRY_COMPARE_WITH_TIMEOUT(m_fake->started().size(), 2, 3000);
+        if (lastChange >= 900)
+            QSKIP("the machine was too slow to make three changes within the quiet interval");
+        QTRY_COMPARE_WITH_TIMEOUT(m_fake->started().size(), 2, 5000);
         const qint64 applied = clock.elapsed();
-        QVERIFY2(applied - lastChange >= 140, qPrintable(QString::number(applied - lastChange)));
+        QVERIFY2(applied - lastChange >= 900, qPrintable(QString::number(applied - lastChange)));
         QTest::qWait(400);
         QCOMPARE(m_fake->started().size(), 2);
         QCOMPARE(m_fake->plans().last().size(), 7);
