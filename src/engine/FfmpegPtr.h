@@ -4,6 +4,7 @@
 
 extern "C" {
 #include <libavcodec/avcodec.h>
+#include <libavfilter/avfilter.h>
 #include <libavformat/avformat.h>
 #include <libavutil/frame.h>
 #include <libswscale/swscale.h>
@@ -29,11 +30,16 @@ struct SwsContextDeleter {
     void operator()(SwsContext *context) const { sws_freeContext(context); }
 };
 
+struct AVFilterGraphDeleter {
+    void operator()(AVFilterGraph *graph) const { avfilter_graph_free(&graph); }
+};
+
 using FormatContextPtr = std::unique_ptr<AVFormatContext, AVFormatContextCloser>;
 using CodecContextPtr = std::unique_ptr<AVCodecContext, AVCodecContextDeleter>;
 using FramePtr = std::unique_ptr<AVFrame, AVFrameDeleter>;
 using PacketPtr = std::unique_ptr<AVPacket, AVPacketDeleter>;
 using SwsContextPtr = std::unique_ptr<SwsContext, SwsContextDeleter>;
+using FilterGraphPtr = std::unique_ptr<AVFilterGraph, AVFilterGraphDeleter>;
 
 inline FramePtr makeFrame() { return FramePtr(av_frame_alloc()); }
 inline PacketPtr makePacket() { return PacketPtr(av_packet_alloc()); }

@@ -1,5 +1,6 @@
 #include "FrameConverter.h"
 
+#include "HdrToneMap.h"
 #include "ImageFiles.h"
 
 extern "C" {
@@ -88,6 +89,14 @@ std::optional<Images> convert(const VideoFrame &video, double thumbSide)
     const AVFrame *frame = video.frame.get();
     if (!frame || frame->width <= 0 || frame->height <= 0 || video.displaySize.isEmpty())
         return std::nullopt;
+    // HDR frames are tone mapped first; when that fails the shot still comes
+    // out, converted as if it were SDR (pale, but the right picture).
+    FramePtr toneMapped;
+    if (HdrToneMap::isHdr(*frame)) {
+        toneMapped = HdrToneMap::toSdr(*frame);
+        if (toneMapped)
+            frame = toneMapped.get();
+    }
     bool fullRange = frame->color_range == AVCOL_RANGE_JPEG;
     const AVPixelFormat format = withoutImpliedRange(AVPixelFormat(frame->format), fullRange);
     if (!av_pix_fmt_desc_get(format) || !sws_isSupportedInput(format))

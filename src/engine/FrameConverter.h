@@ -3,7 +3,10 @@
 // sRGB raster at the frame's display size and a thumbnail of at most
 // `thumbSide` pixels on its longer side, both converted straight from the
 // decoder's planes with the stream's colour matrix and range (untagged HD
-// video is BT.709, untagged SD BT.601). Pure; any thread.
+// video is BT.709, untagged SD BT.601). HDR frames (PQ or HLG transfer) are
+// first tone mapped to SDR (see HdrToneMap.h); should that fail they are
+// converted as they are, pale but complete. Every other frame goes straight
+// to swscale. Pure; any thread.
 
 #include "FrameGenerator.h"
 

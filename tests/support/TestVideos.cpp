@@ -242,6 +242,21 @@ QString TestVideos::make(const VideoSpec &spec)
     });
 }
 
+QString TestVideos::hdrBars(const QString &transfer, bool tags)
+{
+    const QString trcTag = tags ? transfer : QStringLiteral("bt2020-10");
+    const QStringList args{
+        "-f", "lavfi", "-i", "smptebars=size=320x240:rate=30", "-frames:v", "3", "-vf",
+        "zscale=tin=bt709:pin=bt709:min=bt709:rin=tv:t=" + transfer
+            + ":p=bt2020:m=bt2020nc:r=tv:npl=100,format=yuv420p10le",
+        "-c:v", "libx265", "-preset", "ultrafast",
+        "-x265-params", "log-level=error:colorprim=bt2020:colormatrix=bt2020nc:transfer=" + trcTag,
+        "-color_primaries", "bt2020", "-color_trc", trcTag, "-colorspace", "bt2020nc",
+        "-color_range", "tv", "-f", "mp4"};
+    return cached("hdr-bars-" + trcTag, args.join(' '), "mp4",
+                  [&](const QString &out) { return runFfmpeg(args + QStringList{out}); });
+}
+
 QString TestVideos::audioOnly()
 {
     return cached("audio-only", "audio-only", "mp4", [](const QString &out) {

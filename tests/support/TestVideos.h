@@ -61,6 +61,12 @@ public:
     static QString unknownCodec();
     // A video with a still picture (cover art) as a second video stream.
     static QString withCoverArt();
+    // A few 10-bit HEVC frames of SMPTE colour bars (saturated colours,
+    // white, black, near-black steps) carried over from SDR into HDR: BT.2020
+    // primaries and matrix, `transfer` "smpte2084" (PQ) or "arib-std-b67"
+    // (HLG), SDR white at 100 nits. With `tags` false the stream is the same
+    // but its transfer tag says BT.2020 SDR, as an untagged player would see it.
+    static QString hdrBars(const QString &transfer, bool tags = true);
 
     struct Pattern {
         int number = -1;
