@@ -1,22 +1,74 @@
-// Framelark: turns videos into still screenshots.
+// Framelark: turns videos into still screenshots. Only wiring lives here.
 #include "AppDelegate.h"
+#include "AppModel.h"
+#include "ContentView.h"
+#include "Engine.h"
+#include "Exporter.h"
+#include "FileManagerReveal.h"
+#include "FileDialogs.h"
+#include "Preferences.h"
 #include "SingleInstance.h"
 #include "Translations.h"
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QCommandLineParser>
 #include <QDir>
+#include <QIcon>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+void describe(QCommandLineParser &parser)
+{
+    parser.setApplicationDescription(
+        QCoreApplication::translate("main", "Turns videos into still screenshots."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addPositionalArgument(QStringLiteral("videos"),
+                                 QCoreApplication::translate("main", "Video files to open."),
+                                 QStringLiteral("[VIDEO...]"));
+}
+
+// --help and --version print and exit before a display is needed, so they
+// work in a terminal without one. Everything else (including the toolkit's
+// own options such as -platform) is left to the full parse later.
+void answerTextOnlyRequests(int argc, char *argv[])
+{
+    static const QByteArrayList textOnly{"-h", "--help", "-?", "-v", "--version"};
+    if (std::none_of(argv + 1, argv + argc, [](const char *a) { return textOnly.contains(a); }))
+        return;
+    QCoreApplication app(argc, argv);
+    Translations::install();
+    QCommandLineParser parser;
+    describe(parser);
+    parser.parse(app.arguments());
+    if (parser.isSet(QStringLiteral("version")))
+        parser.showVersion();
+    parser.showHelp();
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
-    QCoreApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Framelark"));
     QCoreApplication::setApplicationName(QStringLiteral("Framelark"));
     QCoreApplication::setApplicationVersion(QStringLiteral(FRAMELARK_VERSION));
+    answerTextOnlyRequests(argc, argv);
+
+    QApplication app(argc, argv);
+    QApplication::setDesktopFileName(QStringLiteral("framelark"));
+    QApplication::setWindowIcon(
+        QIcon::fromTheme(QStringLiteral("framelark"), QIcon(QStringLiteral(":/app/framelark.svg"))));
+    QApplication::setQuitOnLastWindowClosed(true);
     Translations::install();
+    QCommandLineParser parser;
+    describe(parser);
+    parser.process(app);
 
     // A second launch gives its files to the running instance and ends.
-    const QStringList paths =
-        SingleInstance::absolutePaths(app.arguments().mid(1), QDir::currentPath());
+    const QStringList paths = SingleInstance::absolutePaths(parser.positionalArguments(), QDir::currentPath());
     SingleInstance instance(SingleInstance::defaultServerName());
     if (instance.start(paths) == SingleInstance::Role::handedOver)
         return 0;
@@ -27,9 +79,29 @@ int main(int argc, char *argv[])
     QList<QUrl> launchFiles;
     for (const QString &path : paths)
         launchFiles.append(QUrl::fromLocalFile(path));
-    // Kept by the delegate until the main window installs its handler.
+    // Kept by the delegate until the main window can take them.
     delegate.open(launchFiles);
 
+    Preferences preferences;
+    FileDialogs dialogs;
+    AppModel model(Engine::ffmpeg(), &dialogs);
+    Exporter exporter(model, preferences, dialogs,
+                      [](const QStringList &folders) { FileManagerReveal::reveal(folders); });
+    ContentView window(model, preferences, exporter);
+    dialogs.setParent(&window);
+    QObject::connect(&window, &ContentView::firstShown, &delegate, [&delegate, &model] {
+        delegate.setOnOpen([&model](const QList<QUrl> &urls) { model.add(urls); });
+    });
+    // Files handed over by a later launch bring the window forward.
+    QObject::connect(&instance, &SingleInstance::filesReceived, &window, [&window] {
+        window.raise();
+        window.activateWindow();
+    });
+    window.show();
+
+    const int status = app.exec();
+    // Nothing may be written into the temporary root after it is deleted.
+    model.shutdown(5s);
     delegate.terminating();
-    return 0;
+    return status;
 }

@@ -16,6 +16,8 @@ class FileDialogs : public Dialogs {
     Q_DECLARE_TR_FUNCTIONS(FileDialogs)
 public:
     explicit FileDialogs(QWidget *parent = nullptr);
+    // The window the panels open over (the main window exists after the model).
+    void setParent(QWidget *parent) { m_parent = parent; }
 
     // Several files at once; video types are offered first, any file can
     // still be picked.

@@ -1,0 +1,308 @@
+#include "ContentView.h"
+#include "AppModel.h"
+#include "CaptureSettingsButton.h"
+#include "DropFilter.h"
+#include "DropOutline.h"
+#include "DropZone.h"
+#include "MainMenus.h"
+#include "Preferences.h"
+#include "SettingsView.h"
+#include "Style.h"
+#include "WorkspacePlaceholder.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QDragEnterEvent>
+#include <QLabel>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QScreen>
+#include <QShortcut>
+#include <QStackedWidget>
+#include <QTimer>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+ContentView::ContentView(AppModel &model, Preferences &preferences, Exporter &exporter,
+                         std::chrono::milliseconds handOverDelay, QWidget *parent)
+    : QMainWindow(parent)
+    , m_model(model)
+    , m_preferences(preferences)
+    , m_handOver(new QTimer(this))
+{
+    setAcceptDrops(true);
+    // On a small (or strongly scaled) screen the first size is what fits;
+    // the content's minimum still holds.
+    QSize first = initialSize;
+    if (const QScreen *screen = this->screen())
+        first = first.boundedTo(screen->availableSize());
+    resize(first);
+
+    // The content: start screen or workspace, with the drop outline above both.
+    auto *content = new QWidget(this);
+    content->setMinimumSize(minimumContentSize);
+    m_pages = new QStackedWidget(content);
+    m_dropZone = new DropZone(m_pages);
+    m_workspace = new WorkspacePlaceholder(m_model, m_pages);
+    m_pages->addWidget(m_dropZone);
+    m_pages->addWidget(m_workspace);
+    auto *layout = new QVBoxLayout(content);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_pages);
+    m_outline = new DropOutline(content);
+    setCentralWidget(content);
+    connect(m_dropZone, &DropZone::chooseRequested, this, [this] { m_model.chooseVideos(); });
+
+    buildToolBar();
+    m_menus = new MainMenus(menuBar(), m_model, exporter,
+                            {
+                                [this] { openSettings(); },
+                                [this] { showAbout(); },
+                                [] { QCoreApplication::quit(); },
+                            },
+                            this);
+
+    // One hand-over after a burst of edits, carrying the final values.
+    m_handOver->setSingleShot(true);
+    m_handOver->setInterval(handOverDelay);
+    connect(m_handOver, &QTimer::timeout, this, &ContentView::handOverSettings);
+    connect(&m_preferences, &Preferences::extractSettingsChanged, this, [this] {
+        // Before the window has appeared the first hand-over is still to come.
+        if (m_shown)
+            m_handOver->start();
+    });
+
+    connect(&m_model, &AppModel::videosChanged, this, &ContentView::refresh);
+    connect(&m_model, &AppModel::selectedChanged, this, &ContentView::refresh);
+    connect(&m_model, &AppModel::alertChanged, this, &ContentView::presentAlert);
+    connect(&m_model, &AppModel::showShareImageChanged, this, &ContentView::showShareImageChanged);
+    refresh();
+}
+
+ContentView::~ContentView() = default;
+
+void ContentView::buildToolBar()
+{
+    QToolBar *bar = addToolBar(tr("Toolbar"));
+    bar->setObjectName(QStringLiteral("mainToolBar"));
+    bar->setMovable(false);
+    bar->setFloatable(false);
+    bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    bar->setContextMenuPolicy(Qt::PreventContextMenu);
+
+    m_back = new QAction(tr("Back"), this);
+    m_back->setToolTip(tr("Close all videos and go back to the start screen (Esc)"));
+    // A hidden action's shortcut is off too, so Escape does nothing on the
+    // start screen.
+    m_back->setShortcut(QKeySequence(Qt::Key_Escape));
+    connect(m_back, &QAction::triggered, this, [this] { m_model.closeAll(); });
+    bar->addAction(m_back);
+
+    m_addVideos = new QAction(tr("Add Videos"), this);
+    m_addVideos->setToolTip(tr("Add Videos"));
+    connect(m_addVideos, &QAction::triggered, this, [this] { m_model.chooseVideos(); });
+    bar->addAction(m_addVideos);
+
+    m_subtitle = new QLabel(bar);
+    Style::apply(m_subtitle, Style::TextStyle::body, Style::Tone::secondary);
+    m_subtitle->setContentsMargins(12, 0, 0, 0);
+    m_subtitle->setTextFormat(Qt::PlainText);
+    bar->addWidget(m_subtitle);
+
+    auto *spacer = new QWidget(bar);
+    spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    bar->addWidget(spacer);
+
+    m_captureSettings = new CaptureSettingsButton(m_preferences, bar);
+    bar->addWidget(m_captureSettings);
+    updateIcons();
+}
+
+void ContentView::updateIcons()
+{
+    const QIcon back = Style::themedIcon(
+        {QStringLiteral("go-previous-symbolic"), QStringLiteral("go-previous")},
+        QStringLiteral(":/icons/go-previous.svg"));
+    const QIcon add = Style::themedIcon(
+        {QStringLiteral("list-add-symbolic"), QStringLiteral("list-add")},
+        QStringLiteral(":/icons/list-add.svg"));
+    m_back->setIcon(Style::toolIcon(back, palette(), devicePixelRatioF()));
+    m_addVideos->setIcon(Style::toolIcon(add, palette(), devicePixelRatioF()));
+}
+
+void ContentView::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange && m_back)
+        updateIcons();
+}
+
+QString ContentView::subtitle() const
+{
+    const VideoItem *item = m_model.selected();
+    return item ? item->info().summary() : QString();
+}
+
+void ContentView::refresh()
+{
+    const VideoItem *item = m_model.selected();
+    setWindowTitle(item ? item->info().fileName() : QStringLiteral("Framelark"));
+    m_subtitle->setText(subtitle());
+    const bool open = !m_model.videos().isEmpty();
+    m_back->setVisible(open);
+    m_pages->setCurrentWidget(open ? m_workspace : static_cast<QWidget *>(m_dropZone));
+    updateDropHighlight();
+}
+
+void ContentView::setShareImagePresenter(ShareImagePresenter presenter)
+{
+    m_presentShareImage = std::move(presenter);
+}
+
+void ContentView::showShareImageChanged()
+{
+    if (m_model.showShareImage() && m_presentShareImage)
+        m_presentShareImage();
+}
+
+// --- settings hand-over -------------------------------------------------------
+
+void ContentView::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    if (std::exchange(m_shown, true))
+        return;
+    m_handOver->start();
+    emit firstShown();
+}
+
+void ContentView::handOverSettings()
+{
+    m_model.apply(m_preferences.extractSettings());
+}
+
+// --- drops ----------------------------------------------------------------------
+
+void ContentView::setDropping(bool dropping)
+{
+    if (m_dropping == dropping)
+        return;
+    m_dropping = dropping;
+    updateDropHighlight();
+}
+
+void ContentView::updateDropHighlight()
+{
+    const bool open = !m_model.videos().isEmpty();
+    // The start screen highlights itself; the workspace gets the outline.
+    m_dropZone->setHighlighted(m_dropping && !open);
+    m_outline->setVisible(m_dropping && open);
+    if (m_outline->isVisible())
+        m_outline->raise();
+}
+
+void ContentView::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (!event->mimeData()->hasUrls()) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    setDropping(true);
+}
+
+void ContentView::dragMoveEvent(QDragMoveEvent *event)
+{
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void ContentView::dragLeaveEvent(QDragLeaveEvent *event)
+{
+    QMainWindow::dragLeaveEvent(event);
+    setDropping(false);
+}
+
+void ContentView::dropEvent(QDropEvent *event)
+{
+    setDropping(false);
+    const QList<QUrl> videos = DropFilter::videos(event->mimeData()->urls());
+    if (videos.isEmpty()) {
+        // Images only: refused, nothing changes.
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    // Runs on by itself; the drop returns at once.
+    m_model.add(videos);
+}
+
+// --- alert ----------------------------------------------------------------------
+
+void ContentView::presentAlert()
+{
+    const std::optional<AppAlert> alert = m_model.alert();
+    if (!alert) {
+        if (m_alertBox)
+            m_alertBox->close();
+        return;
+    }
+    if (!m_alertBox) {
+        m_alertBox = new QMessageBox(this);
+        m_alertBox->setAttribute(Qt::WA_DeleteOnClose);
+        m_alertBox->setWindowModality(Qt::WindowModal);
+        m_alertBox->setIcon(QMessageBox::Warning);
+        m_alertBox->setStandardButtons(QMessageBox::Ok);
+        m_alertBox->setTextFormat(Qt::RichText);
+        // However the box goes away, the alert is over.
+        connect(m_alertBox, &QMessageBox::finished, this, [this] { m_model.setAlert(std::nullopt); });
+    }
+    // The title doubles as the box's heading, since many window managers
+    // show no title on a dialog attached to its window. Both texts carry
+    // file names, so they are escaped before being marked up.
+    m_alertBox->setWindowTitle(alert->title);
+    m_alertBox->setText(QStringLiteral("<b>%1</b>").arg(alert->title.toHtmlEscaped()));
+    m_alertBox->setInformativeText(QStringLiteral("<p>%1</p>").arg(alert->message.toHtmlEscaped()));
+    m_alertBox->open();
+}
+
+// --- settings and about -----------------------------------------------------------
+
+void ContentView::openSettings()
+{
+    if (!m_settingsWindow) {
+        m_settingsWindow = new QWidget(this, Qt::Window);
+        m_settingsWindow->setWindowTitle(tr("Settings"));
+        m_settingsWindow->setObjectName(QStringLiteral("settingsWindow"));
+        auto *layout = new QVBoxLayout(m_settingsWindow);
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->setSizeConstraint(QLayout::SetFixedSize);
+        layout->addWidget(new SettingsView(m_preferences, {}, m_settingsWindow));
+        // Closed like a dialog; every change is already stored.
+        for (const QKeySequence &keys : {QKeySequence(QKeySequence::Close), QKeySequence(Qt::Key_Escape)}) {
+            auto *shortcut = new QShortcut(keys, m_settingsWindow);
+            connect(shortcut, &QShortcut::activated, m_settingsWindow, &QWidget::close);
+        }
+    }
+    m_settingsWindow->show();
+    m_settingsWindow->raise();
+    m_settingsWindow->activateWindow();
+}
+
+void ContentView::showAbout()
+{
+    auto *box = new QMessageBox(this);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowTitle(tr("About Framelark"));
+    box->setIconPixmap(windowIcon().pixmap(64, 64));
+    box->setTextFormat(Qt::PlainText);
+    box->setText(QStringLiteral("Framelark"));
+    box->setInformativeText(tr("Version %1").arg(QCoreApplication::applicationVersion()) +
+                            QStringLiteral("\n\n") +
+                            tr("Turns videos into still screenshots. Everything happens on this "
+                               "computer."));
+    box->setStandardButtons(QMessageBox::Ok);
+    box->open();
+}
