@@ -70,6 +70,41 @@
     </message>
 </context>
 <context>
+    <name>ContentView</name>
+    <message>
+        <source>Toolbar</source>
+        <translation>Werkzeugleiste</translation>
+    </message>
+    <message>
+        <source>Back</source>
+        <translation>Zurück</translation>
+    </message>
+    <message>
+        <source>Close all videos and go back to the start screen (Esc)</source>
+        <translation>Alle Videos schließen und zum Startbildschirm zurückkehren (Esc)</translation>
+    </message>
+    <message>
+        <source>Add Videos</source>
+        <translation>Videos hinzufügen</translation>
+    </message>
+    <message>
+        <source>Settings</source>
+        <translation>Einstellungen</translation>
+    </message>
+    <message>
+        <source>About Framelark</source>
+        <translation>Über Framelark</translation>
+    </message>
+    <message>
+        <source>Version %1</source>
+        <translation>Version %1</translation>
+    </message>
+    <message>
+        <source>Turns videos into still screenshots. Everything happens on this computer.</source>
+        <translation>Macht aus Videos Standbilder. Alles geschieht auf diesem Computer.</translation>
+    </message>
+</context>
+<context>
     <name>DropZone</name>
     <message>
         <source>Choose Videos…</source>
@@ -146,6 +181,65 @@
             <numerusform>%n Screenshot</numerusform>
             <numerusform>%n Screenshots</numerusform>
         </translation>
+    </message>
+</context>
+<context>
+    <name>MainMenus</name>
+    <message>
+        <source>&amp;File</source>
+        <translation>&amp;Datei</translation>
+    </message>
+    <message>
+        <source>Add Videos…</source>
+        <translation>Videos hinzufügen …</translation>
+    </message>
+    <message>
+        <source>Export Screenshots…</source>
+        <translation>Screenshots exportieren …</translation>
+    </message>
+    <message>
+        <source>Export All Videos…</source>
+        <translation>Alle Videos exportieren …</translation>
+    </message>
+    <message>
+        <source>Create Share Image…</source>
+        <translation>Übersichtsbild erstellen …</translation>
+    </message>
+    <message>
+        <source>Remove Video</source>
+        <translation>Video entfernen</translation>
+    </message>
+    <message>
+        <source>Settings…</source>
+        <translation>Einstellungen …</translation>
+    </message>
+    <message>
+        <source>Quit</source>
+        <translation>Beenden</translation>
+    </message>
+    <message>
+        <source>&amp;Help</source>
+        <translation>&amp;Hilfe</translation>
+    </message>
+    <message>
+        <source>Framelark Website</source>
+        <translation>Framelark-Website</translation>
+    </message>
+    <message>
+        <source>Support &amp; Privacy</source>
+        <translation>Support &amp; Datenschutz</translation>
+    </message>
+    <message>
+        <source>Contact Support</source>
+        <translation>Support kontaktieren</translation>
+    </message>
+    <message>
+        <source>Check for a New Version…</source>
+        <translation>Nach neuer Version suchen …</translation>
+    </message>
+    <message>
+        <source>About Framelark</source>
+        <translation>Über Framelark</translation>
     </message>
 </context>
 <context>
@@ -326,6 +420,32 @@
     <message>
         <source>No e-mail program could be started. Save the image and attach it by hand.</source>
         <translation>Es konnte kein E-Mail-Programm gestartet werden. Speichern Sie das Bild und hängen Sie es von Hand an.</translation>
+    </message>
+</context>
+<context>
+    <name>WorkspacePlaceholder</name>
+    <message>
+        <source>Waiting to start</source>
+        <translation>Wartet auf den Start</translation>
+    </message>
+    <message>
+        <source>Extracting screenshots…</source>
+        <translation>Screenshots werden erstellt …</translation>
+    </message>
+    <message>
+        <source>%1 couldn&apos;t be read</source>
+        <translation>%1 nicht lesbar</translation>
+    </message>
+</context>
+<context>
+    <name>main</name>
+    <message>
+        <source>Turns videos into still screenshots.</source>
+        <translation>Macht aus Videos Standbilder.</translation>
+    </message>
+    <message>
+        <source>Video files to open.</source>
+        <translation>Zu öffnende Videodateien.</translation>
     </message>
 </context>
 </TS>

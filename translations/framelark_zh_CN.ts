@@ -70,6 +70,41 @@
     </message>
 </context>
 <context>
+    <name>ContentView</name>
+    <message>
+        <source>Toolbar</source>
+        <translation>工具栏</translation>
+    </message>
+    <message>
+        <source>Back</source>
+        <translation>返回</translation>
+    </message>
+    <message>
+        <source>Close all videos and go back to the start screen (Esc)</source>
+        <translation>关闭所有视频并返回开始屏幕 (Esc)</translation>
+    </message>
+    <message>
+        <source>Add Videos</source>
+        <translation>添加视频</translation>
+    </message>
+    <message>
+        <source>Settings</source>
+        <translation>设置</translation>
+    </message>
+    <message>
+        <source>About Framelark</source>
+        <translation>关于 Framelark</translation>
+    </message>
+    <message>
+        <source>Version %1</source>
+        <translation>版本 %1</translation>
+    </message>
+    <message>
+        <source>Turns videos into still screenshots. Everything happens on this computer.</source>
+        <translation>将视频转换为静态截图。一切都在这台电脑上完成。</translation>
+    </message>
+</context>
+<context>
     <name>DropZone</name>
     <message>
         <source>Choose Videos…</source>
@@ -145,6 +180,65 @@
         <translation>
             <numerusform>%n 张截图</numerusform>
         </translation>
+    </message>
+</context>
+<context>
+    <name>MainMenus</name>
+    <message>
+        <source>&amp;File</source>
+        <translation>文件(&amp;F)</translation>
+    </message>
+    <message>
+        <source>Add Videos…</source>
+        <translation>添加视频…</translation>
+    </message>
+    <message>
+        <source>Export Screenshots…</source>
+        <translation>导出截图…</translation>
+    </message>
+    <message>
+        <source>Export All Videos…</source>
+        <translation>导出所有视频…</translation>
+    </message>
+    <message>
+        <source>Create Share Image…</source>
+        <translation>创建分享图…</translation>
+    </message>
+    <message>
+        <source>Remove Video</source>
+        <translation>移除视频</translation>
+    </message>
+    <message>
+        <source>Settings…</source>
+        <translation>设置…</translation>
+    </message>
+    <message>
+        <source>Quit</source>
+        <translation>退出</translation>
+    </message>
+    <message>
+        <source>&amp;Help</source>
+        <translation>帮助(&amp;H)</translation>
+    </message>
+    <message>
+        <source>Framelark Website</source>
+        <translation>Framelark 网站</translation>
+    </message>
+    <message>
+        <source>Support &amp; Privacy</source>
+        <translation>支持与隐私</translation>
+    </message>
+    <message>
+        <source>Contact Support</source>
+        <translation>联系支持</translation>
+    </message>
+    <message>
+        <source>Check for a New Version…</source>
+        <translation>检查新版本…</translation>
+    </message>
+    <message>
+        <source>About Framelark</source>
+        <translation>关于 Framelark</translation>
     </message>
 </context>
 <context>
@@ -325,6 +419,32 @@
     <message>
         <source>No e-mail program could be started. Save the image and attach it by hand.</source>
         <translation>无法启动电子邮件程序。请先保存图像，再手动添加为附件。</translation>
+    </message>
+</context>
+<context>
+    <name>WorkspacePlaceholder</name>
+    <message>
+        <source>Waiting to start</source>
+        <translation>等待开始</translation>
+    </message>
+    <message>
+        <source>Extracting screenshots…</source>
+        <translation>正在截图…</translation>
+    </message>
+    <message>
+        <source>%1 couldn&apos;t be read</source>
+        <translation>%1 张无法读取</translation>
+    </message>
+</context>
+<context>
+    <name>main</name>
+    <message>
+        <source>Turns videos into still screenshots.</source>
+        <translation>将视频转换为静态截图。</translation>
+    </message>
+    <message>
+        <source>Video files to open.</source>
+        <translation>要打开的视频文件。</translation>
     </message>
 </context>
 </TS>

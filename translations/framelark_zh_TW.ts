@@ -70,6 +70,41 @@
     </message>
 </context>
 <context>
+    <name>ContentView</name>
+    <message>
+        <source>Toolbar</source>
+        <translation>工具列</translation>
+    </message>
+    <message>
+        <source>Back</source>
+        <translation>返回</translation>
+    </message>
+    <message>
+        <source>Close all videos and go back to the start screen (Esc)</source>
+        <translation>關閉所有影片並返回開始畫面 (Esc)</translation>
+    </message>
+    <message>
+        <source>Add Videos</source>
+        <translation>加入影片</translation>
+    </message>
+    <message>
+        <source>Settings</source>
+        <translation>設定</translation>
+    </message>
+    <message>
+        <source>About Framelark</source>
+        <translation>關於 Framelark</translation>
+    </message>
+    <message>
+        <source>Version %1</source>
+        <translation>版本 %1</translation>
+    </message>
+    <message>
+        <source>Turns videos into still screenshots. Everything happens on this computer.</source>
+        <translation>將影片轉換為靜態截圖。一切都在這台電腦上完成。</translation>
+    </message>
+</context>
+<context>
     <name>DropZone</name>
     <message>
         <source>Choose Videos…</source>
@@ -145,6 +180,65 @@
         <translation>
             <numerusform>%n 張截圖</numerusform>
         </translation>
+    </message>
+</context>
+<context>
+    <name>MainMenus</name>
+    <message>
+        <source>&amp;File</source>
+        <translation>檔案(&amp;F)</translation>
+    </message>
+    <message>
+        <source>Add Videos…</source>
+        <translation>加入影片…</translation>
+    </message>
+    <message>
+        <source>Export Screenshots…</source>
+        <translation>匯出截圖…</translation>
+    </message>
+    <message>
+        <source>Export All Videos…</source>
+        <translation>匯出所有影片…</translation>
+    </message>
+    <message>
+        <source>Create Share Image…</source>
+        <translation>製作分享圖…</translation>
+    </message>
+    <message>
+        <source>Remove Video</source>
+        <translation>移除影片</translation>
+    </message>
+    <message>
+        <source>Settings…</source>
+        <translation>設定…</translation>
+    </message>
+    <message>
+        <source>Quit</source>
+        <translation>結束</translation>
+    </message>
+    <message>
+        <source>&amp;Help</source>
+        <translation>說明(&amp;H)</translation>
+    </message>
+    <message>
+        <source>Framelark Website</source>
+        <translation>Framelark 網站</translation>
+    </message>
+    <message>
+        <source>Support &amp; Privacy</source>
+        <translation>支援與隱私權</translation>
+    </message>
+    <message>
+        <source>Contact Support</source>
+        <translation>聯絡支援</translation>
+    </message>
+    <message>
+        <source>Check for a New Version…</source>
+        <translation>檢查新版本…</translation>
+    </message>
+    <message>
+        <source>About Framelark</source>
+        <translation>關於 Framelark</translation>
     </message>
 </context>
 <context>
@@ -325,6 +419,32 @@
     <message>
         <source>No e-mail program could be started. Save the image and attach it by hand.</source>
         <translation>無法啟動電子郵件程式。請先儲存影像，再手動加入附件。</translation>
+    </message>
+</context>
+<context>
+    <name>WorkspacePlaceholder</name>
+    <message>
+        <source>Waiting to start</source>
+        <translation>等待開始</translation>
+    </message>
+    <message>
+        <source>Extracting screenshots…</source>
+        <translation>正在擷取截圖…</translation>
+    </message>
+    <message>
+        <source>%1 couldn&apos;t be read</source>
+        <translation>%1 張無法讀取</translation>
+    </message>
+</context>
+<context>
+    <name>main</name>
+    <message>
+        <source>Turns videos into still screenshots.</source>
+        <translation>將影片轉換為靜態截圖。</translation>
+    </message>
+    <message>
+        <source>Video files to open.</source>
+        <translation>要開啟的影片檔案。</translation>
     </message>
 </context>
 </TS>
