@@ -83,7 +83,8 @@ have_folders_alive() { alive; have_folders "$1"; }
 wait_for "$wait_limit" have_folders_alive 2 || fail "no shots of both videos in $root after ${wait_limit}s"
 
 window=
-find_window() { window=$(xdotool search --onlyvisible --name '^Framelark' 2>/dev/null | head -n1); [ -n "$window" ]; }
+# The title names the selected video, so the window is found by its class.
+find_window() { window=$(xdotool search --onlyvisible --class '^Framelark$' 2>/dev/null | head -n1); [ -n "$window" ]; }
 wait_for 30 find_window || fail "no visible Framelark window"
 
 # A second launch hands its file to the running instance and returns.
