@@ -8,7 +8,7 @@
 # Bounds: every wait has a deadline; FRAMELARK_E2E_WAIT (seconds, default 120)
 # scales for slow sanitizer builds.
 set -euo pipefail
-prefix=$1
+prefix=$(realpath "$1")
 app=$prefix/bin/framelark
 wait_limit=${FRAMELARK_E2E_WAIT:-120}
 
