@@ -423,18 +423,60 @@
     </message>
 </context>
 <context>
-    <name>WorkspacePlaceholder</name>
+    <name>StatusText</name>
     <message>
-        <source>Waiting to start</source>
-        <translation>Wartet auf den Start</translation>
+        <source>Waiting…</source>
+        <translation>Wartet …</translation>
     </message>
     <message>
-        <source>Extracting screenshots…</source>
-        <translation>Screenshots werden erstellt …</translation>
+        <source>Took %1 s</source>
+        <translation>Dauer: %1 s</translation>
+    </message>
+    <message>
+        <source>%1 selected</source>
+        <translation>%1 ausgewählt</translation>
     </message>
     <message>
         <source>%1 couldn&apos;t be read</source>
         <translation>%1 nicht lesbar</translation>
+    </message>
+</context>
+<context>
+    <name>VideoDetail</name>
+    <message>
+        <source>Create Share Image</source>
+        <translation>Übersichtsbild erstellen</translation>
+    </message>
+    <message>
+        <source>Select All</source>
+        <translation>Alle auswählen</translation>
+    </message>
+    <message>
+        <source>Deselect All</source>
+        <translation>Auswahl aufheben</translation>
+    </message>
+    <message>
+        <source>Export %1</source>
+        <translation>%1 exportieren</translation>
+    </message>
+    <message>
+        <source>Open in Image Viewer</source>
+        <translation>In Bildbetrachter öffnen</translation>
+    </message>
+    <message>
+        <source>Copy Image</source>
+        <translation>Bild kopieren</translation>
+    </message>
+</context>
+<context>
+    <name>VideoList</name>
+    <message>
+        <source>Remove</source>
+        <translation>Entfernen</translation>
+    </message>
+    <message>
+        <source>Export All (%1 videos)</source>
+        <translation>Alle exportieren (%1 Videos)</translation>
     </message>
 </context>
 <context>

@@ -422,18 +422,60 @@
     </message>
 </context>
 <context>
-    <name>WorkspacePlaceholder</name>
+    <name>StatusText</name>
     <message>
-        <source>Waiting to start</source>
-        <translation>等待开始</translation>
+        <source>Waiting…</source>
+        <translation>等待中…</translation>
     </message>
     <message>
-        <source>Extracting screenshots…</source>
-        <translation>正在截图…</translation>
+        <source>Took %1 s</source>
+        <translation>用时 %1 秒</translation>
+    </message>
+    <message>
+        <source>%1 selected</source>
+        <translation>已选 %1 张</translation>
     </message>
     <message>
         <source>%1 couldn&apos;t be read</source>
         <translation>%1 张无法读取</translation>
+    </message>
+</context>
+<context>
+    <name>VideoDetail</name>
+    <message>
+        <source>Create Share Image</source>
+        <translation>创建分享图</translation>
+    </message>
+    <message>
+        <source>Select All</source>
+        <translation>全选</translation>
+    </message>
+    <message>
+        <source>Deselect All</source>
+        <translation>取消全选</translation>
+    </message>
+    <message>
+        <source>Export %1</source>
+        <translation>导出 %1 张</translation>
+    </message>
+    <message>
+        <source>Open in Image Viewer</source>
+        <translation>在图像查看器中打开</translation>
+    </message>
+    <message>
+        <source>Copy Image</source>
+        <translation>复制图像</translation>
+    </message>
+</context>
+<context>
+    <name>VideoList</name>
+    <message>
+        <source>Remove</source>
+        <translation>移除</translation>
+    </message>
+    <message>
+        <source>Export All (%1 videos)</source>
+        <translation>全部导出（%1 个视频）</translation>
     </message>
 </context>
 <context>

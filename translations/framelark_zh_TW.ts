@@ -422,18 +422,60 @@
     </message>
 </context>
 <context>
-    <name>WorkspacePlaceholder</name>
+    <name>StatusText</name>
     <message>
-        <source>Waiting to start</source>
-        <translation>等待開始</translation>
+        <source>Waiting…</source>
+        <translation>等待中…</translation>
     </message>
     <message>
-        <source>Extracting screenshots…</source>
-        <translation>正在擷取截圖…</translation>
+        <source>Took %1 s</source>
+        <translation>耗時 %1 秒</translation>
+    </message>
+    <message>
+        <source>%1 selected</source>
+        <translation>已選 %1 張</translation>
     </message>
     <message>
         <source>%1 couldn&apos;t be read</source>
         <translation>%1 張無法讀取</translation>
+    </message>
+</context>
+<context>
+    <name>VideoDetail</name>
+    <message>
+        <source>Create Share Image</source>
+        <translation>製作分享圖</translation>
+    </message>
+    <message>
+        <source>Select All</source>
+        <translation>全選</translation>
+    </message>
+    <message>
+        <source>Deselect All</source>
+        <translation>取消全選</translation>
+    </message>
+    <message>
+        <source>Export %1</source>
+        <translation>匯出 %1 張</translation>
+    </message>
+    <message>
+        <source>Open in Image Viewer</source>
+        <translation>在影像檢視器中開啟</translation>
+    </message>
+    <message>
+        <source>Copy Image</source>
+        <translation>複製影像</translation>
+    </message>
+</context>
+<context>
+    <name>VideoList</name>
+    <message>
+        <source>Remove</source>
+        <translation>移除</translation>
+    </message>
+    <message>
+        <source>Export All (%1 videos)</source>
+        <translation>全部匯出（%1 部影片）</translation>
     </message>
 </context>
 <context>

@@ -61,6 +61,8 @@ private:
     // Only the model creates items and drives their extraction state.
     friend class AppModel;
     friend class VideoItemTest;
+    // Lets view tests put an item in any state without running extractions.
+    friend class VideoItemFixture;
 
     explicit VideoItem(const VideoInfo &info, QObject *parent = nullptr);
 

@@ -8,7 +8,8 @@
 #include "Preferences.h"
 #include "SettingsView.h"
 #include "Style.h"
-#include "WorkspacePlaceholder.h"
+#include "SheetView.h"
+#include "Workspace.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -43,7 +44,7 @@ ContentView::ContentView(AppModel &model, Preferences &preferences, Exporter &ex
     content->setMinimumSize(minimumContentSize);
     m_pages = new QStackedWidget(content);
     m_dropZone = new DropZone(m_pages);
-    m_workspace = new WorkspacePlaceholder(m_model, m_pages);
+    m_workspace = new Workspace(m_model, &exporter, m_pages);
     m_pages->addWidget(m_dropZone);
     m_pages->addWidget(m_workspace);
     auto *layout = new QVBoxLayout(content);
@@ -161,8 +162,28 @@ void ContentView::setShareImagePresenter(ShareImagePresenter presenter)
 
 void ContentView::showShareImageChanged()
 {
-    if (m_model.showShareImage() && m_presentShareImage)
+    if (!m_model.showShareImage()) {
+        // Taken down from outside (the video was removed, all were closed).
+        if (m_sheet)
+            m_sheet->reject();
+        return;
+    }
+    if (m_presentShareImage) {
         m_presentShareImage();
+        return;
+    }
+    VideoItem *video = m_model.selected();
+    if (m_sheet || !video || video->selectedShots().isEmpty()) {
+        if (!m_sheet)
+            m_model.setShowShareImage(false);
+        return;
+    }
+    m_sheet = new SheetView(video->selectedShots(), video->info(), m_preferences, this);
+    connect(m_sheet, &QDialog::finished, this, [this, sheet = m_sheet] {
+        m_model.setShowShareImage(false);
+        sheet->deleteLater();
+    });
+    m_sheet->open();
 }
 
 // --- settings hand-over -------------------------------------------------------

@@ -20,6 +20,7 @@ class CaptureSettingsButton;
 class DropOutline;
 class DropZone;
 class Exporter;
+class SheetView;
 class MainMenus;
 class Preferences;
 class QAction;
@@ -95,6 +96,7 @@ private:
     bool m_shown = false;
     bool m_dropping = false;
     ShareImagePresenter m_presentShareImage;
+    QPointer<SheetView> m_sheet;  // the share image window while it is open
 
     QAction *m_back = nullptr;
     QAction *m_addVideos = nullptr;

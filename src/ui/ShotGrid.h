@@ -1,0 +1,73 @@
+#pragma once
+// The scrolling grid of shot cells. Columns adapt to the width (see
+// GridGeometry): cells keep the video's aspect ratio, the 16-point inset
+// scrolls with the content, and only cells in view are painted. Rows that
+// arrive keep the scroll position; nothing is laid out per item, so
+// thousands of shots cost nothing until they scroll into view.
+//
+// Clicking a cell (press and release on it without dragging) or pressing
+// Space on the current cell emits cellClicked; dragging a cell drags its
+// full-size file (FileRole) as a file URL; a context-menu request on a cell
+// emits cellMenuRequested. The grid keeps no selection of its own: the shots'
+// selection lives in the video item.
+//
+// Thread: UI thread.
+
+#include "GridGeometry.h"
+
+#include <QAbstractItemView>
+#include <QPersistentModelIndex>
+
+class ShotGrid : public QAbstractItemView {
+    Q_OBJECT
+public:
+    explicit ShotGrid(QWidget *parent = nullptr);
+
+    // Width ÷ height of every cell; relays out.
+    void setCellAspect(double aspect);
+    double cellAspect() const { return m_aspect; }
+    GridGeometry::Columns columns() const { return m_columns; }
+    double cellHeight() const;
+
+    QRect visualRect(const QModelIndex &index) const override;
+    void scrollTo(const QModelIndex &index, ScrollHint hint = EnsureVisible) override;
+    QModelIndex indexAt(const QPoint &point) const override;
+
+signals:
+    void cellClicked(const QModelIndex &index);
+    void cellMenuRequested(const QModelIndex &index, const QPoint &globalPos);
+
+protected:
+    QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
+    int horizontalOffset() const override { return 0; }
+    int verticalOffset() const override;
+    bool isIndexHidden(const QModelIndex &) const override { return false; }
+    void setSelection(const QRect &, QItemSelectionModel::SelectionFlags) override {}
+    QRegion visualRegionForSelection(const QItemSelection &) const override { return {}; }
+    void updateGeometries() override;
+    void rowsInserted(const QModelIndex &parent, int start, int end) override;
+    void rowsAboutToBeRemoved(const QModelIndex &parent, int start, int end) override;
+    void reset() override;
+
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+
+private:
+    void relayout();
+    // The cell rectangle in content coordinates (offset not applied).
+    QRectF contentRect(int row) const;
+    void startFileDrag(const QModelIndex &index);
+
+    double m_aspect = 16.0 / 9.0;
+    GridGeometry::Columns m_columns;
+    QPersistentModelIndex m_pressed;
+    QPoint m_pressPos;
+    bool m_dragged = false;
+};

@@ -1,0 +1,53 @@
+#pragma once
+// The shots of one video as a list model for the shot grid. Follows the
+// item: arriving shots become inserted rows at their sorted position (so the
+// grid keeps its scroll position while it fills), a changed selection is a
+// data change, and emptied shots (the item was reset) a model reset.
+//
+// Thread: UI thread. Ownership: the item is observed, not owned; when it is
+// destroyed the model becomes empty.
+
+#include "VideoItem.h"
+
+#include <QAbstractListModel>
+#include <QList>
+#include <QMetaObject>
+#include <QPointer>
+
+class ShotListModel : public QAbstractListModel {
+    Q_OBJECT
+public:
+    enum Role {
+        // Qt::DisplayRole: the shot time as the grid writes it ("01:05").
+        IdRole = Qt::UserRole + 1, // qint64
+        TimeRole,                  // double, seconds
+        FileRole,                  // QString, the full-size image
+        ThumbFileRole,             // QString
+        SelectedRole,              // bool
+        AspectRole,                // double, width ÷ height of every cell
+    };
+
+    explicit ShotListModel(QObject *parent = nullptr);
+
+    VideoItem *item() const { return m_item; }
+    // Shows `item`'s shots (none for null) with a model reset.
+    void setItem(VideoItem *item);
+    double aspect() const { return m_aspect; }
+
+    // Rows showing `thumbFile` repaint (its image has been loaded).
+    void thumbnailLoaded(const QString &thumbFile);
+
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+    QHash<int, QByteArray> roleNames() const override;
+
+private:
+    void followShots();
+    void followSelection();
+
+    QPointer<VideoItem> m_item;
+    QList<QMetaObject::Connection> m_connections;
+    // The shots as last announced to views; follows the item's.
+    QList<Shot> m_shots;
+    double m_aspect = 16.0 / 9.0;
+};

@@ -1,0 +1,54 @@
+#include "StatusText.h"
+
+#include "Planning.h"
+
+#include <QCoreApplication>
+#include <QStringList>
+
+#include <algorithm>
+
+namespace StatusText {
+
+namespace {
+
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("StatusText", text);
+}
+
+} // namespace
+
+QString progress(qint64 shots, qint64 total)
+{
+    return QString::number(shots) + QStringLiteral(" / ") + QString::number(total);
+}
+
+QString row(VideoStatus status, qint64 shots, qint64 total)
+{
+    switch (status) {
+    case VideoStatus::pending:
+        return tr("Waiting…");
+    case VideoStatus::extracting:
+        return progress(shots, total);
+    case VideoStatus::done:
+        break;
+    }
+    return shotCount(shots);
+}
+
+QString summary(qint64 shots, std::optional<double> elapsed, qint64 deselected, qint64 failed,
+                const QLocale &locale)
+{
+    QStringList parts{shotCount(shots)};
+    if (elapsed)
+        parts.append(tr("Took %1 s").arg(locale.toString(*elapsed, 'f', 2)));
+    if (deselected > 0) {
+        const qint64 selected = std::max<qint64>(0, shots - deselected);
+        parts.append(tr("%1 selected").arg(selected));
+    }
+    if (failed > 0)
+        parts.append(tr("%1 couldn't be read").arg(failed));
+    return parts.join(QStringLiteral(" · "));
+}
+
+} // namespace StatusText

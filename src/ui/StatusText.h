@@ -1,0 +1,29 @@
+#pragma once
+// The texts the video list rows and the detail footer show for a video's
+// progress, built from plain values so they are tested without widgets.
+//
+// Pure apart from the loaded translation; UI thread (tr()).
+
+#include "Records.h"
+
+#include <QLocale>
+#include <QString>
+
+#include <optional>
+
+namespace StatusText {
+
+// "12 / 24": plain integers without grouping, whatever the locale.
+QString progress(qint64 shots, qint64 total);
+
+// A list row's second line: "Waiting…", the progress, or the shot count.
+QString row(VideoStatus status, qint64 shots, qint64 total);
+
+// The detail footer's summary, parts joined by " · ": the shot count; how
+// long the extraction took (two fraction digits in `locale`) once known; the
+// selected count while anything is deselected; the unreadable count when
+// positive. `deselected` is clamped to the shots.
+QString summary(qint64 shots, std::optional<double> elapsed, qint64 deselected, qint64 failed,
+                const QLocale &locale = QLocale());
+
+} // namespace StatusText

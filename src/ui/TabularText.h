@@ -1,0 +1,44 @@
+#pragma once
+// Numbers whose digits all take the same width, so counters and times do not
+// jitter as they change. Every digit is drawn centred in a cell as wide as
+// the font's widest digit; other characters keep their own advance. (The
+// font feature that does this is not reachable through this Qt version.)
+//
+// Thread: UI thread (painting).
+
+#include <QPointF>
+#include <QString>
+#include <QWidget>
+
+class QFontMetricsF;
+class QPainter;
+
+namespace TabularText {
+
+// The advance of `text` drawn this way.
+qreal width(const QFontMetricsF &metrics, const QString &text);
+
+// Draws `text` with the painter's font and pen, its baseline starting at `origin`.
+void draw(QPainter &painter, const QPointF &origin, const QString &text);
+
+} // namespace TabularText
+
+// One line of text drawn with tabular digits in the widget's font and its
+// palette's WindowText colour, left-aligned and vertically centred.
+class TabularLabel : public QWidget {
+    Q_OBJECT
+public:
+    explicit TabularLabel(QWidget *parent = nullptr);
+
+    QString text() const { return m_text; }
+    void setText(const QString &text);
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override { return sizeHint(); }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    QString m_text;
+};

@@ -1,0 +1,223 @@
+#include "VideoDetail.h"
+
+#include "AppModel.h"
+#include "BusySpinner.h"
+#include "ElidedLabel.h"
+#include "LinearProgress.h"
+#include "ShotDelegate.h"
+#include "ShotGrid.h"
+#include "ShotListModel.h"
+#include "StatusText.h"
+#include "Style.h"
+#include "TabularText.h"
+#include "ThumbnailLoader.h"
+#include "VideoItem.h"
+
+#include <QClipboard>
+#include <QCoroFuture>
+#include <QCoroTask>
+#include <QDesktopServices>
+#include <QFrame>
+#include <QGridLayout>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QImageReader>
+#include <QMenu>
+#include <QPushButton>
+#include <QThread>
+#include <QUrl>
+#include <QVBoxLayout>
+#include <QtConcurrent>
+
+namespace {
+
+// Loads the full-size image off the UI thread and puts it on the clipboard;
+// a file that cannot be read leaves the clipboard alone.
+QCoro::Task<> copyImage(QString file)
+{
+    QFuture<QImage> loading = QtConcurrent::run([file] {
+        QImageReader reader(file);
+        reader.setAutoTransform(true);
+        return reader.read();
+    });
+    const QImage image = co_await loading;
+    if (!image.isNull())
+        QGuiApplication::clipboard()->setImage(image);
+}
+
+void applyTone(QWidget *widget, Style::Tone tone)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, tone == Style::Tone::secondary ? Style::secondaryText(palette)
+                                                                         : Style::tertiaryText(palette));
+    widget->setPalette(palette);
+}
+
+} // namespace
+
+VideoDetail::VideoDetail(AppModel &model, QWidget *parent)
+    : QWidget(parent)
+    , m_model(model)
+    , m_loader(new ThumbnailLoader(std::max(2, QThread::idealThreadCount()), 256, this))
+    , m_shots(new ShotListModel(this))
+    , m_delegate(new ShotDelegate(m_loader, this))
+    , m_grid(new ShotGrid)
+    , m_spinner(new BusySpinner)
+    , m_progress(new LinearProgress)
+    , m_counter(new TabularLabel)
+    , m_status(new ElidedLabel(Qt::ElideRight))
+    , m_toggleAll(new QPushButton)
+    , m_export(new QPushButton)
+    , m_share(new QPushButton(tr("Create Share Image")))
+{
+    m_grid->setObjectName(QStringLiteral("grid"));
+    m_spinner->setObjectName(QStringLiteral("spinner"));
+    m_progress->setObjectName(QStringLiteral("progress"));
+    m_counter->setObjectName(QStringLiteral("counter"));
+    m_status->setObjectName(QStringLiteral("status"));
+    m_toggleAll->setObjectName(QStringLiteral("toggleAll"));
+    m_export->setObjectName(QStringLiteral("export"));
+    m_share->setObjectName(QStringLiteral("share"));
+    m_grid->setModel(m_shots);
+    m_grid->setItemDelegate(m_delegate);
+    connect(m_loader, &ThumbnailLoader::loaded, m_shots, &ShotListModel::thumbnailLoaded);
+    connect(m_grid, &ShotGrid::cellClicked, this, [this](const QModelIndex &index) {
+        if (m_item)
+            m_item->toggle(index.data(ShotListModel::IdRole).toLongLong());
+    });
+    connect(m_grid, &ShotGrid::cellMenuRequested, this,
+            [this](const QModelIndex &index, const QPoint &globalPos) { showMenu(index.row(), globalPos); });
+
+    // The spinner floats over the centre of the grid area.
+    auto *gridArea = new QGridLayout;
+    gridArea->setContentsMargins(0, 0, 0, 0);
+    gridArea->addWidget(m_grid, 0, 0);
+    gridArea->addWidget(m_spinner, 0, 0, Qt::AlignCenter);
+
+    auto *divider = new QFrame;
+    divider->setFrameShape(QFrame::HLine);
+    divider->setFrameShadow(QFrame::Sunken);
+
+    const QFont callout = Style::font(font(), Style::TextStyle::callout);
+    auto *footer = new QWidget;
+    footer->setFont(callout);
+    m_progress->setFixedWidth(140);
+    applyTone(m_counter, Style::Tone::secondary);
+    applyTone(m_status, Style::Tone::secondary);
+    m_status->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    m_share->setDefault(true);
+    {
+        // The emphasised action: filled with the accent colour.
+        // Disabled, it looks like any other disabled button.
+        QPalette palette = m_share->palette();
+        for (const auto group : {QPalette::Active, QPalette::Inactive}) {
+            palette.setColor(group, QPalette::Button, palette.color(group, QPalette::Highlight));
+            palette.setColor(group, QPalette::ButtonText, palette.color(group, QPalette::HighlightedText));
+        }
+        m_share->setPalette(palette);
+    }
+    auto *row = new QHBoxLayout(footer);
+    row->setContentsMargins(16, 10, 16, 10);
+    row->setSpacing(10);
+    row->addWidget(m_progress, 0, Qt::AlignVCenter);
+    row->addWidget(m_counter);
+    row->addWidget(m_status, 1);
+    // Takes the free space while the status line is hidden (during extraction).
+    row->addStretch(0);
+    row->addWidget(m_toggleAll);
+    row->addWidget(m_export);
+    row->addWidget(m_share);
+
+    connect(m_toggleAll, &QPushButton::clicked, this, [this] {
+        if (m_item)
+            m_item->toggleAll();
+    });
+    connect(m_export, &QPushButton::clicked, this, &VideoDetail::exportRequested);
+    connect(m_share, &QPushButton::clicked, this, [this] { m_model.setShowShareImage(true); });
+    connect(&m_model, &AppModel::canExportChanged, this, &VideoDetail::refresh);
+
+    auto *column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    column->addLayout(gridArea, 1);
+    column->addWidget(divider);
+    column->addWidget(footer);
+
+    refresh();
+}
+
+VideoDetail::~VideoDetail()
+{
+    // The item may be among our own children, destroyed after this body.
+    for (const QMetaObject::Connection &c : std::as_const(m_connections))
+        disconnect(c);
+}
+
+void VideoDetail::setItem(VideoItem *item)
+{
+    // A null m_item may be one that was just destroyed: clear up anyway.
+    if (item && item == m_item)
+        return;
+    for (const QMetaObject::Connection &c : std::as_const(m_connections))
+        disconnect(c);
+    m_connections.clear();
+    m_item = item;
+    m_shots->setItem(item);
+    m_grid->setCellAspect(m_shots->aspect());
+    if (item) {
+        for (auto signal : {&VideoItem::shotsChanged, &VideoItem::deselectedChanged, &VideoItem::statusChanged,
+                            &VideoItem::totalChanged, &VideoItem::failedChanged, &VideoItem::elapsedChanged})
+            m_connections.append(connect(item, signal, this, &VideoDetail::refresh));
+        m_connections.append(connect(item, &QObject::destroyed, this, [this] { setItem(nullptr); }));
+    }
+    refresh();
+}
+
+void VideoDetail::refresh()
+{
+    const VideoItem *item = m_item;
+    const qint64 shots = item ? item->shots().size() : 0;
+    const qint64 deselected = item ? item->deselected().size() : 0;
+    const qint64 selected = std::max<qint64>(0, shots - deselected);
+    const bool extracting = item && item->status() == VideoStatus::extracting;
+
+    m_spinner->setVisible(item && shots == 0 && item->status() != VideoStatus::done);
+
+    m_progress->setVisible(extracting);
+    m_counter->setVisible(extracting);
+    m_status->setVisible(!extracting);
+    if (extracting) {
+        const qint64 total = item->total();
+        m_progress->setRange(0, int(std::max<qint64>(total, 1)));
+        m_progress->setValue(int(std::min<qint64>(shots, std::max<qint64>(total, 1))));
+        m_counter->setText(StatusText::progress(shots, total));
+    } else {
+        m_status->setText(item ? StatusText::summary(shots, item->elapsed(), deselected, item->failed())
+                               : QString());
+    }
+
+    m_toggleAll->setText(deselected > 0 ? tr("Select All") : tr("Deselect All"));
+    m_toggleAll->setEnabled(shots > 0);
+    m_export->setText(tr("Export %1").arg(selected));
+    const bool canExport = m_model.canExport();
+    m_export->setEnabled(canExport);
+    m_share->setEnabled(canExport);
+}
+
+std::unique_ptr<QMenu> VideoDetail::menuFor(int row)
+{
+    if (row < 0 || row >= m_shots->rowCount())
+        return nullptr;
+    const QString file = m_shots->index(row).data(ShotListModel::FileRole).toString();
+    auto menu = std::make_unique<QMenu>(this);
+    connect(menu->addAction(tr("Open in Image Viewer")), &QAction::triggered, this,
+            [file] { QDesktopServices::openUrl(QUrl::fromLocalFile(file)); });
+    connect(menu->addAction(tr("Copy Image")), &QAction::triggered, this, [file] { copyImage(file); });
+    return menu;
+}
+
+void VideoDetail::showMenu(int row, const QPoint &globalPos)
+{
+    if (std::unique_ptr<QMenu> menu = menuFor(row))
+        menu->exec(globalPos);
+}

@@ -1,0 +1,73 @@
+#pragma once
+// The pane for one video: its shots as a scrolling grid (a spinner while the
+// first shots are still coming), a divider, and a footer with the progress or
+// a summary and the actions on the selection: select or deselect all, export
+// the selected shots, create a share image.
+//
+// Every control calls one operation (VideoItem::toggle/toggleAll,
+// exportRequested, AppModel::setShowShareImage) and every enabled state reads
+// one property (the item's shots, AppModel::canExport).
+//
+// Thread: UI thread. Ownership: the model must outlive the view; the item is
+// observed through a QPointer and may go away at any time.
+
+#include "VideoItem.h"
+
+#include <QPointer>
+#include <QWidget>
+
+#include <memory>
+
+class AppModel;
+class BusySpinner;
+class ElidedLabel;
+class LinearProgress;
+class QMenu;
+class QPushButton;
+class ShotDelegate;
+class ShotGrid;
+class ShotListModel;
+class TabularLabel;
+class ThumbnailLoader;
+
+class VideoDetail : public QWidget {
+    Q_OBJECT
+public:
+    explicit VideoDetail(AppModel &model, QWidget *parent = nullptr);
+    ~VideoDetail() override;
+
+    VideoItem *item() const { return m_item; }
+    // Shows `item` (none: an empty pane).
+    void setItem(VideoItem *item);
+
+    // The context menu of the cell at `row`: "Open in Image Viewer" and
+    // "Copy Image". Null for a row that does not exist.
+    std::unique_ptr<QMenu> menuFor(int row);
+
+    ShotGrid *grid() const { return m_grid; }
+    ShotListModel *shots() const { return m_shots; }
+
+signals:
+    // "Export …" was pressed.
+    void exportRequested();
+
+private:
+    void refresh();
+    void showMenu(int row, const QPoint &globalPos);
+
+    AppModel &m_model;
+    QPointer<VideoItem> m_item;
+    QList<QMetaObject::Connection> m_connections;
+
+    ThumbnailLoader *m_loader;
+    ShotListModel *m_shots;
+    ShotDelegate *m_delegate;
+    ShotGrid *m_grid;
+    BusySpinner *m_spinner;
+    LinearProgress *m_progress;
+    TabularLabel *m_counter;
+    ElidedLabel *m_status;
+    QPushButton *m_toggleAll;
+    QPushButton *m_export;
+    QPushButton *m_share;
+};

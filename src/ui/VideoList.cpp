@@ -1,0 +1,134 @@
+#include "VideoList.h"
+
+#include "AppModel.h"
+#include "ThumbnailLoader.h"
+#include "VideoListModel.h"
+#include "VideoRowDelegate.h"
+
+#include <QKeyEvent>
+#include <QListView>
+#include <QMenu>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+VideoList::VideoList(AppModel &model, QWidget *parent)
+    : QWidget(parent)
+    , m_model(model)
+    , m_loader(new ThumbnailLoader(2, 64, this))
+    , m_videos(new VideoListModel(model, this))
+    , m_view(new QListView)
+    , m_footer(new QWidget)
+    , m_exportAll(new QPushButton)
+{
+    m_view->setObjectName(QStringLiteral("videos"));
+    m_exportAll->setObjectName(QStringLiteral("exportAll"));
+    m_view->setModel(m_videos);
+    m_view->setItemDelegate(new VideoRowDelegate(m_loader, m_view));
+    m_view->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_view->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_view->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    m_view->setFrameShape(QFrame::NoFrame);
+    m_view->setContextMenuPolicy(Qt::CustomContextMenu);
+    // Sidebar style: the window's colour rather than a text field's.
+    m_view->setBackgroundRole(QPalette::Window);
+    m_view->viewport()->setBackgroundRole(QPalette::Window);
+    m_view->installEventFilter(this);
+    connect(m_loader, &ThumbnailLoader::loaded, m_videos, &VideoListModel::thumbnailLoaded);
+
+    connect(m_view->selectionModel(), &QItemSelectionModel::selectionChanged, this, &VideoList::highlightChanged);
+    connect(&m_model, &AppModel::selectedIDChanged, this, &VideoList::showHighlight);
+    connect(m_videos, &VideoListModel::updated, this, &VideoList::showHighlight);
+    connect(m_view, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
+        const QModelIndex index = m_view->indexAt(pos);
+        if (std::unique_ptr<QMenu> menu = menuFor(index.row()))
+            menu->exec(m_view->viewport()->mapToGlobal(pos));
+    });
+
+    auto *footerLayout = new QVBoxLayout(m_footer);
+    footerLayout->setContentsMargins(10, 10, 10, 10);
+    footerLayout->addWidget(m_exportAll);
+    m_exportAll->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    connect(m_exportAll, &QPushButton::clicked, this, &VideoList::exportAllRequested);
+    connect(&m_model, &AppModel::videosChanged, this, &VideoList::refreshFooter);
+    connect(&m_model, &AppModel::canExportAllChanged, this, &VideoList::refreshFooter);
+
+    auto *column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    column->addWidget(m_view, 1);
+    column->addWidget(m_footer);
+
+    showHighlight();
+    refreshFooter();
+}
+
+VideoList::~VideoList() = default;
+
+std::unique_ptr<QMenu> VideoList::menuFor(int row)
+{
+    VideoItem *item = m_videos->itemAt(row);
+    if (!item)
+        return nullptr;
+    auto menu = std::make_unique<QMenu>(this);
+    const QPointer<VideoItem> target = item;
+    connect(menu->addAction(tr("Remove")), &QAction::triggered, this, [this, target] {
+        if (target)
+            m_model.remove(target.data());
+    });
+    return menu;
+}
+
+void VideoList::removeSelected()
+{
+    if (VideoItem *item = m_model.selected())
+        m_model.remove(item);
+}
+
+bool VideoList::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_view && event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->matches(QKeySequence::Delete) || key->key() == Qt::Key_Backspace) {
+            removeSelected();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void VideoList::showHighlight()
+{
+    const std::optional<QUuid> id = m_model.selectedID();
+    const int row = id ? m_videos->rowOf(*id) : -1;
+    m_showing = true;
+    if (row < 0) {
+        m_view->selectionModel()->clearSelection();
+    } else {
+        const QModelIndex index = m_videos->index(row);
+        m_view->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+        m_view->scrollTo(index);
+    }
+    m_showing = false;
+}
+
+void VideoList::highlightChanged()
+{
+    // Only the user's changes go to the model; the list's own (while rows
+    // come and go, or while following the model) would fight it.
+    if (m_showing || m_videos->updating())
+        return;
+    const QModelIndexList rows = m_view->selectionModel()->selectedRows();
+    if (rows.isEmpty()) {
+        m_model.setSelectedID(std::nullopt);
+        return;
+    }
+    m_model.setSelectedID(rows.first().data(VideoListModel::IdRole).toUuid());
+}
+
+void VideoList::refreshFooter()
+{
+    m_exportAll->setText(tr("Export All (%1 videos)").arg(m_model.videos().size()));
+    m_exportAll->setEnabled(m_model.canExportAll());
+    m_footer->setVisible(m_model.videos().size() >= 2);
+}

@@ -1,0 +1,142 @@
+#include "VideoListModel.h"
+
+#include "AppModel.h"
+#include "GridGeometry.h"
+#include "StatusText.h"
+#include "VideoItem.h"
+
+VideoListModel::VideoListModel(AppModel &model, QObject *parent)
+    : QAbstractListModel(parent)
+    , m_model(model)
+{
+    for (VideoItem *item : model.videos()) {
+        m_rows.append(item);
+        watch(item);
+    }
+    connect(&model, &AppModel::videosChanged, this, &VideoListModel::followVideos);
+}
+
+void VideoListModel::watch(VideoItem *item)
+{
+    for (auto signal : {&VideoItem::statusChanged, &VideoItem::shotsChanged, &VideoItem::totalChanged})
+        connect(item, signal, this, [this, item] { rowChanged(item); });
+}
+
+void VideoListModel::rowChanged(VideoItem *item)
+{
+    const int row = int(m_rows.indexOf(item));
+    if (row < 0)
+        return;
+    emit dataChanged(index(row), index(row), {StatusRole, ThumbFileRole});
+}
+
+void VideoListModel::followVideos()
+{
+    const QList<VideoItem *> &next = m_model.videos();
+    // The common start and end; what lies between was inserted or removed.
+    qsizetype prefix = 0;
+    while (prefix < m_rows.size() && prefix < next.size() && m_rows.at(prefix) == next.at(prefix))
+        ++prefix;
+    qsizetype suffix = 0;
+    while (suffix < m_rows.size() - prefix && suffix < next.size() - prefix
+           && m_rows.at(m_rows.size() - 1 - suffix) == next.at(next.size() - 1 - suffix))
+        ++suffix;
+    const qsizetype removed = m_rows.size() - prefix - suffix;
+    const qsizetype added = next.size() - prefix - suffix;
+    if (removed == 0 && added == 0)
+        return;
+
+    m_updating = true;
+    if (removed > 0 && added == 0) {
+        beginRemoveRows(QModelIndex(), int(prefix), int(prefix + removed - 1));
+        for (qsizetype i = prefix; i < prefix + removed; ++i) {
+            if (m_rows.at(i))
+                disconnect(m_rows.at(i), nullptr, this, nullptr);
+        }
+        m_rows.remove(prefix, removed);
+        endRemoveRows();
+    } else if (added > 0 && removed == 0) {
+        beginInsertRows(QModelIndex(), int(prefix), int(prefix + added - 1));
+        for (qsizetype i = prefix; i < prefix + added; ++i) {
+            m_rows.insert(i, next.at(i));
+            watch(next.at(i));
+        }
+        endInsertRows();
+    } else {
+        beginResetModel();
+        for (const QPointer<VideoItem> &item : std::as_const(m_rows)) {
+            if (item)
+                disconnect(item, nullptr, this, nullptr);
+        }
+        m_rows.clear();
+        for (VideoItem *item : next) {
+            m_rows.append(item);
+            watch(item);
+        }
+        endResetModel();
+    }
+    m_updating = false;
+    emit updated();
+}
+
+VideoItem *VideoListModel::itemAt(int row) const
+{
+    return row >= 0 && row < m_rows.size() ? m_rows.at(row).data() : nullptr;
+}
+
+int VideoListModel::rowOf(const QUuid &id) const
+{
+    for (qsizetype row = 0; row < m_rows.size(); ++row) {
+        if (m_rows.at(row) && m_rows.at(row)->id() == id)
+            return int(row);
+    }
+    return -1;
+}
+
+void VideoListModel::thumbnailLoaded(const QString &thumbFile)
+{
+    for (qsizetype row = 0; row < m_rows.size(); ++row) {
+        const VideoItem *item = m_rows.at(row);
+        if (item && !item->shots().isEmpty() && item->shots().first().thumbFile == thumbFile)
+            emit dataChanged(index(int(row)), index(int(row)), {ThumbFileRole});
+    }
+}
+
+int VideoListModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_rows.size());
+}
+
+QVariant VideoListModel::data(const QModelIndex &index, int role) const
+{
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
+        return {};
+    const VideoItem *item = m_rows.at(index.row());
+    if (!item)
+        return {};
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::ToolTipRole:
+        return item->info().fileName();
+    case IdRole:
+        return item->id();
+    case StatusRole:
+        return StatusText::row(item->status(), item->shots().size(), item->total());
+    case ThumbFileRole:
+        return item->shots().isEmpty() ? QString() : item->shots().first().thumbFile;
+    case AspectRole:
+        return GridGeometry::aspect(item->info().size);
+    default:
+        return {};
+    }
+}
+
+QHash<int, QByteArray> VideoListModel::roleNames() const
+{
+    QHash<int, QByteArray> names = QAbstractListModel::roleNames();
+    names[IdRole] = "videoId";
+    names[StatusRole] = "status";
+    names[ThumbFileRole] = "thumbFile";
+    names[AspectRole] = "aspect";
+    return names;
+}

@@ -1,0 +1,58 @@
+#pragma once
+// The open videos as a list model for the sidebar, in the model's order.
+// Added and removed videos become inserted and removed rows (other changes
+// of the list are a reset); a video's status, shots and total change its
+// row's data.
+//
+// Thread: UI thread. Ownership: the AppModel is observed and must outlive
+// this model.
+
+#include "VideoItem.h"
+
+#include <QAbstractListModel>
+#include <QList>
+#include <QPointer>
+
+class AppModel;
+
+class VideoListModel : public QAbstractListModel {
+    Q_OBJECT
+public:
+    enum Role {
+        // Qt::DisplayRole: the file name.
+        IdRole = Qt::UserRole + 1, // QUuid
+        StatusRole,                // QString, the status line
+        ThumbFileRole,             // QString, the first shot's thumbnail; empty before any shot
+        AspectRole,                // double, width ÷ height of the video
+    };
+
+    explicit VideoListModel(AppModel &model, QObject *parent = nullptr);
+
+    // The item shown in `row`; null for no such row.
+    VideoItem *itemAt(int row) const;
+    // The row of the video `id`; -1 when not listed.
+    int rowOf(const QUuid &id) const;
+    // True while rows are being inserted, removed or reset: a view's
+    // selection changing then was not the user's doing.
+    bool updating() const { return m_updating; }
+
+    // Rows showing `thumbFile` repaint (its image has been loaded).
+    void thumbnailLoaded(const QString &thumbFile);
+
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+    QHash<int, QByteArray> roleNames() const override;
+
+signals:
+    // The rows match the model's videos again after a structural change.
+    void updated();
+
+private:
+    void followVideos();
+    void watch(VideoItem *item);
+    void rowChanged(VideoItem *item);
+
+    AppModel &m_model;
+    QList<QPointer<VideoItem>> m_rows;
+    bool m_updating = false;
+};

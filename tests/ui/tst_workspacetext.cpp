@@ -1,0 +1,218 @@
+// The workspace's geometry and texts as plain values.
+#include "GridGeometry.h"
+#include "ShotDelegate.h"
+#include "StatusText.h"
+#include "TabularText.h"
+#include "ThumbnailView.h"
+#include "VideoRowDelegate.h"
+
+#include <QFontMetricsF>
+#include <QTest>
+
+class WorkspaceTextTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
+
+    void columns_data()
+    {
+        QTest::addColumn<double>("width");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<double>("columnWidth");
+        QTest::newRow("640: three") << 640.0 << 3 << (640.0 - 24) / 3;
+        QTest::newRow("423: two") << 423.0 << 2 << (423.0 - 12) / 2;
+        QTest::newRow("150: one, narrower than the minimum") << 150.0 << 1 << 150.0;
+        QTest::newRow("exactly two minimum columns") << 412.0 << 2 << 200.0;
+        QTest::newRow("one short of two") << 411.0 << 1 << 411.0;
+        QTest::newRow("exactly one") << 200.0 << 1 << 200.0;
+        QTest::newRow("wide: six") << 1400.0 << 6 << (1400.0 - 60) / 6;
+        QTest::newRow("none") << 0.0 << 1 << 0.0;
+        QTest::newRow("negative") << -30.0 << 1 << 0.0;
+    }
+    void columns()
+    {
+        QFETCH(double, width);
+        QFETCH(int, count);
+        QFETCH(double, columnWidth);
+        const GridGeometry::Columns c = GridGeometry::columns(width);
+        QCOMPARE(c.count, count);
+        QCOMPARE(c.width, columnWidth);
+    }
+
+    void columnsOf640AreAThirdEach()
+    {
+        const GridGeometry::Columns c = GridGeometry::columns(640);
+        QVERIFY(qAbs(c.width - 205.333) < 0.001);
+        // The columns and their gaps fill the width exactly.
+        QCOMPARE(c.count * c.width + (c.count - 1) * GridGeometry::spacing, 640.0);
+    }
+
+    void aspect_data()
+    {
+        QTest::addColumn<QSizeF>("size");
+        QTest::addColumn<double>("aspect");
+        QTest::newRow("1080p") << QSizeF(1920, 1080) << 16.0 / 9.0;
+        QTest::newRow("portrait") << QSizeF(1080, 1920) << 0.5625;
+        QTest::newRow("4:3") << QSizeF(640, 480) << 4.0 / 3.0;
+        QTest::newRow("0 x 0") << QSizeF(0, 0) << 16.0 / 9.0;
+        QTest::newRow("no height") << QSizeF(640, 0) << 16.0 / 9.0;
+        QTest::newRow("no width") << QSizeF(0, 480) << 16.0 / 9.0;
+        QTest::newRow("invalid") << QSizeF() << 16.0 / 9.0;
+    }
+    void aspect()
+    {
+        QFETCH(QSizeF, size);
+        QFETCH(double, aspect);
+        QCOMPARE(GridGeometry::aspect(size), aspect);
+    }
+
+    void cellRects()
+    {
+        const GridGeometry::Columns c{3, 200};
+        QCOMPARE(GridGeometry::cellRect(0, c, 100), QRectF(16, 16, 200, 100));
+        QCOMPARE(GridGeometry::cellRect(2, c, 100), QRectF(16 + 2 * 212, 16, 200, 100));
+        QCOMPARE(GridGeometry::cellRect(4, c, 100), QRectF(16 + 212, 16 + 112, 200, 100));
+        QCOMPARE(GridGeometry::contentHeight(0, c, 100), 32.0);
+        QCOMPARE(GridGeometry::contentHeight(3, c, 100), 132.0);
+        QCOMPARE(GridGeometry::contentHeight(4, c, 100), 244.0);
+    }
+
+    void fitted_data()
+    {
+        QTest::addColumn<QRectF>("space");
+        QTest::addColumn<double>("aspect");
+        QTest::addColumn<QRectF>("frame");
+        QTest::newRow("wide into square") << QRectF(0, 0, 160, 160) << 16.0 / 9.0 << QRectF(0, 35, 160, 90);
+        QTest::newRow("tall into wide") << QRectF(10, 0, 200, 100) << 0.5 << QRectF(85, 0, 50, 100);
+        QTest::newRow("exact") << QRectF(0, 0, 64, 36) << 16.0 / 9.0 << QRectF(0, 0, 64, 36);
+    }
+    void fitted()
+    {
+        QFETCH(QRectF, space);
+        QFETCH(double, aspect);
+        QFETCH(QRectF, frame);
+        QCOMPARE(GridGeometry::fitted(space, aspect), frame);
+    }
+
+    void imageFillsFrame_data()
+    {
+        QTest::addColumn<QSizeF>("image");
+        QTest::addColumn<QRectF>("frame");
+        QTest::addColumn<QRectF>("covered");
+        QTest::newRow("same aspect") << QSizeF(480, 270) << QRectF(0, 0, 64, 36) << QRectF(0, 0, 64, 36);
+        QTest::newRow("portrait image in a wide frame: cut top and bottom")
+            << QSizeF(270, 480) << QRectF(0, 0, 160, 90) << QRectF(0, -97.2222, 160, 284.4444);
+        QTest::newRow("wide image in a square frame: cut the sides")
+            << QSizeF(480, 270) << QRectF(10, 10, 90, 90) << QRectF(-25, 10, 160, 90);
+    }
+    void imageFillsFrame()
+    {
+        QFETCH(QSizeF, image);
+        QFETCH(QRectF, frame);
+        QFETCH(QRectF, covered);
+        const QRectF result = ThumbnailView::filled(image, frame);
+        QVERIFY2(qAbs(result.left() - covered.left()) < 0.001 && qAbs(result.top() - covered.top()) < 0.001
+                     && qAbs(result.width() - covered.width()) < 0.001
+                     && qAbs(result.height() - covered.height()) < 0.001,
+                 qPrintable(QStringLiteral("%1,%2 %3x%4").arg(result.left()).arg(result.top())
+                                .arg(result.width()).arg(result.height())));
+    }
+
+    void pillAndMark()
+    {
+        const QRectF cell(16, 16, 200, 112.5);
+        // Text 40 × 12 → pill 50 × 16, its corner 6 in from the cell's.
+        QCOMPARE(ShotDelegate::pillRect(cell, QSizeF(40, 12)), QRectF(216 - 6 - 50, 128.5 - 6 - 16, 50, 16));
+        QCOMPARE(ShotDelegate::markRect(cell, 20), QRectF(22, 22, 20, 20));
+    }
+
+    void rowThumbnail_data()
+    {
+        QTest::addColumn<double>("aspect");
+        QTest::addColumn<QRectF>("thumb");
+        QTest::newRow("16:9") << 16.0 / 9.0 << QRectF(6, 30 - 18, 64, 36);
+        QTest::newRow("portrait") << 9.0 / 16.0 << QRectF(6, 30 - 56.8889, 64, 113.7778);
+        QTest::newRow("unknown aspect reads as 16:9") << 0.0 << QRectF(6, 30 - 18, 64, 36);
+    }
+    void rowThumbnail()
+    {
+        QFETCH(double, aspect);
+        QFETCH(QRectF, thumb);
+        const QRectF result = VideoRowDelegate::thumbRect(QRectF(0, 0, 250, 60), aspect);
+        QCOMPARE(result.left(), thumb.left());
+        QCOMPARE(result.width(), 64.0);
+        QVERIFY(qAbs(result.top() - thumb.top()) < 0.001);
+        QVERIFY(qAbs(result.height() - thumb.height()) < 0.001);
+    }
+
+    void rowStatus_data()
+    {
+        QTest::addColumn<int>("status");
+        QTest::addColumn<qint64>("shots");
+        QTest::addColumn<qint64>("total");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("pending") << int(VideoStatus::pending) << 0LL << 0LL << QStringLiteral("Waiting…");
+        QTest::newRow("starting") << int(VideoStatus::extracting) << 0LL << 24LL << QStringLiteral("0 / 24");
+        QTest::newRow("half way") << int(VideoStatus::extracting) << 12LL << 24LL << QStringLiteral("12 / 24");
+        QTest::newRow("no grouping") << int(VideoStatus::extracting) << 1500LL << 2000LL
+                                     << QStringLiteral("1500 / 2000");
+        QTest::newRow("done") << int(VideoStatus::done) << 24LL << 24LL << QStringLiteral("24 shots");
+        QTest::newRow("done short") << int(VideoStatus::done) << 20LL << 24LL << QStringLiteral("20 shots");
+    }
+    void rowStatus()
+    {
+        QFETCH(int, status);
+        QFETCH(qint64, shots);
+        QFETCH(qint64, total);
+        QFETCH(QString, text);
+        QCOMPARE(StatusText::row(VideoStatus(status), shots, total), text);
+    }
+
+    void summary_data()
+    {
+        QTest::addColumn<qint64>("shots");
+        QTest::addColumn<std::optional<double>>("elapsed");
+        QTest::addColumn<qint64>("deselected");
+        QTest::addColumn<qint64>("failed");
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("everything")
+            << 12LL << std::optional<double>(3.4) << 2LL << 1LL << "en_US"
+            << QStringLiteral("12 shots · Took 3.40 s · 10 selected · 1 couldn't be read");
+        QTest::newRow("only the count") << 12LL << std::optional<double>() << 0LL << 0LL << "en_US"
+                                        << QStringLiteral("12 shots");
+        QTest::newRow("rounded to two digits") << 5LL << std::optional<double>(0.125) << 0LL << 0LL << "en_US"
+                                               << QStringLiteral("5 shots · Took 0.13 s");
+        QTest::newRow("locale decimal comma") << 5LL << std::optional<double>(12.5) << 0LL << 0LL << "de_DE"
+                                              << QStringLiteral("5 shots · Took 12,50 s");
+        QTest::newRow("all deselected") << 3LL << std::optional<double>() << 3LL << 0LL << "en_US"
+                                        << QStringLiteral("3 shots · 0 selected");
+        QTest::newRow("no shots, all failed") << 0LL << std::optional<double>(1.0) << 0LL << 24LL << "en_US"
+                                              << QStringLiteral("0 shots · Took 1.00 s · 24 couldn't be read");
+    }
+    void summary()
+    {
+        QFETCH(qint64, shots);
+        QFETCH(std::optional<double>, elapsed);
+        QFETCH(qint64, deselected);
+        QFETCH(qint64, failed);
+        QFETCH(QString, locale);
+        QFETCH(QString, text);
+        QCOMPARE(StatusText::summary(shots, elapsed, deselected, failed, QLocale(locale)), text);
+    }
+
+    void tabularDigitsShareOneWidth()
+    {
+        QFont font;
+        font.setPointSize(11);
+        const QFontMetricsF metrics(font);
+        const qreal ones = TabularText::width(metrics, QStringLiteral("11 / 11"));
+        QCOMPARE(TabularText::width(metrics, QStringLiteral("88 / 88")), ones);
+        QCOMPARE(TabularText::width(metrics, QStringLiteral("00:00")), TabularText::width(metrics, QStringLiteral("11:11")));
+        // Non-digits keep their own advance.
+        QCOMPARE(TabularText::width(metrics, QStringLiteral(" / ")), metrics.horizontalAdvance(QStringLiteral(" / ")));
+    }
+};
+
+QTEST_MAIN(WorkspaceTextTest)
+#include "tst_workspacetext.moc"
