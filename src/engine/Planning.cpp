@@ -45,5 +45,8 @@ QList<double> times(ExtractMode mode, double interval, qint64 count, double dura
 
 QString shotCount(qint64 n)
 {
-    return QCoreApplication::translate("Framelark", "%n shots", nullptr, int(std::clamp<qint64>(n, INT_MIN, INT_MAX)));
+    // Clamped in its own statement: lupdate's parser never returns from a
+    // template argument list inside the translate() call.
+    const int count = int(std::clamp<qint64>(n, INT_MIN, INT_MAX));
+    return QCoreApplication::translate("Framelark", "%n shots", nullptr, count);
 }

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QLibraryInfo>
+#include <QPointer>
 #include <QTranslator>
 
 namespace {
@@ -10,6 +11,32 @@ QString &loadedName()
 {
     static QString name = QStringLiteral("en");
     return name;
+}
+
+// The translators the last install() put in place. A later call replaces
+// them: otherwise the earlier language would still answer every text the new
+// one lacks, and English could never come back.
+QPointer<QTranslator> &installedOurs()
+{
+    static QPointer<QTranslator> translator;
+    return translator;
+}
+
+QPointer<QTranslator> &installedQt()
+{
+    static QPointer<QTranslator> translator;
+    return translator;
+}
+
+void replace(QPointer<QTranslator> &slot, QTranslator *translator)
+{
+    if (slot) {
+        QCoreApplication::removeTranslator(slot);
+        delete slot.data();
+    }
+    slot = translator;
+    if (translator)
+        QCoreApplication::installTranslator(translator);
 }
 
 // The name used for help-page suffixes: the script decides between the two
@@ -51,14 +78,15 @@ QString install(const QLocale &locale)
     }
     if (ours->isEmpty())
         (void)ours->load(QStringLiteral("framelark_en"), QStringLiteral(":/i18n"));
-    QCoreApplication::installTranslator(ours);
+    replace(installedOurs(), ours);
 
     auto *qt = new QTranslator(app);
-    if (qt->load(locale, QStringLiteral("qtbase"), QStringLiteral("_"),
-                 QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QCoreApplication::installTranslator(qt);
-    else
+    if (!qt->load(locale, QStringLiteral("qtbase"), QStringLiteral("_"),
+                  QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
         delete qt;
+        qt = nullptr;
+    }
+    replace(installedQt(), qt);
 
     loadedName() = name;
     return name;

@@ -1,0 +1,106 @@
+#!/usr/bin/env bash
+# Runs the installed application in a real X server as a user would: two
+# videos on the command line, a third handed over by a second launch, then
+# Ctrl+Q. Passes when the shots of all three appear in the temporary root,
+# the second launch returns at once, and quitting ends the process and
+# deletes the temporary root.
+# Usage: end_to_end.sh PREFIX
+# Bounds: every wait has a deadline; FRAMELARK_E2E_WAIT (seconds, default 120)
+# scales for slow sanitizer builds.
+set -euo pipefail
+prefix=$(realpath "$1")
+app=$prefix/bin/framelark
+wait_limit=${FRAMELARK_E2E_WAIT:-120}
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/framelark-e2e.XXXXXX")
+xvfb_pid=
+app_pid=
+cleanup() {
+  [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  wait 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+  echo "FAIL: $*" >&2
+  if [ -f "$work/app.log" ]; then
+    echo "--- application output ---" >&2
+    tail -n 40 "$work/app.log" >&2
+  fi
+  exit 1
+}
+
+# Polls CONDITION (a shell command) every 0.2 s until it holds or SECONDS pass.
+wait_for() {
+  local seconds=$1; shift
+  local deadline=$((SECONDS + seconds))
+  until "$@"; do
+    [ "$SECONDS" -lt "$deadline" ] || return 1
+    sleep 0.2
+  done
+}
+
+# Three short clips of different lengths, so their plans differ.
+for name in a:3 b:4 c:2; do
+  ffmpeg -nostdin -loglevel error -f lavfi -i "testsrc=size=320x240:rate=25" \
+    -t "${name#*:}" -c:v libx264 -pix_fmt yuv420p "$work/${name%%:*}.mp4" \
+    || fail "ffmpeg could not make ${name%%:*}.mp4"
+done
+
+# A private user: nothing of the real one is read or written.
+mkdir -p "$work/tmp" "$work/home" "$work/config" "$work/runtime"
+chmod 700 "$work/runtime"
+export TMPDIR=$work/tmp HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/runtime
+export QT_QPA_PLATFORM=xcb
+unset WAYLAND_DISPLAY DBUS_SESSION_BUS_ADDRESS
+root=$TMPDIR/Framelark-$(id -u)
+
+# The X server picks a free display itself and writes its number to fd 3.
+Xvfb -displayfd 3 -screen 0 1280x900x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+xvfb_pid=$!
+wait_for 20 test -s "$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
+export DISPLAY=:$(head -n1 "$work/display")
+
+cd "$work"
+"$app" a.mp4 b.mp4 >"$work/app.log" 2>&1 &
+app_pid=$!
+
+# Work folders that already hold at least one file.
+filled_folders() {
+  local count=0 dir
+  for dir in "$root"/*/; do
+    [ -d "$dir" ] || continue
+    [ -n "$(find "$dir" -maxdepth 1 -type f -name '*.jpg' -print -quit)" ] && count=$((count + 1))
+  done
+  echo "$count"
+}
+have_folders() { [ "$(filled_folders)" -ge "$1" ]; }
+alive() { kill -0 "$app_pid" 2>/dev/null || fail "framelark ended early"; }
+have_folders_alive() { alive; have_folders "$1"; }
+
+wait_for "$wait_limit" have_folders_alive 2 || fail "no shots of both videos in $root after ${wait_limit}s"
+
+window=
+# The title names the selected video, so the window is found by its class.
+find_window() { window=$(xdotool search --onlyvisible --class '^Framelark$' 2>/dev/null | head -n1); [ -n "$window" ]; }
+wait_for 30 find_window || fail "no visible Framelark window"
+
+# A second launch hands its file to the running instance and returns.
+start=$SECONDS
+timeout "$wait_limit" "$app" c.mp4 >"$work/second.log" 2>&1 || fail "second launch failed: $(cat "$work/second.log")"
+echo "second launch returned after $((SECONDS - start)) s"
+wait_for "$wait_limit" have_folders_alive 3 || fail "the handed-over video got no shots in ${wait_limit}s"
+
+# Ctrl+Q through the X server's keyboard, to the focused window.
+xdotool windowfocus --sync "$window" || fail "could not focus the window"
+xdotool key --clearmodifiers ctrl+q
+exited() { ! kill -0 "$app_pid" 2>/dev/null; }
+wait_for 60 exited || fail "framelark still runs 60 s after Ctrl+Q"
+status=0
+wait "$app_pid" || status=$?
+app_pid=
+[ "$status" -eq 0 ] || fail "framelark exited with status $status"
+[ ! -e "$root" ] || fail "the temporary root $root is still there after quitting"
+echo "end-to-end run passed"

@@ -1,0 +1,493 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="de">
+<context>
+    <name>AppModel</name>
+    <message>
+        <source>Can&apos;t Open Video</source>
+        <translation>Video kann nicht geöffnet werden</translation>
+    </message>
+    <message>
+        <source>“%1” can&apos;t be read. Framelark opens video files such as MP4, MOV, M4V, MKV, AVI and WebM; this one may be damaged or not a video.</source>
+        <translation>„%1“ kann nicht gelesen werden. Framelark öffnet Videodateien wie MP4, MOV, M4V, MKV, AVI und WebM; diese Datei ist vielleicht beschädigt oder kein Video.</translation>
+    </message>
+</context>
+<context>
+    <name>CaptureSettings</name>
+    <message>
+        <source>Every %1 sec</source>
+        <translation>Alle %1 s</translation>
+    </message>
+    <message>
+        <source>Precise</source>
+        <translation>Präzise</translation>
+    </message>
+</context>
+<context>
+    <name>CaptureSettingsButton</name>
+    <message>
+        <source>Screenshot Settings</source>
+        <translation>Screenshot-Einstellungen</translation>
+    </message>
+</context>
+<context>
+    <name>CaptureSettingsPopover</name>
+    <message>
+        <source>By Interval</source>
+        <translation>Nach Intervall</translation>
+    </message>
+    <message>
+        <source>By Count</source>
+        <translation>Nach Anzahl</translation>
+    </message>
+    <message>
+        <source>Precise Frames</source>
+        <translation>Bildgenau</translation>
+    </message>
+    <message>
+        <source>Off: grabs the nearest keyframe — much faster. On: exact to the frame.</source>
+        <translation>Aus: nimmt das nächstgelegene Schlüsselbild – viel schneller. Ein: aufs Bild genau.</translation>
+    </message>
+    <message>
+        <source>Capture</source>
+        <translation>Erfassung</translation>
+    </message>
+    <message>
+        <source>Every</source>
+        <translation>Alle</translation>
+    </message>
+    <message>
+        <source>sec</source>
+        <translation>s</translation>
+    </message>
+    <message>
+        <source>Number of shots</source>
+        <translation>Anzahl der Screenshots</translation>
+    </message>
+    <message>
+        <source>Format</source>
+        <translation>Format</translation>
+    </message>
+</context>
+<context>
+    <name>ContentView</name>
+    <message>
+        <source>Toolbar</source>
+        <translation>Werkzeugleiste</translation>
+    </message>
+    <message>
+        <source>Back</source>
+        <translation>Zurück</translation>
+    </message>
+    <message>
+        <source>Close all videos and go back to the start screen (Esc)</source>
+        <translation>Alle Videos schließen und zum Startbildschirm zurückkehren (Esc)</translation>
+    </message>
+    <message>
+        <source>Add Videos</source>
+        <translation>Videos hinzufügen</translation>
+    </message>
+    <message>
+        <source>Settings</source>
+        <translation>Einstellungen</translation>
+    </message>
+    <message>
+        <source>About Framelark</source>
+        <translation>Über Framelark</translation>
+    </message>
+    <message>
+        <source>Version %1</source>
+        <translation>Version %1</translation>
+    </message>
+    <message>
+        <source>Turns videos into still screenshots. Everything happens on this computer.</source>
+        <translation>Macht aus Videos Standbilder. Alles geschieht auf diesem Computer.</translation>
+    </message>
+</context>
+<context>
+    <name>DropZone</name>
+    <message>
+        <source>Choose Videos…</source>
+        <translation>Videos auswählen …</translation>
+    </message>
+    <message>
+        <source>Drop videos here</source>
+        <translation>Videos hier ablegen</translation>
+    </message>
+    <message>
+        <source>MP4 · MOV · M4V — drop one or several, screenshots start as soon as you let go</source>
+        <translation>MP4 · MOV · M4V – eines oder mehrere ablegen, die Screenshots beginnen sofort beim Loslassen</translation>
+    </message>
+    <message>
+        <source>Set the interval or count in the toolbar first if you like</source>
+        <translation>Wenn Sie möchten, legen Sie vorher in der Werkzeugleiste Intervall oder Anzahl fest</translation>
+    </message>
+</context>
+<context>
+    <name>Exporter</name>
+    <message>
+        <source>Choose a folder. A “%1 Screenshots” folder will be created inside it.</source>
+        <translation>Wählen Sie einen Ordner. Darin wird ein Ordner „%1 Screenshots“ angelegt.</translation>
+    </message>
+    <message>
+        <source>Choose a folder. Each video gets its own screenshots folder inside it.</source>
+        <translation>Wählen Sie einen Ordner. Darin erhält jedes Video einen eigenen Screenshot-Ordner.</translation>
+    </message>
+    <message>
+        <source>Export Failed</source>
+        <translation>Export fehlgeschlagen</translation>
+    </message>
+    <message>
+        <source>%1 Screenshots</source>
+        <translation>%1 Screenshots</translation>
+    </message>
+    <message>
+        <source>Couldn’t create the folder “%1”: %2.</source>
+        <translation>Der Ordner „%1“ konnte nicht angelegt werden: %2.</translation>
+    </message>
+    <message>
+        <source>Couldn’t read the screenshot “%1”: %2.</source>
+        <translation>Der Screenshot „%1“ konnte nicht gelesen werden: %2.</translation>
+    </message>
+    <message>
+        <source>Couldn’t copy “%1” to “%2”: %3.</source>
+        <translation>„%1“ konnte nicht nach „%2“ kopiert werden: %3.</translation>
+    </message>
+</context>
+<context>
+    <name>FileDialogs</name>
+    <message>
+        <source>Open Videos</source>
+        <translation>Videos öffnen</translation>
+    </message>
+    <message>
+        <source>Videos (%1)</source>
+        <translation>Videos (%1)</translation>
+    </message>
+    <message>
+        <source>All files (*)</source>
+        <translation>Alle Dateien (*)</translation>
+    </message>
+    <message>
+        <source>Export Here</source>
+        <translation>Hierher exportieren</translation>
+    </message>
+</context>
+<context>
+    <name>Framelark</name>
+    <message numerus="yes">
+        <source>%n shots</source>
+        <translation>
+            <numerusform>%n Screenshot</numerusform>
+            <numerusform>%n Screenshots</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>MainMenus</name>
+    <message>
+        <source>&amp;File</source>
+        <translation>&amp;Datei</translation>
+    </message>
+    <message>
+        <source>Add Videos…</source>
+        <translation>Videos hinzufügen …</translation>
+    </message>
+    <message>
+        <source>Export Screenshots…</source>
+        <translation>Screenshots exportieren …</translation>
+    </message>
+    <message>
+        <source>Export All Videos…</source>
+        <translation>Alle Videos exportieren …</translation>
+    </message>
+    <message>
+        <source>Create Share Image…</source>
+        <translation>Übersichtsbild erstellen …</translation>
+    </message>
+    <message>
+        <source>Remove Video</source>
+        <translation>Video entfernen</translation>
+    </message>
+    <message>
+        <source>Settings…</source>
+        <translation>Einstellungen …</translation>
+    </message>
+    <message>
+        <source>Quit</source>
+        <translation>Beenden</translation>
+    </message>
+    <message>
+        <source>&amp;Help</source>
+        <translation>&amp;Hilfe</translation>
+    </message>
+    <message>
+        <source>Framelark Website</source>
+        <translation>Framelark-Website</translation>
+    </message>
+    <message>
+        <source>Support &amp; Privacy</source>
+        <translation>Support &amp; Datenschutz</translation>
+    </message>
+    <message>
+        <source>Contact Support</source>
+        <translation>Support kontaktieren</translation>
+    </message>
+    <message>
+        <source>Check for a New Version…</source>
+        <translation>Nach neuer Version suchen …</translation>
+    </message>
+    <message>
+        <source>About Framelark</source>
+        <translation>Über Framelark</translation>
+    </message>
+</context>
+<context>
+    <name>SettingsView</name>
+    <message>
+        <source>Ask Every Time</source>
+        <translation>Jedes Mal fragen</translation>
+    </message>
+    <message>
+        <source>Add “Made with Framelark” to share images</source>
+        <translation>„Erstellt mit Framelark“ in Übersichtsbilder einfügen</translation>
+    </message>
+    <message>
+        <source>Export</source>
+        <translation>Export</translation>
+    </message>
+    <message>
+        <source>Choose…</source>
+        <translation>Auswählen …</translation>
+    </message>
+    <message>
+        <source>Default folder</source>
+        <translation>Standardordner</translation>
+    </message>
+    <message>
+        <source>When a default folder is set, Export saves straight into it without asking.</source>
+        <translation>Ist ein Standardordner festgelegt, wird ohne Nachfrage direkt dorthin exportiert.</translation>
+    </message>
+    <message>
+        <source>JPEG quality</source>
+        <translation>JPEG-Qualität</translation>
+    </message>
+    <message>
+        <source>Share Image</source>
+        <translation>Übersichtsbild</translation>
+    </message>
+    <message>
+        <source>Privacy</source>
+        <translation>Datenschutz</translation>
+    </message>
+    <message>
+        <source>Framelark works entirely on this computer and never connects to the internet. Screenshots are kept in a private temporary folder and deleted when you go back or quit — only what you export or save is kept.</source>
+        <translation>Framelark arbeitet vollständig auf diesem Computer und verbindet sich nie mit dem Internet. Screenshots liegen in einem privaten temporären Ordner und werden gelöscht, wenn Sie zurückgehen oder das Programm beenden – erhalten bleibt nur, was Sie exportieren oder speichern.</translation>
+    </message>
+    <message>
+        <source>Default Export Folder</source>
+        <translation>Standard-Exportordner</translation>
+    </message>
+    <message>
+        <source>Use This Folder</source>
+        <translation>Diesen Ordner verwenden</translation>
+    </message>
+    <message>
+        <source>Ask every time</source>
+        <translation>Jedes Mal fragen</translation>
+    </message>
+</context>
+<context>
+    <name>SheetPreview</name>
+    <message>
+        <source>Drag the preview into any app</source>
+        <translation>Ziehen Sie die Vorschau in eine beliebige App</translation>
+    </message>
+</context>
+<context>
+    <name>SheetRenderer</name>
+    <message>
+        <source>Made with Framelark</source>
+        <translation>Erstellt mit Framelark</translation>
+    </message>
+</context>
+<context>
+    <name>SheetView</name>
+    <message>
+        <source>%1 Share Image</source>
+        <translation>%1 Übersichtsbild</translation>
+    </message>
+    <message>
+        <source>Save Share Image</source>
+        <translation>Übersichtsbild speichern</translation>
+    </message>
+    <message>
+        <source>JPEG Image (*.jpg *.jpeg)</source>
+        <translation>JPEG-Bild (*.jpg *.jpeg)</translation>
+    </message>
+    <message>
+        <source>PNG Image (*.png)</source>
+        <translation>PNG-Bild (*.png)</translation>
+    </message>
+    <message>
+        <source>Share Image</source>
+        <translation>Übersichtsbild</translation>
+    </message>
+    <message>
+        <source>Fewer Columns</source>
+        <translation>Weniger Spalten</translation>
+    </message>
+    <message>
+        <source>More Columns</source>
+        <translation>Mehr Spalten</translation>
+    </message>
+    <message>
+        <source>%1 px</source>
+        <translation>%1 px</translation>
+    </message>
+    <message>
+        <source>Width</source>
+        <translation>Breite</translation>
+    </message>
+    <message>
+        <source>Dark</source>
+        <translation>Dunkel</translation>
+    </message>
+    <message>
+        <source>Light</source>
+        <translation>Hell</translation>
+    </message>
+    <message>
+        <source>Background</source>
+        <translation>Hintergrund</translation>
+    </message>
+    <message>
+        <source>Timestamps</source>
+        <translation>Zeitstempel</translation>
+    </message>
+    <message>
+        <source>Video Info</source>
+        <translation>Videoinfos</translation>
+    </message>
+    <message>
+        <source>Drag the preview into any app</source>
+        <translation>Ziehen Sie die Vorschau in eine beliebige App</translation>
+    </message>
+    <message>
+        <source>Copy Image</source>
+        <translation>Bild kopieren</translation>
+    </message>
+    <message>
+        <source>Save…</source>
+        <translation>Speichern …</translation>
+    </message>
+    <message>
+        <source>Share…</source>
+        <translation>Teilen …</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Schließen</translation>
+    </message>
+    <message>
+        <source>Columns: %1</source>
+        <translation>Spalten: %1</translation>
+    </message>
+    <message>
+        <source>This share image would be too large. Choose more columns or a smaller width.</source>
+        <translation>Dieses Übersichtsbild wäre zu groß. Wählen Sie mehr Spalten oder eine geringere Breite.</translation>
+    </message>
+    <message>
+        <source>Copied</source>
+        <translation>Kopiert</translation>
+    </message>
+    <message>
+        <source>Open with Default Application</source>
+        <translation>Mit Standardanwendung öffnen</translation>
+    </message>
+    <message>
+        <source>Show in File Manager</source>
+        <translation>Im Dateimanager anzeigen</translation>
+    </message>
+    <message>
+        <source>Attach to Email…</source>
+        <translation>An E-Mail anhängen …</translation>
+    </message>
+    <message>
+        <source>Can&apos;t Attach to Email</source>
+        <translation>Anhängen an E-Mail nicht möglich</translation>
+    </message>
+    <message>
+        <source>No e-mail program could be started. Save the image and attach it by hand.</source>
+        <translation>Es konnte kein E-Mail-Programm gestartet werden. Speichern Sie das Bild und hängen Sie es von Hand an.</translation>
+    </message>
+</context>
+<context>
+    <name>StatusText</name>
+    <message>
+        <source>Waiting…</source>
+        <translation>Wartet …</translation>
+    </message>
+    <message>
+        <source>Took %1 s</source>
+        <translation>Dauer: %1 s</translation>
+    </message>
+    <message>
+        <source>%1 selected</source>
+        <translation>%1 ausgewählt</translation>
+    </message>
+    <message>
+        <source>%1 couldn&apos;t be read</source>
+        <translation>%1 nicht lesbar</translation>
+    </message>
+</context>
+<context>
+    <name>VideoDetail</name>
+    <message>
+        <source>Create Share Image</source>
+        <translation>Übersichtsbild erstellen</translation>
+    </message>
+    <message>
+        <source>Select All</source>
+        <translation>Alle auswählen</translation>
+    </message>
+    <message>
+        <source>Deselect All</source>
+        <translation>Auswahl aufheben</translation>
+    </message>
+    <message>
+        <source>Export %1</source>
+        <translation>%1 exportieren</translation>
+    </message>
+    <message>
+        <source>Open in Image Viewer</source>
+        <translation>In Bildbetrachter öffnen</translation>
+    </message>
+    <message>
+        <source>Copy Image</source>
+        <translation>Bild kopieren</translation>
+    </message>
+</context>
+<context>
+    <name>VideoList</name>
+    <message>
+        <source>Remove</source>
+        <translation>Entfernen</translation>
+    </message>
+    <message>
+        <source>Export All (%1 videos)</source>
+        <translation>Alle exportieren (%1 Videos)</translation>
+    </message>
+</context>
+<context>
+    <name>main</name>
+    <message>
+        <source>Turns videos into still screenshots.</source>
+        <translation>Macht aus Videos Standbilder.</translation>
+    </message>
+    <message>
+        <source>Video files to open.</source>
+        <translation>Zu öffnende Videodateien.</translation>
+    </message>
+</context>
+</TS>

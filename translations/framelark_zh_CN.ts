@@ -1,0 +1,492 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="zh_CN">
+<context>
+    <name>AppModel</name>
+    <message>
+        <source>Can&apos;t Open Video</source>
+        <translation>无法打开视频</translation>
+    </message>
+    <message>
+        <source>“%1” can&apos;t be read. Framelark opens video files such as MP4, MOV, M4V, MKV, AVI and WebM; this one may be damaged or not a video.</source>
+        <translation>无法读取“%1”。Framelark 可以打开 MP4、MOV、M4V、MKV、AVI 和 WebM 等视频文件；此文件可能已损坏，或者不是视频。</translation>
+    </message>
+</context>
+<context>
+    <name>CaptureSettings</name>
+    <message>
+        <source>Every %1 sec</source>
+        <translation>每 %1 秒</translation>
+    </message>
+    <message>
+        <source>Precise</source>
+        <translation>精确</translation>
+    </message>
+</context>
+<context>
+    <name>CaptureSettingsButton</name>
+    <message>
+        <source>Screenshot Settings</source>
+        <translation>截图设置</translation>
+    </message>
+</context>
+<context>
+    <name>CaptureSettingsPopover</name>
+    <message>
+        <source>By Interval</source>
+        <translation>按间隔</translation>
+    </message>
+    <message>
+        <source>By Count</source>
+        <translation>按数量</translation>
+    </message>
+    <message>
+        <source>Precise Frames</source>
+        <translation>精确到帧</translation>
+    </message>
+    <message>
+        <source>Off: grabs the nearest keyframe — much faster. On: exact to the frame.</source>
+        <translation>关闭：截取最近的关键帧，速度快得多。开启：精确到帧。</translation>
+    </message>
+    <message>
+        <source>Capture</source>
+        <translation>截取方式</translation>
+    </message>
+    <message>
+        <source>Every</source>
+        <translation>每隔</translation>
+    </message>
+    <message>
+        <source>sec</source>
+        <translation>秒</translation>
+    </message>
+    <message>
+        <source>Number of shots</source>
+        <translation>截图数量</translation>
+    </message>
+    <message>
+        <source>Format</source>
+        <translation>格式</translation>
+    </message>
+</context>
+<context>
+    <name>ContentView</name>
+    <message>
+        <source>Toolbar</source>
+        <translation>工具栏</translation>
+    </message>
+    <message>
+        <source>Back</source>
+        <translation>返回</translation>
+    </message>
+    <message>
+        <source>Close all videos and go back to the start screen (Esc)</source>
+        <translation>关闭所有视频并返回开始屏幕 (Esc)</translation>
+    </message>
+    <message>
+        <source>Add Videos</source>
+        <translation>添加视频</translation>
+    </message>
+    <message>
+        <source>Settings</source>
+        <translation>设置</translation>
+    </message>
+    <message>
+        <source>About Framelark</source>
+        <translation>关于 Framelark</translation>
+    </message>
+    <message>
+        <source>Version %1</source>
+        <translation>版本 %1</translation>
+    </message>
+    <message>
+        <source>Turns videos into still screenshots. Everything happens on this computer.</source>
+        <translation>将视频转换为静态截图。一切都在这台电脑上完成。</translation>
+    </message>
+</context>
+<context>
+    <name>DropZone</name>
+    <message>
+        <source>Choose Videos…</source>
+        <translation>选择视频…</translation>
+    </message>
+    <message>
+        <source>Drop videos here</source>
+        <translation>将视频拖放到这里</translation>
+    </message>
+    <message>
+        <source>MP4 · MOV · M4V — drop one or several, screenshots start as soon as you let go</source>
+        <translation>MP4 · MOV · M4V — 可拖入一个或多个视频，松开鼠标即开始截图</translation>
+    </message>
+    <message>
+        <source>Set the interval or count in the toolbar first if you like</source>
+        <translation>如有需要，可先在工具栏中设置间隔或数量</translation>
+    </message>
+</context>
+<context>
+    <name>Exporter</name>
+    <message>
+        <source>Choose a folder. A “%1 Screenshots” folder will be created inside it.</source>
+        <translation>选择一个文件夹，将在其中创建“%1 截图”文件夹。</translation>
+    </message>
+    <message>
+        <source>Choose a folder. Each video gets its own screenshots folder inside it.</source>
+        <translation>选择一个文件夹，每个视频都会在其中拥有自己的截图文件夹。</translation>
+    </message>
+    <message>
+        <source>Export Failed</source>
+        <translation>导出失败</translation>
+    </message>
+    <message>
+        <source>%1 Screenshots</source>
+        <translation>%1 截图</translation>
+    </message>
+    <message>
+        <source>Couldn’t create the folder “%1”: %2.</source>
+        <translation>无法创建文件夹“%1”：%2。</translation>
+    </message>
+    <message>
+        <source>Couldn’t read the screenshot “%1”: %2.</source>
+        <translation>无法读取截图“%1”：%2。</translation>
+    </message>
+    <message>
+        <source>Couldn’t copy “%1” to “%2”: %3.</source>
+        <translation>无法将“%1”复制到“%2”：%3。</translation>
+    </message>
+</context>
+<context>
+    <name>FileDialogs</name>
+    <message>
+        <source>Open Videos</source>
+        <translation>打开视频</translation>
+    </message>
+    <message>
+        <source>Videos (%1)</source>
+        <translation>视频 (%1)</translation>
+    </message>
+    <message>
+        <source>All files (*)</source>
+        <translation>所有文件 (*)</translation>
+    </message>
+    <message>
+        <source>Export Here</source>
+        <translation>导出到此处</translation>
+    </message>
+</context>
+<context>
+    <name>Framelark</name>
+    <message numerus="yes">
+        <source>%n shots</source>
+        <translation>
+            <numerusform>%n 张截图</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>MainMenus</name>
+    <message>
+        <source>&amp;File</source>
+        <translation>文件(&amp;F)</translation>
+    </message>
+    <message>
+        <source>Add Videos…</source>
+        <translation>添加视频…</translation>
+    </message>
+    <message>
+        <source>Export Screenshots…</source>
+        <translation>导出截图…</translation>
+    </message>
+    <message>
+        <source>Export All Videos…</source>
+        <translation>导出所有视频…</translation>
+    </message>
+    <message>
+        <source>Create Share Image…</source>
+        <translation>创建分享图…</translation>
+    </message>
+    <message>
+        <source>Remove Video</source>
+        <translation>移除视频</translation>
+    </message>
+    <message>
+        <source>Settings…</source>
+        <translation>设置…</translation>
+    </message>
+    <message>
+        <source>Quit</source>
+        <translation>退出</translation>
+    </message>
+    <message>
+        <source>&amp;Help</source>
+        <translation>帮助(&amp;H)</translation>
+    </message>
+    <message>
+        <source>Framelark Website</source>
+        <translation>Framelark 网站</translation>
+    </message>
+    <message>
+        <source>Support &amp; Privacy</source>
+        <translation>支持与隐私</translation>
+    </message>
+    <message>
+        <source>Contact Support</source>
+        <translation>联系支持</translation>
+    </message>
+    <message>
+        <source>Check for a New Version…</source>
+        <translation>检查新版本…</translation>
+    </message>
+    <message>
+        <source>About Framelark</source>
+        <translation>关于 Framelark</translation>
+    </message>
+</context>
+<context>
+    <name>SettingsView</name>
+    <message>
+        <source>Ask Every Time</source>
+        <translation>每次询问</translation>
+    </message>
+    <message>
+        <source>Add “Made with Framelark” to share images</source>
+        <translation>在分享图中添加“由 Framelark 制作”</translation>
+    </message>
+    <message>
+        <source>Export</source>
+        <translation>导出</translation>
+    </message>
+    <message>
+        <source>Choose…</source>
+        <translation>选择…</translation>
+    </message>
+    <message>
+        <source>Default folder</source>
+        <translation>默认文件夹</translation>
+    </message>
+    <message>
+        <source>When a default folder is set, Export saves straight into it without asking.</source>
+        <translation>设置默认文件夹后，导出时将直接存入该文件夹，不再询问。</translation>
+    </message>
+    <message>
+        <source>JPEG quality</source>
+        <translation>JPEG 质量</translation>
+    </message>
+    <message>
+        <source>Share Image</source>
+        <translation>分享图</translation>
+    </message>
+    <message>
+        <source>Privacy</source>
+        <translation>隐私</translation>
+    </message>
+    <message>
+        <source>Framelark works entirely on this computer and never connects to the internet. Screenshots are kept in a private temporary folder and deleted when you go back or quit — only what you export or save is kept.</source>
+        <translation>Framelark 完全在这台电脑上运行，从不连接互联网。截图保存在私有的临时文件夹中，你返回或退出时即被删除——只有你导出或保存的内容会保留下来。</translation>
+    </message>
+    <message>
+        <source>Default Export Folder</source>
+        <translation>默认导出文件夹</translation>
+    </message>
+    <message>
+        <source>Use This Folder</source>
+        <translation>使用此文件夹</translation>
+    </message>
+    <message>
+        <source>Ask every time</source>
+        <translation>每次询问</translation>
+    </message>
+</context>
+<context>
+    <name>SheetPreview</name>
+    <message>
+        <source>Drag the preview into any app</source>
+        <translation>可将预览拖到任意应用中</translation>
+    </message>
+</context>
+<context>
+    <name>SheetRenderer</name>
+    <message>
+        <source>Made with Framelark</source>
+        <translation>由 Framelark 制作</translation>
+    </message>
+</context>
+<context>
+    <name>SheetView</name>
+    <message>
+        <source>%1 Share Image</source>
+        <translation>%1 分享图</translation>
+    </message>
+    <message>
+        <source>Save Share Image</source>
+        <translation>保存分享图</translation>
+    </message>
+    <message>
+        <source>JPEG Image (*.jpg *.jpeg)</source>
+        <translation>JPEG 图像 (*.jpg *.jpeg)</translation>
+    </message>
+    <message>
+        <source>PNG Image (*.png)</source>
+        <translation>PNG 图像 (*.png)</translation>
+    </message>
+    <message>
+        <source>Share Image</source>
+        <translation>分享图</translation>
+    </message>
+    <message>
+        <source>Fewer Columns</source>
+        <translation>减少列数</translation>
+    </message>
+    <message>
+        <source>More Columns</source>
+        <translation>增加列数</translation>
+    </message>
+    <message>
+        <source>%1 px</source>
+        <translation>%1 像素</translation>
+    </message>
+    <message>
+        <source>Width</source>
+        <translation>宽度</translation>
+    </message>
+    <message>
+        <source>Dark</source>
+        <translation>深色</translation>
+    </message>
+    <message>
+        <source>Light</source>
+        <translation>浅色</translation>
+    </message>
+    <message>
+        <source>Background</source>
+        <translation>背景</translation>
+    </message>
+    <message>
+        <source>Timestamps</source>
+        <translation>时间戳</translation>
+    </message>
+    <message>
+        <source>Video Info</source>
+        <translation>视频信息</translation>
+    </message>
+    <message>
+        <source>Drag the preview into any app</source>
+        <translation>可将预览拖到任意应用中</translation>
+    </message>
+    <message>
+        <source>Copy Image</source>
+        <translation>复制图像</translation>
+    </message>
+    <message>
+        <source>Save…</source>
+        <translation>保存…</translation>
+    </message>
+    <message>
+        <source>Share…</source>
+        <translation>分享…</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>关闭</translation>
+    </message>
+    <message>
+        <source>Columns: %1</source>
+        <translation>列数：%1</translation>
+    </message>
+    <message>
+        <source>This share image would be too large. Choose more columns or a smaller width.</source>
+        <translation>此分享图会过大。请选择更多列或更小的宽度。</translation>
+    </message>
+    <message>
+        <source>Copied</source>
+        <translation>已复制</translation>
+    </message>
+    <message>
+        <source>Open with Default Application</source>
+        <translation>用默认应用打开</translation>
+    </message>
+    <message>
+        <source>Show in File Manager</source>
+        <translation>在文件管理器中显示</translation>
+    </message>
+    <message>
+        <source>Attach to Email…</source>
+        <translation>作为邮件附件发送…</translation>
+    </message>
+    <message>
+        <source>Can&apos;t Attach to Email</source>
+        <translation>无法添加为邮件附件</translation>
+    </message>
+    <message>
+        <source>No e-mail program could be started. Save the image and attach it by hand.</source>
+        <translation>无法启动电子邮件程序。请先保存图像，再手动添加为附件。</translation>
+    </message>
+</context>
+<context>
+    <name>StatusText</name>
+    <message>
+        <source>Waiting…</source>
+        <translation>等待中…</translation>
+    </message>
+    <message>
+        <source>Took %1 s</source>
+        <translation>用时 %1 秒</translation>
+    </message>
+    <message>
+        <source>%1 selected</source>
+        <translation>已选 %1 张</translation>
+    </message>
+    <message>
+        <source>%1 couldn&apos;t be read</source>
+        <translation>%1 张无法读取</translation>
+    </message>
+</context>
+<context>
+    <name>VideoDetail</name>
+    <message>
+        <source>Create Share Image</source>
+        <translation>创建分享图</translation>
+    </message>
+    <message>
+        <source>Select All</source>
+        <translation>全选</translation>
+    </message>
+    <message>
+        <source>Deselect All</source>
+        <translation>取消全选</translation>
+    </message>
+    <message>
+        <source>Export %1</source>
+        <translation>导出 %1 张</translation>
+    </message>
+    <message>
+        <source>Open in Image Viewer</source>
+        <translation>在图像查看器中打开</translation>
+    </message>
+    <message>
+        <source>Copy Image</source>
+        <translation>复制图像</translation>
+    </message>
+</context>
+<context>
+    <name>VideoList</name>
+    <message>
+        <source>Remove</source>
+        <translation>移除</translation>
+    </message>
+    <message>
+        <source>Export All (%1 videos)</source>
+        <translation>全部导出（%1 个视频）</translation>
+    </message>
+</context>
+<context>
+    <name>main</name>
+    <message>
+        <source>Turns videos into still screenshots.</source>
+        <translation>将视频转换为静态截图。</translation>
+    </message>
+    <message>
+        <source>Video files to open.</source>
+        <translation>要打开的视频文件。</translation>
+    </message>
+</context>
+</TS>
