@@ -134,13 +134,8 @@ FrameResult FfmpegFrameGenerator::exact(MediaTime time)
     m_skipBelow = target;
     for (;;) {
         FramePtr frame = nextFrame();
-        if (!frame) {
-            if (m_held && target <= endOf(m_held.get()))
-                return deliver(m_held.get(), time);
-            return failure(time, !m_error.isEmpty() ? m_error
-                               : m_held          ? QStringLiteral("beyond the end of the video")
-                                                 : QStringLiteral("no frame could be decoded"));
-        }
+        if (!frame)
+            return afterLastFrame(time, target);
         if (frame->best_effort_timestamp > target) {
             if (!m_held) {  // the time lies before the first frame
                 m_held = std::move(frame);
@@ -194,13 +189,8 @@ FrameResult FfmpegFrameGenerator::within(MediaTime time)
     m_skipBelow = low;
     for (;;) {
         FramePtr frame = nextFrame();
-        if (!frame) {
-            if (m_held && target <= endOf(m_held.get()))
-                return deliver(m_held.get(), time);
-            return failure(time, !m_error.isEmpty() ? m_error
-                               : m_held          ? QStringLiteral("beyond the end of the video")
-                                                 : QStringLiteral("no frame could be decoded"));
-        }
+        if (!frame)
+            return afterLastFrame(time, target);
         const int64_t pts = frame->best_effort_timestamp;
         if (pts < low) {
             m_held = std::move(frame);
@@ -218,6 +208,16 @@ FrameResult FfmpegFrameGenerator::within(MediaTime time)
             m_ahead = std::move(frame);
         return deliver(m_held.get(), time);
     }
+}
+
+FrameResult FfmpegFrameGenerator::afterLastFrame(MediaTime requested, int64_t target)
+{
+    // The last frame stays on screen until its end; past that there is none.
+    if (m_held && target <= endOf(m_held.get()))
+        return deliver(m_held.get(), requested);
+    return failure(requested, !m_error.isEmpty() ? m_error
+                              : m_held          ? QStringLiteral("beyond the end of the video")
+                                                : QStringLiteral("no frame could be decoded"));
 }
 
 FrameResult FfmpegFrameGenerator::deliver(const AVFrame *frame, MediaTime requested)

@@ -65,6 +65,9 @@ private:
     // Most requests will have to decode forward from a keyframe outside
     // their tolerance window.
     bool mostlyForward() const;
+    // The answer once the decoder has no more frames: the last one while the
+    // target lies within its display time, else a failure.
+    FrameResult afterLastFrame(MediaTime requested, int64_t target);
     FfmpegFrameGenerator() = default;
 
     FrameResult request(MediaTime time);
