@@ -97,18 +97,65 @@ bool FfmpegFrameGenerator::mostlyForward() const
 void FfmpegFrameGenerator::images(const std::vector<MediaTime> &times,
                                   const std::function<void(FrameResult &&)> &sink)
 {
+    m_wanted.clear();
     for (const MediaTime &time : times)
-        sink(request(time));
+        m_wanted.push_back(windowOf(time));
+    for (size_t i = 0; i < times.size(); ++i) {
+        m_firstWanted = i;
+        FrameResult result = request(times[i]);
+        sink(std::move(result));
+    }
+    m_wanted.clear();
 }
 
 FrameResult FfmpegFrameGenerator::image(MediaTime time)
 {
-    return request(time);
+    m_wanted.assign(1, windowOf(time));
+    m_firstWanted = 0;
+    FrameResult result = request(time);
+    m_wanted.clear();
+    return result;
 }
 
 void FfmpegFrameGenerator::cancelAll()
 {
     m_cancelled.store(true, std::memory_order_relaxed);
+}
+
+FfmpegFrameGenerator::Window FfmpegFrameGenerator::windowOf(MediaTime time) const
+{
+    if (m_before.value == 0 && m_after.value == 0) {
+        const int64_t target = ticksDown(time);
+        return {target, target};
+    }
+    return {ticksUp(MediaTime{time.value - m_before.value}), ticksDown(MediaTime{time.value + m_after.value})};
+}
+
+// A frame may go undecoded (when nothing refers to it) only if no request
+// still open in this batch could be answered by it, and if a request still
+// open lies beyond it: frames past the last open window may be what the
+// next batch asks for, and once skipped they are gone.
+bool FfmpegFrameGenerator::unwanted(int64_t pts, int64_t duration) const
+{
+    const bool exactFrames = m_before.value == 0 && m_after.value == 0;
+    if (duration <= 0 && exactFrames)
+        return false;  // whether it is on screen at a target cannot be known
+    duration = std::max<int64_t>(duration, 0);
+    bool windowAfter = false;
+    for (size_t i = m_firstWanted; i < m_wanted.size(); ++i) {
+        const Window &w = m_wanted[i];
+        const bool onScreenAtLow = pts <= w.low && w.low < pts + duration;
+        // Exact: the frame on screen at the target. Tolerant: a frame that
+        // starts inside the window, or the one on screen across a window
+        // too narrow to hold a frame start.
+        const bool answers = exactFrames ? onScreenAtLow
+                                         : (pts >= w.low && pts <= w.high) ||
+                                               (onScreenAtLow && w.high - w.low < duration);
+        if (answers)
+            return false;
+        windowAfter = windowAfter || (exactFrames ? pts + duration <= w.low : pts < w.low);
+    }
+    return windowAfter;
 }
 
 FrameResult FfmpegFrameGenerator::request(MediaTime time)
@@ -129,9 +176,6 @@ FrameResult FfmpegFrameGenerator::exact(MediaTime time)
     const int64_t target = ticksDown(time);
     if (!canContinueTo(target, false) && !seekBefore(target))
         return failure(time, m_error.isEmpty() ? QStringLiteral("seek failed") : m_error);
-    // A non-reference frame that ends before the target is never on screen at it.
-    m_skip = Skip::endsBefore;
-    m_skipBelow = target;
     for (;;) {
         FramePtr frame = nextFrame();
         if (!frame)
@@ -185,8 +229,6 @@ FrameResult FfmpegFrameGenerator::within(MediaTime time)
     // Otherwise the earliest frame inside the window.
     if (!canContinueTo(low, true) && !seekBefore(low))
         return failure(time, m_error.isEmpty() ? QStringLiteral("seek failed") : m_error);
-    m_skip = Skip::startsBefore;
-    m_skipBelow = low;
     for (;;) {
         FramePtr frame = nextFrame();
         if (!frame)
@@ -288,15 +330,13 @@ FramePtr FfmpegFrameGenerator::nextFrame()
         }
         if (m_packet->stream_index == m_input->streamIndex()) {
             const AVPacket *p = m_packet.get();
-            bool skippable = false;
-            if (p->pts != AV_NOPTS_VALUE && !(p->flags & AV_PKT_FLAG_KEY)) {
-                if (m_skip == Skip::endsBefore)
-                    skippable = p->duration > 0 && p->pts + p->duration <= m_skipBelow;
-                else if (m_skip == Skip::startsBefore)
-                    skippable = p->pts < m_skipBelow;
-            }
+            const bool skippable =
+                p->pts != AV_NOPTS_VALUE && !(p->flags & AV_PKT_FLAG_KEY) && unwanted(p->pts, p->duration);
             // Frames no other frame refers to are not decoded at all when
-            // they cannot be the answer.
+            // they cannot be an answer. The decoder reads several packets
+            // ahead of the frame it gives out (reordering, frame threads),
+            // so the test covers every request still open, not just the
+            // current one.
             codec->skip_frame = skippable ? AVDISCARD_NONREF : AVDISCARD_DEFAULT;
             // A damaged packet is dropped; the decoder resumes at the next one.
             avcodec_send_packet(codec, p);

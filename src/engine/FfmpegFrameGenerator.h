@@ -89,7 +89,14 @@ private:
     int64_t ticksDown(MediaTime time) const;
     int64_t ticksUp(MediaTime time) const;
 
-    enum class Skip { none, endsBefore, startsBefore };
+    // A request's acceptable presentation times in stream ticks; low ==
+    // high for exact frames.
+    struct Window {
+        int64_t low = 0;
+        int64_t high = 0;
+    };
+    Window windowOf(MediaTime time) const;
+    bool unwanted(int64_t pts, int64_t duration) const;
 
     std::atomic<bool> m_cancelled{false};
     std::unique_ptr<VideoInput> m_input;
@@ -107,8 +114,8 @@ private:
     bool m_draining = false;
     bool m_ended = false;   // the decoder gave its last frame
     int64_t m_keyOffset = 0;  // keyframe presentation time minus its index time
-    Skip m_skip = Skip::none;
-    int64_t m_skipBelow = 0;
+    std::vector<Window> m_wanted;  // the current batch's requests
+    size_t m_firstWanted = 0;      // the one being answered; earlier ones are done
     Statistics m_statistics;
     QString m_error;  // why the last read stopped early, if it did
 };

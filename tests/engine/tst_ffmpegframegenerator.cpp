@@ -177,6 +177,46 @@ private slots:
         QVERIFY(generator->statistics().decodedFrames <= 90);
     }
 
+    // Dense exact shots decode only the frames some shot or reference needs,
+    // although the decoder reads packets well ahead of the frame it returns;
+    // and a frame skipped in one batch is never one the next batch wants.
+    void denseShotsSkipUnneededFrames_data()
+    {
+        QTest::addColumn<int>("step");      // frames between shots
+        QTest::addColumn<int>("batchSize"); // shots per images() call
+        QTest::addColumn<int>("maxDecoded");
+        // 240 frames, one keyframe, x264 with 2 B-frames of which one is a
+        // reference: 160 frames are decoded when no shot needs the rest.
+        QTest::newRow("every 6th frame, one batch") << 6 << 1000 << 160 + 40 / 3 + 4;
+        QTest::newRow("every 6th frame, batches of 16") << 6 << 16 << 160 + 40 / 3 + 3 * 6;
+        QTest::newRow("every 2nd frame, single requests") << 2 << 1 << 240;
+    }
+    void denseShotsSkipUnneededFrames()
+    {
+        QFETCH(int, step);
+        QFETCH(int, batchSize);
+        QFETCH(int, maxDecoded);
+        auto generator = FfmpegFrameGenerator::open(
+            TestVideos::make({.width = 160, .height = 120, .frames = 240, .gop = 240, .bframes = true}), nullptr,
+            VideoInput::Threads{2, FF_THREAD_FRAME});
+        QVERIFY(generator);
+        std::vector<MediaTime> all;
+        for (int frame = 1; frame < 240; frame += step)
+            all.push_back(MediaTime{frame * 20 + 7});
+        std::vector<int> numbers;
+        for (size_t first = 0; first < all.size(); first += size_t(batchSize)) {
+            const std::vector<MediaTime> batch(all.begin() + qsizetype(first),
+                                               all.begin() + qsizetype(std::min(all.size(), first + size_t(batchSize))));
+            generator->images(batch, [&](FrameResult &&r) { numbers.push_back(numberOf(r)); });
+        }
+        QCOMPARE(numbers.size(), all.size());
+        for (size_t i = 0; i < all.size(); ++i)
+            QCOMPARE(numbers[i], int(all[i].value / 20));
+        QCOMPARE(generator->statistics().seeks, 0);
+        QVERIFY2(generator->statistics().decodedFrames <= maxDecoded,
+                 qPrintable(QString::number(generator->statistics().decodedFrames)));
+    }
+
     void withinTolerance_data()
     {
         QTest::addColumn<bool>("bframes");
