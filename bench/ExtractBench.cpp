@@ -30,7 +30,10 @@ struct Figures {
     qint64 failed = 0;
     double wallSeconds = 0;
     double cpuSeconds = 0;
-    double peakMegabytes = 0;
+    // Negative: not measured. The ffmpeg tool's peak is not: on Linux a
+    // child's ru_maxrss keeps the high-water mark of the process it was
+    // forked from, which would report our own peak as its.
+    double peakMegabytes = -1;
 };
 
 double cpuSeconds(int who)
@@ -50,8 +53,11 @@ double peakMegabytes(int who)
 
 void printFigures(const char *who, const Figures &f)
 {
-    std::printf("%s: shots %lld, failed %lld, wall %.3f s, cpu %.3f s, peak %.0f MB\n", who,
-                (long long)f.shots, (long long)f.failed, f.wallSeconds, f.cpuSeconds, f.peakMegabytes);
+    std::printf("%s: shots %lld, failed %lld, wall %.3f s, cpu %.3f s", who, (long long)f.shots,
+                (long long)f.failed, f.wallSeconds, f.cpuSeconds);
+    if (f.peakMegabytes >= 0)
+        std::printf(", peak %.0f MB", f.peakMegabytes);
+    std::printf("\n");
     std::fflush(stdout);
 }
 
@@ -159,7 +165,6 @@ Figures runFfmpegLoop(const QString &video, const QList<double> &times, const Ex
     }
     f.wallSeconds = double(timer.nsecsElapsed()) / 1e9;
     f.cpuSeconds = cpuSeconds(RUSAGE_CHILDREN) - cpuBefore;
-    f.peakMegabytes = peakMegabytes(RUSAGE_CHILDREN);
     return f;
 }
 
@@ -174,7 +179,6 @@ Figures runFullDecode(const QString &video)
         f.shots = 1;
     f.wallSeconds = double(timer.nsecsElapsed()) / 1e9;
     f.cpuSeconds = cpuSeconds(RUSAGE_CHILDREN) - cpuBefore;
-    f.peakMegabytes = peakMegabytes(RUSAGE_CHILDREN);
     return f;
 }
 
