@@ -23,6 +23,10 @@
 #include <mutex>
 #include <sys/resource.h>
 
+extern "C" {
+#include <libavutil/log.h>
+}
+
 namespace {
 
 struct Figures {
@@ -191,6 +195,9 @@ qsizetype filesIn(const QString &dir)
 
 int main(int argc, char *argv[])
 {
+    // The figures are the output; the decoding libraries' warnings about a
+    // damaged input would only bury them.
+    av_log_set_level(AV_LOG_QUIET);
     QCoreApplication app(argc, argv);
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Measures Framelark's extractor."));

@@ -474,9 +474,12 @@
         <source>Remove</source>
         <translation>Entfernen</translation>
     </message>
-    <message>
-        <source>Export All (%1 videos)</source>
-        <translation>Alle exportieren (%1 Videos)</translation>
+    <message numerus="yes">
+        <source>Export All (%n videos)</source>
+        <translation>
+            <numerusform>Alle exportieren (%n Video)</numerusform>
+            <numerusform>Alle exportieren (%n Videos)</numerusform>
+        </translation>
     </message>
 </context>
 <context>

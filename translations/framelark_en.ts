@@ -11,4 +11,14 @@
         </translation>
     </message>
 </context>
+<context>
+    <name>VideoList</name>
+    <message numerus="yes">
+        <source>Export All (%n videos)</source>
+        <translation>
+            <numerusform>Export All (%n video)</numerusform>
+            <numerusform>Export All (%n videos)</numerusform>
+        </translation>
+    </message>
+</context>
 </TS>

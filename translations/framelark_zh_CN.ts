@@ -473,9 +473,11 @@
         <source>Remove</source>
         <translation>移除</translation>
     </message>
-    <message>
-        <source>Export All (%1 videos)</source>
-        <translation>全部导出（%1 个视频）</translation>
+    <message numerus="yes">
+        <source>Export All (%n videos)</source>
+        <translation>
+            <numerusform>全部导出（%n 个视频）</numerusform>
+        </translation>
     </message>
 </context>
 <context>

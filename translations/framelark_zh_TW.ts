@@ -473,9 +473,11 @@
         <source>Remove</source>
         <translation>移除</translation>
     </message>
-    <message>
-        <source>Export All (%1 videos)</source>
-        <translation>全部匯出（%1 部影片）</translation>
+    <message numerus="yes">
+        <source>Export All (%n videos)</source>
+        <translation>
+            <numerusform>全部匯出（%n 部影片）</numerusform>
+        </translation>
     </message>
 </context>
 <context>

@@ -15,6 +15,10 @@
 #include <QDir>
 #include <QIcon>
 
+extern "C" {
+#include <libavutil/log.h>
+}
+
 using namespace std::chrono_literals;
 
 namespace {
@@ -52,6 +56,10 @@ void answerTextOnlyRequests(int argc, char *argv[])
 
 int main(int argc, char *argv[])
 {
+    // The decoding libraries print warnings about damaged input to stderr.
+    // The application keeps no log; what matters reaches the user as a
+    // failed open or a count of shots that couldn't be read.
+    av_log_set_level(AV_LOG_QUIET);
     QCoreApplication::setOrganizationName(QStringLiteral("Framelark"));
     QCoreApplication::setApplicationName(QStringLiteral("Framelark"));
     QCoreApplication::setApplicationVersion(QStringLiteral(FRAMELARK_VERSION));

@@ -1,5 +1,6 @@
 #include "CaptureSettingsPopover.h"
 #include "NumberBox.h"
+#include "PopupPlacement.h"
 #include "Preferences.h"
 #include "SegmentedControl.h"
 #include "Style.h"
@@ -150,15 +151,14 @@ void CaptureSettingsPopover::popUp(QWidget *anchor)
     m_anchor = anchor;
     adjustSize();
     const QRect anchorRect(anchor->mapToGlobal(QPoint(0, 0)), anchor->size());
-    QPoint position(anchorRect.center().x() - panelWidth / 2, anchorRect.bottom() + 4);
-    if (const QScreen *screen = anchor->screen()) {
-        const QRect available = screen->availableGeometry();
-        position.setX(std::clamp(position.x(), available.left(),
-                                 std::max(available.left(), available.right() - panelWidth)));
-        position.setY(std::min(position.y(), std::max(available.top(),
-                                                      available.bottom() - height())));
-    }
-    move(position);
+    const QWidget *window = anchor->window();
+    const QRect windowRect(window->mapToGlobal(QPoint(0, 0)), window->size());
+    const QScreen *screen = anchor->screen();
+    const QRect available = screen ? screen->availableGeometry() : windowRect;
+    // A platform may shift a window that is still to be created by the frame
+    // it expects to add; created first, the panel lands exactly where asked.
+    create();
+    move(PopupPlacement::dropDown(anchorRect, size(), windowRect, available, 4));
     show();
 }
 

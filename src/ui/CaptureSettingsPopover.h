@@ -22,7 +22,8 @@ public:
 
     explicit CaptureSettingsPopover(Preferences &preferences, QWidget *parent = nullptr);
 
-    // Opens the panel under `anchor`, centred on it and kept on its screen.
+    // Opens the panel under `anchor` (see PopupPlacement: centred on it, or
+    // lined up with its edge to stay inside its window, always on its screen).
     // A click on `anchor` while open only closes the panel, so that the
     // anchor can toggle it.
     void popUp(QWidget *anchor);

@@ -128,7 +128,7 @@ void VideoList::highlightChanged()
 
 void VideoList::refreshFooter()
 {
-    m_exportAll->setText(tr("Export All (%1 videos)").arg(m_model.videos().size()));
+    m_exportAll->setText(tr("Export All (%n videos)", nullptr, int(m_model.videos().size())));
     m_exportAll->setEnabled(m_model.canExportAll());
     m_footer->setVisible(m_model.videos().size() >= 2);
 }

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Runs the installed application in a real X server as a user would: two
-# videos on the command line, a third handed over by a second launch, then
-# Ctrl+Q. Passes when the shots of all three appear in the temporary root,
-# the second launch returns at once, and quitting ends the process and
-# deletes the temporary root.
+# videos and a damaged one on the command line, a fourth handed over by a
+# second launch, then Ctrl+Q. Passes when the shots of all four appear in the
+# temporary root, the second launch returns at once, quitting ends the process
+# and deletes the temporary root, and the decoding libraries printed nothing
+# about the damaged video.
 # Usage: end_to_end.sh PREFIX
 # Bounds: every wait has a deadline; FRAMELARK_E2E_WAIT (seconds, default 120)
 # scales for slow sanitizer builds.
@@ -48,6 +49,12 @@ for name in a:3 b:4 c:2; do
     -t "${name#*:}" -c:v libx264 -pix_fmt yuv420p "$work/${name%%:*}.mp4" \
     || fail "ffmpeg could not make ${name%%:*}.mp4"
 done
+# Damaged: index first, cut in the middle of the frame data, so the first
+# frames decode and the decoder trips over the rest.
+ffmpeg -nostdin -loglevel error -f lavfi -i "testsrc=size=320x240:rate=25" \
+  -t 4 -c:v libx264 -pix_fmt yuv420p -movflags +faststart "$work/whole.mp4" \
+  || fail "ffmpeg could not make whole.mp4"
+head -c $(($(stat -c %s "$work/whole.mp4") / 2)) "$work/whole.mp4" >"$work/damaged.mp4"
 
 # A private user: nothing of the real one is read or written.
 mkdir -p "$work/tmp" "$work/home" "$work/config" "$work/runtime"
@@ -64,7 +71,7 @@ wait_for 20 test -s "$work/display" || fail "Xvfb did not start: $(cat "$work/xv
 export DISPLAY=:$(head -n1 "$work/display")
 
 cd "$work"
-"$app" a.mp4 b.mp4 >"$work/app.log" 2>&1 &
+"$app" a.mp4 b.mp4 damaged.mp4 >"$work/app.log" 2>&1 &
 app_pid=$!
 
 # Work folders that already hold at least one file.
@@ -80,7 +87,7 @@ have_folders() { [ "$(filled_folders)" -ge "$1" ]; }
 alive() { kill -0 "$app_pid" 2>/dev/null || fail "framelark ended early"; }
 have_folders_alive() { alive; have_folders "$1"; }
 
-wait_for "$wait_limit" have_folders_alive 2 || fail "no shots of both videos in $root after ${wait_limit}s"
+wait_for "$wait_limit" have_folders_alive 3 || fail "no shots of all three videos in $root after ${wait_limit}s"
 
 window=
 # The title names the selected video, so the window is found by its class.
@@ -91,7 +98,7 @@ wait_for 30 find_window || fail "no visible Framelark window"
 start=$SECONDS
 timeout "$wait_limit" "$app" c.mp4 >"$work/second.log" 2>&1 || fail "second launch failed: $(cat "$work/second.log")"
 echo "second launch returned after $((SECONDS - start)) s"
-wait_for "$wait_limit" have_folders_alive 3 || fail "the handed-over video got no shots in ${wait_limit}s"
+wait_for "$wait_limit" have_folders_alive 4 || fail "the handed-over video got no shots in ${wait_limit}s"
 
 # Ctrl+Q through the X server's keyboard, to the focused window.
 xdotool windowfocus --sync "$window" || fail "could not focus the window"
@@ -103,4 +110,8 @@ wait "$app_pid" || status=$?
 app_pid=
 [ "$status" -eq 0 ] || fail "framelark exited with status $status"
 [ ! -e "$root" ] || fail "the temporary root $root is still there after quitting"
+# The libraries' messages start with "[component @ 0xaddress]".
+if grep -E '^\[[^]]+ @ 0x[0-9a-f]+\]' "$work/app.log" >"$work/library.log"; then
+  fail "the decoding libraries printed $(wc -l <"$work/library.log") lines, first: $(head -n1 "$work/library.log")"
+fi
 echo "end-to-end run passed"

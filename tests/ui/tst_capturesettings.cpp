@@ -2,13 +2,16 @@
 #include "CaptureSettingsButton.h"
 #include "CaptureSettingsPopover.h"
 #include "NumberBox.h"
+#include "PopupPlacement.h"
 #include "Preferences.h"
 #include "SegmentedControl.h"
 #include "Translations.h"
 
 #include <QCheckBox>
+#include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -143,6 +146,77 @@ private slots:
         m_button->click();
         QVERIFY(!popover()->isVisible());
         QVERIFY(!m_button->isChecked());
+    }
+
+    void dropDownPlacement_data()
+    {
+        QTest::addColumn<QRect>("anchor");
+        QTest::addColumn<QSize>("panel");
+        QTest::addColumn<QRect>("window");
+        QTest::addColumn<QRect>("available");
+        QTest::addColumn<QPoint>("topLeft");
+        const QSize panel(360, 200);
+        const QRect screen(0, 0, 1280, 800);
+        const QRect window(100, 100, 800, 500);
+        QTest::newRow("centred below") << QRect(500, 50, 100, 30) << panel << screen << screen
+                                       << QPoint(370, 84);
+        QTest::newRow("right end of the window: right edges meet")
+            << QRect(790, 130, 100, 30) << panel << window << screen << QPoint(530, 164);
+        QTest::newRow("left end of the window: left edges meet")
+            << QRect(110, 130, 100, 30) << panel << window << screen << QPoint(110, 164);
+        QTest::newRow("window past the screen edge: the screen wins")
+            << QRect(1480, 130, 100, 30) << panel << QRect(1000, 100, 600, 500) << screen
+            << QPoint(920, 164);
+        QTest::newRow("second screen") << QRect(3100, 10, 100, 30) << panel
+                                       << QRect(1280, 0, 1920, 1080) << QRect(1280, 0, 1920, 1080)
+                                       << QPoint(2840, 44);
+        QTest::newRow("no room below: above") << QRect(500, 700, 100, 30) << panel << screen
+                                              << screen << QPoint(370, 496);
+        QTest::newRow("no room either way: on screen") << QRect(500, 300, 100, 30)
+                                                       << QSize(360, 600) << screen << screen
+                                                       << QPoint(370, 200);
+        QTest::newRow("wider than the screen: its left edge")
+            << QRect(500, 50, 100, 30) << QSize(1400, 200) << screen << screen << QPoint(0, 84);
+    }
+    void dropDownPlacement()
+    {
+        QFETCH(QRect, anchor);
+        QFETCH(QSize, panel);
+        QFETCH(QRect, window);
+        QFETCH(QRect, available);
+        QFETCH(QPoint, topLeft);
+        QCOMPARE(PopupPlacement::dropDown(anchor, panel, window, available, 4), topLeft);
+    }
+
+    // The button at the right end of a toolbar, as in the main window: the
+    // panel must not hang past the window's right edge.
+    void panelStaysInsideTheWindowAtTheRightEnd()
+    {
+        QWidget window;
+        auto *bar = new QHBoxLayout(&window);
+        bar->setContentsMargins(6, 6, 6, 6);
+        bar->addStretch(1);
+        auto *button = new CaptureSettingsButton(*m_prefs, &window);
+        bar->addWidget(button);
+        const QRect available = window.screen()->availableGeometry();
+        QVERIFY(available.width() >= 600);
+        window.setGeometry(available.x() + 40, available.y() + 40, 560, 60);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        button->click();
+        QVERIFY(button->popover()->isVisible());
+
+        const QRect panel = button->popover()->frameGeometry();
+        const QRect windowRect(window.mapToGlobal(QPoint(0, 0)), window.size());
+        const QRect buttonRect(button->mapToGlobal(QPoint(0, 0)), button->size());
+        QCOMPARE(panel.width(), 360);
+        QVERIFY2(panel.left() >= windowRect.left() && panel.right() <= windowRect.right(),
+                 qPrintable(QStringLiteral("panel %1..%2, window %3..%4")
+                                .arg(panel.left()).arg(panel.right())
+                                .arg(windowRect.left()).arg(windowRect.right())));
+        QVERIFY(available.contains(panel));
+        QCOMPARE(panel.right(), buttonRect.right());
+        QCOMPARE(panel.top(), buttonRect.bottom() + 1 + 4);
     }
 
     void escapeClosesThePanelAndReleasesTheButton()

@@ -155,6 +155,28 @@ private slots:
         QCOMPARE(shotCount(21), QStringLiteral("21 Screenshots"));
     }
 
+    void videoCountPlural_data()
+    {
+        QTest::addColumn<QLocale>("locale");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("en 1") << QLocale("en_US") << 1 << "Export All (1 video)";
+        QTest::newRow("en 3") << QLocale("en_US") << 3 << "Export All (3 videos)";
+        QTest::newRow("de 1") << QLocale("de_DE") << 1 << "Alle exportieren (1 Video)";
+        QTest::newRow("de 3") << QLocale("de_DE") << 3 << "Alle exportieren (3 Videos)";
+        QTest::newRow("zh_CN 3") << QLocale("zh_CN") << 3 << "全部导出（3 个视频）";
+        QTest::newRow("zh_TW 3") << QLocale("zh_TW") << 3 << "全部匯出（3 部影片）";
+    }
+    void videoCountPlural()
+    {
+        QFETCH(QLocale, locale);
+        QFETCH(int, count);
+        QFETCH(QString, text);
+        Translations::install(locale);
+        QCOMPARE(QCoreApplication::translate("VideoList", "Export All (%n videos)", nullptr, count),
+                 text);
+    }
+
     void tsFileComplete_data()
     {
         QTest::addColumn<QString>("language");

@@ -1,5 +1,6 @@
 // The sidebar of open videos and the workspace around it.
 #include "Thumbnails.h"
+#include "Translations.h"
 #include "VideoDetail.h"
 #include "VideoList.h"
 #include "VideoListModel.h"
@@ -50,7 +51,12 @@ class VideoListTest : public QObject {
     }
 
 private slots:
-    void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
+    void initTestCase()
+    {
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        // English plural forms come from its translation.
+        Translations::install(QLocale(QLocale::English));
+    }
     void init()
     {
         Thumbnails::clear();
@@ -190,6 +196,7 @@ private slots:
         QCOMPARE(button->text(), QStringLiteral("Export All (2 videos)"));
         model().remove(m_fixture->item("b.mp4"));
         QVERIFY(!button->isVisible());
+        QCOMPARE(button->text(), QStringLiteral("Export All (1 video)"));
     }
 
     void rowHeightFollowsTheAspect_data()
