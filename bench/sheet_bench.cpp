@@ -1,7 +1,8 @@
 // Times SheetRenderer on a sheet of 100 shots cut from 3840×2160 JPEG frames
-// at width 3600, and optionally writes sample sheets as PNG files.
+// (at width 3600 unless told otherwise), and optionally writes sample sheets
+// as PNG files.
 //
-//   framelark-sheet-bench [--runs N] [--samples DIR]
+//   framelark-sheet-bench [--runs N] [--width W] [--samples DIR]
 
 #include "ImageFiles.h"
 #include "SheetRenderer.h"
@@ -87,6 +88,7 @@ int main(int argc, char **argv)
     QCommandLineParser parser;
     parser.addHelpOption();
     parser.addOption({QStringLiteral("runs"), QStringLiteral("Timed runs."), QStringLiteral("n"), QStringLiteral("7")});
+    parser.addOption({QStringLiteral("width"), QStringLiteral("Sheet width in pixels."), QStringLiteral("w"), QStringLiteral("3600")});
     parser.addOption({QStringLiteral("samples"), QStringLiteral("Write sample sheets to this folder."), QStringLiteral("dir")});
     parser.process(app);
     QTextStream out(stdout);
@@ -103,7 +105,7 @@ int main(int argc, char **argv)
     }
 
     SheetOptions options;
-    options.width = 3600;
+    options.width = std::max(1, parser.value(QStringLiteral("width")).toInt());
     const int runs = std::max(1, parser.value(QStringLiteral("runs")).toInt());
     std::vector<double> times;
     std::vector<double> cpu;
@@ -118,7 +120,7 @@ int main(int argc, char **argv)
     std::vector<double> sorted = times;
     std::sort(sorted.begin(), sorted.end());
     std::sort(cpu.begin(), cpu.end());
-    out << "100 shots of 3840x2160 at width 3600 -> " << sheet->width() << "x" << sheet->height()
+    out << "100 shots of 3840x2160 at width " << options.width << " -> " << sheet->width() << "x" << sheet->height()
         << ": median " << QString::number(sorted[sorted.size() / 2], 'f', 1) << " ms over " << runs
         << " runs (min " << QString::number(sorted.front(), 'f', 1) << ", max "
         << QString::number(sorted.back(), 'f', 1) << "); CPU time median "
