@@ -6,10 +6,12 @@
 
 #include "ImageFiles.h"
 #include "SheetRenderer.h"
+#include "Translations.h"
 
 #include <QCommandLineParser>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLinearGradient>
 #include <QPainter>
@@ -85,6 +87,8 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
+    // The texts as an English-speaking user sees them ("1 shot", not "1 shots").
+    Translations::install(QLocale(QLocale::English, QLocale::UnitedStates));
     QCommandLineParser parser;
     parser.addHelpOption();
     parser.addOption({QStringLiteral("runs"), QStringLiteral("Timed runs."), QStringLiteral("n"), QStringLiteral("7")});
@@ -135,26 +139,31 @@ int main(int argc, char **argv)
         int shots;
         bool dark;
         QString name;
+        int width;
     };
-    const QList<Sample> list{{1, true, "Sunset.mp4"},        {5, true, "Road trip.mp4"},
-                             {12, true, "Road trip.mp4"},    {12, false, "Road trip.mp4"},
-                             {100, true, "Road trip.mp4"},   {100, false, "Road trip.mp4"},
-                             {12, true, "夏休み 2024.mp4"}, {5, false, "夏休み 2024.mp4"}};
+    const QList<Sample> list{{1, true, "Sunset.mp4", 2400},       {5, true, "Road trip.mp4", 2400},
+                             {12, true, "Road trip.mp4", 2400},   {12, false, "Road trip.mp4", 2400},
+                             {12, false, "Road trip.mp4", 1600},  {12, true, "Road trip.mp4", 3600},
+                             {100, true, "Road trip.mp4", 2400},  {100, false, "Road trip.mp4", 2400},
+                             {12, true, "夏休み 2024.mp4", 2400}, {5, false, "夏休み 2024.mp4", 2400}};
     for (const Sample &sample : list) {
         SheetOptions o;
         o.dark = sample.dark;
+        o.width = sample.width;
         std::optional<QImage> image;
         const double ms = renderMs(shots.mid(0, sample.shots), video(sample.name, sample.shots), o, &image);
         if (!image)
             return 1;
-        const QString file = QStringLiteral("%1/sheet-%2-%3-%4.png")
+        const QString file = QStringLiteral("%1/sheet-%2-%3-%4-%5.png")
                                  .arg(samples)
                                  .arg(sample.shots)
                                  .arg(sample.dark ? "dark" : "light")
-                                 .arg(sample.name.startsWith(u'夏') ? "cjk" : "latin");
-        ImageFiles::writePng(*image, file);
+                                 .arg(sample.name.startsWith(u'夏') ? "cjk" : "latin")
+                                 .arg(sample.width);
+        if (!ImageFiles::writePng(*image, file))
+            return 1;
         out << file << ": " << image->width() << "x" << image->height() << " in "
-            << QString::number(ms, 'f', 1) << " ms\n";
+            << QString::number(ms, 'f', 1) << " ms, " << QFileInfo(file).size() << " bytes\n";
     }
     return 0;
 }
