@@ -85,7 +85,8 @@ void drawEmpty(QImage &target, double radius, QColor fill)
     painter.drawRoundedRect(QRectF(QPointF(0, 0), QSizeF(target.size())), radius, radius);
 }
 
-// A view of `area` of `canvas` that paints straight into its pixels.
+// A view of `area` of the canvas whose pixels start at `bits`; painting on it
+// writes straight into the canvas.
 QImage viewOf(uchar *bits, qsizetype stride, const QRect &area)
 {
     return QImage(bits + area.y() * stride + qsizetype(area.x()) * 4, area.width(), area.height(),
