@@ -1,10 +1,13 @@
 #include "ImageFiles.h"
 
+#include <QBuffer>
 #include <QColorSpace>
+#include <QFile>
 #include <QImageReader>
 #include <QImageWriter>
 #include <QPainter>
 #include <QSaveFile>
+#include <QTransform>
 
 #include <turbojpeg.h>
 
@@ -58,6 +61,103 @@ bool writeAtomically(const QString &path, const char *data, qint64 size)
         return false;
     }
     return file.commit();
+}
+
+// The orientation a JPEG's EXIF data asks for; Qt's reader finds it in the
+// header without decoding any pixels.
+QImageIOHandler::Transformations jpegOrientation(const QByteArray &data)
+{
+    QBuffer buffer;
+    buffer.setData(data);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, "jpeg");
+    return reader.transformation();
+}
+
+// Mirrors first, then turns clockwise: the order in which the flags of
+// QImageIOHandler::Transformations compose.
+QImage oriented(QImage image, QImageIOHandler::Transformations transformation)
+{
+    const bool mirror = transformation.testFlag(QImageIOHandler::TransformationMirror);
+    const bool flip = transformation.testFlag(QImageIOHandler::TransformationFlip);
+    if (mirror || flip)
+        image = std::move(image).mirrored(mirror, flip);
+    if (transformation.testFlag(QImageIOHandler::TransformationRotate90))
+        image = image.transformed(QTransform().rotate(90));
+    return image;
+}
+
+// The smallest size the decoder can reduce `stored` to by a factor n/8 (at
+// most 1) that still covers `cover`.
+QSize jpegCoveringSize(QSize stored, QSize cover)
+{
+    int count = 0;
+    const tjscalingfactor *factors = tjGetScalingFactors(&count);
+    QSize best = stored;
+    for (int i = 0; factors && i < count; ++i) {
+        const tjscalingfactor f = factors[i];
+        if (f.num > f.denom)
+            continue;
+        const QSize size(TJSCALED(stored.width(), f), TJSCALED(stored.height(), f));
+        if (size.width() >= cover.width() && size.height() >= cover.height()
+            && size.width() < best.width())
+            best = size;
+    }
+    return best;
+}
+
+// The fast path for JPEG: scaled while decoding, straight into the pixel
+// layout the painter draws from. None for anything TurboJPEG cannot turn
+// into RGB (not a JPEG, CMYK, a fatal decoding error).
+std::optional<QImage> decodeJpegCovering(const QByteArray &data, QSize cover)
+{
+    TjHandle handle(tjInitDecompress());
+    if (!handle)
+        return std::nullopt;
+    const auto *bytes = reinterpret_cast<const unsigned char *>(data.constData());
+    const auto size = static_cast<unsigned long>(data.size());
+    int width = 0, height = 0, subsampling = 0, colourspace = 0;
+    if (tjDecompressHeader3(handle.get(), bytes, size, &width, &height, &subsampling, &colourspace) != 0
+        || colourspace == TJCS_CMYK || colourspace == TJCS_YCCK || width <= 0 || height <= 0)
+        return std::nullopt;
+    const QImageIOHandler::Transformations transformation = jpegOrientation(data);
+    const bool turned = transformation.testFlag(QImageIOHandler::TransformationRotate90);
+    const QSize decoded = jpegCoveringSize(QSize(width, height), turned ? cover.transposed() : cover);
+    QImage image(decoded, QImage::Format_RGB32);
+    if (image.isNull())
+        return std::nullopt;
+    // Format_RGB32 wants 0xffRRGGBB words: B, G, R, A bytes in memory on a
+    // little-endian machine, with the alpha byte set.
+    const int pixelFormat = Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? TJPF_BGRA : TJPF_ARGB;
+    // A warning (such as a truncated file) still leaves a full picture,
+    // grey where data was missing, as other decoders show it.
+    if (tjDecompress2(handle.get(), bytes, size, image.bits(), decoded.width(),
+                      int(image.bytesPerLine()), decoded.height(), pixelFormat, 0)
+            != 0
+        && tjGetErrorCode(handle.get()) != TJERR_WARNING)
+        return std::nullopt;
+    return oriented(std::move(image), transformation);
+}
+
+std::optional<QImage> decodeOtherCovering(const QByteArray &data, QSize cover)
+{
+    QBuffer buffer;
+    buffer.setData(data);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    reader.setAutoTransform(true);
+    const QSize stored = reader.size();
+    if (stored.isValid()) {
+        // The scaled size applies to the stored picture, before it is turned.
+        const bool turned = reader.transformation().testFlag(QImageIOHandler::TransformationRotate90);
+        const QSize target = ImageFiles::coveringSize(stored, turned ? cover.transposed() : cover);
+        if (target != stored)
+            reader.setScaledSize(target);
+    }
+    QImage image = reader.read();
+    if (image.isNull())
+        return std::nullopt;
+    return image;
 }
 
 } // namespace
@@ -121,6 +221,36 @@ std::optional<QImage> thumbnail(const QString &path, double maxPixel)
     if (image.isNull())
         return std::nullopt;
     return image;
+}
+
+QSize coveringSize(QSize image, QSize cover)
+{
+    if (image.isEmpty() || cover.isEmpty())
+        return image;
+    const double w = image.width();
+    const double h = image.height();
+    const double k = std::max(cover.width() / w, cover.height() / h);
+    if (k >= 1)
+        return image;
+    // A side that comes out whole must not be rounded up by the last bit of
+    // a floating-point product.
+    const auto side = [k](double v, int limit) {
+        return std::clamp(int(std::ceil(v * k - 1e-9)), 1, limit);
+    };
+    return QSize(side(w, image.width()), side(h, image.height()));
+}
+
+std::optional<QImage> decodeCovering(const QString &path, QSize cover)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const QByteArray data = file.readAll();
+    if (data.isEmpty())
+        return std::nullopt;
+    if (auto image = decodeJpegCovering(data, cover))
+        return image;
+    return decodeOtherCovering(data, cover);
 }
 
 bool writeJpeg(const QImage &image, const QString &path, double quality)

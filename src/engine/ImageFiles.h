@@ -34,6 +34,23 @@ QImage scaled(const QImage &image, double maxSide);
 // file is missing or cannot be decoded.
 std::optional<QImage> thumbnail(const QString &path, double maxPixel);
 
+// The smallest size with the aspect ratio of `image` that covers `cover` in
+// both directions, never larger than `image`: each side rounded up, at least 1.
+// `cover` without area gives `image` itself.
+QSize coveringSize(QSize image, QSize cover);
+
+// Decodes `path` with its EXIF orientation applied, for drawing it scaled to
+// fill an area of `cover` pixels (aspect fill). The result covers `cover` in
+// both directions (unless the picture is smaller) and is at most about twice
+// the covering size on each side, so the one resampling left to the drawing
+// is a moderate reduction:
+// - JPEG files are scaled inside the decoder by the smallest factor n/8 that
+//   still covers `cover`; reducing the DCT blocks costs no pass of its own and
+//   filters cleanly. The result is Format_RGB32.
+// - Other formats are decoded in full and scaled smoothly to coveringSize.
+// None when the file is missing or cannot be decoded.
+std::optional<QImage> decodeCovering(const QString &path, QSize cover);
+
 // Encodes into `path` atomically: the data goes to a temporary file in the
 // same folder that is renamed over `path` only when complete, so a reader
 // never sees half a file. Quality 0..1 maps to the encoder's 1..100 scale.

@@ -55,7 +55,6 @@ SheetLayout SheetLayout::compute(qint64 shots, QSizeF videoSize, const SheetOpti
                         + std::max(rows - 1, 0.0) * double(l.g) + double(l.fh));
     l.x0 = rounded((w - (double(l.c - 1) * double(l.g) + double(l.c) * double(l.cw))) * 0.5);
     l.y0 = l.m + l.hh;
-    l.thumbnailLimit = double(std::max(l.cw, l.ch));
     l.cornerRadius = 10 * l.s;
     return l;
 }

@@ -22,7 +22,6 @@ struct SheetLayout {
     qint64 height = 0;  // H
     qint64 x0 = 0;      // grid left, centred
     qint64 y0 = 0;      // grid top
-    double thumbnailLimit = 0; // longer side to decode shot images at
     double cornerRadius = 0;   // of every cell
 
     // `shots` is the number of cells; `videoSize` gives the cell aspect ratio

@@ -28,12 +28,13 @@ inline constexpr qint64 maxPixels = qint64(1) << 28;
 //
 // Threads: callable from any thread while a QGuiApplication exists; blocks
 // until done. The canvas is allocated first (so nothing is decoded when it
-// cannot be); then every shot file is decoded at the larger cell side and
-// drawn into its own cell in parallel on the global thread pool (the calling
-// thread takes part, so calling it from a pool thread cannot deadlock; cells
-// never overlap, so no lock is needed). Header, labels and badge are drawn
-// after all cells. Holds no state between calls; one decoded shot per
-// pool thread is in memory at a time.
+// cannot be) and filled in parallel; then every shot file is decoded at about
+// the size that covers its cell (ImageFiles::decodeCovering) and drawn into
+// its own cell in parallel on the global thread pool (the calling thread
+// takes part, so calling it from a pool thread cannot deadlock; cells never
+// overlap, so no lock is needed). Header, labels and badge are drawn after
+// all cells. Holds no state between calls; one decoded shot per pool thread
+// is in memory at a time.
 std::optional<QImage> render(const QList<Shot> &shots, const VideoInfo &video,
                              const SheetOptions &options);
 

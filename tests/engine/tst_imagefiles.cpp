@@ -3,11 +3,36 @@
 
 #include <QColorSpace>
 #include <QDir>
+#include <QFile>
 #include <QImageReader>
 #include <QImageWriter>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTransform>
+
+#include <turbojpeg.h>
+
+namespace {
+
+// The colours at the centres of the four quadrants, top-left, top-right,
+// bottom-left, bottom-right.
+QList<QRgb> quadrantColours(const QImage &image)
+{
+    const int x = image.width() / 4, y = image.height() / 4;
+    return {image.pixel(x, y), image.pixel(3 * x, y), image.pixel(x, 3 * y), image.pixel(3 * x, 3 * y)};
+}
+
+bool nearAll(const QList<QRgb> &actual, const QList<QRgb> &expected, int tolerance)
+{
+    for (qsizetype i = 0; i < expected.size(); ++i)
+        if (!TestSupport::near(actual[i], expected[i], tolerance))
+            return false;
+    return true;
+}
+
+constexpr QRgb red = 0xffff0000, green = 0xff00ff00, blue = 0xff0000ff, white = 0xffffffff;
+
+} // namespace
 
 class ImageFilesTest : public QObject {
     Q_OBJECT
@@ -188,6 +213,148 @@ private slots:
         QCOMPARE(image->size(), QSize(270, 480));
         // The top-left quadrant (red) is now top-right.
         QVERIFY(TestSupport::near(image->pixel(230, 40), qRgb(255, 0, 0), 12));
+    }
+
+    void coveringSizes_data()
+    {
+        QTest::addColumn<QSize>("image");
+        QTest::addColumn<QSize>("cover");
+        QTest::addColumn<QSize>("expected");
+        QTest::newRow("4K into a 3600 px sheet cell") << QSize(3840, 2160) << QSize(842, 474) << QSize(843, 474);
+        QTest::newRow("exact ratio stays whole") << QSize(1920, 1080) << QSize(480, 270) << QSize(480, 270);
+        QTest::newRow("portrait cell") << QSize(1920, 1080) << QSize(474, 842) << QSize(1497, 842);
+        QTest::newRow("never enlarged") << QSize(1920, 1080) << QSize(2000, 100) << QSize(1920, 1080);
+        QTest::newRow("sliver keeps a pixel") << QSize(5000, 10) << QSize(480, 1) << QSize(500, 1);
+        QTest::newRow("no cover") << QSize(1920, 1080) << QSize(0, 0) << QSize(1920, 1080);
+    }
+    void coveringSizes()
+    {
+        QFETCH(QSize, image);
+        QFETCH(QSize, cover);
+        QFETCH(QSize, expected);
+        QCOMPARE(ImageFiles::coveringSize(image, cover), expected);
+    }
+
+    // JPEG shots come out at the smallest n/8 reduction that still covers the
+    // cell; other formats at exactly the covering size.
+    void decodeCoveringSizes_data()
+    {
+        QTest::addColumn<QSize>("stored");
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<QSize>("cover");
+        QTest::addColumn<QSize>("expected");
+        QTest::newRow("4K, 3600 px sheet: 1/4") << QSize(3840, 2160) << "jpg" << QSize(842, 474) << QSize(960, 540);
+        QTest::newRow("4K, 2400 px sheet: 1/8 too small") << QSize(3840, 2160) << "jpg" << QSize(561, 316) << QSize(960, 540);
+        QTest::newRow("4K, small cell: 1/8") << QSize(3840, 2160) << "jpg" << QSize(400, 225) << QSize(480, 270);
+        QTest::newRow("1080p: 3/8") << QSize(1920, 1080) << "jpg" << QSize(561, 316) << QSize(720, 405);
+        QTest::newRow("1080p: exactly 1/4") << QSize(1920, 1080) << "jpg" << QSize(480, 270) << QSize(480, 270);
+        QTest::newRow("1080p, portrait cell: 7/8") << QSize(1920, 1080) << "jpg" << QSize(474, 842) << QSize(1680, 945);
+        QTest::newRow("smaller than the cell") << QSize(640, 360) << "jpg" << QSize(842, 474) << QSize(640, 360);
+        QTest::newRow("png scaled smoothly") << QSize(1920, 1080) << "png" << QSize(842, 474) << QSize(843, 474);
+    }
+    void decodeCoveringSizes()
+    {
+        QFETCH(QSize, stored);
+        QFETCH(QString, format);
+        QFETCH(QSize, cover);
+        QFETCH(QSize, expected);
+        const QString path = m_dir.filePath(QStringLiteral("cover%1.%2").arg(stored.width()).arg(format));
+        const QImage picture = TestSupport::quadrants(stored.width(), stored.height());
+        QVERIFY(format == "png" ? ImageFiles::writePng(picture, path) : ImageFiles::writeJpeg(picture, path, 0.9));
+        const auto image = ImageFiles::decodeCovering(path, cover);
+        QVERIFY(image);
+        QCOMPARE(image->size(), expected);
+        QVERIFY(nearAll(quadrantColours(*image), {red, green, blue, white}, 12));
+        if (format == "jpg") {
+            QCOMPARE(image->format(), QImage::Format_RGB32);
+            QCOMPARE(qAlpha(image->pixel(0, 0)), 255);
+        }
+    }
+
+    void decodeCoveringAppliesExifOrientation_data()
+    {
+        QTest::addColumn<int>("transformation");
+        QTest::addColumn<QSize>("cover");
+        QTest::addColumn<QSize>("expected");
+        QTest::addColumn<QList<QRgb>>("colours"); // top-left, top-right, bottom-left, bottom-right
+        using T = QImageIOHandler;
+        QTest::newRow("none") << int(T::TransformationNone) << QSize(480, 270) << QSize(480, 270)
+                              << QList<QRgb>{red, green, blue, white};
+        QTest::newRow("mirror") << int(T::TransformationMirror) << QSize(480, 270) << QSize(480, 270)
+                                << QList<QRgb>{green, red, white, blue};
+        QTest::newRow("flip") << int(T::TransformationFlip) << QSize(480, 270) << QSize(480, 270)
+                              << QList<QRgb>{blue, white, red, green};
+        QTest::newRow("rotate 180") << int(T::TransformationRotate180) << QSize(480, 270) << QSize(480, 270)
+                                    << QList<QRgb>{white, blue, green, red};
+        // Turned pictures are reduced by their upright size: a portrait cell
+        // of 270 × 480 needs the stored 960 × 540 only halved.
+        QTest::newRow("rotate 90") << int(T::TransformationRotate90) << QSize(270, 480) << QSize(270, 480)
+                                   << QList<QRgb>{blue, red, white, green};
+        QTest::newRow("rotate 270") << int(T::TransformationRotate270) << QSize(270, 480) << QSize(270, 480)
+                                    << QList<QRgb>{green, white, red, blue};
+    }
+    void decodeCoveringAppliesExifOrientation()
+    {
+        QFETCH(int, transformation);
+        QFETCH(QSize, cover);
+        QFETCH(QSize, expected);
+        QFETCH(QList<QRgb>, colours);
+        const QString path = m_dir.filePath(QStringLiteral("oriented%1.jpg").arg(transformation));
+        QImageWriter writer(path, "jpeg");
+        writer.setTransformation(QImageIOHandler::Transformations(transformation));
+        QVERIFY(writer.write(TestSupport::quadrants(960, 540)));
+        const auto image = ImageFiles::decodeCovering(path, cover);
+        QVERIFY(image);
+        QCOMPARE(image->size(), expected);
+        QVERIFY(nearAll(quadrantColours(*image), colours, 12));
+    }
+
+    void decodeCoveringOfNothingIsNone()
+    {
+        QVERIFY(!ImageFiles::decodeCovering(m_dir.filePath("nothing.jpg"), QSize(480, 270)));
+        const QString garbage = m_dir.filePath("garbage.jpg");
+        QVERIFY(TestSupport::writeFile(garbage, "not an image at all"));
+        QVERIFY(!ImageFiles::decodeCovering(garbage, QSize(480, 270)));
+        const QString empty = m_dir.filePath("empty.jpg");
+        QVERIFY(TestSupport::writeFile(empty, QByteArray()));
+        QVERIFY(!ImageFiles::decodeCovering(empty, QSize(480, 270)));
+    }
+
+    // A shot file cut short still shows what arrived, as viewers show it.
+    void decodeCoveringOfATruncatedJpeg()
+    {
+        const QString whole = m_dir.filePath("whole.jpg");
+        QVERIFY(ImageFiles::writeJpeg(TestSupport::quadrants(1920, 1080), whole, 0.9));
+        QFile file(whole);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QString cut = m_dir.filePath("cut.jpg");
+        QVERIFY(TestSupport::writeFile(cut, file.readAll().first(file.size() / 3)));
+        const auto image = ImageFiles::decodeCovering(cut, QSize(480, 270));
+        QVERIFY(image);
+        QCOMPARE(image->size(), QSize(480, 270));
+        QVERIFY(TestSupport::near(image->pixel(60, 30), red, 12));
+    }
+
+    // TurboJPEG cannot turn CMYK into RGB; Qt's reader takes over.
+    void decodeCoveringOfACmykJpeg()
+    {
+        const int w = 640, h = 360;
+        QByteArray cmyk(w * h * 4, '\0'); // no ink anywhere: white
+        unsigned char *jpeg = nullptr;
+        unsigned long size = 0;
+        tjhandle compressor = tjInitCompress();
+        QVERIFY(compressor);
+        const int status = tjCompress2(compressor, reinterpret_cast<const unsigned char *>(cmyk.constData()), w,
+                                       w * 4, h, TJPF_CMYK, &jpeg, &size, TJSAMP_444, 90, 0);
+        tjDestroy(compressor);
+        QCOMPARE(status, 0);
+        const QString path = m_dir.filePath("cmyk.jpg");
+        const bool written = TestSupport::writeFile(path, QByteArray(reinterpret_cast<const char *>(jpeg), qsizetype(size)));
+        tjFree(jpeg);
+        QVERIFY(written);
+        const auto image = ImageFiles::decodeCovering(path, QSize(320, 180));
+        QVERIFY(image);
+        QCOMPARE(image->size(), QSize(320, 180));
     }
 };
 

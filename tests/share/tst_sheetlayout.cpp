@@ -50,7 +50,6 @@ private slots:
         QCOMPARE(l.height, height);
         QCOMPARE(l.x0, x0);
         QCOMPARE(l.y0, m + hh);
-        QCOMPARE(l.thumbnailLimit, double(cw));
         QCOMPARE(l.cornerRadius, radius);
         QVERIFY(l.isDrawable());
         // Last cell: column 3, row 2, ending where the grid is centred.

@@ -208,6 +208,37 @@ private slots:
         QCOMPARE(sheet->pixel(b.x() + b.width() - 1, b.y() + b.height() - 1), darkBackground);
     }
 
+    // A 4K shot in a 561-pixel cell is decoded at 960 pixels and then
+    // reduced further: fine stripes (4 black, 4 white pixels) must average
+    // out to grey, where plain bilinear sampling at that ratio would pick
+    // whole black and white runs (a moiré from 0 to 255).
+    void fineDetailAveragesOut()
+    {
+        QImage stripes(3840, 2160, QImage::Format_RGB32);
+        stripes.fill(Qt::white);
+        {
+            QPainter p(&stripes);
+            for (int x = 0; x < stripes.width(); x += 8)
+                p.fillRect(x, 0, 4, stripes.height(), Qt::black);
+        }
+        const QString file = m_dir.filePath("stripes.jpg");
+        QVERIFY(ImageFiles::writeJpeg(stripes, file, 0.95));
+        VideoInfo video = hdVideo();
+        video.size = QSizeF(3840, 2160);
+        SheetOptions options;
+        options.showTime = false;
+        const auto sheet = SheetRenderer::render(shotsOf(file, 4), video, options);
+        QVERIFY(sheet);
+        const QRect cell = SheetLayout::compute(4, video.size, options).cell(0);
+        QCOMPARE(cell.width(), 561);
+        int darkest = 255, brightest = 0;
+        for (int x = cell.x() + 20; x < cell.right() - 20; ++x) {
+            darkest = std::min(darkest, grey(sheet->pixel(x, cell.center().y())));
+            brightest = std::max(brightest, grey(sheet->pixel(x, cell.center().y())));
+        }
+        QVERIFY2(darkest > 85 && brightest < 170, qPrintable(QStringLiteral("%1..%2").arg(darkest).arg(brightest)));
+    }
+
     // A missing file gives an empty cell (fg at 0.08 over the background);
     // its label is still drawn: a black pill at 0.6 with white text.
     void missingFileAndLabel_data()
