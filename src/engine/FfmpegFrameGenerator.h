@@ -18,6 +18,10 @@
 //
 // Requests in a batch that move forward within one keyframe interval decode
 // on from the current position; anything else seeks to a keyframe first.
+// When decoder threads are left to the generator and its first batch spans
+// several keyframe intervals, it opens a second decoder (a lane) on its own
+// thread and gives it every other interval's requests; results then come
+// out in the order they are ready, still on the calling thread.
 // Frames come out upright (display rotation and mirroring applied) in the
 // decoder's pixel format, each an independent copy.
 //
@@ -57,8 +61,9 @@ public:
     struct Statistics {
         int seeks = 0;
         int decodedFrames = 0;
+        int laneRequests = 0;  // requests answered by the second decoder
     };
-    Statistics statistics() const { return m_statistics; }
+    Statistics statistics() const;
     VideoInput::Threads decoderThreads() const { return m_input->threads(); }
 
 private:
@@ -69,6 +74,15 @@ private:
     // target lies within its display time, else a failure.
     FrameResult afterLastFrame(MediaTime requested, int64_t target);
     FfmpegFrameGenerator() = default;
+
+    // Per request of the batch, whether the lane answers it; empty when the
+    // batch stays with this decoder. Opens the lane on the first batch that
+    // spans several keyframe intervals.
+    std::vector<bool> laneShare(const std::vector<MediaTime> &times);
+    bool openLane();
+    void answerInOrder(const std::vector<MediaTime> &times, const std::function<void(FrameResult &&)> &sink);
+    void answerWithLane(const std::vector<MediaTime> &times, const std::vector<bool> &onLane,
+                        const std::function<void(FrameResult &&)> &sink);
 
     FrameResult request(MediaTime time);
     FrameResult exact(MediaTime time);
@@ -99,7 +113,12 @@ private:
     bool unwanted(int64_t pts, int64_t duration) const;
 
     std::atomic<bool> m_cancelled{false};
+    QString m_path;
     std::unique_ptr<VideoInput> m_input;
+    enum class LaneUse { undecided, no, yes };
+    LaneUse m_laneUse = LaneUse::no;
+    std::unique_ptr<FfmpegFrameGenerator> m_lane;  // second decoder, same file
+    std::atomic<FfmpegFrameGenerator *> m_laneForCancel{nullptr};  // m_lane, for cancelAll() from any thread
     DisplayTransform m_transform;
     AVRational m_timeBase{1, 1};
     int64_t m_start = 0;

@@ -41,8 +41,8 @@ public:
     // after. Zero means the frame on screen at exactly that time.
     virtual void setTolerance(MediaTime before, MediaTime after) = 0;
 
-    // Calls `sink` exactly once per requested time, in the order given, then
-    // returns. After cancelAll() every time not yet answered is answered
+    // Calls `sink` exactly once per requested time, on the calling thread,
+    // in any order (each result names the time it answers), then returns. After cancelAll() every time not yet answered is answered
     // promptly with a failure. Blocks the calling thread while decoding.
     virtual void images(const std::vector<MediaTime> &times,
                         const std::function<void(FrameResult &&)> &sink) = 0;

@@ -10,6 +10,8 @@ extern "C" {
 #include <QRandomGenerator>
 #include <QTest>
 
+#include <map>
+#include <set>
 #include <thread>
 
 namespace {
@@ -96,6 +98,8 @@ private slots:
     }
 
     // Random times in random order, all in one batch, against the plain rule.
+    // The batch spans many keyframe intervals, so a second decoder shares
+    // it, and answers may come in any order: each time is answered once.
     void exactBatchInAnyOrder_data()
     {
         QTest::addColumn<QString>("path");
@@ -113,13 +117,67 @@ private slots:
         for (int i = 0; i < 40; ++i)
             times.push_back(MediaTime{random.bounded(qint64(0), qint64(4 * 600))});
         std::sort(times.begin() + 20, times.end());  // the second half ascending
+        times.push_back(times[3]);                     // one time asked twice
+        std::multiset<qint64> open;
+        for (const MediaTime &time : times)
+            open.insert(time.value);
         std::vector<FrameResult> results;
-        generator->images(times, [&](FrameResult &&r) { results.push_back(std::move(r)); });
+        const std::thread::id caller = std::this_thread::get_id();
+        bool otherThread = false;
+        generator->images(times, [&](FrameResult &&r) {
+            otherThread = otherThread || std::this_thread::get_id() != caller;
+            results.push_back(std::move(r));
+        });
+        QVERIFY(!otherThread);
         QCOMPARE(results.size(), times.size());
-        for (size_t i = 0; i < times.size(); ++i) {
-            QCOMPARE(results[i].requested, times[i]);
-            QCOMPARE(numberOf(results[i]), int(times[i].value / 20));
+        for (const FrameResult &result : results) {
+            const auto it = open.find(result.requested.value);
+            QVERIFY2(it != open.end(), qPrintable(QString::number(result.requested.value)));
+            open.erase(it);
+            QCOMPARE(numberOf(result), int(result.requested.value / 20));
         }
+        const FfmpegFrameGenerator::Statistics statistics = generator->statistics();
+        QVERIFY2(statistics.laneRequests >= 10 && statistics.laneRequests <= 31,
+                 qPrintable(QString::number(statistics.laneRequests)));
+    }
+
+    // A first batch within one keyframe interval keeps one decoder, with
+    // frame threads, for the whole run; so do explicitly chosen threads.
+    void lanesOnlyWhereTheyPay()
+    {
+        const QString path = TestVideos::make({.width = 160, .height = 120, .frames = 240, .gop = 120});
+        std::vector<MediaTime> dense, spread;
+        for (int frame = 2; frame < 100; frame += 9)
+            dense.push_back(MediaTime{frame * 20 + 3});
+        for (int frame = 2; frame < 240; frame += 30)
+            spread.push_back(MediaTime{frame * 20 + 3});
+        auto check = [](FfmpegFrameGenerator &generator, const std::vector<MediaTime> &times) {
+            int right = 0;
+            generator.images(times, [&](FrameResult &&r) { right += numberOf(r) == int(r.requested.value / 20); });
+            return right == int(times.size());
+        };
+
+        auto denseFirst = openOrFail(path);
+        QVERIFY(denseFirst);
+        denseFirst->setTolerance(MediaTime{0}, MediaTime{0});
+        QVERIFY(check(*denseFirst, dense));
+        QVERIFY(check(*denseFirst, spread));
+        QCOMPARE(denseFirst->statistics().laneRequests, 0);
+        QCOMPARE(denseFirst->decoderThreads().type, int(FF_THREAD_FRAME | FF_THREAD_SLICE));
+        QCOMPARE(denseFirst->decoderThreads().count, 0);
+
+        auto explicitThreads = FfmpegFrameGenerator::open(path, nullptr, VideoInput::Threads{1, FF_THREAD_SLICE});
+        QVERIFY(explicitThreads);
+        QVERIFY(check(*explicitThreads, spread));
+        QCOMPARE(explicitThreads->statistics().laneRequests, 0);
+
+        auto spreadFirst = openOrFail(path);
+        QVERIFY(spreadFirst);
+        spreadFirst->setTolerance(MediaTime{0}, MediaTime{0});
+        QVERIFY(check(*spreadFirst, spread));
+        // Keyframes at frames 0 and 120: the four times after 120 go to the lane.
+        QCOMPARE(spreadFirst->statistics().laneRequests, 4);
+        QVERIFY(spreadFirst->decoderThreads().count >= 1);
     }
 
     // Ascending times within a keyframe interval decode on without seeking back.
@@ -392,10 +450,12 @@ private slots:
                           [&](FrameResult &&r) { results.push_back(std::move(r)); });
         generator.reset();
         QCOMPARE(results.size(), size_t(4));
-        QCOMPARE(numberOf(results[0]), 3);
-        QCOMPARE(numberOf(results[1]), 15);
-        QCOMPARE(numberOf(results[2]), 36);
-        QCOMPARE(numberOf(results[3]), 6);
+        std::map<qint64, int> numbers;
+        for (const FrameResult &result : results)
+            numbers[result.requested.value] = numberOf(result);
+        const std::map<qint64, int> expected{{at(0.1).value, 3}, {at(0.5).value, 15}, {at(1.2).value, 36},
+                                             {at(0.2).value, 6}};
+        QCOMPARE(numbers, expected);
     }
 
     void cancelAllEndsALongBatch()
