@@ -190,8 +190,9 @@ void FfmpegFrameGenerator::answerWithLane(const std::vector<MediaTime> &times, c
 // each other. Measured with framelark-bench on a 2-core machine, 24 shots of
 // a 2-minute 4K clip (keyframes 8.3 s apart, 2 s tolerance): decoding alone
 // took 9.5 s with frame threads and 13.1 s single-threaded (CPU 16-18 s and
-// 13 s), so two lanes need about half of 13 s. Batches within one keyframe
-// interval (dense exact shots) keep one decoder with frame threads.
+// 13 s), two lanes 8.7-9.7 s. Batches within one keyframe interval (dense
+// exact shots) keep one decoder with frame threads, and so do tolerances
+// wide enough that most answers are keyframes.
 std::vector<bool> FfmpegFrameGenerator::laneShare(const std::vector<MediaTime> &times)
 {
     if (m_laneUse == LaneUse::no || times.size() < 2 || m_cancelled.load(std::memory_order_relaxed))
@@ -214,7 +215,10 @@ std::vector<bool> FfmpegFrameGenerator::laneShare(const std::vector<MediaTime> &
     distinct.erase(std::unique(distinct.begin(), distinct.end()), distinct.end());
     if (m_laneUse == LaneUse::undecided) {
         // Decided once, on the first batch, while nothing has been decoded.
-        const bool worthIt = distinct.size() >= 2 && m_atStart && std::thread::hardware_concurrency() >= 2;
+        // Answers near keyframes cost one decode each, and the writers, not
+        // the decoder, then set the pace: a lane would only take their core.
+        const bool worthIt = distinct.size() >= 2 && m_atStart && mostlyForward() &&
+                             std::thread::hardware_concurrency() >= 2;
         m_laneUse = worthIt && openLane() ? LaneUse::yes : LaneUse::no;
     }
     if (m_laneUse != LaneUse::yes || distinct.size() < 2)

@@ -142,7 +142,8 @@ private slots:
     }
 
     // A first batch within one keyframe interval keeps one decoder, with
-    // frame threads, for the whole run; so do explicitly chosen threads.
+    // frame threads, for the whole run; so do explicitly chosen threads and
+    // tolerances that keyframes can answer.
     void lanesOnlyWhereTheyPay()
     {
         const QString path = TestVideos::make({.width = 160, .height = 120, .frames = 240, .gop = 120});
@@ -170,6 +171,15 @@ private slots:
         QVERIFY(explicitThreads);
         QVERIFY(check(*explicitThreads, spread));
         QCOMPARE(explicitThreads->statistics().laneRequests, 0);
+
+        // A tolerance wider than the keyframe spacing: keyframes answer.
+        auto wide = openOrFail(path);
+        QVERIFY(wide);
+        wide->setTolerance(at(3.0), at(3.0));
+        int delivered = 0;
+        wide->images(spread, [&](FrameResult &&r) { delivered += r.ok(); });
+        QCOMPARE(delivered, int(spread.size()));
+        QCOMPARE(wide->statistics().laneRequests, 0);
 
         auto spreadFirst = openOrFail(path);
         QVERIFY(spreadFirst);
