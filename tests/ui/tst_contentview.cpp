@@ -642,15 +642,19 @@ private slots:
         QVERIFY(view.workspace()->isVisible());
         view.openSettings();
         // Activation arrives asynchronously and, on a loaded machine, an
-        // older activation of the main window can still land after it; a
-        // shortcut only answers in the active window, so press again once
-        // the settings are active again.
-        for (int attempt = 0; attempt < 3 && settings->isVisible(); ++attempt) {
+        // older activation of the main window can still land after it. A
+        // shortcut answers in whichever window is active when the key
+        // arrives, so press only once the settings have stayed active for a
+        // moment.
+        for (int attempt = 0; attempt < 5; ++attempt) {
             settings->activateWindow();
             QVERIFY(QTest::qWaitForWindowActive(settings));
-            QTest::keyClick(settings, Qt::Key_Escape);
-            QTest::qWait(20);
+            QTest::qWait(100);
+            if (QApplication::activeWindow() == settings)
+                break;
         }
+        QCOMPARE(QApplication::activeWindow(), settings);
+        QTest::keyClick(settings, Qt::Key_Escape);
         QTRY_VERIFY(!settings->isVisible());
         QCOMPARE(m_model->videos().size(), 1);
     }
