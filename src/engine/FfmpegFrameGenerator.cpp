@@ -11,9 +11,9 @@ namespace {
 
 constexpr AVRational mediaTimeBase{1, int(MediaTime::timescale)};
 
-// Results the lane has decoded and the caller has not yet handed on. Small,
-// because each holds a full decoded frame: the lane waits rather than run
-// far ahead.
+// Results the decoders have produced and the caller has not yet handed on.
+// Small, because each holds a full decoded frame: when the writers fall
+// behind, the decoders wait rather than run far ahead.
 class ResultQueue {
 public:
     void push(FrameResult &&result)
@@ -224,7 +224,8 @@ std::vector<bool> FfmpegFrameGenerator::laneShare(const std::vector<MediaTime> &
     if (m_laneUse != LaneUse::yes || distinct.size() < 2)
         return {};
     // Every other interval, in time order, so that both lanes move forward
-    // together and the in-order hand-over keeps few results waiting.
+    // through the video side by side and each keeps decoding on from where
+    // it stopped.
     std::vector<bool> onLane(times.size());
     for (size_t i = 0; i < times.size(); ++i) {
         const size_t rank = size_t(std::lower_bound(distinct.begin(), distinct.end(), interval[i]) - distinct.begin());
