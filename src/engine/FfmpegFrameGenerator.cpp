@@ -223,9 +223,9 @@ std::vector<bool> FfmpegFrameGenerator::laneShare(const std::vector<MediaTime> &
     }
     if (m_laneUse != LaneUse::yes || distinct.size() < 2)
         return {};
-    // Every other interval, in time order, so that both lanes move forward
-    // through the video side by side and each keeps decoding on from where
-    // it stopped.
+    // Every other interval, in time order: both lanes move forward through
+    // the video side by side, and each interval's requests stay with one
+    // decoder, which decodes on between them.
     std::vector<bool> onLane(times.size());
     for (size_t i = 0; i < times.size(); ++i) {
         const size_t rank = size_t(std::lower_bound(distinct.begin(), distinct.end(), interval[i]) - distinct.begin());
