@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <memory>
 
 namespace {
@@ -139,25 +140,33 @@ std::optional<QImage> decodeJpegCovering(const QByteArray &data, QSize cover)
     return oriented(std::move(image), transformation);
 }
 
+// Reads with Qt's decoders, EXIF orientation applied, at the size
+// `target` picks for the stored (not yet turned) picture.
+std::optional<QImage> readScaled(QImageReader &reader, const std::function<QSize(QSize stored, bool turned)> &target)
+{
+    reader.setAutoTransform(true);
+    const QSize stored = reader.size();
+    if (stored.isValid()) {
+        const bool turned = reader.transformation().testFlag(QImageIOHandler::TransformationRotate90);
+        const QSize size = target(stored, turned);
+        if (size != stored)
+            reader.setScaledSize(size);
+    }
+    QImage image = reader.read();
+    if (image.isNull())
+        return std::nullopt;
+    return image;
+}
+
 std::optional<QImage> decodeOtherCovering(const QByteArray &data, QSize cover)
 {
     QBuffer buffer;
     buffer.setData(data);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
-    reader.setAutoTransform(true);
-    const QSize stored = reader.size();
-    if (stored.isValid()) {
-        // The scaled size applies to the stored picture, before it is turned.
-        const bool turned = reader.transformation().testFlag(QImageIOHandler::TransformationRotate90);
-        const QSize target = ImageFiles::coveringSize(stored, turned ? cover.transposed() : cover);
-        if (target != stored)
-            reader.setScaledSize(target);
-    }
-    QImage image = reader.read();
-    if (image.isNull())
-        return std::nullopt;
-    return image;
+    return readScaled(reader, [cover](QSize stored, bool turned) {
+        return ImageFiles::coveringSize(stored, turned ? cover.transposed() : cover);
+    });
 }
 
 } // namespace
@@ -208,19 +217,11 @@ QImage scaled(const QImage &image, double maxSide)
 std::optional<QImage> thumbnail(const QString &path, double maxPixel)
 {
     QImageReader reader(path);
-    reader.setAutoTransform(true);
-    const QSize stored = reader.size();
-    if (stored.isValid() && maxPixel > 0) {
+    return readScaled(reader, [maxPixel](QSize stored, bool) {
         // The longer side decides the scale, so the stored (unrotated) size
         // gives the same factor as the upright one.
-        const QSize target = scaledSize(stored, std::ceil(maxPixel));
-        if (target != stored)
-            reader.setScaledSize(target);
-    }
-    QImage image = reader.read();
-    if (image.isNull())
-        return std::nullopt;
-    return image;
+        return maxPixel > 0 ? scaledSize(stored, std::ceil(maxPixel)) : stored;
+    });
 }
 
 QSize coveringSize(QSize image, QSize cover)
