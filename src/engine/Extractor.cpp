@@ -7,22 +7,25 @@
 #include <QThread>
 
 #include <algorithm>
+#include <atomic>
 #include <optional>
 #include <vector>
 
 namespace {
 
-// Encodes one decoded frame into its two files and reports the shot.
+// Encodes one decoded frame into its two files and reports the shot; a
+// frame that cannot be converted or written counts as failed instead.
 class ShotWriter final : public WriterPool::Job {
 public:
     ShotWriter(VideoFrame frame, qint64 id, double actualSeconds, const ExtractSettings &settings,
-               const QString &dir, const Extractor::ShotCallback &onShot)
+               const QString &dir, const Extractor::ShotCallback &onShot, std::atomic<int> &failed)
         : m_frame(std::move(frame))
         , m_id(id)
         , m_seconds(actualSeconds)
         , m_settings(settings)
         , m_dir(dir)
         , m_onShot(onShot)
+        , m_failed(failed)
     {
     }
 
@@ -31,14 +34,14 @@ public:
         const std::optional<FrameConverter::Images> images =
             FrameConverter::convert(m_frame, ImageFiles::thumbnailSide);
         m_frame.frame.reset();
-        // An unconvertible frame still becomes a shot whose files are
-        // missing, as with any other write failure; readers cope with that.
-        const ImageFiles::ShotFiles files = images
+        const std::optional<ImageFiles::ShotFiles> files = images
             ? ImageFiles::writeShot(images->full, images->thumb, m_id, m_dir, m_settings.format,
                                     m_settings.quality)
-            : ImageFiles::ShotFiles{m_dir + u'/' + ImageFiles::shotFileName(m_id, m_settings.format),
-                                    m_dir + u'/' + ImageFiles::thumbFileName(m_id)};
-        m_onShot(Shot{m_id, m_seconds, files.file, files.thumbFile});
+            : std::nullopt;
+        if (files)
+            m_onShot(Shot{m_id, m_seconds, files->file, files->thumbFile});
+        else
+            ++m_failed;
     }
 
 private:
@@ -47,9 +50,9 @@ private:
     const double m_seconds;
     const ExtractSettings m_settings;
     const QString m_dir;
-    // The callback outlives every writer: run() drains the pool before it
-    // returns.
+    // Both outlive every writer: run() drains the pool before it returns.
     const Extractor::ShotCallback &m_onShot;
+    std::atomic<int> &m_failed;
 };
 
 // The current generator of a run. A discarded generator is released at once
@@ -137,11 +140,12 @@ int run(const GeneratorFactory &makeGenerator, const QList<double> &times,
     // requests at once; the producer checks the token after every watch(),
     // so a generator made just after the stop cannot slip through either.
     std::stop_callback onStop(stop, [&watch] { watch.abort(); });
+    std::atomic<int> unwritten{0};
     WriterPool writers(writerLimit());
 
     const auto enqueue = [&](FrameResult &&result, int position) {
         writers.start(std::make_unique<ShotWriter>(std::move(*result.image), qint64(position),
-                                                   result.actualSeconds, settings, dir, onShot));
+                                                   result.actualSeconds, settings, dir, onShot, unwritten));
     };
 
     std::vector<int> retries;
@@ -208,7 +212,7 @@ int run(const GeneratorFactory &makeGenerator, const QList<double> &times,
     }
 
     writers.waitForDone();
-    return failed;
+    return failed + unwritten.load();
 }
 
 } // namespace Extractor

@@ -49,7 +49,8 @@ int writerLimit();
 MediaTime tolerance(const QList<double> &times, bool precise);
 
 // Runs one extraction on the calling thread (blocking) and returns the number
-// of planned times that produced no shot. A stop request ends requesting at
+// of planned times that produced no shot: not decoded, not convertible, or
+// not written (every reported shot's files exist). A stop request ends requesting at
 // once (the current generator is aborted); writers already started finish and
 // report; the failures counted so far are returned. `dir` must exist.
 int run(const GeneratorFactory &makeGenerator, const QList<double> &times,

@@ -2,6 +2,7 @@
 
 #include "HdrToneMap.h"
 #include "ImageFiles.h"
+#include "PaddedImage.h"
 
 extern "C" {
 #include <libavutil/pixdesc.h>
@@ -107,8 +108,9 @@ std::optional<Images> convert(const VideoFrame &video, double thumbSide)
     // Format_RGB32 must keep at 255; such frames get the format that says so.
     const QImage::Format imageFormat = av_pix_fmt_desc_get(format)->flags & AV_PIX_FMT_FLAG_ALPHA
         ? QImage::Format_ARGB32 : QImage::Format_RGB32;
-    Images images{QImage(video.displaySize, imageFormat),
-                  QImage(ImageFiles::scaledSize(video.displaySize, thumbSide), imageFormat)};
+    // swscale writes past the end of rows: the targets carry the room for it.
+    Images images{PaddedImage::make(video.displaySize, imageFormat),
+                  PaddedImage::make(ImageFiles::scaledSize(video.displaySize, thumbSide), imageFormat)};
     if (images.full.isNull() || images.thumb.isNull())
         return std::nullopt;
     // Full size: bicubic only matters when the sample aspect ratio stretches

@@ -1,5 +1,7 @@
 #include "ImageFiles.h"
 
+#include "PaddedImage.h"
+
 #include <QBuffer>
 #include <QColorSpace>
 #include <QFile>
@@ -124,7 +126,7 @@ std::optional<QImage> decodeJpegCovering(const QByteArray &data, QSize cover)
     const QImageIOHandler::Transformations transformation = jpegOrientation(data);
     const bool turned = transformation.testFlag(QImageIOHandler::TransformationRotate90);
     const QSize decoded = jpegCoveringSize(QSize(width, height), turned ? cover.transposed() : cover);
-    QImage image(decoded, QImage::Format_RGB32);
+    QImage image = PaddedImage::make(decoded, QImage::Format_RGB32);
     if (image.isNull())
         return std::nullopt;
     // Format_RGB32 wants 0xffRRGGBB words: B, G, R, A bytes in memory on a
@@ -304,15 +306,18 @@ bool writePng(const QImage &image, const QString &path)
     return file.commit();
 }
 
-ShotFiles writeShot(const QImage &full, const QImage &thumb, qint64 id, const QString &folder,
-                    ShotFormat format, double quality)
+std::optional<ShotFiles> writeShot(const QImage &full, const QImage &thumb, qint64 id, const QString &folder,
+                                   ShotFormat format, double quality)
 {
     ShotFiles files{folder + u'/' + shotFileName(id, format), folder + u'/' + thumbFileName(id)};
-    if (format == ShotFormat::png)
-        writePng(full, files.file);
-    else
-        writeJpeg(full, files.file, quality);
-    writeJpeg(thumb, files.thumbFile, thumbnailQuality);
+    const bool wroteFull = format == ShotFormat::png ? writePng(full, files.file)
+                                                     : writeJpeg(full, files.file, quality);
+    if (!wroteFull)
+        return std::nullopt;
+    if (!writeJpeg(thumb, files.thumbFile, thumbnailQuality)) {
+        QFile::remove(files.file);
+        return std::nullopt;
+    }
     return files;
 }
 

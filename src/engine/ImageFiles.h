@@ -60,13 +60,14 @@ bool writePng(const QImage &image, const QString &path);
 
 // The files of one shot: the full-size image and its JPEG thumbnail in
 // `folder`. `thumb` is the frame already scaled to thumbnailSide.
-// A file that cannot be written is skipped silently; the paths are returned
-// either way (readers cope with a missing file).
+// None when either file cannot be written (disk full, folder gone, no
+// permission); then neither is left behind, so a shot is never reported
+// with files that do not exist.
 struct ShotFiles {
     QString file;
     QString thumbFile;
 };
-ShotFiles writeShot(const QImage &full, const QImage &thumb, qint64 id, const QString &folder,
+std::optional<ShotFiles> writeShot(const QImage &full, const QImage &thumb, qint64 id, const QString &folder,
                     ShotFormat format, double quality);
 
 } // namespace ImageFiles

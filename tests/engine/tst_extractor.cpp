@@ -2,6 +2,7 @@
 #include "FakeFrameGenerator.h"
 #include "ImageFiles.h"
 #include "TestSupport.h"
+#include "TestVideos.h"
 
 #include <QFileInfo>
 #include <QImageReader>
@@ -416,19 +417,59 @@ private slots:
         }
     }
 
-    void anUnconvertibleFrameIsStillReported()
+    // A frame that cannot be converted, or whose files cannot be written
+    // (here: the work folder was removed), counts as failed and is never
+    // reported with files that do not exist.
+    void unwrittenShotsCountAsFailed()
     {
         QTemporaryDir dir;
         FakeScript script;
         script.script(1.0, {{FakeOutcome::unconvertible}});
         ShotLog log;
-        QCOMPARE(Extractor::run(script.factory(), {1.0, 2.0}, {}, dir.path(), log.callback(), {}, fastWatch), 0);
+        QCOMPARE(Extractor::run(script.factory(), {1.0, 2.0}, {}, dir.path(), log.callback(), {}, fastWatch), 1);
+        QCOMPARE(log.ids(), QList<qint64>{1});
+        QVERIFY(QFileInfo::exists(log.shots()[0].file));
+        QVERIFY(QFileInfo::exists(log.shots()[0].thumbFile));
+        QVERIFY(!QFileInfo::exists(dir.filePath("0000.jpg")));
+
+        ShotLog gone;
+        FakeScript other;
+        const QString removed = dir.filePath("removed");
+        QCOMPARE(Extractor::run(other.factory(), {1.0, 2.0, 3.0}, {}, removed, gone.callback(), {}, fastWatch), 3);
+        QCOMPARE(gone.finished(), 0);
+    }
+
+    // Real files at every real size: all shots, right frames, whole files.
+    void realSizes_data()
+    {
+        QTest::addColumn<int>("index");
+        for (int i = 0; i < TestVideos::realSizes().size(); ++i)
+            QTest::newRow(TestVideos::realSizes()[i].name) << i;
+    }
+    void realSizes()
+    {
+        QFETCH(int, index);
+        const RealVideo &video = TestVideos::realSizes()[index];
+        const QString path = TestVideos::make(video.spec);
+        QVERIFY(!path.isEmpty());
+        QTemporaryDir dir;
+        ShotLog log;
+        ExtractSettings settings;
+        settings.precise = true;
+        QCOMPARE(Extractor::run(Extractor::ffmpegGenerators(path), {0.05, 0.2, 0.35}, settings, dir.path(),
+                                log.callback()),
+                 0);
         const std::vector<Shot> shots = log.shots();
-        QCOMPARE(shots.size(), size_t(2));
-        QCOMPARE(shots[0].file, dir.filePath("0000.jpg"));
-        QVERIFY(!QFileInfo::exists(shots[0].file));
-        QVERIFY(!QFileInfo::exists(shots[0].thumbFile));
-        QVERIFY(QFileInfo::exists(shots[1].file));
+        QCOMPARE(shots.size(), size_t(3));
+        const int expected[] = {1, 6, 10};
+        for (const Shot &shot : shots) {
+            const QImage full(shot.file);
+            QCOMPARE(full.size(), video.display);
+            QCOMPARE(TestVideos::frameNumber(full), expected[shot.id]);
+            const QImage thumb(shot.thumbFile);
+            QCOMPARE(thumb.size(), ImageFiles::scaledSize(video.display, 480));
+            QCOMPARE(TestVideos::frameNumber(thumb), expected[shot.id]);
+        }
     }
 
     void tolerance_data()

@@ -450,6 +450,34 @@ private slots:
                  pixelFormat);
     }
 
+    // Sizes real videos come in: the frame on screen, upright, at its display size.
+    void realSizes_data()
+    {
+        QTest::addColumn<int>("index");
+        for (int i = 0; i < TestVideos::realSizes().size(); ++i)
+            QTest::newRow(TestVideos::realSizes()[i].name) << i;
+    }
+    void realSizes()
+    {
+        QFETCH(int, index);
+        const RealVideo &video = TestVideos::realSizes()[index];
+        auto generator = openOrFail(TestVideos::make(video.spec));
+        QVERIFY(generator);
+        std::map<qint64, int> numbers;
+        std::vector<QSize> sizes;
+        generator->images({at(0.35), at(0.05), at(0.2)}, [&](FrameResult &&r) {
+            numbers[r.requested.value] = numberOf(r);
+            if (r.ok()) {
+                sizes.push_back(r.image->displaySize);
+                const auto pattern = TestVideos::readPattern(TestVideos::luma(r.image->frame.get()));
+                QVERIFY(pattern && pattern->rotation == 0 && !pattern->mirrored);
+            }
+        });
+        const std::map<qint64, int> expected{{at(0.05).value, 1}, {at(0.2).value, 6}, {at(0.35).value, 10}};
+        QCOMPARE(numbers, expected);
+        QCOMPARE(sizes, std::vector<QSize>(3, video.display));
+    }
+
     // Delivered frames own their pixels: later decoding does not change them.
     void framesAreIndependent()
     {
@@ -468,6 +496,8 @@ private slots:
         QCOMPARE(numbers, expected);
     }
 
+    // A cancel from another thread, made while the batch is under way (after
+    // its second answer), fails every answer still to come.
     void cancelAllEndsALongBatch()
     {
         auto generator = openOrFail(TestVideos::make({.width = 1920, .height = 1080, .seconds = 10, .gop = 60}));
@@ -475,12 +505,9 @@ private slots:
         std::vector<MediaTime> times;
         for (int i = 0; i < 100; ++i)
             times.push_back(at(i * 0.0997));
-        std::atomic<int> answered{0};
-        int succeeded = 0, failed = 0;
+        int answered = 0, succeeded = 0, failed = 0;
         bool failureThenSuccess = false;
-        std::thread canceller;
         QElapsedTimer sinceCancel;
-        std::atomic<bool> cancelled{false};
         generator->images(times, [&](FrameResult &&r) {
             if (r.ok()) {
                 ++succeeded;
@@ -490,21 +517,17 @@ private slots:
                 QCOMPARE(r.error, QStringLiteral("cancelled"));
             }
             if (++answered == 2) {
-                canceller = std::thread([&] {
-                    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-                    sinceCancel.start();
-                    generator->cancelAll();
-                    cancelled = true;
-                });
+                std::thread([&] { generator->cancelAll(); }).join();
+                sinceCancel.start();
             }
         });
-        const qint64 afterCancel = cancelled ? sinceCancel.elapsed() : -1;
-        canceller.join();
-        QCOMPARE(answered.load(), 100);
-        QVERIFY(succeeded >= 2);
-        QVERIFY(failed > 50);
+        QCOMPARE(answered, 100);
+        QCOMPARE(succeeded, 2);
+        QCOMPARE(failed, 98);
         QVERIFY(!failureThenSuccess);
-        QVERIFY2(afterCancel < 1500, qPrintable(QString::number(afterCancel)));
+        // Promptly: nothing decodes on after the cancel. The bound is loose
+        // on purpose; a decode of the 98 frames would take far longer.
+        QVERIFY2(sinceCancel.elapsed() < 5000, qPrintable(QString::number(sinceCancel.elapsed())));
         // Sticky: later requests fail too.
         QVERIFY(!generator->image(at(0.5)).ok());
     }

@@ -1,4 +1,7 @@
+#include "FfmpegFrameGenerator.h"
 #include "FrameConverter.h"
+#include "PaddedImage.h"
+#include "TestVideos.h"
 #include "ImageFiles.h"
 #include "TestSupport.h"
 
@@ -236,6 +239,37 @@ private slots:
             QVERIFY2(TestSupport::near(got, qRgb(255, 0, 0), 3),
                      qPrintable(QStringLiteral("%1x%2: %3,%4,%5").arg(size.width()).arg(size.height())
                                     .arg(qRed(got)).arg(qGreen(got)).arg(qBlue(got))));
+        }
+    }
+
+    // Decoded frames of every real size convert whole, upright, into rasters
+    // with room for the scaler's vector writes past each row.
+    void realSizes_data()
+    {
+        QTest::addColumn<int>("index");
+        for (int i = 0; i < TestVideos::realSizes().size(); ++i)
+            QTest::newRow(TestVideos::realSizes()[i].name) << i;
+    }
+    void realSizes()
+    {
+        QFETCH(int, index);
+        const RealVideo &video = TestVideos::realSizes()[index];
+        const QString path = TestVideos::make(video.spec);
+        QVERIFY(!path.isEmpty());
+        auto generator = FfmpegFrameGenerator::open(path);
+        QVERIFY(generator);
+        FrameResult result = generator->image(MediaTime::fromSeconds(0.2));
+        QVERIFY(result.ok());
+        const auto images = FrameConverter::convert(*result.image);
+        QVERIFY(images);
+        QCOMPARE(images->full.size(), video.display);
+        QCOMPARE(images->thumb.size(), ImageFiles::scaledSize(video.display, 480));
+        for (const QImage &image : {images->full, images->thumb}) {
+            QCOMPARE(image.bytesPerLine() % PaddedImage::alignment, 0);
+            const auto pattern = TestVideos::readPattern(image);
+            QVERIFY(pattern);
+            QCOMPARE(pattern->number, 6);
+            QCOMPARE(pattern->rotation, 0);
         }
     }
 

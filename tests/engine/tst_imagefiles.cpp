@@ -112,7 +112,9 @@ private slots:
         QFETCH(int, tolerance);
         const QImage frame = TestSupport::quadrants(1920, 1080);
         const QImage thumb = ImageFiles::scaled(frame, ImageFiles::thumbnailSide);
-        const auto files = ImageFiles::writeShot(frame, thumb, 7, m_dir.path(), ShotFormat(format), 0.9);
+        const auto written = ImageFiles::writeShot(frame, thumb, 7, m_dir.path(), ShotFormat(format), 0.9);
+        QVERIFY(written);
+        const ImageFiles::ShotFiles files = *written;
         QCOMPARE(QFileInfo(files.file).fileName(), ImageFiles::shotFileName(7, ShotFormat(format)));
         QCOMPARE(QFileInfo(files.thumbFile).fileName(), "0007_thumb.jpg");
 

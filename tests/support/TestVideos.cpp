@@ -161,6 +161,10 @@ QString TestVideos::make(const VideoSpec &spec)
            << (spec.bframes ? "2" : "0");
     if (spec.codec == QLatin1String("libx264"))
         encode << "-x264-params" << "scenecut=0:open_gop=0";
+    if (spec.codec == QLatin1String("libx265"))
+        encode << "-x265-params" << "log-level=error:scenecut=0:open-gop=0";
+    if (spec.codec == QLatin1String("libvpx-vp9"))
+        encode << "-deadline" << "realtime" << "-cpu-used" << "8";
 
     QString scale = QStringLiteral("scale=%1:%2:flags=neighbor").arg(spec.width).arg(spec.height);
     QStringList tags;
@@ -240,6 +244,44 @@ QString TestVideos::make(const VideoSpec &spec)
         QFile::remove(first);
         return ok;
     });
+}
+
+const QList<RealVideo> &TestVideos::realSizes()
+{
+    static const QList<RealVideo> videos = [] {
+        const auto clip = [](int width, int height) {
+            return VideoSpec{.width = width, .height = height, .frames = 12, .gop = 6, .bframes = true};
+        };
+        QList<RealVideo> list;
+        VideoSpec spec = clip(1920, 1080);
+        spec.rotation = 90;
+        list.append({"phone portrait, turned 90", spec, QSize(1080, 1920)});
+        spec.rotation = 270;
+        list.append({"phone portrait, turned 270", spec, QSize(1080, 1920)});
+        list.append({"720x1280 stored upright", clip(720, 1280), QSize(720, 1280)});
+        list.append({"854x480", clip(854, 480), QSize(854, 480)});
+        list.append({"1366x768", clip(1366, 768), QSize(1366, 768)});
+        list.append({"1918x1078", clip(1918, 1078), QSize(1918, 1078)});
+        spec = clip(161, 121);
+        spec.codec = QStringLiteral("libvpx-vp9");
+        spec.container = QStringLiteral("webm");
+        spec.bframes = false;
+        list.append({"161x121 VP9", spec, QSize(161, 121)});
+        spec = clip(1920, 1080);
+        spec.codec = QStringLiteral("libx265");
+        spec.pixelFormat = QStringLiteral("yuv420p10le");
+        spec.rotation = 90;
+        list.append({"10-bit HEVC portrait", spec, QSize(1080, 1920)});
+        spec = clip(1280, 720);
+        spec.pixelFormat = QStringLiteral("yuv422p");
+        spec.rotation = 90;
+        list.append({"4:2:2 turned 90", spec, QSize(720, 1280)});
+        spec = clip(202, 100);
+        spec.pixelFormat = QStringLiteral("yuv444p");
+        list.append({"4:4:4 202x100", spec, QSize(202, 100)});
+        return list;
+    }();
+    return videos;
 }
 
 QString TestVideos::hdrBars(const QString &transfer, bool tags)

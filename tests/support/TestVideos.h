@@ -14,6 +14,7 @@
 // ffmpeg, encoder missing); callers QFAIL then.
 
 #include <QImage>
+#include <QList>
 #include <QString>
 
 #include <optional>
@@ -45,9 +46,22 @@ struct VideoSpec {
     int frameCount() const;
 };
 
+// A clip at a frame size and layout that real videos have, for tests that
+// must hold at every size: rows not a multiple of 16 pixels wide, portrait
+// phone video stored turned, odd sizes, deep and full-chroma formats.
+struct RealVideo {
+    const char *name;
+    VideoSpec spec;
+    QSize display;  // upright size the shots get
+};
+
 class TestVideos {
 public:
     static QString make(const VideoSpec &spec);
+
+    // Twelve numbered frames at 30 fps (keyframes every 6, B-frames where the
+    // codec has them) at each size in the list.
+    static const QList<RealVideo> &realSizes();
 
     static QString audioOnly();
     // An MP4 cut to half its size with its index at the end: the index is gone.
