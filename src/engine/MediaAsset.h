@@ -14,7 +14,9 @@
 namespace MediaAsset {
 
 struct Facts {
-    double duration = 0;  // seconds, from the start of the video stream
+    double duration = 0;  // seconds, from the start of the video stream; where the
+                          // file's stated length is missing, implausible or runs
+                          // past its data, where the video's packets really end
     QSizeF size;          // display size: sample aspect ratio, then rotation applied
     float fps = 0;        // nominal frame rate; 0 when unknown
     qint64 fileSize = 0;  // bytes; 0 when unreadable

@@ -1,3 +1,4 @@
+#include "FfmpegFrameGenerator.h"
 #include "MediaAsset.h"
 #include "TestVideos.h"
 
@@ -112,14 +113,31 @@ private slots:
         QVERIFY(!MediaAsset::probe(path));
     }
 
-    // Cut in the middle of the frame data with the index intact: the first
-    // frames decode, so the file opens with the length its header states.
-    void dataCutShortStillOpens()
+    // Stated lengths that are not the video's: the duration is where its
+    // packets end, so planned shots land on frames that exist.
+    void durationWhereTheFramesEnd()
     {
-        const auto facts = MediaAsset::probe(TestVideos::truncatedData());
+        const auto fragmented = MediaAsset::probe(TestVideos::fragmentedUnknownDuration());
+        QVERIFY(fragmented);
+        QVERIFY2(qAbs(fragmented->duration - 1.2) < 0.002, qPrintable(QString::number(fragmented->duration)));
+        auto frames = FfmpegFrameGenerator::open(TestVideos::fragmentedUnknownDuration());
+        QVERIFY(frames);
+        std::vector<bool> ok;
+        frames->images({MediaTime::fromSeconds(0.1), MediaTime::fromSeconds(0.6), MediaTime::fromSeconds(1.15)},
+                       [&](FrameResult &&r) { ok.push_back(r.ok()); });
+        QCOMPARE(ok, std::vector<bool>(3, true));
+
+        // Cut in the middle of the frame data with the index intact: the
+        // first frames decode, and the length ends with the last whole one.
+        const QString cut = TestVideos::truncatedData();
+        const auto facts = MediaAsset::probe(cut);
         QVERIFY(facts);
-        QVERIFY(qAbs(facts->duration - 2.0) < 0.002);
         QCOMPARE(facts->size, QSizeF(160, 120));
+        QVERIFY2(facts->duration > 0.3 && facts->duration < 1.9, qPrintable(QString::number(facts->duration)));
+        auto generator = FfmpegFrameGenerator::open(cut);
+        QVERIFY(generator);
+        QVERIFY(generator->image(MediaTime::fromSeconds(facts->duration - 1 / 30.0)).ok());
+        QVERIFY(!generator->image(MediaTime::fromSeconds(facts->duration + 2 / 30.0)).ok());
     }
 
     void stopRequestedGivesNone()

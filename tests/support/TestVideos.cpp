@@ -325,6 +325,41 @@ QString TestVideos::truncatedData()
                   [&](const QString &out) { return cut(source, out, 0.5); });
 }
 
+QString TestVideos::fragmentedUnknownDuration()
+{
+    const QString source = make({.width = 160, .height = 120, .frames = 36, .gop = 12});
+    if (source.isEmpty())
+        return {};
+    return cached("fragmented-unknown-duration", source, "mp4", [&](const QString &out) {
+        const QString fragmented = out + ".fragmented.mp4";
+        if (!runFfmpeg({"-i", source, "-c", "copy", "-movflags", "frag_keyframe+empty_moov+default_base_moof",
+                        "-f", "mp4", fragmented}))
+            return false;
+        QFile in(fragmented);
+        if (!in.open(QIODevice::ReadOnly))
+            return false;
+        QByteArray bytes = in.readAll();
+        in.close();
+        QFile::remove(fragmented);
+        // Version 0 boxes: the duration follows the times and the timescale
+        // (mvhd, mdhd) or the track id (tkhd).
+        const auto unknown = [&bytes](const char *box, int offset) {
+            const qsizetype type = bytes.indexOf(box);
+            if (type < 4 || bytes.at(type + 4) != 0)
+                return false;
+            bytes.replace(type - 4 + offset, 4, QByteArray(4, char(0xff)));
+            return true;
+        };
+        // The fragment index at the end would give the real length away.
+        const qsizetype mfra = bytes.lastIndexOf("mfra");
+        if (mfra > 4)
+            bytes.truncate(mfra - 4);
+        QFile file(out);
+        return unknown("mvhd", 24) && unknown("tkhd", 28) && unknown("mdhd", 24)
+            && file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+    });
+}
+
 QString TestVideos::zeroBytes()
 {
     return cached("zero-bytes", "zero", "mp4", [](const QString &out) {

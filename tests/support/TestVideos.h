@@ -69,6 +69,10 @@ public:
     // An MP4 with its index first, cut in the middle of the frame data: the
     // first frames are intact, the later ones are missing.
     static QString truncatedData();
+    // 36 frames (1.2 s) in a fragmented MP4 without a fragment index whose
+    // header gives the duration as "unknown" (all ones), which reads as
+    // about 279,620 s: as live recorders and streaming tools write them.
+    static QString fragmentedUnknownDuration();
     static QString zeroBytes();
     static QString textNamedMp4();
     // A valid MP4 whose video codec tag is unknown, so no decoder exists.
