@@ -28,9 +28,12 @@ void AppDelegate::open(const QList<QUrl> &urls)
         m_pending.append(urls);
 }
 
-void AppDelegate::launched()
+void AppDelegate::launched(bool soleInstance)
 {
-    TempRoot::remove();
+    if (soleInstance)
+        TempRoot::remove();
+    else
+        TempRoot::separateFromOtherInstances();
 }
 
 void AppDelegate::terminating()

@@ -27,9 +27,12 @@ public:
     // installed, else kept for it. An empty list is ignored.
     void open(const QList<QUrl> &urls);
 
-    // Deletes what an earlier run left in the temporary root (it may have
-    // crashed). Failures are ignored.
-    void launched();
+    // At launch. The one running instance deletes what an earlier run left
+    // in the temporary root (it may have crashed). A launch beside an
+    // instance that did not answer (`soleInstance` false) deletes nothing
+    // and keeps its files in a root of its own, so that neither instance
+    // ever deletes the other's. Failures are ignored.
+    void launched(bool soleInstance = true);
     // Deletes the temporary root at quit. Failures are ignored.
     void terminating();
 

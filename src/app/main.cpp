@@ -78,11 +78,12 @@ int main(int argc, char *argv[])
     // A second launch gives its files to the running instance and ends.
     const QStringList paths = SingleInstance::absolutePaths(parser.positionalArguments(), QDir::currentPath());
     SingleInstance instance(SingleInstance::defaultServerName());
-    if (instance.start(paths) == SingleInstance::Role::handedOver)
+    const SingleInstance::Role role = instance.start(paths);
+    if (role == SingleInstance::Role::handedOver)
         return 0;
 
     AppDelegate delegate;
-    delegate.launched();
+    delegate.launched(role == SingleInstance::Role::primary);
     QObject::connect(&instance, &SingleInstance::filesReceived, &delegate, &AppDelegate::open);
     QList<QUrl> launchFiles;
     for (const QString &path : paths)

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QUuid>
 
+#include <atomic>
 #include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -33,10 +34,20 @@ bool makePrivateFolder(const QString &path)
 
 namespace TempRoot {
 
+namespace {
+std::atomic<bool> separate{false};
+}
+
+void separateFromOtherInstances()
+{
+    separate = true;
+}
+
 QString path()
 {
     static const QString root = QDir::tempPath() + QStringLiteral("/Framelark-")
-        + QString::number(::getuid());
+        + QString::number(::getuid())
+        + (separate ? QStringLiteral("-%1").arg(::getpid()) : QString());
     return root;
 }
 

@@ -13,6 +13,12 @@ namespace TempRoot {
 // all users, so the name carries the user id to keep users apart. Thread-safe.
 QString path();
 
+// Moves this process to a root of its own, "<temp>/Framelark-<uid>-<pid>",
+// for a launch that runs beside another instance it could not reach (that
+// one may be busy, not dead): neither then deletes the other's files. Only
+// before the first call of path(); later calls change nothing.
+void separateFromOtherInstances();
+
 // Creates the root if needed (mode 0700) and checks that it is a real folder
 // owned by this user that nobody else can enter. Returns false when the path
 // is a symlink, belongs to someone else or cannot be made private; nothing is

@@ -1,4 +1,7 @@
+#include "AppDelegate.h"
 #include "SingleInstance.h"
+#include "TempRoot.h"
+#include "TestSupport.h"
 
 #include <QDir>
 #include <QLocalSocket>
@@ -6,6 +9,10 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <thread>
+
+#include <unistd.h>
 
 class SingleInstanceTest : public QObject {
     Q_OBJECT
@@ -81,6 +88,48 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(next.state(), QProcess::NotRunning, 10000);
         QCOMPARE(next.exitStatus(), QProcess::NormalExit);
         QCOMPARE(next.exitCode(), 0);
+    }
+
+    // A running instance too busy to answer is not taken for dead: the new
+    // launch neither takes its name nor deletes its temporary files, at
+    // launch or at its own quit.
+    void aSilentInstanceKeepsItsNameAndFiles()
+    {
+        const QString server = serverName();
+        QLocalServer busy;
+        QVERIFY(busy.listen(server));
+        QList<QLocalSocket *> held;  // accepted, read, never answered
+        connect(&busy, &QLocalServer::newConnection, this, [&] {
+            while (QLocalSocket *socket = busy.nextPendingConnection())
+                held.append(socket);
+        });
+        const QString shared = QDir::tempPath() + QStringLiteral("/Framelark-") + QString::number(::getuid());
+        QVERIFY(QDir().mkpath(shared + "/WORK"));
+        QVERIFY(TestSupport::writeFile(shared + "/WORK/0000.jpg", "the running instance's shot"));
+
+        // The launch blocks while it waits for an answer, so it runs on a
+        // thread of its own and this event loop keeps the busy server going.
+        SingleInstance::Role role = SingleInstance::Role::primary;
+        std::atomic<bool> done{false};
+        std::thread launch([&] {
+            role = SingleInstance(server).start({"/v/a.mp4"}, std::chrono::milliseconds(300));
+            done = true;
+        });
+        QTRY_VERIFY_WITH_TIMEOUT(done.load(), 10000);
+        launch.join();
+        QVERIFY(!held.isEmpty());
+        QCOMPARE(role, SingleInstance::Role::alone);
+        QVERIFY(QFileInfo::exists(server));
+
+        AppDelegate delegate;
+        delegate.launched(role == SingleInstance::Role::primary);
+        QVERIFY(TempRoot::path() != shared);
+        QVERIFY(TempRoot::createWorkFolder());
+        delegate.terminating();
+        QVERIFY(QFileInfo::exists(shared + "/WORK/0000.jpg"));
+        QVERIFY(!QFileInfo::exists(TempRoot::path()));
+        TempRoot::removeTree(shared);
+        qDeleteAll(held);
     }
 
     void garbageIsRefused()
