@@ -101,7 +101,7 @@ Figures runDecodeOnly(const QString &video, const QList<double> &times, const Ex
     QElapsedTimer timer;
     timer.start();
     Figures f;
-    auto generator = Extractor::ffmpegGenerators(video)(false);
+    auto generator = Extractor::ffmpegGenerators(video)(false, {});
     if (!generator) {
         f.failed = times.size();
         return f;

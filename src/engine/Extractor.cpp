@@ -73,9 +73,16 @@ public:
     FrameGenerator *watched()
     {
         if (m_stale) {
-            m_generator = m_factory(m_made);
+            std::stop_source opening;
+            m_watch.watchOpening(&opening);
+            m_generator = m_factory(m_made, opening.get_token());
+            m_watch.watch(nullptr);  // before `opening` goes
             m_made = true;
             m_stale = false;
+            // An open the watch abandoned leaves a generator that must not
+            // be used: its reads were cut short.
+            if (opening.stop_requested())
+                m_generator.reset();
             if (m_generator)
                 m_generator->setTolerance(m_tolerance, m_tolerance);
         }

@@ -25,9 +25,11 @@ namespace Extractor {
 
 // Makes frame generators for one video. `fresh` is false only for the very
 // first generator of a run (which may reuse an already opened file) and true
-// for every replacement. May return null when the file cannot be opened; the
-// extractor then treats every request as failed.
-using GeneratorFactory = std::function<std::unique_ptr<FrameGenerator>(bool fresh)>;
+// for every replacement. Opening reads the file, so it is watched like
+// decoding: `abandon` is requested when it stalls or the run is stopped, and
+// the factory should then give up promptly. May return null when the file
+// cannot be opened; the extractor then treats every request as failed.
+using GeneratorFactory = std::function<std::unique_ptr<FrameGenerator>(bool fresh, std::stop_token abandon)>;
 
 // Called once per written shot, from the writer thread that wrote it, in no
 // particular order of id, possibly several at once. It must not block for long.

@@ -71,7 +71,8 @@ VideoInput::Threads FfmpegFrameGenerator::forwardThreads()
 }
 
 std::unique_ptr<FfmpegFrameGenerator> FfmpegFrameGenerator::open(const QString &path, QString *error,
-                                                                 std::optional<VideoInput::Threads> threads)
+                                                                 std::optional<VideoInput::Threads> threads,
+                                                                 std::stop_token abandon)
 {
     std::unique_ptr<FfmpegFrameGenerator> generator(new FfmpegFrameGenerator);
     FfmpegFrameGenerator *self = generator.get();
@@ -79,7 +80,10 @@ std::unique_ptr<FfmpegFrameGenerator> FfmpegFrameGenerator::open(const QString &
     generator->m_path = path;
     generator->m_laneUse = threads ? LaneUse::no : LaneUse::undecided;
     generator->m_input = VideoInput::open(
-        path, [self] { return self->m_cancelled.load(std::memory_order_relaxed); },
+        path,
+        [self, abandon] {
+            return self->m_cancelled.load(std::memory_order_relaxed) || abandon.stop_requested();
+        },
         threads.value_or(keyframeThreads()), error);
     generator->m_packet = makePacket();
     if (!generator->m_input || !generator->m_packet)

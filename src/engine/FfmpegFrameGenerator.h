@@ -34,6 +34,7 @@
 #include <atomic>
 #include <memory>
 #include <optional>
+#include <stop_token>
 
 class FfmpegFrameGenerator final : public FrameGenerator {
 public:
@@ -47,8 +48,11 @@ public:
     // reason in `error` when given. Without `threads`, the first
     // setTolerance() picks them: forward threads when the tolerance window is
     // narrower than the usual keyframe distance, keyframe threads otherwise.
+    // A stop on `abandon` (from any thread) ends the opening's reads early
+    // and, later, acts as cancelAll().
     static std::unique_ptr<FfmpegFrameGenerator> open(const QString &path, QString *error = nullptr,
-                                                      std::optional<VideoInput::Threads> threads = {});
+                                                      std::optional<VideoInput::Threads> threads = {},
+                                                      std::stop_token abandon = {});
     ~FfmpegFrameGenerator() override;
 
     void setTolerance(MediaTime before, MediaTime after) override;

@@ -32,7 +32,24 @@ void StallWatch::watch(FrameGenerator *generator)
 {
     std::lock_guard lock(m_lock);
     m_generator = generator;
+    m_opening = nullptr;
     m_last = Clock::now();
+}
+
+void StallWatch::watchOpening(std::stop_source *opening)
+{
+    std::lock_guard lock(m_lock);
+    m_generator = nullptr;
+    m_opening = opening;
+    m_last = Clock::now();
+}
+
+void StallWatch::abortWatched()
+{
+    if (m_generator)
+        m_generator->cancelAll();
+    if (m_opening)
+        m_opening->request_stop();
 }
 
 void StallWatch::markProgress()
@@ -44,8 +61,7 @@ void StallWatch::markProgress()
 void StallWatch::abort()
 {
     std::lock_guard lock(m_lock);
-    if (m_generator)
-        m_generator->cancelAll();
+    abortWatched();
 }
 
 int StallWatch::stallsDetected() const
@@ -62,8 +78,8 @@ void StallWatch::check()
         return;
     // Held across the call so that watch() cannot swap the generator out
     // while it is being aborted.
-    if (m_generator) {
-        m_generator->cancelAll();
+    if (m_generator || m_opening) {
+        abortWatched();
         ++m_stalls;
     }
     m_last = now;

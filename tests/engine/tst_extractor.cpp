@@ -289,6 +289,18 @@ private slots:
         QCOMPARE(log.ids(), range(0, 16));
     }
 
+    // Opening reads the file too: an open that stops answering is abandoned
+    // by the watch, and the run goes on with a fresh generator.
+    void aHangingOpenIsAbandoned()
+    {
+        FakeScript script;
+        script.hangingOpens = 1;
+        ShotLog log;
+        QCOMPARE(run(script, {1.0, 2.0}, log), 0);
+        QCOMPARE(log.ids(), (QList<qint64>{0, 1}));
+        QCOMPARE(script.factoryCalls(), (std::vector<bool>{false, true}));
+    }
+
     void stopDuringTheBatchPass()
     {
         FakeScript script;

@@ -546,12 +546,17 @@ private slots:
     void factoryOpensFreshGenerators()
     {
         const auto factory = Extractor::ffmpegGenerators(TestVideos::make({.width = 160, .height = 120, .frames = 60}));
-        auto first = factory(false);
-        auto second = factory(true);
+        auto first = factory(false, {});
+        auto second = factory(true, {});
         QVERIFY(first && second);
         first->cancelAll();
         QCOMPARE(numberOf(second->image(at(1.0))), 30);
-        QVERIFY(!Extractor::ffmpegGenerators(TestVideos::textNamedMp4())(true));
+        QVERIFY(!Extractor::ffmpegGenerators(TestVideos::textNamedMp4())(true, {}));
+        // Abandoned while opening: no generator, or one that answers nothing.
+        std::stop_source abandoned;
+        abandoned.request_stop();
+        auto cut = factory(true, abandoned.get_token());
+        QVERIFY(!cut || !cut->image(at(1.0)).ok());
     }
 };
 

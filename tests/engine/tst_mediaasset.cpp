@@ -10,6 +10,8 @@
 #include <QTest>
 #include <QUrl>
 
+#include <sys/stat.h>
+
 #include <unistd.h>
 
 class MediaAssetTest : public QObject {
@@ -138,6 +140,19 @@ private slots:
         QVERIFY(generator);
         QVERIFY(generator->image(MediaTime::fromSeconds(facts->duration - 1 / 30.0)).ok());
         QVERIFY(!generator->image(MediaTime::fromSeconds(facts->duration + 2 / 30.0)).ok());
+    }
+
+    // A named pipe that never delivers data stands for a file on a mount
+    // that stopped answering: probing must not wait on it.
+    void aSilentPipeIsRefusedAtOnce()
+    {
+        const QString pipe = m_dir.filePath("silent.mp4");
+        QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(!MediaAsset::probe(pipe));
+        QVERIFY(!FfmpegFrameGenerator::open(pipe));
+        QVERIFY2(clock.elapsed() < 5000, qPrintable(QString::number(clock.elapsed())));
     }
 
     void stopRequestedGivesNone()

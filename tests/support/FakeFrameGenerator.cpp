@@ -11,12 +11,22 @@ void FakeScript::script(double seconds, std::vector<FakeOutcome> outcomes)
 
 Extractor::GeneratorFactory FakeScript::factory()
 {
-    return [this](bool fresh) -> std::unique_ptr<FrameGenerator> {
+    return [this](bool fresh, std::stop_token abandon) -> std::unique_ptr<FrameGenerator> {
         int index = 0;
         {
             std::lock_guard lock(m_lock);
             index = int(m_factoryCalls.size());
             m_factoryCalls.push_back(fresh);
+        }
+        if (hangingOpens > 0) {
+            --hangingOpens;
+            // A file whose reads stopped answering: the open returns only
+            // once abandoned (or after hangCap, so a broken watch fails).
+            std::mutex mutex;
+            std::condition_variable_any never;
+            std::unique_lock lock(mutex);
+            never.wait_for(lock, abandon, hangCap, [] { return false; });
+            return nullptr;
         }
         if (nullGenerators)
             return nullptr;

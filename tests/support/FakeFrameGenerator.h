@@ -65,6 +65,8 @@ public:
     std::function<void(MediaTime)> beforeAnswer;
     // When true the factory returns null generators.
     bool nullGenerators = false;
+    // This many opens (the first ones) hang until the extractor abandons them.
+    std::atomic<int> hangingOpens{0};
 
     Extractor::GeneratorFactory factory();
 
