@@ -7,6 +7,8 @@
 
 #include <QCoreApplication>
 #include <QCoroFuture>
+#include <QCoroSignal>
+#include <QFutureWatcher>
 #include <QLocale>
 #include <QtConcurrent>
 
@@ -31,6 +33,9 @@ public:
     void post(const Shot &shot)
     {
         std::lock_guard lock(m_mutex);
+        if (m_closed)
+            return;
+        ++m_posted;
         m_waiting.append(shot);
         if (std::exchange(m_scheduled, true))
             return;
@@ -57,12 +62,29 @@ public:
             m_item->insert(shot);
     }
 
+    // How many shots arrived so far. Any thread.
+    qsizetype posted() const
+    {
+        std::lock_guard lock(m_mutex);
+        return m_posted;
+    }
+
+    // Shots posted from now on are dropped: the extraction was given up on.
+    void close()
+    {
+        std::lock_guard lock(m_mutex);
+        m_closed = true;
+        m_waiting.clear();
+    }
+
 private:
     const QPointer<VideoItem> m_item;
     const qint64 m_generation;
-    std::mutex m_mutex;
+    mutable std::mutex m_mutex;
     QList<Shot> m_waiting;
     bool m_scheduled = false;
+    bool m_closed = false;
+    qsizetype m_posted = 0;
 };
 
 AppModel::AppModel(Engine engine, Dialogs *dialogs, QObject *parent)
@@ -70,8 +92,10 @@ AppModel::AppModel(Engine engine, Dialogs *dialogs, QObject *parent)
     , m_engine(std::move(engine))
     , m_dialogs(dialogs)
     , m_extractions(std::make_unique<QThreadPool>())
+    , m_probes(std::make_unique<QThreadPool>())
 {
-    m_extractions->setMaxThreadCount(2);
+    m_extractions->setMaxThreadCount(4);
+    m_probes->setMaxThreadCount(4);
     connect(this, &AppModel::videosChanged, this, &AppModel::updateExportable);
     connect(this, &AppModel::selectedChanged, this, &AppModel::updateExportable);
 }
@@ -83,15 +107,24 @@ AppModel::~AppModel()
 
 bool AppModel::shutdown(std::chrono::milliseconds timeout)
 {
+    m_closing.request_stop();
     stopRunner();
-    if (!m_extractions)
-        return true;
-    if (m_extractions->waitForDone(int(timeout.count())))
-        return true;
-    // A decoder that ignores the stop must not hold up quitting; the pool is
-    // left to the ending process rather than waited for without bound.
-    (void)m_extractions.release();
-    return false;
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    const auto left = [deadline] {
+        return int(std::max<qint64>(0, std::chrono::duration_cast<std::chrono::milliseconds>(
+                                           deadline - std::chrono::steady_clock::now()).count()));
+    };
+    bool done = true;
+    // A read that ignores the stop must not hold up quitting: a pool still
+    // busy at the deadline is left to the ending process rather than waited
+    // for without bound.
+    for (std::unique_ptr<QThreadPool> *pool : {&m_extractions, &m_probes}) {
+        if (*pool && !(*pool)->waitForDone(left())) {
+            (void)pool->release();
+            done = false;
+        }
+    }
+    return done;
 }
 
 QList<double> AppModel::times(ExtractMode mode, double interval, qint64 count, double duration)
@@ -204,12 +237,36 @@ QCoro::Task<> AppModel::add(QList<QUrl> urls)
 {
     const QPointer<AppModel> self(this);
     QStringList failed;
+    // Every file is probed at once, so one that does not answer holds up
+    // the others by its patience at most, not one patience each.
+    QList<std::optional<Probing>> probes;
+    const auto deadline = std::chrono::steady_clock::now() + m_patience.probe;
     for (const QUrl &url : urls) {
+        if (findByUrl(url) || !m_engine.probe || !m_probes) {
+            probes.append(std::nullopt);
+            continue;
+        }
+        auto stop = std::make_shared<std::stop_source>();
+        QFuture<std::optional<VideoInfo>> future = QtConcurrent::run(
+            m_probes.get(), [url, probe = m_engine.probe, stop, closing = m_closing.get_token()] {
+                const std::stop_callback quitting(closing, [&stop] { stop->request_stop(); });
+                return probe(url, stop->get_token());
+            });
+        probes.append(Probing{future, stop});
+    }
+    for (qsizetype i = 0; i < urls.size(); ++i) {
+        const QUrl &url = urls.at(i);
         if (VideoItem *open = findByUrl(url)) {
             setSelectedID(open->id());
             continue;
         }
-        const std::optional<VideoInfo> info = co_await load(url, m_engine.probe);
+        // Plain statements around co_await: g++ 12 mishandles temporaries
+        // in a co_await inside a conditional expression.
+        std::optional<VideoInfo> info;
+        if (probes.at(i)) {
+            QCoro::Task<std::optional<VideoInfo>> loading = load(*probes.at(i), deadline);
+            info = co_await loading;
+        }
         if (!self)
             co_return;
         if (!info) {
@@ -239,15 +296,25 @@ QCoro::Task<> AppModel::add(QList<QUrl> urls)
     startRunner();
 }
 
-QCoro::Task<std::optional<VideoInfo>> AppModel::load(QUrl url, Engine::Probe probe)
+QCoro::Task<std::optional<VideoInfo>> AppModel::load(Probing probing,
+                                                     std::chrono::steady_clock::time_point deadline)
 {
-    if (!probe)
-        co_return std::nullopt;
-    // Named, not a temporary inside co_await: g++ 12 destroys a temporary
-    // bound to a reference within a co_await operand twice.
-    QFuture<std::optional<VideoInfo>> probing =
-        QtConcurrent::run([url, probe] { return probe(url, {}); });
-    co_return co_await probing;
+    if (!probing.future.isFinished()) {
+        QFutureWatcher<std::optional<VideoInfo>> watcher;
+        watcher.setFuture(probing.future);
+        const auto left = std::max(std::chrono::milliseconds(0),
+                                   std::chrono::duration_cast<std::chrono::milliseconds>(
+                                       deadline - std::chrono::steady_clock::now()));
+        co_await qCoro(&watcher, &QFutureWatcherBase::finished, left);
+        // Still running: the file does not answer. The probe is asked to
+        // stop, which ends it at its next read; its thread is not waited
+        // for, and what it finds later is dropped.
+        if (!probing.future.isFinished()) {
+            probing.stop->request_stop();
+            co_return std::nullopt;
+        }
+    }
+    co_return probing.future.result();
 }
 
 void AppModel::chooseVideos()
@@ -331,14 +398,28 @@ QCoro::Task<> AppModel::extract(QPointer<AppModel> model, QPointer<VideoItem> it
     if (dir && model->m_extractions) {
         const auto inbox = std::make_shared<ShotInbox>(item, gen);
         Engine::ShotCallback onShot = [inbox](const Shot &shot) { inbox->post(shot); };
+        // A stop of its own, so that an extraction given up on can be told
+        // to stop without stopping the runner.
+        const auto own = std::make_shared<std::stop_source>();
+        const std::stop_callback relay(stop, [own] { own->request_stop(); });
         QFuture<int> running = QtConcurrent::run(
             model->m_extractions.get(),
             [extractFn = model->m_engine.extract, info = item->info(), times, settings,
-             folder = *dir, onShot, stop] {
+             folder = *dir, onShot, stop = own->get_token()] {
                 return extractFn(info, times, settings, folder, onShot, stop);
             });
-        failed = co_await running;
+        QCoro::Task<std::optional<int>> finishing = finishedOrSilent(running, inbox, model->m_patience.silence);
+        const std::optional<int> result = co_await finishing;
         inbox->drain();
+        if (result) {
+            failed = *result;
+        } else if (item) {
+            // No new shot for the whole patience and no end: the file stopped
+            // answering. What arrived stays; the rest counts as failed.
+            own->request_stop();
+            inbox->close();
+            failed = int(times.size() - item->shots().size());
+        }
     }
 
     if (!item || item->generation() != gen)
@@ -351,6 +432,25 @@ QCoro::Task<> AppModel::extract(QPointer<AppModel> model, QPointer<VideoItem> it
     item->setFailed(failed);
     item->setElapsed(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
     item->setStatus(VideoStatus::done);
+}
+
+QCoro::Task<std::optional<int>> AppModel::finishedOrSilent(QFuture<int> running,
+                                                           std::shared_ptr<ShotInbox> inbox,
+                                                           std::chrono::milliseconds silence)
+{
+    QFutureWatcher<int> watcher;
+    watcher.setFuture(running);
+    qsizetype seen = inbox->posted();
+    while (!running.isFinished()) {
+        co_await qCoro(&watcher, &QFutureWatcherBase::finished, silence);
+        if (running.isFinished())
+            break;
+        const qsizetype now = inbox->posted();
+        if (now == seen)
+            co_return std::nullopt;
+        seen = now;
+    }
+    co_return running.result();
 }
 
 // --- commands ---------------------------------------------------------------

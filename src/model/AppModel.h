@@ -18,6 +18,7 @@
 #include "VideoItem.h"
 
 #include <QCoroTask>
+#include <QFuture>
 #include <QList>
 #include <QObject>
 #include <QPointer>
@@ -56,13 +57,24 @@ public:
     // selected shot.
     bool canExportAll() const { return m_canExportAll; }
 
-    // Opens the files in order, one at a time: an already open file is only
-    // selected, a readable one joins the list and becomes the selection, the
-    // unreadable ones are named together in one "Can't Open Video" alert.
-    // Starts the runner in every case.
+    // Opens the files in order: all are probed at once, then taken in order;
+    // an already open file is only selected, a readable one joins the list
+    // and becomes the selection, the unreadable ones (and those that did not
+    // answer within patience().probe) are named together in one "Can't Open
+    // Video" alert. Starts the runner in every case.
     QCoro::Task<> add(QList<QUrl> urls);
-    // Probes `url` on a pool thread; none when it cannot be opened.
-    static QCoro::Task<std::optional<VideoInfo>> load(QUrl url, Engine::Probe probe);
+
+    // How long the model waits on a file that stops answering (a network or
+    // FUSE mount gone quiet, where a read can block for good and no
+    // cancellation reaches it) before it gives up on it, so that such a file
+    // never holds up the other videos or quitting. The thread it blocks is
+    // left to end with the process.
+    struct Patience {
+        std::chrono::milliseconds probe = std::chrono::seconds(20);    // opening one file, in all
+        std::chrono::milliseconds silence = std::chrono::seconds(60);  // an extraction with no new shot
+    };
+    Patience patience() const { return m_patience; }
+    void setPatience(Patience patience) { m_patience = patience; }
     // Asks for video files and adds the chosen ones; nothing on cancel.
     void chooseVideos();
 
@@ -116,9 +128,25 @@ private:
                               std::stop_token stop);
     static QCoro::Task<> extract(QPointer<AppModel> model, QPointer<VideoItem> item,
                                  ExtractSettings settings, std::stop_token stop);
+    // The extraction's result, or none when it went `silence` with neither
+    // a new shot nor an end.
+    static QCoro::Task<std::optional<int>> finishedOrSilent(QFuture<int> running,
+                                                            std::shared_ptr<ShotInbox> inbox,
+                                                            std::chrono::milliseconds silence);
+
+    // A probe running on m_probes, and the stop that ends it.
+    struct Probing {
+        QFuture<std::optional<VideoInfo>> future;
+        std::shared_ptr<std::stop_source> stop;
+    };
+    // The probe's answer; none when the file cannot be opened or the probe
+    // has not answered by `deadline` (it is then asked to stop).
+    static QCoro::Task<std::optional<VideoInfo>> load(Probing probing,
+                                                      std::chrono::steady_clock::time_point deadline);
 
     Engine m_engine;
     Dialogs *m_dialogs;
+    Patience m_patience;
     QList<VideoItem *> m_videos;
     std::optional<QUuid> m_selectedID;
     QPointer<VideoItem> m_lastSelected;
@@ -131,7 +159,12 @@ private:
     // requests stop on the worker and on its extraction.
     std::optional<std::stop_source> m_runner;
     qint64 m_runnerToken = 0;
-    // Extractions run here, off the UI thread. Two threads: a stopped
-    // extraction may still wind down while the next one starts.
+    // Extractions run here, off the UI thread. More than one thread: a
+    // stopped extraction may still wind down while the next one starts, and
+    // one given up on may hold its thread for good.
     std::unique_ptr<QThreadPool> m_extractions;
+    // Probes run here, not in the global pool, which the process would wait
+    // for at exit; stopped at shutdown.
+    std::unique_ptr<QThreadPool> m_probes;
+    std::stop_source m_closing;
 };

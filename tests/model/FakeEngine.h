@@ -21,6 +21,11 @@ public:
     QSet<QString> unreadable;
     // How long probing a file takes.
     QHash<QString, int> probeDelayMs;
+    // Probing these never answers: like a file on a mount that stopped
+    // responding, until stopped (or, for those in `deaf`, until the test
+    // lets go with releaseProbes(), like a read no stop reaches).
+    QSet<QString> silent;
+    QSet<QString> deaf;
     // Shot ids every extraction reports, in this order.
     QList<qint64> shotIds{3, 1, 2};
     // Reported after a stop was requested, like writers finishing late; -1: none.
@@ -44,7 +49,31 @@ public:
         }
         m_changed.notify_all();
     }
-    void releaseAll() { release(1 << 20); }
+    void releaseAll()
+    {
+        release(1 << 20);
+        releaseProbes();
+    }
+    void releaseProbes()
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_probesReleased = true;
+        }
+        m_changed.notify_all();
+    }
+    // Silent probes that ended because they were stopped.
+    int stoppedProbes() const
+    {
+        std::lock_guard lock(m_mutex);
+        return m_stoppedProbes;
+    }
+    // Probes still running.
+    int probing() const
+    {
+        std::lock_guard lock(m_mutex);
+        return m_probing;
+    }
 
     QStringList started() const
     {
@@ -70,8 +99,17 @@ public:
     Engine engine()
     {
         Engine engine;
-        engine.probe = [this](const QUrl &url, std::stop_token) -> std::optional<VideoInfo> {
+        engine.probe = [this](const QUrl &url, std::stop_token stop) -> std::optional<VideoInfo> {
             const QString name = url.fileName();
+            if (silent.contains(name) || deaf.contains(name)) {
+                std::unique_lock lock(m_mutex);
+                ++m_probing;
+                const std::stop_token heeded = deaf.contains(name) ? std::stop_token() : stop;
+                m_changed.wait_for(lock, heeded, std::chrono::seconds(20), [this] { return m_probesReleased; });
+                m_stoppedProbes += stop.stop_requested() ? 1 : 0;
+                --m_probing;
+                return std::nullopt;
+            }
             if (const int ms = probeDelayMs.value(name))
                 std::this_thread::sleep_for(std::chrono::milliseconds(ms));
             if (unreadable.contains(name))
@@ -120,4 +158,7 @@ private:
     QStringList m_started;
     QList<QList<double>> m_plans;
     int m_finished = 0;
+    bool m_probesReleased = false;
+    int m_stoppedProbes = 0;
+    int m_probing = 0;
 };

@@ -6,6 +6,7 @@
 
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -159,6 +160,51 @@ private slots:
                  QStringLiteral("“%1” can't be read. Framelark opens video files such as MP4, MOV, "
                                 "M4V, MKV, AVI and WebM; this one may be damaged or not a video.")
                      .arg(names));
+    }
+
+    // A file that stops answering holds up neither the files after it nor
+    // quitting: it is given up on after the probe patience and named with
+    // the unreadable ones; quit does not wait for a read no stop reaches.
+    void aFileThatDoesNotAnswerIsGivenUp()
+    {
+        m_model->setPatience({.probe = std::chrono::milliseconds(300), .silence = std::chrono::seconds(60)});
+        m_fake->silent = {"quiet.mp4"};
+        m_fake->deaf = {"deaf.mp4"};
+        QVERIFY(add({"quiet.mp4", "ok.mp4", "deaf.mp4"}));
+        QCOMPARE(names(), QStringList{"ok.mp4"});
+        QVERIFY(m_model->alert());
+        QVERIFY(m_model->alert()->message.startsWith(QStringLiteral("“quiet.mp4 and deaf.mp4” can't be read.")));
+        QTRY_COMPARE_WITH_TIMEOUT(m_fake->stoppedProbes(), 1, 5000);
+        QCOMPARE(m_fake->probing(), 1);
+
+        QElapsedTimer quitting;
+        quitting.start();
+        QVERIFY(!m_model->shutdown(std::chrono::milliseconds(500)));
+        QVERIFY2(quitting.elapsed() < 5000, qPrintable(QString::number(quitting.elapsed())));
+        // The left-over read ends before the fake engine goes.
+        m_fake->releaseProbes();
+        QTRY_COMPARE_WITH_TIMEOUT(m_fake->probing(), 0, 5000);
+    }
+
+    // An extraction that goes quiet (no shot, no end) for the silence
+    // patience is given up on: its shots so far stay, the rest count as
+    // failed, and the next video is extracted.
+    void aSilentExtractionIsGivenUp()
+    {
+        m_model->setPatience({.probe = std::chrono::seconds(20), .silence = std::chrono::milliseconds(400)});
+        m_fake->hold();
+        m_model->apply(countOf(5));
+        QVERIFY(add({"A", "B"}));
+        VideoItem *a = item("A");
+        VideoItem *b = item("B");
+        QVERIFY(a && b);
+        QTRY_COMPARE_WITH_TIMEOUT(b->status(), VideoStatus::done, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(a->status(), VideoStatus::done, 5000);
+        QCOMPARE(m_fake->started().size(), 2);
+        for (VideoItem *v : {a, b}) {
+            QCOMPARE(ids(v->shots()), (QList<qint64>{1, 2, 3}));
+            QCOMPARE(v->failed(), 2);
+        }
     }
 
     void failedAddKeepsTheSelection()
