@@ -505,7 +505,7 @@ FramePtr FfmpegFrameGenerator::nextFrame()
     }
 }
 
-bool FfmpegFrameGenerator::seekToEntry(int64_t timestamp)
+bool FfmpegFrameGenerator::seekToEntry(int64_t timestamp, int flags)
 {
     ++m_statistics.seeks;
     m_held.reset();
@@ -513,7 +513,7 @@ bool FfmpegFrameGenerator::seekToEntry(int64_t timestamp)
     m_atStart = false;
     m_draining = false;
     m_ended = false;
-    const int rc = av_seek_frame(m_input->format(), m_input->streamIndex(), timestamp, AVSEEK_FLAG_BACKWARD);
+    const int rc = av_seek_frame(m_input->format(), m_input->streamIndex(), timestamp, AVSEEK_FLAG_BACKWARD | flags);
     avcodec_flush_buffers(m_input->codec());
     if (rc < 0) {
         m_error = m_cancelled ? QStringLiteral("cancelled") : ffmpegErrorText(rc);
@@ -552,6 +552,23 @@ bool FfmpegFrameGenerator::seekBefore(int64_t target)
     auto it = std::upper_bound(entries.begin(), entries.end(), target,
                                [this](int64_t value, int64_t entry) { return value < estimatedPts(entry); });
     int index = int(it - entries.begin()) - 1;
+    // No keyframe at or before the target, yet the stream has data before
+    // its first marked keyframe (an edit list cut where no sample before the
+    // edit is marked as one): decode from the very first packet, as a
+    // player does; the decoder shows what it can from there.
+    if (index < 0) {
+        if (const std::optional<int64_t> first = firstIndexTimestamp(); first && *first < entries.front()) {
+            if (!seekToEntry(*first, AVSEEK_FLAG_ANY))
+                return false;
+            FramePtr frame = nextFrame();
+            if (frame) {
+                m_ahead = std::move(frame);
+                return true;
+            }
+            if (m_cancelled)
+                return false;
+        }
+    }
     index = std::max(index, 0);
     for (; index >= 0; --index) {
         if (!seekToEntry(estimatedPts(entries[size_t(index)])))
@@ -607,6 +624,19 @@ std::vector<int64_t> FfmpegFrameGenerator::keyframeEntries() const
     }
     std::sort(entries.begin(), entries.end());
     return entries;
+}
+
+std::optional<int64_t> FfmpegFrameGenerator::firstIndexTimestamp() const
+{
+    AVStream *stream = m_input->stream();
+    std::optional<int64_t> first;
+    const int count = avformat_index_get_entries_count(stream);
+    for (int i = 0; i < count; ++i) {
+        const AVIndexEntry *entry = avformat_index_get_entry(stream, i);
+        if (entry && entry->timestamp != AV_NOPTS_VALUE && (!first || entry->timestamp < *first))
+            first = entry->timestamp;
+    }
+    return first;
 }
 
 int64_t FfmpegFrameGenerator::estimatedPts(int64_t entryTimestamp) const

@@ -96,7 +96,9 @@ private:
 
     // Decoding in presentation order.
     FramePtr nextFrame();
-    bool seekToEntry(int64_t timestamp);
+    bool seekToEntry(int64_t timestamp, int flags = 0);
+    // The earliest timestamp the index holds, keyframe or not.
+    std::optional<int64_t> firstIndexTimestamp() const;
     bool seekBefore(int64_t target);
     bool canContinueTo(int64_t target, bool strictlyAfterHeld) const;
     std::vector<int64_t> keyframeEntries() const;

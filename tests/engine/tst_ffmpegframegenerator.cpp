@@ -478,6 +478,32 @@ private slots:
         QCOMPARE(sizes, std::vector<QSize>(3, video.display));
     }
 
+    // An edit list that starts where no frame before it is marked as a
+    // keyframe: every time the file shows still gets its frame.
+    void editListWithoutAKeyframeBeforeIt_data()
+    {
+        QTest::addColumn<double>("tolerance");
+        QTest::newRow("precise") << 0.0;
+        QTest::newRow("tolerant") << 0.2;
+    }
+    void editListWithoutAKeyframeBeforeIt()
+    {
+        QFETCH(double, tolerance);
+        auto generator = openOrFail(TestVideos::editListWithoutSyncBeforeEdit());
+        QVERIFY(generator);
+        generator->setTolerance(at(tolerance), at(tolerance));
+        std::map<qint64, int> numbers;
+        generator->images({at(0.0), at(0.1), at(0.9), at(1.4)},
+                          [&](FrameResult &&r) { numbers[r.requested.value] = numberOf(r); });
+        QCOMPARE(numbers.size(), size_t(4));
+        const int slack = int(tolerance * 30);
+        for (const auto &[requested, number] : numbers) {
+            const int expected = 45 + int(requested * 30 / 600);
+            QVERIFY2(std::abs(number - expected) <= slack,
+                     qPrintable(QStringLiteral("%1 s: frame %2").arg(requested / 600.0).arg(number)));
+        }
+    }
+
     // Delivered frames own their pixels: later decoding does not change them.
     void framesAreIndependent()
     {

@@ -360,6 +360,33 @@ QString TestVideos::fragmentedUnknownDuration()
     });
 }
 
+QString TestVideos::editListWithoutSyncBeforeEdit()
+{
+    const QString source = make({.width = 160, .height = 120, .frames = 90, .gop = 30, .bframes = true});
+    if (source.isEmpty())
+        return {};
+    return cached("edit-list-no-sync", source, "mp4", [&](const QString &out) {
+        const QString cut = out + ".cut.mp4";
+        if (!runFfmpeg({"-ss", "1.5", "-i", source, "-c", "copy", "-f", "mp4", cut}))
+            return false;
+        QFile in(cut);
+        if (!in.open(QIODevice::ReadOnly))
+            return false;
+        QByteArray bytes = in.readAll();
+        in.close();
+        QFile::remove(cut);
+        // stss: version and flags, entry count, then 1-based sample numbers.
+        // The first entry repeats the second, so sample 1 is no sync sample.
+        const qsizetype stss = bytes.indexOf("stss");
+        if (stss < 0 || bytes.size() < stss + 20)
+            return false;
+        const QByteArray second = bytes.mid(stss + 16, 4);
+        bytes.replace(stss + 12, 4, second);
+        QFile file(out);
+        return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+    });
+}
+
 QString TestVideos::zeroBytes()
 {
     return cached("zero-bytes", "zero", "mp4", [](const QString &out) {

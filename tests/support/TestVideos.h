@@ -73,6 +73,11 @@ public:
     // header gives the duration as "unknown" (all ones), which reads as
     // about 279,620 s: as live recorders and streaming tools write them.
     static QString fragmentedUnknownDuration();
+    // A numbered 90-frame clip (keyframes every 30, B-frames) cut at 1.5 s
+    // without re-encoding, so an edit list hides its first half second, and
+    // with its first sync-sample mark taken away: no frame before the edit
+    // is marked as a keyframe. Frame k of the result shows number 45 + k.
+    static QString editListWithoutSyncBeforeEdit();
     static QString zeroBytes();
     static QString textNamedMp4();
     // A valid MP4 whose video codec tag is unknown, so no decoder exists.
