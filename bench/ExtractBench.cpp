@@ -4,7 +4,9 @@
 //   framelark-bench extract VIDEO [options] --out DIR
 //   framelark-bench compare VIDEO [options] --out DIR [--competitor accurate|noaccurate|fulldecode]
 //
-// Options: --count N | --interval S, --precise, --png, --quality Q, --decode-only.
+// Options: --count N | --interval S, --precise, --png, --quality Q, --decode-only,
+// --stall-limit S (the extractor's stall watch; raise it under valgrind,
+// which runs the decoder some fifty times slower).
 
 #include "Extractor.h"
 #include "FrameConverter.h"
@@ -67,7 +69,7 @@ void printFigures(const char *who, const Figures &f)
 }
 
 Figures runExtractor(const QString &video, const QList<double> &times, const ExtractSettings &settings,
-                     const QString &dir, bool quiet)
+                     const QString &dir, bool quiet, Extractor::Timing timing = {})
 {
     QDir().mkpath(dir);
     std::mutex printLock;
@@ -83,7 +85,8 @@ Figures runExtractor(const QString &video, const QList<double> &times, const Ext
                                           std::lock_guard lock(printLock);
                                           std::printf("%lld\t%.6f\t%s\n", (long long)shot.id, shot.time,
                                                       qPrintable(shot.file));
-                                      });
+                                      },
+                                      {}, timing);
     Figures f;
     f.wallSeconds = double(timer.nsecsElapsed()) / 1e9;
     f.cpuSeconds = cpuSeconds(RUSAGE_SELF) - cpuBefore;
@@ -228,7 +231,10 @@ int main(int argc, char *argv[])
     const QCommandLineOption out(QStringLiteral("out"), QStringLiteral("output folder"), QStringLiteral("DIR"));
     const QCommandLineOption competitor(QStringLiteral("competitor"),
                                         QStringLiteral("accurate, noaccurate or fulldecode"), QStringLiteral("KIND"));
-    parser.addOptions({count, interval, precise, png, quality, decodeOnly, quiet, out, competitor});
+    const QCommandLineOption stallLimit(QStringLiteral("stall-limit"),
+                                        QStringLiteral("seconds without progress before a decoder is abandoned"),
+                                        QStringLiteral("S"));
+    parser.addOptions({count, interval, precise, png, quality, decodeOnly, quiet, out, competitor, stallLimit});
     parser.process(app);
 
     const QStringList positional = parser.positionalArguments();
@@ -267,7 +273,10 @@ int main(int argc, char *argv[])
             return 0;
         }
         QDir(dir).removeRecursively();
-        const Figures f = runExtractor(video, times, settings, dir, parser.isSet(quiet));
+        Extractor::Timing timing;
+        if (parser.isSet(stallLimit))
+            timing.stallLimit = std::chrono::milliseconds(qint64(parser.value(stallLimit).toDouble() * 1000));
+        const Figures f = runExtractor(video, times, settings, dir, parser.isSet(quiet), timing);
         printFigures("framelark", f);
         return f.failed == 0 ? 0 : 1;
     }
