@@ -96,7 +96,7 @@ SingleInstance::Role SingleInstance::start(const QStringList &paths,
         return Role::handedOver;
     case Delivery::noAnswer:
         // Someone listens but does not answer: never take its name away.
-        return Role::alone;
+        return Role::beside;
     case Delivery::noServer:
         break;
     }
@@ -110,7 +110,7 @@ SingleInstance::Role SingleInstance::start(const QStringList &paths,
     case Delivery::delivered:
         return Role::handedOver;
     case Delivery::noAnswer:
-        return Role::alone;
+        return Role::beside;
     case Delivery::noServer:
         break;
     }

@@ -22,6 +22,9 @@ public:
         primary,    // this process serves later launches
         handedOver, // a running instance took the files; this one should end
         alone,      // neither worked; this process should carry on by itself
+        beside,     // a running instance holds the name but did not answer
+                    // (it may be busy, not dead): carry on by itself, and
+                    // leave that instance's files alone
     };
 
     // `serverName`: a socket path or a QLocalServer name.

@@ -83,7 +83,7 @@ int main(int argc, char *argv[])
         return 0;
 
     AppDelegate delegate;
-    delegate.launched(role == SingleInstance::Role::primary);
+    delegate.launched(role != SingleInstance::Role::beside);
     QObject::connect(&instance, &SingleInstance::filesReceived, &delegate, &AppDelegate::open);
     QList<QUrl> launchFiles;
     for (const QString &path : paths)

@@ -14,13 +14,16 @@ app=$prefix/bin/framelark
 wait_limit=${FRAMELARK_E2E_WAIT:-120}
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/framelark-e2e.XXXXXX")
+# The hand-over socket lives in the runtime folder, and a socket address
+# holds at most 108 bytes: a folder under a deep checkout is too long.
+runtime=$(mktemp -d /tmp/framelark-e2e-run.XXXXXX)
 xvfb_pid=
 app_pid=
 cleanup() {
   [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
   wait 2>/dev/null || true
-  rm -rf "$work"
+  rm -rf "$work" "$runtime"
 }
 trap cleanup EXIT
 
@@ -57,9 +60,9 @@ ffmpeg -nostdin -loglevel error -f lavfi -i "testsrc=size=320x240:rate=25" \
 head -c $(($(stat -c %s "$work/whole.mp4") / 2)) "$work/whole.mp4" >"$work/damaged.mp4"
 
 # A private user: nothing of the real one is read or written.
-mkdir -p "$work/tmp" "$work/home" "$work/config" "$work/runtime"
-chmod 700 "$work/runtime"
-export TMPDIR=$work/tmp HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/runtime
+mkdir -p "$work/tmp" "$work/home" "$work/config"
+chmod 700 "$runtime"
+export TMPDIR=$work/tmp HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$runtime
 export QT_QPA_PLATFORM=xcb
 unset WAYLAND_DISPLAY DBUS_SESSION_BUS_ADDRESS
 root=$TMPDIR/Framelark-$(id -u)
