@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <condition_variable>
 #include <cstdlib>
+#include <cstring>
 #include <deque>
 #include <mutex>
 #include <thread>
@@ -514,7 +515,16 @@ bool FfmpegFrameGenerator::seekToEntry(int64_t timestamp, int flags)
     m_draining = false;
     m_ended = false;
     const int rc = av_seek_frame(m_input->format(), m_input->streamIndex(), timestamp, AVSEEK_FLAG_BACKWARD | flags);
-    avcodec_flush_buffers(m_input->codec());
+    // libdav1d (1.0 here) with more than one thread can deadlock in the first
+    // send after a flush once it has seen damaged data: every thread waits
+    // for another and no cancel reaches them. A fresh decoder has no such
+    // state, and after a seek nothing of the old one is wanted; it costs
+    // little next to the keyframe it is about to decode.
+    const AVCodecContext *codec = m_input->codec();
+    const bool freshDecoder = m_input->threads().count != 1 && codec->codec
+        && std::strcmp(codec->codec->name, "libdav1d") == 0 && m_input->reopenDecoder(m_input->threads());
+    if (!freshDecoder)
+        avcodec_flush_buffers(m_input->codec());
     if (rc < 0) {
         m_error = m_cancelled ? QStringLiteral("cancelled") : ffmpegErrorText(rc);
         return false;
