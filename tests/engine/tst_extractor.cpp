@@ -454,15 +454,13 @@ private slots:
     // Real files at every real size: all shots, right frames, whole files.
     void realSizes_data()
     {
-        QTest::addColumn<int>("index");
-        for (int i = 0; i < TestVideos::realSizes().size(); ++i)
-            QTest::newRow(TestVideos::realSizes()[i].name) << i;
+        TestVideos::addRealSizeRows();
     }
     void realSizes()
     {
         QFETCH(int, index);
         const RealVideo &video = TestVideos::realSizes()[index];
-        const QString path = TestVideos::make(video.spec);
+        const QString path = TestVideos::realSizeClip(index);
         QVERIFY(!path.isEmpty());
         QTemporaryDir dir;
         ShotLog log;

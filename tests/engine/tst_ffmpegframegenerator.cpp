@@ -453,15 +453,13 @@ private slots:
     // Sizes real videos come in: the frame on screen, upright, at its display size.
     void realSizes_data()
     {
-        QTest::addColumn<int>("index");
-        for (int i = 0; i < TestVideos::realSizes().size(); ++i)
-            QTest::newRow(TestVideos::realSizes()[i].name) << i;
+        TestVideos::addRealSizeRows();
     }
     void realSizes()
     {
         QFETCH(int, index);
         const RealVideo &video = TestVideos::realSizes()[index];
-        auto generator = openOrFail(TestVideos::make(video.spec));
+        auto generator = openOrFail(TestVideos::realSizeClip(index));
         QVERIFY(generator);
         std::map<qint64, int> numbers;
         std::vector<QSize> sizes;

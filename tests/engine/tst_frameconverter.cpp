@@ -246,15 +246,13 @@ private slots:
     // with room for the scaler's vector writes past each row.
     void realSizes_data()
     {
-        QTest::addColumn<int>("index");
-        for (int i = 0; i < TestVideos::realSizes().size(); ++i)
-            QTest::newRow(TestVideos::realSizes()[i].name) << i;
+        TestVideos::addRealSizeRows();
     }
     void realSizes()
     {
         QFETCH(int, index);
         const RealVideo &video = TestVideos::realSizes()[index];
-        const QString path = TestVideos::make(video.spec);
+        const QString path = TestVideos::realSizeClip(index);
         QVERIFY(!path.isEmpty());
         auto generator = FfmpegFrameGenerator::open(path);
         QVERIFY(generator);

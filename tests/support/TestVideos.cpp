@@ -12,6 +12,7 @@ extern "C" {
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QTest>
 #include <QTransform>
 #include <QtDebug>
 
@@ -282,6 +283,18 @@ const QList<RealVideo> &TestVideos::realSizes()
         return list;
     }();
     return videos;
+}
+
+void TestVideos::addRealSizeRows()
+{
+    QTest::addColumn<int>("index");
+    for (int i = 0; i < realSizes().size(); ++i)
+        QTest::newRow(realSizes()[i].name) << i;
+}
+
+QString TestVideos::realSizeClip(int index)
+{
+    return make(realSizes().at(index).spec);
 }
 
 QString TestVideos::hdrBars(const QString &transfer, bool tags)

@@ -62,6 +62,11 @@ public:
     // Twelve numbered frames at 30 fps (keyframes every 6, B-frames where the
     // codec has them) at each size in the list.
     static const QList<RealVideo> &realSizes();
+    // A _data() table of them: one row per size, column "index" into
+    // realSizes().
+    static void addRealSizeRows();
+    // The row's clip, made if needed (empty when it cannot be made).
+    static QString realSizeClip(int index);
 
     static QString audioOnly();
     // An MP4 cut to half its size with its index at the end: the index is gone.
