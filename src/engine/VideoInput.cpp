@@ -3,6 +3,12 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <mutex>
+
+extern "C" {
+#include <libavutil/mem.h>
+}
+
 namespace {
 
 int interruptCallback(void *opaque)
@@ -21,6 +27,12 @@ void setError(QString *error, const QString &text)
 std::unique_ptr<VideoInput> VideoInput::open(const QString &path, Interrupted interrupted,
                                              Threads threads, QString *error)
 {
+    // The largest block FFmpeg may ask for at once, for the whole process:
+    // far above any real frame (an 8K 16-bit plane is 66 MB) or index, far
+    // below what a crafted header can ask for (a 4 KB fragmented MP4 found
+    // by fuzzing made the demuxer ask for 1.7 GB before failing).
+    static std::once_flag capped;
+    std::call_once(capped, [] { av_max_alloc(512 * 1024 * 1024); });
     // A folder would open as a file and fail later in confusing ways.
     if (!QFileInfo(path).isFile()) {
         setError(error, QStringLiteral("not a file"));

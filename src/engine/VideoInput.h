@@ -47,8 +47,9 @@ public:
     Threads threads() const { return m_threads; }
 
     // Replaces the decoder by a fresh one with other threads. Only before the
-    // first packet is sent: decoder state does not carry over. False (and
-    // the old decoder kept) when the new one cannot be opened.
+    // first packet is sent, or right after a seek, where nothing of the old
+    // decoder's state is wanted: decoder state does not carry over. False
+    // (and the old decoder kept) when the new one cannot be opened.
     bool reopenDecoder(Threads threads);
 
 private:

@@ -1,5 +1,6 @@
 #include "Extractor.h"
 #include "FfmpegFrameGenerator.h"
+#include "MediaAsset.h"
 #include "TestVideos.h"
 
 extern "C" {
@@ -499,6 +500,25 @@ private slots:
             const int expected = 45 + int(requested * 30 / 600);
             QVERIFY2(std::abs(number - expected) <= slack,
                      qPrintable(QStringLiteral("%1 s: frame %2").arg(requested / 600.0).arg(number)));
+        }
+    }
+
+    // A damaged AV1 file found by fuzzing: multi-threaded libdav1d used to
+    // deadlock in the first send after a flush, about every other time.
+    void damagedAv1SeeksWithoutHanging()
+    {
+        const QString path = QStringLiteral(FUZZ_REGRESSIONS "/av1-damaged-seek-dav1d-deadlock.webm");
+        const auto facts = MediaAsset::probe(path);
+        QVERIFY(facts);
+        const MediaTime end = at(facts->duration);
+        const std::vector<MediaTime> times{MediaTime{0}, at(facts->duration / 2), MediaTime{end.value - 1}};
+        for (int run = 0; run < 20; ++run) {
+            auto generator = openOrFail(path);
+            QVERIFY(generator);
+            generator->setTolerance({}, {});
+            int answers = 0;
+            generator->images(times, [&](FrameResult &&) { ++answers; });
+            QCOMPARE(answers, 3);
         }
     }
 
