@@ -102,7 +102,8 @@ ScannedEnd scanEnd(VideoInput &input, int64_t near, int64_t fileSize)
         if (!entry || !(entry->flags & AVINDEX_KEYFRAME) || entry->timestamp == AV_NOPTS_VALUE
             || entry->timestamp > near || (entry->pos >= 0 && entry->pos + entry->size > fileSize))
             continue;
-        from = std::max(from == AV_NOPTS_VALUE ? entry->timestamp : from, entry->timestamp);
+        if (from == AV_NOPTS_VALUE || entry->timestamp > from)
+            from = entry->timestamp;
     }
     ScannedEnd scanned;
     if (av_seek_frame(input.format(), input.streamIndex(), from != AV_NOPTS_VALUE ? from : near,

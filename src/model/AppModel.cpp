@@ -241,8 +241,10 @@ QCoro::Task<> AppModel::add(QList<QUrl> urls)
     // the others by its patience at most, not one patience each.
     QList<std::optional<Probing>> probes;
     const auto deadline = std::chrono::steady_clock::now() + m_patience.probe;
-    for (const QUrl &url : urls) {
-        if (findByUrl(url) || !m_engine.probe || !m_probes) {
+    for (qsizetype i = 0; i < urls.size(); ++i) {
+        const QUrl &url = urls.at(i);
+        // A file named twice is probed once; its second mention only selects it.
+        if (findByUrl(url) || urls.indexOf(url) < i || !m_engine.probe || !m_probes) {
             probes.append(std::nullopt);
             continue;
         }
@@ -260,6 +262,8 @@ QCoro::Task<> AppModel::add(QList<QUrl> urls)
             setSelectedID(open->id());
             continue;
         }
+        if (urls.indexOf(url) < i)
+            continue;  // named before, and that one could not be opened
         // Plain statements around co_await: g++ 12 mishandles temporaries
         // in a co_await inside a conditional expression.
         std::optional<VideoInfo> info;
