@@ -8,11 +8,11 @@
 // --stall-limit S (the extractor's stall watch; raise it under valgrind,
 // which runs the decoder some fifty times slower).
 
-#include "Extractor.h"
-#include "FrameConverter.h"
-#include "ImageFiles.h"
-#include "MediaAsset.h"
-#include "Planning.h"
+#include "engine/Planning.h"
+#include "media/Extractor.h"
+#include "media/FrameConverter.h"
+#include "media/ImageFiles.h"
+#include "media/MediaAsset.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

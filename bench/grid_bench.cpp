@@ -8,13 +8,13 @@
 //
 // Runs on the offscreen platform unless QT_QPA_PLATFORM says otherwise.
 
-#include "AppModel.h"
-#include "ImageFiles.h"
-#include "ShotGrid.h"
-#include "ShotListModel.h"
-#include "Thumbnails.h"
-#include "VideoDetail.h"
-#include "Workspace.h"
+#include "media/ImageFiles.h"
+#include "media/Thumbnails.h"
+#include "model/AppModel.h"
+#include "ui/ShotGrid.h"
+#include "ui/ShotListModel.h"
+#include "ui/VideoDetail.h"
+#include "ui/Workspace.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

@@ -4,9 +4,9 @@
 //
 //   framelark-sheet-bench [--runs N] [--width W] [--samples DIR]
 
-#include "ImageFiles.h"
-#include "SheetRenderer.h"
-#include "Translations.h"
+#include "app/Translations.h"
+#include "media/ImageFiles.h"
+#include "share/SheetRenderer.h"
 
 #include <QCommandLineParser>
 #include <QDir>

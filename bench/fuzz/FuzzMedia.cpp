@@ -5,10 +5,10 @@
 // reports, the promises the engine's headers make about the results are
 // checked; a broken promise aborts, which libFuzzer reports like a crash.
 
-#include "FfmpegFrameGenerator.h"
-#include "FrameConverter.h"
-#include "ImageFiles.h"
-#include "MediaAsset.h"
+#include "media/FfmpegFrameGenerator.h"
+#include "media/FrameConverter.h"
+#include "media/ImageFiles.h"
+#include "media/MediaAsset.h"
 
 extern "C" {
 #include <libavutil/log.h>

@@ -1,6 +1,6 @@
-#include "AppDelegate.h"
+#include "app/AppDelegate.h"
 
-#include "TempRoot.h"
+#include "engine/TempRoot.h"
 
 AppDelegate::AppDelegate(QObject *parent)
     : QObject(parent)

@@ -1,14 +1,15 @@
 // Framelark: turns videos into still screenshots. Only wiring lives here.
-#include "AppDelegate.h"
-#include "AppModel.h"
-#include "ContentView.h"
-#include "Engine.h"
-#include "Exporter.h"
-#include "FileManagerReveal.h"
-#include "FileDialogs.h"
-#include "Preferences.h"
-#include "SingleInstance.h"
-#include "Translations.h"
+#include "app/AppDelegate.h"
+#include "app/MainMenus.h"
+#include "app/SingleInstance.h"
+#include "app/Translations.h"
+#include "export/Exporter.h"
+#include "export/FileManagerReveal.h"
+#include "model/AppModel.h"
+#include "model/Engine.h"
+#include "model/Preferences.h"
+#include "ui/ContentView.h"
+#include "ui/FileDialogs.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -97,6 +98,12 @@ int main(int argc, char *argv[])
     Exporter exporter(model, preferences, dialogs,
                       [](const QStringList &folders) { FileManagerReveal::reveal(folders); });
     ContentView window(model, preferences, exporter);
+    MainMenus menus(window.menuBar(), model, exporter,
+                    {
+                        [&window] { window.openSettings(); },
+                        [&window] { window.showAbout(); },
+                        [] { QCoreApplication::quit(); },
+                    });
     dialogs.setParent(&window);
     QObject::connect(&window, &ContentView::firstShown, &delegate, [&delegate, &model] {
         delegate.setOnOpen([&model](const QList<QUrl> &urls) { model.add(urls); });

@@ -1,4 +1,4 @@
-#include "Formatting.h"
+#include "engine/Formatting.h"
 
 #include <QStringList>
 

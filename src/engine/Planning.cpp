@@ -1,4 +1,4 @@
-#include "Planning.h"
+#include "engine/Planning.h"
 
 #include <QCoreApplication>
 

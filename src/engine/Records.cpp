@@ -1,4 +1,4 @@
-#include "Records.h"
+#include "engine/Records.h"
 
 QString rawValue(ExtractMode mode)
 {

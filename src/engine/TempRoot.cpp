@@ -1,4 +1,4 @@
-#include "TempRoot.h"
+#include "engine/TempRoot.h"
 
 #include <QDir>
 #include <QUuid>

@@ -1,4 +1,4 @@
-#include "ExportFolder.h"
+#include "export/ExportFolder.h"
 
 #include <QDir>
 #include <QFileInfo>

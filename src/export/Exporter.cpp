@@ -1,12 +1,12 @@
-#include "Exporter.h"
+#include "export/Exporter.h"
 
-#include "AppModel.h"
-#include "Dialogs.h"
-#include "ExportFolder.h"
-#include "Formatting.h"
-#include "NewFiles.h"
-#include "Preferences.h"
-#include "VideoItem.h"
+#include "engine/Formatting.h"
+#include "export/ExportFolder.h"
+#include "export/NewFiles.h"
+#include "model/AppModel.h"
+#include "model/Dialogs.h"
+#include "model/Preferences.h"
+#include "model/VideoItem.h"
 
 #include <QDir>
 #include <QFileInfo>

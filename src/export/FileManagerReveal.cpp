@@ -1,4 +1,4 @@
-#include "FileManagerReveal.h"
+#include "export/FileManagerReveal.h"
 
 #include <QCoreApplication>
 #include <QDBusMessage>

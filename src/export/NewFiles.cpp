@@ -1,4 +1,4 @@
-#include "NewFiles.h"
+#include "export/NewFiles.h"
 
 #include <QFile>
 

@@ -1,9 +1,9 @@
-#include "AppModel.h"
+#include "model/AppModel.h"
 
-#include "Dialogs.h"
-#include "Planning.h"
-#include "TempRoot.h"
-#include "Thumbnails.h"
+#include "engine/Planning.h"
+#include "engine/TempRoot.h"
+#include "media/Thumbnails.h"
+#include "model/Dialogs.h"
 
 #include <QCoreApplication>
 #include <QCoroFuture>

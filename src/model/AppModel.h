@@ -13,9 +13,9 @@
 // is deleted once control returns to the event loop) and its extraction
 // thread pool. `dialogs` is not owned and may be null.
 
-#include "Engine.h"
-#include "Records.h"
-#include "VideoItem.h"
+#include "engine/Records.h"
+#include "model/Engine.h"
+#include "model/VideoItem.h"
 
 #include <QCoroTask>
 #include <QFuture>

@@ -1,9 +1,9 @@
 // The engine the application runs with. Kept apart from the model so that
 // tests, which inject scripted engines, never link the FFmpeg code paths.
-#include "Engine.h"
+#include "model/Engine.h"
 
-#include "Extractor.h"
-#include "MediaAsset.h"
+#include "media/Extractor.h"
+#include "media/MediaAsset.h"
 
 Engine Engine::ffmpeg()
 {

@@ -3,7 +3,7 @@
 // functions: the application uses the FFmpeg-backed ones (Engine::ffmpeg()),
 // tests script their own with controllable timing.
 
-#include "Records.h"
+#include "engine/Records.h"
 
 #include <QList>
 #include <QString>

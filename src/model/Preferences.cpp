@@ -1,4 +1,4 @@
-#include "Preferences.h"
+#include "model/Preferences.h"
 
 #include <cmath>
 

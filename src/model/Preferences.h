@@ -4,7 +4,7 @@
 //
 // Thread: UI thread only. Ownership: owns its QSettings store.
 
-#include "Records.h"
+#include "engine/Records.h"
 
 #include <QByteArray>
 #include <QObject>

@@ -1,6 +1,6 @@
-#include "VideoItem.h"
+#include "model/VideoItem.h"
 
-#include "TempRoot.h"
+#include "engine/TempRoot.h"
 
 #include <algorithm>
 

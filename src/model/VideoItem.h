@@ -7,7 +7,7 @@
 // keep QPointers and listen to AppModel::videosChanged. The work folder on
 // disk belongs to the item and is deleted by reset().
 
-#include "Records.h"
+#include "engine/Records.h"
 
 #include <QList>
 #include <QObject>

@@ -1,4 +1,4 @@
-#include "SheetLayout.h"
+#include "share/SheetLayout.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,9 +1,9 @@
-#include "SheetRenderer.h"
+#include "share/SheetRenderer.h"
 
-#include "Formatting.h"
-#include "ImageFiles.h"
-#include "Planning.h"
-#include "SheetText.h"
+#include "engine/Formatting.h"
+#include "engine/Planning.h"
+#include "media/ImageFiles.h"
+#include "share/SheetText.h"
 
 #include <QColorSpace>
 #include <QCoreApplication>

@@ -2,9 +2,9 @@
 // Draws a share image: one video's shots in a grid, with an optional header
 // (file name and summary), timestamp labels and a "Made with Framelark" line.
 
-#include "Records.h"
-#include "SheetLayout.h"
-#include "SheetOptions.h"
+#include "engine/Records.h"
+#include "share/SheetLayout.h"
+#include "share/SheetOptions.h"
 
 #include <QImage>
 #include <QList>

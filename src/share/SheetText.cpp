@@ -1,4 +1,4 @@
-#include "SheetText.h"
+#include "share/SheetText.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
-#include "CaptureSettings.h"
-#include "NumberBox.h"
-#include "Planning.h"
+#include "ui/CaptureSettings.h"
+#include "engine/Planning.h"
+#include "widgets/NumberBox.h"
 
 #include <QCoreApplication>
 #include <QStringList>

@@ -1,8 +1,8 @@
-#include "CaptureSettingsButton.h"
-#include "CaptureSettings.h"
-#include "CaptureSettingsPopover.h"
-#include "Preferences.h"
-#include "Style.h"
+#include "ui/CaptureSettingsButton.h"
+#include "model/Preferences.h"
+#include "ui/CaptureSettings.h"
+#include "ui/CaptureSettingsPopover.h"
+#include "widgets/Style.h"
 
 #include <QEvent>
 

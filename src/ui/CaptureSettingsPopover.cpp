@@ -1,9 +1,9 @@
-#include "CaptureSettingsPopover.h"
-#include "NumberBox.h"
-#include "PopupPlacement.h"
-#include "Preferences.h"
-#include "SegmentedControl.h"
-#include "Style.h"
+#include "ui/CaptureSettingsPopover.h"
+#include "model/Preferences.h"
+#include "widgets/NumberBox.h"
+#include "widgets/PopupPlacement.h"
+#include "widgets/SegmentedControl.h"
+#include "widgets/Style.h"
 
 #include <QCheckBox>
 #include <QFormLayout>

@@ -1,15 +1,14 @@
-#include "ContentView.h"
-#include "AppModel.h"
-#include "CaptureSettingsButton.h"
-#include "DropFilter.h"
-#include "DropOutline.h"
-#include "DropZone.h"
-#include "MainMenus.h"
-#include "Preferences.h"
-#include "SettingsView.h"
-#include "Style.h"
-#include "SheetView.h"
-#include "Workspace.h"
+#include "ui/ContentView.h"
+#include "model/AppModel.h"
+#include "model/Preferences.h"
+#include "sharewindow/SheetView.h"
+#include "ui/CaptureSettingsButton.h"
+#include "ui/DropFilter.h"
+#include "ui/DropOutline.h"
+#include "ui/DropZone.h"
+#include "ui/SettingsView.h"
+#include "ui/Workspace.h"
+#include "widgets/Style.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -55,13 +54,6 @@ ContentView::ContentView(AppModel &model, Preferences &preferences, Exporter &ex
     connect(m_dropZone, &DropZone::chooseRequested, this, [this] { m_model.chooseVideos(); });
 
     buildToolBar();
-    m_menus = new MainMenus(menuBar(), m_model, exporter,
-                            {
-                                [this] { openSettings(); },
-                                [this] { showAbout(); },
-                                [] { QCoreApplication::quit(); },
-                            },
-                            this);
 
     // One hand-over after a burst of edits, carrying the final values.
     m_handOver->setSingleShot(true);

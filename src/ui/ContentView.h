@@ -21,7 +21,6 @@ class DropOutline;
 class DropZone;
 class Exporter;
 class SheetView;
-class MainMenus;
 class Preferences;
 class QAction;
 class QLabel;
@@ -56,7 +55,6 @@ public:
     QAction *backAction() const { return m_back; }
     QAction *addVideosAction() const { return m_addVideos; }
     CaptureSettingsButton *captureSettingsButton() const { return m_captureSettings; }
-    MainMenus *menus() const { return m_menus; }
     DropZone *dropZone() const { return m_dropZone; }
     QWidget *workspace() const { return m_workspace; }
     DropOutline *dropOutline() const { return m_outline; }
@@ -102,7 +100,6 @@ private:
     QAction *m_addVideos = nullptr;
     QLabel *m_subtitle = nullptr;
     CaptureSettingsButton *m_captureSettings = nullptr;
-    MainMenus *m_menus = nullptr;
     QStackedWidget *m_pages = nullptr;
     DropZone *m_dropZone = nullptr;
     QWidget *m_workspace = nullptr;

@@ -1,4 +1,4 @@
-#include "DropFilter.h"
+#include "ui/DropFilter.h"
 
 #include <QMimeDatabase>
 

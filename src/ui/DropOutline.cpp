@@ -1,5 +1,5 @@
-#include "DropOutline.h"
-#include "Style.h"
+#include "ui/DropOutline.h"
+#include "widgets/Style.h"
 
 #include <QEvent>
 #include <QPainter>

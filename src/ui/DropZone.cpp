@@ -1,5 +1,5 @@
-#include "DropZone.h"
-#include "Style.h"
+#include "ui/DropZone.h"
+#include "widgets/Style.h"
 
 #include <QEvent>
 #include <QLabel>

@@ -6,7 +6,7 @@
 // closes. Ownership: `parent` is not owned; it may go away, and then the
 // panels have no parent.
 
-#include "Dialogs.h"
+#include "model/Dialogs.h"
 
 #include <QCoreApplication>
 #include <QPointer>

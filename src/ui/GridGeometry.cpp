@@ -1,4 +1,4 @@
-#include "GridGeometry.h"
+#include "ui/GridGeometry.h"
 
 #include <algorithm>
 #include <cmath>

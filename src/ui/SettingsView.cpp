@@ -1,8 +1,8 @@
-#include "SettingsView.h"
-#include "ElidedLabel.h"
-#include "ExportFolder.h"
-#include "Preferences.h"
-#include "Style.h"
+#include "ui/SettingsView.h"
+#include "export/ExportFolder.h"
+#include "model/Preferences.h"
+#include "widgets/ElidedLabel.h"
+#include "widgets/Style.h"
 
 #include <QCheckBox>
 #include <QDir>

@@ -1,10 +1,10 @@
-#include "ShotDelegate.h"
+#include "ui/ShotDelegate.h"
 
-#include "ShotListModel.h"
-#include "Style.h"
-#include "TabularText.h"
-#include "ThumbnailLoader.h"
-#include "ThumbnailView.h"
+#include "ui/ShotListModel.h"
+#include "ui/ThumbnailLoader.h"
+#include "ui/ThumbnailView.h"
+#include "widgets/Style.h"
+#include "widgets/TabularText.h"
 
 #include <QFontInfo>
 #include <QFontMetricsF>

@@ -10,7 +10,7 @@
 // Thread: UI thread. Ownership: the loader is not owned and must outlive the
 // delegate's use.
 
-#include "ThumbnailView.h"
+#include "ui/ThumbnailView.h"
 
 #include <QAbstractItemDelegate>
 #include <QRectF>

@@ -1,6 +1,6 @@
-#include "ShotGrid.h"
+#include "ui/ShotGrid.h"
 
-#include "ShotListModel.h"
+#include "ui/ShotListModel.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>

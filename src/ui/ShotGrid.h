@@ -13,7 +13,7 @@
 //
 // Thread: UI thread.
 
-#include "GridGeometry.h"
+#include "ui/GridGeometry.h"
 
 #include <QAbstractItemView>
 #include <QPersistentModelIndex>

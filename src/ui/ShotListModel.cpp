@@ -1,8 +1,8 @@
-#include "ShotListModel.h"
+#include "ui/ShotListModel.h"
 
-#include "Formatting.h"
-#include "GridGeometry.h"
-#include "VideoItem.h"
+#include "engine/Formatting.h"
+#include "model/VideoItem.h"
+#include "ui/GridGeometry.h"
 
 ShotListModel::ShotListModel(QObject *parent)
     : QAbstractListModel(parent)

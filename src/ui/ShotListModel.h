@@ -7,7 +7,7 @@
 // Thread: UI thread. Ownership: the item is observed, not owned; when it is
 // destroyed the model becomes empty.
 
-#include "VideoItem.h"
+#include "model/VideoItem.h"
 
 #include <QAbstractListModel>
 #include <QList>

@@ -1,6 +1,6 @@
-#include "StatusText.h"
+#include "ui/StatusText.h"
 
-#include "Planning.h"
+#include "engine/Planning.h"
 
 #include <QCoreApplication>
 #include <QStringList>

@@ -4,7 +4,7 @@
 //
 // Pure apart from the loaded translation; UI thread (tr()).
 
-#include "Records.h"
+#include "engine/Records.h"
 
 #include <QLocale>
 #include <QString>

@@ -1,6 +1,6 @@
-#include "ThumbnailLoader.h"
+#include "ui/ThumbnailLoader.h"
 
-#include "Thumbnails.h"
+#include "media/Thumbnails.h"
 
 #include <algorithm>
 

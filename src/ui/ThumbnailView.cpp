@@ -1,6 +1,6 @@
-#include "ThumbnailView.h"
+#include "ui/ThumbnailView.h"
 
-#include "Style.h"
+#include "widgets/Style.h"
 
 #include <QPainter>
 #include <QPainterPath>

@@ -11,7 +11,7 @@
 // Thread: UI thread. Ownership: the model must outlive the view; the item is
 // observed through a QPointer and may go away at any time.
 
-#include "VideoItem.h"
+#include "model/VideoItem.h"
 
 #include <QPointer>
 #include <QWidget>

@@ -1,9 +1,9 @@
-#include "VideoList.h"
+#include "ui/VideoList.h"
 
-#include "AppModel.h"
-#include "ThumbnailLoader.h"
-#include "VideoListModel.h"
-#include "VideoRowDelegate.h"
+#include "model/AppModel.h"
+#include "ui/ThumbnailLoader.h"
+#include "ui/VideoListModel.h"
+#include "ui/VideoRowDelegate.h"
 
 #include <QKeyEvent>
 #include <QListView>

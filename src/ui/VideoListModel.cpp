@@ -1,9 +1,9 @@
-#include "VideoListModel.h"
+#include "ui/VideoListModel.h"
 
-#include "AppModel.h"
-#include "GridGeometry.h"
-#include "StatusText.h"
-#include "VideoItem.h"
+#include "model/AppModel.h"
+#include "model/VideoItem.h"
+#include "ui/GridGeometry.h"
+#include "ui/StatusText.h"
 
 VideoListModel::VideoListModel(AppModel &model, QObject *parent)
     : QAbstractListModel(parent)

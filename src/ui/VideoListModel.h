@@ -7,7 +7,7 @@
 // Thread: UI thread. Ownership: the AppModel is observed and must outlive
 // this model.
 
-#include "VideoItem.h"
+#include "model/VideoItem.h"
 
 #include <QAbstractListModel>
 #include <QList>

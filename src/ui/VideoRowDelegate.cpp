@@ -1,10 +1,10 @@
-#include "VideoRowDelegate.h"
+#include "ui/VideoRowDelegate.h"
 
-#include "Style.h"
-#include "TabularText.h"
-#include "ThumbnailLoader.h"
-#include "ThumbnailView.h"
-#include "VideoListModel.h"
+#include "ui/ThumbnailLoader.h"
+#include "ui/ThumbnailView.h"
+#include "ui/VideoListModel.h"
+#include "widgets/Style.h"
+#include "widgets/TabularText.h"
 
 #include <QApplication>
 #include <QFontMetricsF>

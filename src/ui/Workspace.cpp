@@ -1,9 +1,9 @@
-#include "Workspace.h"
+#include "ui/Workspace.h"
 
-#include "AppModel.h"
-#include "Exporter.h"
-#include "VideoDetail.h"
-#include "VideoList.h"
+#include "export/Exporter.h"
+#include "model/AppModel.h"
+#include "ui/VideoDetail.h"
+#include "ui/VideoList.h"
 
 #include <QFrame>
 #include <QHBoxLayout>

@@ -3,7 +3,7 @@
 // Prints "handed-over" when a running instance took the files, else
 // "primary", then one "file:<path>" line per received file, and ends after
 // the first hand-over it receives (or after 10 s).
-#include "SingleInstance.h"
+#include "app/SingleInstance.h"
 
 #include <QCoreApplication>
 #include <QDir>

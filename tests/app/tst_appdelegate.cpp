@@ -1,6 +1,6 @@
-#include "AppDelegate.h"
-#include "TempRoot.h"
-#include "TestSupport.h"
+#include "app/AppDelegate.h"
+#include "engine/TempRoot.h"
+#include "support/TestSupport.h"
 
 #include <QFileInfo>
 #include <QTest>

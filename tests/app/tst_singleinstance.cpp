@@ -1,7 +1,7 @@
-#include "AppDelegate.h"
-#include "SingleInstance.h"
-#include "TempRoot.h"
-#include "TestSupport.h"
+#include "app/AppDelegate.h"
+#include "app/SingleInstance.h"
+#include "engine/TempRoot.h"
+#include "support/TestSupport.h"
 
 #include <QDir>
 #include <QLocalSocket>

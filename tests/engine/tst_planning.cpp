@@ -1,5 +1,5 @@
-#include "Planning.h"
-#include "Translations.h"
+#include "app/Translations.h"
+#include "engine/Planning.h"
 
 #include <QCoreApplication>
 #include <QTest>

@@ -1,5 +1,5 @@
-#include "TempRoot.h"
-#include "TestSupport.h"
+#include "engine/TempRoot.h"
+#include "support/TestSupport.h"
 
 #include <QDir>
 #include <QFile>

@@ -4,7 +4,7 @@
 // back per video so that a video stays extracting (and the ones after it
 // pending).
 
-#include "Engine.h"
+#include "model/Engine.h"
 
 #include <QDir>
 #include <QFile>

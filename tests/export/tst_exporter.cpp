@@ -1,11 +1,11 @@
-#include "AppModel.h"
-#include "Dialogs.h"
-#include "ExportFolder.h"
-#include "Exporter.h"
-#include "Preferences.h"
+#include "engine/TempRoot.h"
+#include "export/Exporter.h"
+#include "export/ExportFolder.h"
+#include "model/AppModel.h"
+#include "model/Dialogs.h"
+#include "model/Preferences.h"
 #include "ScriptedEngine.h"
-#include "TempRoot.h"
-#include "TestSupport.h"
+#include "support/TestSupport.h"
 
 #include <QDeadlineTimer>
 #include <QDir>

@@ -1,5 +1,5 @@
-#include "ExportFolder.h"
-#include "TestSupport.h"
+#include "export/ExportFolder.h"
+#include "support/TestSupport.h"
 
 #include <QDir>
 #include <QFile>

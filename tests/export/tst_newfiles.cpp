@@ -1,5 +1,5 @@
-#include "NewFiles.h"
-#include "TestSupport.h"
+#include "export/NewFiles.h"
+#include "support/TestSupport.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,7 +2,7 @@
 // A scripted engine for model tests: probes by file name, and extractions
 // that report chosen shot ids and then wait for the test to let them finish.
 
-#include "Engine.h"
+#include "model/Engine.h"
 
 #include <QFileInfo>
 #include <QHash>

@@ -1,8 +1,8 @@
-#include "AppModel.h"
+#include "engine/TempRoot.h"
 #include "FakeEngine.h"
-#include "TempRoot.h"
-#include "TestSupport.h"
-#include "Thumbnails.h"
+#include "media/Thumbnails.h"
+#include "model/AppModel.h"
+#include "support/TestSupport.h"
 
 #include <QDeadlineTimer>
 #include <QDir>

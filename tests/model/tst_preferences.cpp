@@ -1,5 +1,5 @@
-#include "Preferences.h"
-#include "TestSupport.h"
+#include "model/Preferences.h"
+#include "support/TestSupport.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>

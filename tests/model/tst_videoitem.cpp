@@ -1,6 +1,6 @@
-#include "TempRoot.h"
-#include "TestSupport.h"
-#include "VideoItem.h"
+#include "engine/TempRoot.h"
+#include "model/VideoItem.h"
+#include "support/TestSupport.h"
 
 #include <QDir>
 #include <QSignalSpy>

@@ -1,4 +1,4 @@
-#include "SheetLayout.h"
+#include "share/SheetLayout.h"
 
 #include <QSet>
 #include <QTest>

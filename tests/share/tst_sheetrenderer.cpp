@@ -1,7 +1,7 @@
-#include "ImageFiles.h"
-#include "SheetRenderer.h"
-#include "SheetText.h"
-#include "TestSupport.h"
+#include "media/ImageFiles.h"
+#include "share/SheetRenderer.h"
+#include "share/SheetText.h"
+#include "support/TestSupport.h"
 
 #include <QColorSpace>
 #include <QPainter>

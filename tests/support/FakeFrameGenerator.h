@@ -7,8 +7,8 @@
 // Delivered frames are small yuv420p pictures whose luma encodes the
 // requested time (lumaFor), so written files can be traced back.
 
-#include "Extractor.h"
-#include "FrameGenerator.h"
+#include "media/Extractor.h"
+#include "media/FrameGenerator.h"
 
 #include <QSize>
 

@@ -1,6 +1,6 @@
 #include "WorkspaceFixture.h"
 
-#include "ImageFiles.h"
+#include "media/ImageFiles.h"
 
 #include <QDeadlineTimer>
 #include <QDir>

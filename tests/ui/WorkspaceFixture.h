@@ -3,9 +3,9 @@
 // real thumbnail files of known colours and can be held shot by shot, an
 // AppModel driven by it, and direct access to a VideoItem's state.
 
-#include "AppModel.h"
-#include "Engine.h"
-#include "VideoItem.h"
+#include "model/AppModel.h"
+#include "model/Engine.h"
+#include "model/VideoItem.h"
 
 #include <QColor>
 #include <QHash>

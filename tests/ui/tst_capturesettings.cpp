@@ -1,11 +1,11 @@
-#include "CaptureSettings.h"
-#include "CaptureSettingsButton.h"
-#include "CaptureSettingsPopover.h"
-#include "NumberBox.h"
-#include "PopupPlacement.h"
-#include "Preferences.h"
-#include "SegmentedControl.h"
-#include "Translations.h"
+#include "app/Translations.h"
+#include "model/Preferences.h"
+#include "ui/CaptureSettings.h"
+#include "ui/CaptureSettingsButton.h"
+#include "ui/CaptureSettingsPopover.h"
+#include "widgets/NumberBox.h"
+#include "widgets/PopupPlacement.h"
+#include "widgets/SegmentedControl.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>

@@ -1,16 +1,16 @@
-#include "AppModel.h"
-#include "CaptureSettingsButton.h"
-#include "ContentView.h"
-#include "Dialogs.h"
-#include "DropFilter.h"
-#include "DropOutline.h"
-#include "DropZone.h"
-#include "Exporter.h"
+#include "app/MainMenus.h"
+#include "engine/TempRoot.h"
+#include "export/Exporter.h"
 #include "FakeEngine.h"
-#include "MainMenus.h"
-#include "Preferences.h"
-#include "TempRoot.h"
-#include "Thumbnails.h"
+#include "media/Thumbnails.h"
+#include "model/AppModel.h"
+#include "model/Dialogs.h"
+#include "model/Preferences.h"
+#include "ui/CaptureSettingsButton.h"
+#include "ui/ContentView.h"
+#include "ui/DropFilter.h"
+#include "ui/DropOutline.h"
+#include "ui/DropZone.h"
 
 #include <QAction>
 #include <QDir>
@@ -99,10 +99,15 @@ class ContentViewTest : public QObject {
     std::unique_ptr<AppModel> m_model;
     std::unique_ptr<Exporter> m_exporter;
     std::unique_ptr<ContentView> m_window;
+    MainMenus *m_menus = nullptr;
 
     ContentView &window(std::chrono::milliseconds handOver = 20ms)
     {
         m_window = std::make_unique<ContentView>(*m_model, *m_preferences, *m_exporter, handOver);
+        // The menu bar as the application fills it.
+        m_menus = new MainMenus(m_window->menuBar(), *m_model, *m_exporter,
+                                {[this] { m_window->openSettings(); }, [] {}, [] {}},
+                                m_window.get());
         return *m_window;
     }
     bool showAndActivate()
@@ -275,7 +280,7 @@ private slots:
         QVERIFY(showAndActivate());
         view.addVideosAction()->trigger();
         view.dropZone()->findChild<QPushButton *>()->click();
-        view.menus()->actions().addVideos->trigger();
+        m_menus->actions().addVideos->trigger();
         QCOMPARE(m_dialogs->asked, 3);
     }
 
@@ -553,7 +558,7 @@ private slots:
             m_fake->hold();
         ContentView &view = window();
         QVERIFY(showAndActivate());
-        const MainMenus::Actions &a = view.menus()->actions();
+        const MainMenus::Actions &a = m_menus->actions();
         // Before anything is open, only the commands that need nothing.
         QVERIFY(a.addVideos->isEnabled());
         QVERIFY(!a.exportScreenshots->isEnabled());
@@ -587,7 +592,7 @@ private slots:
         QVERIFY(showAndActivate());
         QVERIFY(add({"a.mp4", "b.mp4"}, 2));
         QCOMPARE(view.windowTitle(), QStringLiteral("b.mp4"));
-        QAction *remove = view.menus()->actions().removeVideo;
+        QAction *remove = m_menus->actions().removeVideo;
         remove->trigger();
         QCOMPARE(m_model->videos().size(), 1);
         QCOMPARE(view.windowTitle(), QStringLiteral("a.mp4"));

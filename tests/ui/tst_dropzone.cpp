@@ -1,5 +1,5 @@
-#include "DropZone.h"
-#include "TestSupport.h"
+#include "support/TestSupport.h"
+#include "ui/DropZone.h"
 
 #include <QLabel>
 #include <QPushButton>

@@ -1,5 +1,5 @@
-#include "FileDialogs.h"
-#include "TestSupport.h"
+#include "support/TestSupport.h"
+#include "ui/FileDialogs.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>

@@ -1,6 +1,6 @@
-#include "ElidedLabel.h"
-#include "Preferences.h"
-#include "SettingsView.h"
+#include "model/Preferences.h"
+#include "ui/SettingsView.h"
+#include "widgets/ElidedLabel.h"
 
 #include <QCheckBox>
 #include <QDir>

@@ -1,11 +1,11 @@
 // The sidebar of open videos and the workspace around it.
-#include "Thumbnails.h"
-#include "Translations.h"
-#include "VideoDetail.h"
-#include "VideoList.h"
-#include "VideoListModel.h"
-#include "VideoRowDelegate.h"
-#include "Workspace.h"
+#include "app/Translations.h"
+#include "media/Thumbnails.h"
+#include "ui/VideoDetail.h"
+#include "ui/VideoList.h"
+#include "ui/VideoListModel.h"
+#include "ui/VideoRowDelegate.h"
+#include "ui/Workspace.h"
 #include "WorkspaceFixture.h"
 
 #include <QAbstractItemModelTester>

@@ -1,10 +1,10 @@
 // The workspace's geometry and texts as plain values.
-#include "GridGeometry.h"
-#include "ShotDelegate.h"
-#include "StatusText.h"
-#include "TabularText.h"
-#include "ThumbnailView.h"
-#include "VideoRowDelegate.h"
+#include "ui/GridGeometry.h"
+#include "ui/ShotDelegate.h"
+#include "ui/StatusText.h"
+#include "ui/ThumbnailView.h"
+#include "ui/VideoRowDelegate.h"
+#include "widgets/TabularText.h"
 
 #include <QFontMetricsF>
 #include <QTest>

@@ -1,8 +1,0 @@
-#include "FfmpegPtr.h"
-
-QString ffmpegErrorText(int errorCode)
-{
-    char text[AV_ERROR_MAX_STRING_SIZE] = {};
-    av_strerror(errorCode, text, sizeof text);
-    return QString::fromUtf8(text);
-}

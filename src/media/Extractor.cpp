@@ -1,0 +1,225 @@
+#include "media/Extractor.h"
+
+#include "media/FrameConverter.h"
+#include "media/ImageFiles.h"
+#include "media/WriterPool.h"
+
+#include <QThread>
+
+#include <algorithm>
+#include <atomic>
+#include <optional>
+#include <vector>
+
+namespace {
+
+// Encodes one decoded frame into its two files and reports the shot; a
+// frame that cannot be converted or written counts as failed instead.
+class ShotWriter final : public WriterPool::Job {
+public:
+    ShotWriter(VideoFrame frame, qint64 id, double actualSeconds, const ExtractSettings &settings,
+               const QString &dir, const Extractor::ShotCallback &onShot, std::atomic<int> &failed)
+        : m_frame(std::move(frame))
+        , m_id(id)
+        , m_seconds(actualSeconds)
+        , m_settings(settings)
+        , m_dir(dir)
+        , m_onShot(onShot)
+        , m_failed(failed)
+    {
+    }
+
+    void run() override
+    {
+        const std::optional<FrameConverter::Images> images =
+            FrameConverter::convert(m_frame, ImageFiles::thumbnailSide);
+        m_frame.frame.reset();
+        const std::optional<ImageFiles::ShotFiles> files = images
+            ? ImageFiles::writeShot(images->full, images->thumb, m_id, m_dir, m_settings.format,
+                                    m_settings.quality)
+            : std::nullopt;
+        if (files)
+            m_onShot(Shot{m_id, m_seconds, files->file, files->thumbFile});
+        else
+            ++m_failed;
+    }
+
+private:
+    VideoFrame m_frame;
+    const qint64 m_id;
+    const double m_seconds;
+    const ExtractSettings m_settings;
+    const QString m_dir;
+    // Both outlive every writer: run() drains the pool before it returns.
+    const Extractor::ShotCallback &m_onShot;
+    std::atomic<int> &m_failed;
+};
+
+// The current generator of a run. A discarded generator is released at once
+// (its decoder holds memory) and the next one is made only when a request
+// needs it, so a run never opens the file for nothing.
+class GeneratorSlot {
+public:
+    GeneratorSlot(const Extractor::GeneratorFactory &factory, MediaTime tolerance, StallWatch &watch)
+        : m_factory(factory)
+        , m_tolerance(tolerance)
+        , m_watch(watch)
+    {
+    }
+    ~GeneratorSlot() { discard(); }
+
+    // The generator to use now, watched; null when the factory could not
+    // make one (every request then fails).
+    FrameGenerator *watched()
+    {
+        if (m_stale) {
+            std::stop_source opening;
+            m_watch.watchOpening(&opening);
+            m_generator = m_factory(m_made, opening.get_token());
+            m_watch.watch(nullptr);  // before `opening` goes
+            m_made = true;
+            m_stale = false;
+            // An open the watch abandoned leaves a generator that must not
+            // be used: its reads were cut short.
+            if (opening.stop_requested())
+                m_generator.reset();
+            if (m_generator)
+                m_generator->setTolerance(m_tolerance, m_tolerance);
+        }
+        m_watch.watch(m_generator.get());
+        return m_generator.get();
+    }
+
+    // The generator is not used again; the next request gets a fresh one.
+    void discard()
+    {
+        // Unwatched first: the watchdog and the stop handler must never reach
+        // a generator that is being destroyed.
+        m_watch.watch(nullptr);
+        m_generator.reset();
+        m_stale = true;
+    }
+
+private:
+    const Extractor::GeneratorFactory &m_factory;
+    const MediaTime m_tolerance;
+    StallWatch &m_watch;
+    std::unique_ptr<FrameGenerator> m_generator;
+    bool m_stale = true;
+    bool m_made = false;
+};
+
+} // namespace
+
+namespace Extractor {
+
+int writerLimit()
+{
+    return std::max(4, QThread::idealThreadCount());
+}
+
+MediaTime tolerance(const QList<double> &times, bool precise)
+{
+    if (precise)
+        return MediaTime{0};
+    const double spacing = times.size() >= 2 ? times[1] - times[0]
+        : times.size() == 1                  ? 2 * times[0]
+                                             : 2.0;
+    return MediaTime::fromSeconds(spacing * 0.4);
+}
+
+int run(const GeneratorFactory &makeGenerator, const QList<double> &times,
+        const ExtractSettings &settings, const QString &dir, const ShotCallback &onShot,
+        std::stop_token stop, Timing timing)
+{
+    std::vector<MediaTime> mediaTimes;
+    mediaTimes.reserve(size_t(times.size()));
+    for (const double seconds : times)
+        mediaTimes.push_back(MediaTime::fromSeconds(seconds));
+    const int count = int(mediaTimes.size());
+
+    // Teardown runs in reverse: the writers drain first, then the stop
+    // handler goes, then the last generator is unwatched and released, and
+    // the watchdog stops last.
+    StallWatch watch(timing.checkInterval, timing.stallLimit);
+    GeneratorSlot generator(makeGenerator, tolerance(times, settings.precise), watch);
+    // Runs on the thread that requests the stop and ends the outstanding
+    // requests at once; the producer checks the token after every watch(),
+    // so a generator made just after the stop cannot slip through either.
+    std::stop_callback onStop(stop, [&watch] { watch.abort(); });
+    std::atomic<int> unwritten{0};
+    WriterPool writers(writerLimit());
+
+    const auto enqueue = [&](FrameResult &&result, int position) {
+        writers.start(std::make_unique<ShotWriter>(std::move(*result.image), qint64(position),
+                                                   result.actualSeconds, settings, dir, onShot, unwritten));
+    };
+
+    std::vector<int> retries;
+    for (int start = 0; start < count && !stop.stop_requested(); start += chunkSize) {
+        const int end = std::min(start + chunkSize, count);
+        const std::vector<MediaTime> chunk(mediaTimes.begin() + start, mediaTimes.begin() + end);
+        std::vector<bool> delivered(chunk.size(), false);
+        FrameGenerator *current = generator.watched();
+        if (stop.stop_requested())
+            break;
+        if (current) {
+            current->images(chunk, [&](FrameResult &&result) {
+                watch.markProgress();
+                if (stop.stop_requested() || !result.ok())
+                    return;
+                // Planned times closer than 1/600 s share a media time; each
+                // result takes the first of them still waiting, so every
+                // position is delivered at most once.
+                for (size_t i = 0; i < chunk.size(); ++i) {
+                    if (!delivered[i] && chunk[i] == result.requested) {
+                        delivered[i] = true;
+                        enqueue(std::move(result), start + int(i));
+                        // Waiting for a free writer is no stall of the
+                        // decoder, which sits idle in this call meanwhile.
+                        watch.markProgress();
+                        return;
+                    }
+                }
+            });
+        }
+        if (stop.stop_requested())
+            break;
+        const size_t before = retries.size();
+        for (size_t i = 0; i < chunk.size(); ++i)
+            if (!delivered[i])
+                retries.push_back(start + int(i));
+        if (retries.size() > before)
+            generator.discard();
+    }
+
+    // Whatever the batches missed is retried one frame at a time, on a
+    // generator that has not failed before.
+    int failed = 0;
+    if (!retries.empty())
+        generator.discard();
+    for (const int position : retries) {
+        if (stop.stop_requested())
+            break;
+        FrameGenerator *current = generator.watched();
+        if (stop.stop_requested())
+            break;
+        FrameResult result = current ? current->image(mediaTimes[size_t(position)])
+                                     : FrameResult{mediaTimes[size_t(position)], std::nullopt, 0, {}};
+        // A frame that comes back after the stop is dropped like the rest of
+        // the run, and a failure the stop caused is not the video's fault.
+        if (stop.stop_requested())
+            break;
+        if (result.ok()) {
+            enqueue(std::move(result), position);
+        } else {
+            ++failed;
+            generator.discard();
+        }
+    }
+
+    writers.waitForDone();
+    return failed + unwritten.load();
+}
+
+} // namespace Extractor

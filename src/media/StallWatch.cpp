@@ -1,0 +1,86 @@
+#include "media/StallWatch.h"
+
+#include <condition_variable>
+
+StallWatch::StallWatch(Clock::duration checkInterval, Clock::duration stallLimit)
+    : m_last(Clock::now())
+    , m_checkInterval(checkInterval)
+    , m_stallLimit(stallLimit)
+{
+    m_watchdog = std::jthread([this](std::stop_token stop) {
+        // Nothing is ever notified through this variable: it only gives the
+        // sleep a stop token, so destruction wakes the watchdog at once.
+        std::condition_variable_any sleeper;
+        std::mutex sleepLock;
+        while (!stop.stop_requested()) {
+            {
+                std::unique_lock lock(sleepLock);
+                sleeper.wait_for(lock, stop, m_checkInterval, [] { return false; });
+            }
+            check();
+        }
+    });
+}
+
+StallWatch::~StallWatch()
+{
+    m_watchdog.request_stop();
+    m_watchdog.join();
+}
+
+void StallWatch::watch(FrameGenerator *generator)
+{
+    std::lock_guard lock(m_lock);
+    m_generator = generator;
+    m_opening = nullptr;
+    m_last = Clock::now();
+}
+
+void StallWatch::watchOpening(std::stop_source *opening)
+{
+    std::lock_guard lock(m_lock);
+    m_generator = nullptr;
+    m_opening = opening;
+    m_last = Clock::now();
+}
+
+void StallWatch::abortWatched()
+{
+    if (m_generator)
+        m_generator->cancelAll();
+    if (m_opening)
+        m_opening->request_stop();
+}
+
+void StallWatch::markProgress()
+{
+    std::lock_guard lock(m_lock);
+    m_last = Clock::now();
+}
+
+void StallWatch::abort()
+{
+    std::lock_guard lock(m_lock);
+    abortWatched();
+}
+
+int StallWatch::stallsDetected() const
+{
+    std::lock_guard lock(m_lock);
+    return m_stalls;
+}
+
+void StallWatch::check()
+{
+    std::lock_guard lock(m_lock);
+    const Clock::time_point now = Clock::now();
+    if (now - m_last <= m_stallLimit)
+        return;
+    // Held across the call so that watch() cannot swap the generator out
+    // while it is being aborted.
+    if (m_generator || m_opening) {
+        abortWatched();
+        ++m_stalls;
+    }
+    m_last = now;
+}

@@ -1,0 +1,140 @@
+#include "media/VideoInput.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <mutex>
+
+extern "C" {
+#include <libavutil/mem.h>
+}
+
+namespace {
+
+int interruptCallback(void *opaque)
+{
+    return static_cast<const VideoInput *>(opaque)->interrupted() ? 1 : 0;
+}
+
+void setError(QString *error, const QString &text)
+{
+    if (error)
+        *error = text;
+}
+
+} // namespace
+
+std::unique_ptr<VideoInput> VideoInput::open(const QString &path, Interrupted interrupted,
+                                             Threads threads, QString *error)
+{
+    // The largest block FFmpeg may ask for at once, for the whole process:
+    // far above any real frame (an 8K 16-bit plane is 66 MB) or index, far
+    // below what a crafted header can ask for (a 4 KB fragmented MP4 found
+    // by fuzzing made the demuxer ask for 1.7 GB before failing).
+    static std::once_flag capped;
+    std::call_once(capped, [] { av_max_alloc(512 * 1024 * 1024); });
+    // A folder would open as a file and fail later in confusing ways.
+    if (!QFileInfo(path).isFile()) {
+        setError(error, QStringLiteral("not a file"));
+        return nullptr;
+    }
+    std::unique_ptr<VideoInput> input(new VideoInput);
+    input->m_interrupted = std::move(interrupted);
+
+    AVFormatContext *raw = avformat_alloc_context();
+    if (!raw) {
+        setError(error, QStringLiteral("out of memory"));
+        return nullptr;
+    }
+    raw->interrupt_callback.callback = interruptCallback;
+    raw->interrupt_callback.opaque = input.get();
+
+    AVDictionary *options = nullptr;
+    av_dict_set(&options, "protocol_whitelist", "file", 0);
+    // "file:" keeps a name like "a:b.mp4" from being read as a protocol.
+    const QByteArray url = "file:" + QFile::encodeName(QFileInfo(path).absoluteFilePath());
+    int rc = avformat_open_input(&raw, url.constData(), nullptr, &options);
+    av_dict_free(&options);  // what the demuxer did not take
+    if (rc < 0) {  // raw is freed and nulled by FFmpeg
+        setError(error, ffmpegErrorText(rc));
+        return nullptr;
+    }
+    input->m_format.reset(raw);
+
+    rc = avformat_find_stream_info(raw, nullptr);
+    if (rc < 0) {
+        setError(error, ffmpegErrorText(rc));
+        return nullptr;
+    }
+    for (unsigned i = 0; i < raw->nb_streams; ++i) {
+        AVStream *stream = raw->streams[i];
+        if (stream->codecpar->codec_type == AVMEDIA_TYPE_VIDEO
+            && !(stream->disposition & AV_DISPOSITION_ATTACHED_PIC)) {
+            input->m_stream = stream;
+            break;
+        }
+    }
+    if (!input->m_stream) {
+        setError(error, QStringLiteral("no video stream"));
+        return nullptr;
+    }
+    // Only the chosen stream is read; the demuxer drops the others' packets.
+    for (unsigned i = 0; i < raw->nb_streams; ++i)
+        if (raw->streams[i] != input->m_stream)
+            raw->streams[i]->discard = AVDISCARD_ALL;
+
+    const AVCodecParameters *parameters = input->m_stream->codecpar;
+    input->m_codec = openDecoder(input->m_stream, threads, error);
+    if (!input->m_codec)
+        return nullptr;
+    input->m_threads = threads;
+    if (input->m_codec->width <= 0 && parameters->width <= 0) {
+        setError(error, QStringLiteral("no picture size"));
+        return nullptr;
+    }
+    return input;
+}
+
+CodecContextPtr VideoInput::openDecoder(const AVStream *stream, Threads threads, QString *error)
+{
+    const AVCodecParameters *parameters = stream->codecpar;
+    const AVCodec *decoder = avcodec_find_decoder(parameters->codec_id);
+    if (!decoder) {
+        setError(error, QStringLiteral("no decoder for this video format"));
+        return nullptr;
+    }
+    CodecContextPtr codec(avcodec_alloc_context3(decoder));
+    if (!codec) {
+        setError(error, QStringLiteral("out of memory"));
+        return nullptr;
+    }
+    int rc = avcodec_parameters_to_context(codec.get(), parameters);
+    if (rc < 0) {
+        setError(error, ffmpegErrorText(rc));
+        return nullptr;
+    }
+    codec->pkt_timebase = stream->time_base;
+    codec->thread_count = threads.count;
+    codec->thread_type = threads.type;
+    rc = avcodec_open2(codec.get(), decoder, nullptr);
+    if (rc < 0) {
+        setError(error, ffmpegErrorText(rc));
+        return nullptr;
+    }
+    return codec;
+}
+
+bool VideoInput::reopenDecoder(Threads threads)
+{
+    CodecContextPtr codec = openDecoder(m_stream, threads, nullptr);
+    if (!codec)
+        return false;
+    m_codec = std::move(codec);
+    m_threads = threads;
+    return true;
+}
+
+int64_t VideoInput::startPts() const
+{
+    return m_stream->start_time != AV_NOPTS_VALUE ? m_stream->start_time : 0;
+}

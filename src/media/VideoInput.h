@@ -1,0 +1,65 @@
+#pragma once
+// An opened video file: the demuxer, its first real video stream (cover art
+// pictures are skipped) and an opened decoder for that stream. Shared by
+// probing and frame generation.
+//
+// Only local files are read: the path is always taken as a file, never as a
+// protocol address, and demuxers that follow references inside a file may
+// open local files only, so a crafted playlist cannot reach the network.
+//
+// Blocking; one thread at a time. `interrupted` is polled by FFmpeg during
+// every blocking read and may flip from any thread; a read then fails at once.
+
+#include "media/DisplayTransform.h"
+#include "media/FfmpegPtr.h"
+
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+class VideoInput {
+public:
+    using Interrupted = std::function<bool()>;
+
+    struct Threads {
+        int count = 1;                   // 0 lets FFmpeg choose from the cores
+        int type = FF_THREAD_SLICE;      // FF_THREAD_SLICE and/or FF_THREAD_FRAME
+    };
+
+    // Null on any failure, with the reason in `error` when given.
+    static std::unique_ptr<VideoInput> open(const QString &path, Interrupted interrupted,
+                                            Threads threads, QString *error = nullptr);
+
+    VideoInput(const VideoInput &) = delete;
+    VideoInput &operator=(const VideoInput &) = delete;
+
+    AVFormatContext *format() const { return m_format.get(); }
+    AVCodecContext *codec() const { return m_codec.get(); }
+    AVStream *stream() const { return m_stream; }
+    int streamIndex() const { return m_stream->index; }
+    AVRational timeBase() const { return m_stream->time_base; }
+    // The stream's first presentation time in its time base (0 when unknown);
+    // every time this application shows counts from here.
+    int64_t startPts() const;
+    DisplayTransform transform() const { return DisplayTransform::ofStream(m_stream); }
+    bool interrupted() const { return m_interrupted && m_interrupted(); }
+    Threads threads() const { return m_threads; }
+
+    // Replaces the decoder by a fresh one with other threads. Only before the
+    // first packet is sent, or right after a seek, where nothing of the old
+    // decoder's state is wanted: decoder state does not carry over. False
+    // (and the old decoder kept) when the new one cannot be opened.
+    bool reopenDecoder(Threads threads);
+
+private:
+    VideoInput() = default;
+    static CodecContextPtr openDecoder(const AVStream *stream, Threads threads, QString *error);
+
+    // Declared first so it outlives the demuxer whose callback points at it.
+    Interrupted m_interrupted;
+    FormatContextPtr m_format;
+    CodecContextPtr m_codec;
+    AVStream *m_stream = nullptr;
+    Threads m_threads;
+};

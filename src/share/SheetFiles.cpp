@@ -1,0 +1,93 @@
+#include "share/SheetFiles.h"
+
+#include "engine/TempRoot.h"
+#include "media/ImageFiles.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QUuid>
+
+#include <cstdio>
+
+namespace SheetFiles {
+
+namespace {
+
+// Staged files start with a dot so a file manager opened on the folder
+// shows only the finished image.
+const QString stagedPrefix = QStringLiteral(".staged-");
+
+} // namespace
+
+QString shareImageName(const VideoInfo &video)
+{
+    return QCoreApplication::translate("SheetView", "%1 Share Image").arg(video.baseName())
+           + QStringLiteral(".jpg");
+}
+
+QString proposedSavePath(const VideoInfo &video)
+{
+    const QString folder = QFileInfo(video.url.toLocalFile()).absolutePath();
+    return QDir(folder).filePath(shareImageName(video));
+}
+
+SaveFormat formatFor(const QString &path)
+{
+    const QString suffix = QFileInfo(path).suffix();
+    return suffix.compare(QLatin1String("png"), Qt::CaseInsensitive) == 0 ? SaveFormat::png
+                                                                            : SaveFormat::jpeg;
+}
+
+bool save(const QImage &image, const QString &path)
+{
+    switch (formatFor(path)) {
+    case SaveFormat::png:
+        return ImageFiles::writePng(image, path);
+    case SaveFormat::jpeg:
+        return ImageFiles::writeJpeg(image, path, saveQuality);
+    }
+    return false;
+}
+
+std::optional<Rendered> renderAndStage(const RenderFunction &render, const QList<Shot> &shots,
+                                       const VideoInfo &video, const SheetOptions &options,
+                                       std::stop_token stop)
+{
+    std::optional<QImage> image = render(shots, video, options);
+    if (!image || image->isNull())
+        return std::nullopt;
+    Rendered result{*image, std::nullopt};
+    if (stop.stop_requested())
+        return result;
+    const std::optional<QString> folder = TempRoot::subfolder(QStringLiteral("share"));
+    if (!folder)
+        return result;
+    const QString staged = QDir(*folder).filePath(
+        stagedPrefix + QUuid::createUuid().toString(QUuid::WithoutBraces) + QStringLiteral(".jpg"));
+    if (ImageFiles::writeJpeg(result.image, staged, tempQuality))
+        result.staged = staged;
+    return result;
+}
+
+std::optional<QString> publish(const QString &staged, const VideoInfo &video)
+{
+    const QString target = QFileInfo(staged).dir().filePath(shareImageName(video));
+    // rename(2) replaces the target in one step, so a drag in progress reads
+    // either the old image or the new one, never a mix. QFile::rename would
+    // refuse to replace an existing file.
+    if (std::rename(QFile::encodeName(staged).constData(), QFile::encodeName(target).constData())
+        == 0)
+        return target;
+    discard(staged);
+    QFile::remove(target);
+    return std::nullopt;
+}
+
+void discard(const QString &staged)
+{
+    QFile::remove(staged);
+}
+
+} // namespace SheetFiles

@@ -1,0 +1,439 @@
+#include "sharewindow/SheetView.h"
+
+#include "engine/Planning.h"
+#include "model/Preferences.h"
+#include "share/SheetRenderer.h"
+#include "sharewindow/SheetPreview.h"
+#include "sharewindow/SheetShare.h"
+#include "widgets/SegmentedControl.h"
+#include "widgets/Style.h"
+
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QFrame>
+#include <QFutureWatcher>
+#include <QGridLayout>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <QtConcurrent/QtConcurrentRun>
+
+#include <algorithm>
+#include <limits>
+
+namespace {
+
+constexpr int minColumns = 1;
+constexpr int maxColumns = 10;
+constexpr int widths[] = {1600, 2400, 3600};
+constexpr int panelWidth = 250;
+constexpr int panelInset = 20;
+constexpr int panelSpacing = 18;
+constexpr int buttonSpacing = 8;
+constexpr int largeButtonHeight = 32;
+
+int toInt(qint64 value)
+{
+    return int(std::clamp<qint64>(value, std::numeric_limits<int>::min(),
+                                  std::numeric_limits<int>::max()));
+}
+
+QString askSavePath(QWidget *parent, const QString &proposed)
+{
+    return QFileDialog::getSaveFileName(
+        parent, SheetView::tr("Save Share Image"), proposed,
+        SheetView::tr("JPEG Image (*.jpg *.jpeg)") + QStringLiteral(";;")
+            + SheetView::tr("PNG Image (*.png)"));
+}
+
+QPushButton *largeButton(const QString &text, QWidget *parent)
+{
+    auto *button = new QPushButton(text, parent);
+    button->setMinimumHeight(largeButtonHeight);
+    button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    button->setAutoDefault(false);
+    return button;
+}
+
+// An icon drawn in `color` in its normal state and in the palette's disabled
+// button text colour when disabled.
+QIcon iconIn(const QIcon &source, const QColor &color, const QPalette &palette, qreal ratio)
+{
+    QIcon result;
+    const QColor disabled = palette.color(QPalette::Disabled, QPalette::ButtonText);
+    for (const int size : {16, 22, 24}) {
+        result.addPixmap(Style::tinted(source, size, color, ratio), QIcon::Normal);
+        result.addPixmap(Style::tinted(source, size, disabled, ratio), QIcon::Disabled);
+    }
+    return result;
+}
+
+QIcon symbol(const char *themeName, const char *resource)
+{
+    return Style::themedIcon({QString::fromLatin1(themeName)}, QString::fromLatin1(resource));
+}
+
+} // namespace
+
+SheetView::Services SheetView::defaultServices()
+{
+    return {&SheetRenderer::render, &askSavePath};
+}
+
+SheetView::SheetView(QList<Shot> shots, VideoInfo video, Preferences &prefs, QWidget *parent)
+    : SheetView(std::move(shots), std::move(video), prefs, defaultServices(), parent)
+{
+}
+
+SheetView::SheetView(QList<Shot> shots, VideoInfo video, Preferences &prefs, Services services,
+                     QWidget *parent)
+    : QDialog(parent)
+    , m_shots(std::move(shots))
+    , m_video(std::move(video))
+    , m_prefs(prefs)
+    , m_services(std::move(services))
+{
+    if (!m_services.render)
+        m_services.render = &SheetRenderer::render;
+    if (!m_services.chooseSavePath)
+        m_services.chooseSavePath = &askSavePath;
+
+    setWindowTitle(tr("Share Image"));
+    setWindowModality(Qt::WindowModal);
+    setSizeGripEnabled(true);
+
+    auto *row = new QHBoxLayout(this);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(0);
+    m_preview = new SheetPreview(this);
+    row->addWidget(m_preview, 1);
+    auto *divider = new QFrame(this);
+    divider->setFrameShape(QFrame::VLine);
+    divider->setFrameShadow(QFrame::Plain);
+    divider->setForegroundRole(QPalette::Mid);
+    row->addWidget(divider);
+    row->addWidget(buildPanel());
+
+    connect(&m_prefs, &Preferences::sheetOptionsChanged, this, [this] {
+        syncControls();
+        startRender();
+    });
+    syncControls();
+    updateState();
+    startRender();
+}
+
+SheetView::~SheetView()
+{
+    // Results of renders still running are never shown now; they must not
+    // leave staged files behind.
+    m_renderStop.request_stop();
+}
+
+QWidget *SheetView::buildPanel()
+{
+    auto *panel = new QWidget(this);
+    panel->setFixedWidth(panelWidth);
+    auto *column = new QVBoxLayout(panel);
+    column->setContentsMargins(panelInset, panelInset, panelInset, panelInset);
+    column->setSpacing(panelSpacing);
+
+    auto *heading = new QLabel(tr("Share Image"), panel);
+    QFont headingFont = Style::font(heading->font(), Style::TextStyle::title);
+    headingFont.setWeight(QFont::Bold);
+    heading->setFont(headingFont);
+    column->addWidget(heading);
+
+    // The form: labels on the left, controls on the right; check boxes sit
+    // under the controls, as desktop forms align them.
+    auto *form = new QGridLayout;
+    form->setHorizontalSpacing(10);
+    form->setVerticalSpacing(10);
+    form->setColumnStretch(1, 1);
+
+    m_columnsLabel = new QLabel(panel);
+    m_columnsLabel->setObjectName(QStringLiteral("columnsLabel"));
+    auto *stepper = new QWidget(panel);
+    auto *stepperRow = new QHBoxLayout(stepper);
+    stepperRow->setContentsMargins(0, 0, 0, 0);
+    stepperRow->setSpacing(0);
+    m_columnsDown = new QToolButton(stepper);
+    m_columnsDown->setObjectName(QStringLiteral("columnsDown"));
+    m_columnsDown->setText(QStringLiteral("−"));
+    m_columnsDown->setAccessibleName(tr("Fewer Columns"));
+    m_columnsUp = new QToolButton(stepper);
+    m_columnsUp->setObjectName(QStringLiteral("columnsUp"));
+    m_columnsUp->setText(QStringLiteral("+"));
+    m_columnsUp->setAccessibleName(tr("More Columns"));
+    for (QToolButton *button : {m_columnsDown, m_columnsUp}) {
+        button->setAutoRaise(false);
+        button->setFixedSize(28, 24);
+        stepperRow->addWidget(button);
+    }
+    stepperRow->addStretch();
+    connect(m_columnsDown, &QToolButton::clicked, this, [this] {
+        m_prefs.setSheetColumns(std::clamp<qint64>(m_prefs.sheetColumns() - 1, minColumns, maxColumns));
+    });
+    connect(m_columnsUp, &QToolButton::clicked, this, [this] {
+        m_prefs.setSheetColumns(std::clamp<qint64>(m_prefs.sheetColumns() + 1, minColumns, maxColumns));
+    });
+    form->addWidget(m_columnsLabel, 0, 0);
+    form->addWidget(stepper, 0, 1);
+
+    m_width = new QComboBox(panel);
+    m_width->setObjectName(QStringLiteral("widthCombo"));
+    for (const int width : widths)
+        m_width->addItem(tr("%1 px").arg(width), width);
+    connect(m_width, &QComboBox::activated, this, [this](int index) {
+        if (index >= 0)
+            m_prefs.setSheetWidth(m_width->itemData(index).toInt());
+    });
+    form->addWidget(new QLabel(tr("Width"), panel), 1, 0);
+    form->addWidget(m_width, 1, 1);
+
+    m_background = new SegmentedControl({tr("Dark"), tr("Light")}, panel);
+    m_background->setObjectName(QStringLiteral("background"));
+    connect(m_background, &SegmentedControl::currentChanged, this,
+            [this](int index) { m_prefs.setSheetDark(index == 0); });
+    form->addWidget(new QLabel(tr("Background"), panel), 2, 0);
+    form->addWidget(m_background, 2, 1);
+
+    m_timestamps = new QCheckBox(tr("Timestamps"), panel);
+    m_timestamps->setObjectName(QStringLiteral("timestamps"));
+    connect(m_timestamps, &QCheckBox::clicked, this,
+            [this](bool checked) { m_prefs.setSheetTime(checked); });
+    form->addWidget(m_timestamps, 3, 1);
+    m_videoInfo = new QCheckBox(tr("Video Info"), panel);
+    m_videoInfo->setObjectName(QStringLiteral("videoInfo"));
+    connect(m_videoInfo, &QCheckBox::clicked, this,
+            [this](bool checked) { m_prefs.setSheetHeader(checked); });
+    form->addWidget(m_videoInfo, 4, 1);
+    column->addLayout(form);
+
+    m_captions = new QWidget(panel);
+    auto *captionColumn = new QVBoxLayout(m_captions);
+    captionColumn->setContentsMargins(0, 0, 0, 0);
+    captionColumn->setSpacing(4);
+    m_sizeCaption = new QLabel(m_captions);
+    m_sizeCaption->setObjectName(QStringLiteral("sizeCaption"));
+    auto *dragCaption = new QLabel(tr("Drag the preview into any app"), m_captions);
+    for (QLabel *label : {m_sizeCaption, dragCaption}) {
+        Style::apply(label, Style::TextStyle::caption, Style::Tone::secondary);
+        captionColumn->addWidget(label);
+    }
+    column->addWidget(m_captions);
+
+    column->addStretch(1);
+
+    auto *actions = new QVBoxLayout;
+    actions->setSpacing(buttonSpacing);
+    m_copy = largeButton(tr("Copy Image"), panel);
+    m_copy->setObjectName(QStringLiteral("copyButton"));
+    m_copy->setShortcut(QKeySequence::Copy);
+    connect(m_copy, &QPushButton::clicked, this, &SheetView::copy);
+    actions->addWidget(m_copy);
+
+    m_save = largeButton(tr("Save…"), panel);
+    m_save->setObjectName(QStringLiteral("saveButton"));
+    m_save->setShortcut(QKeySequence::Save);
+    connect(m_save, &QPushButton::clicked, this, &SheetView::save);
+    actions->addWidget(m_save);
+
+    m_share = largeButton(tr("Share…"), panel);
+    m_share->setObjectName(QStringLiteral("shareButton"));
+    connect(m_share, &QPushButton::clicked, this, &SheetView::showShareMenu);
+    actions->addWidget(m_share);
+
+    m_close = largeButton(tr("Close"), panel);
+    m_close->setObjectName(QStringLiteral("closeButton"));
+    connect(m_close, &QPushButton::clicked, this, &QDialog::reject);
+    actions->addWidget(m_close);
+    column->addLayout(actions);
+    return panel;
+}
+
+SheetOptions SheetView::options() const
+{
+    return {toInt(m_prefs.sheetColumns()), toInt(m_prefs.sheetWidth()), m_prefs.sheetDark(),
+            m_prefs.sheetTime(), m_prefs.sheetHeader(), m_prefs.shareBadge()};
+}
+
+void SheetView::syncControls()
+{
+    const SheetOptions current = options();
+    m_columnsLabel->setText(tr("Columns: %1").arg(current.columns));
+    m_columnsDown->setEnabled(current.columns > minColumns);
+    m_columnsUp->setEnabled(current.columns < maxColumns);
+    // A stored width that is not offered shows no selection but is used.
+    m_width->setCurrentIndex(m_width->findData(current.width));
+    m_background->setCurrent(current.dark ? 0 : 1);
+    m_timestamps->setChecked(current.showTime);
+    m_videoInfo->setChecked(current.showHeader);
+}
+
+void SheetView::startRender()
+{
+    const SheetOptions current = options();
+    if (m_renderedOptions == current)
+        return;
+    m_renderedOptions = current;
+    const quint64 generation = ++m_generation;
+    // The render before this one is superseded: it may still finish, but it
+    // skips writing its file.
+    m_renderStop.request_stop();
+    m_renderStop = std::stop_source();
+    if (m_failed) {
+        m_failed = false;
+        updateState();
+    }
+
+    using Result = std::optional<SheetFiles::Rendered>;
+    auto *watcher = new QFutureWatcher<Result>(this);
+    connect(watcher, &QFutureWatcher<Result>::finished, this, [this, watcher, generation] {
+        finishRender(generation, watcher->result());
+        watcher->deleteLater();
+    });
+    watcher->setFuture(QtConcurrent::run(
+        [render = m_services.render, shots = m_shots, video = m_video, current,
+         stop = m_renderStop.get_token()] {
+            Result result = SheetFiles::renderAndStage(render, shots, video, current, stop);
+            // Closed or superseded while writing: nobody will show this file.
+            if (result && result->staged && stop.stop_requested()) {
+                SheetFiles::discard(*result->staged);
+                result->staged.reset();
+            }
+            return result;
+        }));
+}
+
+void SheetView::finishRender(quint64 generation, const std::optional<SheetFiles::Rendered> &result)
+{
+    if (generation != m_generation) {
+        if (result && result->staged)
+            SheetFiles::discard(*result->staged);
+        return;
+    }
+    if (!result) {
+        // Nothing new to show: keep the previous image, or say why there is none.
+        m_failed = m_image.isNull();
+        updateState();
+        return;
+    }
+    m_image = result->image;
+    m_file = result->staged ? SheetFiles::publish(*result->staged, m_video) : std::nullopt;
+    m_copied = false;
+    m_failed = false;
+    updateState();
+    emit rendered();
+}
+
+void SheetView::updateState()
+{
+    const bool shown = !m_image.isNull();
+    m_preview->setImage(m_image);
+    m_preview->setFile(m_file);
+    m_preview->setMessage(m_failed ? tr("This share image would be too large. "
+                                        "Choose more columns or a smaller width.")
+                                   : QString());
+    m_captions->setVisible(shown);
+    if (shown)
+        m_sizeCaption->setText(QStringLiteral("%1 × %2 · %3")
+                                   .arg(m_image.width())
+                                   .arg(m_image.height())
+                                   .arg(shotCount(m_shots.size())));
+    m_copy->setEnabled(shown);
+    m_save->setEnabled(shown);
+    m_share->setEnabled(shown);
+    m_share->setVisible(m_file.has_value());
+    m_close->setEnabled(shown || m_failed);
+    m_copy->setText(m_copied ? tr("Copied") : tr("Copy Image"));
+    updateIcons();
+}
+
+void SheetView::updateIcons()
+{
+    // The one emphasised action: filled with the accent colour.
+    QPalette accent = palette();
+    for (const auto group : {QPalette::Active, QPalette::Inactive}) {
+        accent.setColor(group, QPalette::Button, Style::accent(accent));
+        accent.setColor(group, QPalette::ButtonText, accent.color(group, QPalette::HighlightedText));
+    }
+    m_copy->setPalette(accent);
+    const QColor onAccent = m_copy->palette().color(QPalette::Active, QPalette::ButtonText);
+    m_copy->setIcon(iconIn(m_copied ? symbol("object-select-symbolic", ":/icons/sheet-check.svg")
+                                    : symbol("edit-copy-symbolic", ":/icons/sheet-copy.svg"),
+                           onAccent, palette(), devicePixelRatioF()));
+    const QColor text = palette().color(QPalette::ButtonText);
+    m_save->setIcon(iconIn(symbol("document-save-symbolic", ":/icons/sheet-save.svg"), text,
+                           palette(), devicePixelRatioF()));
+    m_share->setIcon(iconIn(symbol("document-send-symbolic", ":/icons/sheet-share.svg"), text,
+                            palette(), devicePixelRatioF()));
+}
+
+void SheetView::changeEvent(QEvent *event)
+{
+    QDialog::changeEvent(event);
+    // Icons and the accent fill follow the palette; a theme switch redraws them.
+    if (event->type() == QEvent::PaletteChange && m_copy)
+        updateIcons();
+}
+
+void SheetView::copy()
+{
+    if (m_image.isNull())
+        return;
+    QGuiApplication::clipboard()->setImage(m_image);
+    m_copied = true;
+    updateState();
+}
+
+void SheetView::save()
+{
+    if (m_image.isNull())
+        return;
+    const QString path = m_services.chooseSavePath(this, SheetFiles::proposedSavePath(m_video));
+    if (path.isEmpty())
+        return;
+    // Like the other quiet failures, an unwritable place writes nothing.
+    SheetFiles::save(m_image, path);
+}
+
+void SheetView::showShareMenu()
+{
+    if (!m_file)
+        return;
+    const QString file = *m_file;
+    QMenu menu(this);
+    menu.addAction(tr("Open with Default Application"), this,
+                   [file] { SheetShare::openWithDefault(file); });
+    menu.addAction(tr("Show in File Manager"), this,
+                   [this, file] { SheetShare::showInFileManager(file, this); });
+    menu.addAction(tr("Attach to Email…"), this, [this, file] {
+        if (!SheetShare::attachToEmail(file))
+            QMessageBox::warning(this, tr("Can't Attach to Email"),
+                                 tr("No e-mail program could be started. "
+                                    "Save the image and attach it by hand."));
+    });
+    menu.exec(m_share->mapToGlobal(QPoint(0, m_share->height())));
+}
+
+void SheetView::keyPressEvent(QKeyEvent *event)
+{
+    // Escape is Close's key: it does what the button does, and nothing
+    // while the button is disabled.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        if (m_close->isEnabled())
+            m_close->click();
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}

@@ -1,0 +1,137 @@
+#pragma once
+// The share image window: a live preview of one video's contact sheet on the
+// left, its options and the ways out of the program (copy, save, share, drag)
+// on the right.
+//
+// Contract for the window that presents it:
+// - Create it with the selected shots (never empty) and the video's facts
+//   when AppModel::showShareImage becomes true, and call open(): it is
+//   window-modal over its parent and open() returns at once.
+// - It emits finished() when it closes, by its Close button, Escape or the
+//   window manager's close button. Set AppModel::showShareImage to false
+//   there and deleteLater() the view; it never deletes itself.
+// - To take it down from outside (for example when the videos are closed),
+//   call reject().
+//
+// Options live in Preferences ("sheet.columns", "sheet.width", "sheet.dark",
+// "sheet.time", "sheet.header", "shareBadge"): the controls write them at
+// once, and a change from anywhere (the settings window's badge switch)
+// renders again. Rendering runs in the global thread pool; only the result
+// for the options current when it arrives is shown, older ones are dropped.
+// The temporary JPEG under file() always holds the image shown: every render
+// writes its own staged file, and the one that is shown is renamed over the
+// shared name when it is shown.
+//
+// Before the first image every button, Close included, is disabled and
+// Escape does nothing; the window manager's close button always works, so a
+// window whose render cannot succeed can never trap the user. If the render
+// for the current options fails (the canvas would be too large) while no
+// image is shown, the preview says so and Close is enabled.
+//
+// Thread: UI thread only. Ownership: the caller owns the view; `prefs` must
+// outlive it.
+
+#include "engine/Records.h"
+#include "share/SheetFiles.h"
+#include "share/SheetOptions.h"
+
+#include <QDialog>
+#include <QImage>
+#include <QList>
+
+#include <functional>
+#include <optional>
+#include <stop_token>
+
+class Preferences;
+class QAbstractButton;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QPushButton;
+class QToolButton;
+class QWidget;
+class SegmentedControl;
+class SheetPreview;
+
+class SheetView : public QDialog {
+    Q_OBJECT
+public:
+    // Asks where to save; returns the chosen path, or an empty text when the
+    // user cancelled. `proposed` is the full path to start with.
+    using SavePathFunction = std::function<QString(QWidget *parent, const QString &proposed)>;
+
+    // What the view does outside itself; tests replace these.
+    struct Services {
+        SheetFiles::RenderFunction render;       // default: SheetRenderer::render
+        SavePathFunction chooseSavePath;         // default: a QFileDialog
+    };
+    static Services defaultServices();
+
+    SheetView(QList<Shot> shots, VideoInfo video, Preferences &prefs, QWidget *parent = nullptr);
+    SheetView(QList<Shot> shots, VideoInfo video, Preferences &prefs, Services services,
+              QWidget *parent = nullptr);
+    // Renders still running are told not to write their files.
+    ~SheetView() override;
+
+    // The options as stored now (out-of-range integers clamped into int).
+    SheetOptions options() const;
+    // The image shown; null before the first render lands.
+    QImage image() const { return m_image; }
+    // The temporary JPEG of image(); none before the first image, or when it
+    // could not be written.
+    std::optional<QString> file() const { return m_file; }
+    // The image was put on the clipboard since the last render landed.
+    bool copied() const { return m_copied; }
+
+    // The buttons' operations.
+    void copy();
+    void save();
+
+signals:
+    // A render landed: image(), file() and copied() have their new values.
+    void rendered();
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
+private:
+    QWidget *buildPanel();
+    void startRender();
+    void finishRender(quint64 generation, const std::optional<SheetFiles::Rendered> &result);
+    void syncControls();
+    void updateState();
+    void updateIcons();
+    void showShareMenu();
+
+    const QList<Shot> m_shots;
+    const VideoInfo m_video;
+    Preferences &m_prefs;
+    Services m_services;
+
+    QImage m_image;
+    std::optional<QString> m_file;
+    bool m_copied = false;
+    bool m_failed = false; // the render for the current options gave nothing
+
+    // Generation of the newest render started; a result of any other is stale.
+    quint64 m_generation = 0;
+    std::optional<SheetOptions> m_renderedOptions;
+    std::stop_source m_renderStop; // of the newest render
+
+    SheetPreview *m_preview = nullptr;
+    QLabel *m_columnsLabel = nullptr;
+    QToolButton *m_columnsDown = nullptr;
+    QToolButton *m_columnsUp = nullptr;
+    QComboBox *m_width = nullptr;
+    SegmentedControl *m_background = nullptr;
+    QCheckBox *m_timestamps = nullptr;
+    QCheckBox *m_videoInfo = nullptr;
+    QWidget *m_captions = nullptr;
+    QLabel *m_sizeCaption = nullptr;
+    QPushButton *m_copy = nullptr;
+    QPushButton *m_save = nullptr;
+    QPushButton *m_share = nullptr;
+    QPushButton *m_close = nullptr;
+};

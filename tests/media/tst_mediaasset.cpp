@@ -1,0 +1,189 @@
+#include "media/FfmpegFrameGenerator.h"
+#include "media/MediaAsset.h"
+#include "support/TestVideos.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUrl>
+
+#include <sys/stat.h>
+
+#include <unistd.h>
+
+class MediaAssetTest : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+
+private slots:
+    void facts_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<double>("duration");
+        QTest::addColumn<QSizeF>("size");
+        QTest::addColumn<double>("fps");
+        QTest::newRow("plain")
+            << TestVideos::make({.width = 320, .height = 240, .frames = 60}) << 2.0 << QSizeF(320, 240) << 30.0;
+        QTest::newRow("29.97 fps")
+            << TestVideos::make({.width = 320, .height = 240, .frames = 90, .fps = 30000, .fpsBase = 1001})
+            << 3.003 << QSizeF(320, 240) << 29.97003;
+        QTest::newRow("portrait 1920x1080 turned 90")
+            << TestVideos::make({.width = 1920, .height = 1080, .frames = 6, .rotation = 90}) << 0.2
+            << QSizeF(1080, 1920) << 30.0;
+        QTest::newRow("turned 180")
+            << TestVideos::make({.width = 320, .height = 240, .frames = 6, .rotation = 180}) << 0.2
+            << QSizeF(320, 240) << 30.0;
+        QTest::newRow("turned 270")
+            << TestVideos::make({.width = 320, .height = 240, .frames = 6, .rotation = 270}) << 0.2
+            << QSizeF(240, 320) << 30.0;
+        QTest::newRow("wide pixels 4:3")
+            << TestVideos::make({.width = 320, .height = 240, .frames = 6, .sarNum = 4, .sarDen = 3})
+            << 0.2 << QSizeF(427, 240) << 30.0;
+        QTest::newRow("wide pixels, turned 90")
+            << TestVideos::make({.width = 320, .height = 240, .frames = 6, .rotation = 90, .sarNum = 4, .sarDen = 3})
+            << 0.2 << QSizeF(240, 427) << 30.0;
+        QTest::newRow("start at 1.5 s")
+            << TestVideos::make({.width = 160, .height = 120, .frames = 60, .startOffset = 1.5}) << 2.0
+            << QSizeF(160, 120) << 30.0;
+        QTest::newRow("matroska")
+            << TestVideos::make({.width = 160, .height = 120, .frames = 45, .container = "mkv"}) << 1.5
+            << QSizeF(160, 120) << 30.0;
+        QTest::newRow("quicktime, 25 fps")
+            << TestVideos::make({.width = 160, .height = 120, .frames = 50, .fps = 25, .container = "mov"})
+            << 2.0 << QSizeF(160, 120) << 25.0;
+        QTest::newRow("odd size ffv1")
+            << TestVideos::make({.width = 161, .height = 121, .frames = 10, .codec = "ffv1", .container = "mkv"})
+            << 10 / 30.0 << QSizeF(161, 121) << 30.0;
+        QTest::newRow("10 bit")
+            << TestVideos::make({.width = 160, .height = 120, .frames = 30, .pixelFormat = "yuv420p10le"})
+            << 1.0 << QSizeF(160, 120) << 30.0;
+        QTest::newRow("mpeg4 with b-frames")
+            << TestVideos::make({.width = 160, .height = 120, .frames = 30, .bframes = true, .codec = "mpeg4"})
+            << 1.0 << QSizeF(160, 120) << 30.0;
+        QTest::newRow("with audio")
+            << TestVideos::make({.width = 160, .height = 120, .frames = 30, .audio = true}) << 1.0
+            << QSizeF(160, 120) << 30.0;
+        QTest::newRow("with cover art") << TestVideos::withCoverArt() << 1.0 << QSizeF(160, 120) << 30.0;
+    }
+    void facts()
+    {
+        QFETCH(QString, path);
+        QFETCH(double, duration);
+        QFETCH(QSizeF, size);
+        QFETCH(double, fps);
+        QVERIFY(!path.isEmpty());
+        const auto facts = MediaAsset::probe(path);
+        QVERIFY(facts);
+        QVERIFY2(qAbs(facts->duration - duration) < 0.002, qPrintable(QString::number(facts->duration)));
+        QCOMPARE(facts->size, size);
+        QVERIFY2(qAbs(facts->fps - fps) < 0.001, qPrintable(QString::number(facts->fps)));
+        QCOMPARE(facts->fileSize, QFileInfo(path).size());
+        QVERIFY(facts->fileSize > 0);
+    }
+
+    void unreadable_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::newRow("missing") << m_dir.filePath("missing.mp4");
+        QTest::newRow("folder") << m_dir.path();
+        QTest::newRow("zero bytes") << TestVideos::zeroBytes();
+        QTest::newRow("text named .mp4") << TestVideos::textNamedMp4();
+        QTest::newRow("audio only") << TestVideos::audioOnly();
+        QTest::newRow("index cut off") << TestVideos::truncatedIndex();
+        QTest::newRow("no decoder") << TestVideos::unknownCodec();
+    }
+    void unreadable()
+    {
+        QFETCH(QString, path);
+        QElapsedTimer timer;
+        timer.start();
+        QVERIFY(!MediaAsset::probe(path));
+        QVERIFY(!MediaAsset::load(QUrl::fromLocalFile(path)));
+        QVERIFY(timer.elapsed() < 10000);
+    }
+
+    void noPermission()
+    {
+        if (::geteuid() == 0)
+            QSKIP("root reads every file");
+        const QString path = m_dir.filePath("locked.mp4");
+        QVERIFY(QFile::copy(TestVideos::make({.width = 160, .height = 120, .frames = 10}), path));
+        QVERIFY(QFile::setPermissions(path, QFileDevice::Permissions()));
+        QVERIFY(!MediaAsset::probe(path));
+    }
+
+    // Stated lengths that are not the video's: the duration is where its
+    // packets end, so planned shots land on frames that exist.
+    void durationWhereTheFramesEnd()
+    {
+        const auto fragmented = MediaAsset::probe(TestVideos::fragmentedUnknownDuration());
+        QVERIFY(fragmented);
+        QVERIFY2(qAbs(fragmented->duration - 1.2) < 0.002, qPrintable(QString::number(fragmented->duration)));
+        auto frames = FfmpegFrameGenerator::open(TestVideos::fragmentedUnknownDuration());
+        QVERIFY(frames);
+        std::vector<bool> ok;
+        frames->images({MediaTime::fromSeconds(0.1), MediaTime::fromSeconds(0.6), MediaTime::fromSeconds(1.15)},
+                       [&](FrameResult &&r) { ok.push_back(r.ok()); });
+        QCOMPARE(ok, std::vector<bool>(3, true));
+
+        // Cut in the middle of the frame data with the index intact: the
+        // first frames decode, and the length ends with the last whole one.
+        const QString cut = TestVideos::truncatedData();
+        const auto facts = MediaAsset::probe(cut);
+        QVERIFY(facts);
+        QCOMPARE(facts->size, QSizeF(160, 120));
+        QVERIFY2(facts->duration > 0.3 && facts->duration < 1.9, qPrintable(QString::number(facts->duration)));
+        auto generator = FfmpegFrameGenerator::open(cut);
+        QVERIFY(generator);
+        QVERIFY(generator->image(MediaTime::fromSeconds(facts->duration - 1 / 30.0)).ok());
+        QVERIFY(!generator->image(MediaTime::fromSeconds(facts->duration + 2 / 30.0)).ok());
+    }
+
+    // A named pipe that never delivers data stands for a file on a mount
+    // that stopped answering: probing must not wait on it.
+    void aSilentPipeIsRefusedAtOnce()
+    {
+        const QString pipe = m_dir.filePath("silent.mp4");
+        QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(!MediaAsset::probe(pipe));
+        QVERIFY(!FfmpegFrameGenerator::open(pipe));
+        QVERIFY2(clock.elapsed() < 5000, qPrintable(QString::number(clock.elapsed())));
+    }
+
+    void stopRequestedGivesNone()
+    {
+        std::stop_source stop;
+        stop.request_stop();
+        QVERIFY(!MediaAsset::probe(TestVideos::make({.width = 160, .height = 120, .frames = 10}), stop.get_token()));
+    }
+
+    void loadKeepsTheUrl()
+    {
+        const QString path = TestVideos::make({.width = 320, .height = 240, .frames = 60});
+        const QUrl url = QUrl::fromLocalFile(path);
+        const auto info = MediaAsset::load(url);
+        QVERIFY(info);
+        QCOMPARE(info->url, url);
+        QCOMPARE(info->size, QSizeF(320, 240));
+        QCOMPARE(info->fileSize, QFileInfo(path).size());
+        QVERIFY(!MediaAsset::load(QUrl("https://example.com/clip.mp4")));
+    }
+
+    // Names FFmpeg could read as a protocol stay plain files.
+    void colonInNameIsAFile()
+    {
+        const QString path = m_dir.filePath("concat:clip.mp4");
+        QVERIFY(QFile::copy(TestVideos::make({.width = 160, .height = 120, .frames = 10}), path));
+        const auto facts = MediaAsset::probe(path);
+        QVERIFY(facts);
+        QCOMPARE(facts->size, QSizeF(160, 120));
+    }
+};
+
+QTEST_GUILESS_MAIN(MediaAssetTest)
+#include "tst_mediaasset.moc"
