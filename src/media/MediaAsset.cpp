@@ -1,5 +1,6 @@
 #include "media/MediaAsset.h"
 
+#include "media/FrameCursor.h"
 #include "media/VideoInput.h"
 
 #include <QFileInfo>
@@ -20,36 +21,9 @@ constexpr int firstFramePacketLimit = 2000;
 // as it goes and the missing frames fail one by one.
 bool firstFrameDecodes(VideoInput &input)
 {
-    AVCodecContext *codec = input.codec();
-    PacketPtr packet = makePacket();
-    FramePtr frame = makeFrame();
-    if (!packet || !frame)
-        return false;
-    bool draining = false;
-    for (int packets = 0; packets < firstFramePacketLimit && !input.interrupted();) {
-        if (!draining) {
-            const int rc = av_read_frame(input.format(), packet.get());
-            if (rc < 0) {
-                draining = true;
-                avcodec_send_packet(codec, nullptr);
-            } else {
-                if (packet->stream_index == input.streamIndex()) {
-                    ++packets;
-                    // A broken packet is skipped; a later one may still decode.
-                    avcodec_send_packet(codec, packet.get());
-                }
-                av_packet_unref(packet.get());
-            }
-        }
-        const int rc = avcodec_receive_frame(codec, frame.get());
-        if (rc == 0)
-            return frame->width > 0 && frame->height > 0;
-        if (rc == AVERROR_EOF || (draining && rc != AVERROR(EAGAIN)))
-            return false;
-        if (draining && rc == AVERROR(EAGAIN))
-            return false;
-    }
-    return false;
+    FrameCursor cursor(input);
+    const FramePtr frame = cursor.next({}, firstFramePacketLimit);
+    return frame && frame->width > 0 && frame->height > 0;
 }
 
 double toSeconds(int64_t value, AVRational base)
@@ -188,10 +162,8 @@ std::optional<Facts> probe(const QString &path, std::stop_token stop)
     const AVRational sar = av_guess_sample_aspect_ratio(input->format(), input->stream(), nullptr);
     facts.size = QSizeF(input->transform().displaySize(QSize(parameters->width, parameters->height), sar));
 
-    AVRational rate = stream->avg_frame_rate;
-    if (rate.num <= 0 || rate.den <= 0)
-        rate = stream->r_frame_rate;
-    facts.fps = rate.num > 0 && rate.den > 0 ? float(av_q2d(rate)) : 0.0f;
+    const AVRational rate = input->frameRate();
+    facts.fps = rate.num > 0 ? float(av_q2d(rate)) : 0.0f;
 
     // The stream's own length where it has one: the container's may be
     // missing (Matroska) or cover a longer audio track. Otherwise the

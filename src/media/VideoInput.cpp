@@ -138,3 +138,12 @@ int64_t VideoInput::startPts() const
 {
     return m_stream->start_time != AV_NOPTS_VALUE ? m_stream->start_time : 0;
 }
+
+AVRational VideoInput::frameRate() const
+{
+    for (const AVRational rate : {m_stream->avg_frame_rate, m_stream->r_frame_rate}) {
+        if (rate.num > 0 && rate.den > 0)
+            return rate;
+    }
+    return AVRational{0, 1};
+}

@@ -42,6 +42,9 @@ public:
     // The stream's first presentation time in its time base (0 when unknown);
     // every time this application shows counts from here.
     int64_t startPts() const;
+    // The stream's nominal frame rate: the average, else the base rate;
+    // {0, 1} when neither is known.
+    AVRational frameRate() const;
     DisplayTransform transform() const { return DisplayTransform::ofStream(m_stream); }
     bool interrupted() const { return m_interrupted && m_interrupted(); }
     Threads threads() const { return m_threads; }

@@ -1,5 +1,6 @@
 #include "media/Extractor.h"
 #include "media/FfmpegFrameGenerator.h"
+#include "media/FrameCursor.h"
 #include "media/MediaAsset.h"
 #include "support/TestVideos.h"
 
@@ -523,6 +524,42 @@ private slots:
     }
 
     // Delivered frames own their pixels: later decoding does not change them.
+    // The cursor under the generator: presentation order across B-frames, a
+    // seek lands on a keyframe, a packet budget ends the search, a stop ends
+    // decoding with "cancelled".
+    void cursorDecodesInPresentationOrder()
+    {
+        const QString path = TestVideos::make({.width = 160, .height = 120, .frames = 60, .gop = 20, .bframes = true});
+        std::stop_source stop;
+        auto input = VideoInput::open(path, [token = stop.get_token()] { return token.stop_requested(); },
+                                      VideoInput::Threads{});
+        QVERIFY(input);
+        FrameCursor cursor(*input);
+        const std::vector<int64_t> keyframes = cursor.keyframes();
+        QCOMPARE(keyframes.size(), size_t(3));
+        std::vector<int> numbers;
+        int64_t frame20 = -1;
+        while (FramePtr frame = cursor.next({})) {
+            numbers.push_back(TestVideos::frameNumber(frame.get()));
+            if (numbers.back() == 20)
+                frame20 = frame->best_effort_timestamp;
+        }
+        QCOMPARE(numbers.size(), size_t(60));
+        QVERIFY(std::is_sorted(numbers.begin(), numbers.end()));
+        QVERIFY(cursor.error().isEmpty());
+
+        QVERIFY(cursor.seek(frame20, false));
+        const FramePtr key = cursor.next({});
+        QVERIFY(key && key->key_frame);
+        QCOMPARE(TestVideos::frameNumber(key.get()), 20);
+        QVERIFY(cursor.seek(keyframes[0], false));
+        QVERIFY(!cursor.next({}, 0));
+        QVERIFY(cursor.seek(keyframes[0], false));
+        stop.request_stop();
+        QVERIFY(!cursor.next({}));
+        QCOMPARE(cursor.error(), QStringLiteral("cancelled"));
+    }
+
     void framesAreIndependent()
     {
         auto generator = openOrFail(TestVideos::make({.width = 160, .height = 120, .frames = 60, .gop = 30}));

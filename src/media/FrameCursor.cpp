@@ -1,0 +1,120 @@
+#include "media/FrameCursor.h"
+
+#include <algorithm>
+#include <cstring>
+
+FrameCursor::FrameCursor(VideoInput &input)
+    : m_input(input)
+    , m_packet(makePacket())
+{
+}
+
+FramePtr FrameCursor::next(const Skippable &skippable, int packetLimit)
+{
+    m_error.clear();
+    if (m_ended)
+        return nullptr;
+    FramePtr frame = makeFrame();
+    if (!frame || !m_packet) {
+        m_error = QStringLiteral("out of memory");
+        return nullptr;
+    }
+    AVCodecContext *codec = m_input.codec();
+    for (int packets = 0;;) {
+        if (m_input.interrupted()) {
+            m_error = QStringLiteral("cancelled");
+            return nullptr;
+        }
+        int rc = avcodec_receive_frame(codec, frame.get());
+        if (rc == 0) {
+            ++m_decoded;
+            return frame;
+        }
+        if (rc != AVERROR(EAGAIN) || m_draining || packets >= packetLimit) {
+            // The end, or a decoder that cannot go on.
+            m_ended = true;
+            return nullptr;
+        }
+        rc = av_read_frame(m_input.format(), m_packet.get());
+        if (rc < 0) {
+            if (m_input.interrupted()) {
+                m_error = QStringLiteral("cancelled");
+                return nullptr;
+            }
+            // End of file or unreadable data: give out what the decoder holds.
+            m_draining = true;
+            avcodec_send_packet(codec, nullptr);
+            continue;
+        }
+        if (m_packet->stream_index == m_input.streamIndex()) {
+            ++packets;
+            const AVPacket *p = m_packet.get();
+            // Frames no other frame refers to are not decoded at all when
+            // they cannot be an answer. The decoder reads several packets
+            // ahead of the frame it gives out (reordering, frame threads),
+            // so the caller's test must cover every request still open.
+            const bool skip = skippable && p->pts != AV_NOPTS_VALUE && !(p->flags & AV_PKT_FLAG_KEY)
+                && skippable(p->pts, p->duration);
+            codec->skip_frame = skip ? AVDISCARD_NONREF : AVDISCARD_DEFAULT;
+            // A damaged packet is dropped; the decoder resumes at the next one.
+            avcodec_send_packet(codec, p);
+        }
+        av_packet_unref(m_packet.get());
+    }
+}
+
+bool FrameCursor::seek(int64_t timestamp, bool anyFrame)
+{
+    m_error.clear();
+    ++m_seeks;
+    m_draining = false;
+    m_ended = false;
+    const int rc = av_seek_frame(m_input.format(), m_input.streamIndex(), timestamp,
+                                 AVSEEK_FLAG_BACKWARD | (anyFrame ? AVSEEK_FLAG_ANY : 0));
+    // libdav1d (1.0 here) with more than one thread can deadlock in the first
+    // send after a flush once it has seen damaged data: every thread waits
+    // for another and no cancel reaches them. A fresh decoder has no such
+    // state, and after a seek nothing of the old one is wanted; it costs
+    // little next to the keyframe it is about to decode.
+    const AVCodecContext *codec = m_input.codec();
+    const bool freshDecoder = m_input.threads().count != 1 && codec->codec
+        && std::strcmp(codec->codec->name, "libdav1d") == 0 && m_input.reopenDecoder(m_input.threads());
+    if (!freshDecoder)
+        avcodec_flush_buffers(m_input.codec());
+    if (rc < 0) {
+        m_error = m_input.interrupted() ? QStringLiteral("cancelled") : ffmpegErrorText(rc);
+        return false;
+    }
+    return true;
+}
+
+const std::vector<int64_t> &FrameCursor::keyframes()
+{
+    AVStream *stream = m_input.stream();
+    const int count = avformat_index_get_entries_count(stream);
+    if (count == m_indexCount)
+        return m_keyframes;
+    m_indexCount = count;
+    m_keyframes.clear();
+    m_keyframes.reserve(size_t(std::max(0, count)));
+    for (int i = 0; i < count; ++i) {
+        const AVIndexEntry *entry = avformat_index_get_entry(stream, i);
+        if (entry && (entry->flags & AVINDEX_KEYFRAME) && entry->timestamp != AV_NOPTS_VALUE)
+            m_keyframes.push_back(entry->timestamp);
+    }
+    std::sort(m_keyframes.begin(), m_keyframes.end());
+    return m_keyframes;
+}
+
+std::optional<int64_t> FrameCursor::firstIndexTimestamp()
+{
+    AVStream *stream = m_input.stream();
+    std::optional<int64_t> first;
+    const int count = avformat_index_get_entries_count(stream);
+    for (int i = 0; i < count; ++i) {
+        const AVIndexEntry *entry = avformat_index_get_entry(stream, i);
+        if (entry && entry->timestamp != AV_NOPTS_VALUE && (!first || entry->timestamp < *first))
+            first = entry->timestamp;
+    }
+    return first;
+}

@@ -1,0 +1,45 @@
+#pragma once
+// Decoding an opened video in presentation order: the one send/receive loop
+// between the demuxer and the decoder, seeks, and the keyframe index. The
+// frame generator's picker drives it; probing uses it to see that a first
+// picture decodes.
+//
+// Thread: one thread at a time. Does not own `input`, which must outlive it.
+// A stop (the input's interrupt) ends next() and seek() promptly, with
+// "cancelled" as the error.
+
+#include "media/FramePicker.h"
+#include "media/VideoInput.h"
+
+#include <climits>
+
+class FrameCursor final : public FrameSource {
+public:
+    explicit FrameCursor(VideoInput &input);
+
+    // As FrameSource::next(), reading at most `packetLimit` packets of the
+    // video stream in this call (the end when they give no frame).
+    FramePtr next(const Skippable &skippable, int packetLimit);
+    FramePtr next(const Skippable &skippable) override { return next(skippable, INT_MAX); }
+    bool seek(int64_t timestamp, bool anyFrame) override;
+    // Read from the demuxer's index; read again only when the index has
+    // grown (some demuxers add entries as they read).
+    const std::vector<int64_t> &keyframes() override;
+    std::optional<int64_t> firstIndexTimestamp() override;
+    QString error() const override { return m_error; }
+    bool stopped() const override { return m_input.interrupted(); }
+
+    int seeks() const { return m_seeks; }
+    int decodedFrames() const { return m_decoded; }
+
+private:
+    VideoInput &m_input;
+    PacketPtr m_packet;
+    bool m_draining = false;
+    bool m_ended = false;  // the decoder gave its last frame
+    int m_indexCount = -1;  // index size m_keyframes was read at
+    std::vector<int64_t> m_keyframes;
+    QString m_error;
+    int m_seeks = 0;
+    int m_decoded = 0;
+};
