@@ -5,6 +5,7 @@
 #include "app/Translations.h"
 #include "export/Exporter.h"
 #include "export/FileManagerReveal.h"
+#include "media/FfmpegLog.h"
 #include "model/AppModel.h"
 #include "model/Engine.h"
 #include "model/Preferences.h"
@@ -15,10 +16,6 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QIcon>
-
-extern "C" {
-#include <libavutil/log.h>
-}
 
 using namespace std::chrono_literals;
 
@@ -57,10 +54,10 @@ void answerTextOnlyRequests(int argc, char *argv[])
 
 int main(int argc, char *argv[])
 {
-    // The decoding libraries print warnings about damaged input to stderr.
-    // The application keeps no log; what matters reaches the user as a
-    // failed open or a count of shots that couldn't be read.
-    av_log_set_level(AV_LOG_QUIET);
+    // The decoding libraries' complaints about damaged input go to the
+    // media log, silent unless turned on; what matters reaches the user as
+    // a failed open or a count of shots that couldn't be read.
+    FfmpegLog::route();
     QCoreApplication::setOrganizationName(QStringLiteral("Framelark"));
     QCoreApplication::setApplicationName(QStringLiteral("Framelark"));
     QCoreApplication::setApplicationVersion(QStringLiteral(FRAMELARK_VERSION));

@@ -1,5 +1,6 @@
 #include "media/Extractor.h"
 
+#include "engine/Logging.h"
 #include "media/FrameConverter.h"
 #include "media/ImageFiles.h"
 #include "media/WriterPool.h"
@@ -38,10 +39,13 @@ public:
             ? ImageFiles::writeShot(images->full, images->thumb, m_id, m_dir, m_settings.format,
                                     m_settings.quality)
             : std::nullopt;
-        if (files)
+        if (files) {
             m_onShot(Shot{m_id, m_seconds, files->file, files->thumbFile});
-        else
+        } else {
+            qCWarning(logMedia) << "shot" << m_id << "at" << m_seconds << "s could not be"
+                                << (images ? "written into" : "converted for") << m_dir;
             ++m_failed;
+        }
     }
 
 private:
@@ -166,6 +170,8 @@ int run(const GeneratorFactory &makeGenerator, const QList<double> &times,
         if (current) {
             current->images(chunk, [&](FrameResult &&result) {
                 watch.markProgress();
+                if (!result.ok() && !stop.stop_requested())
+                    qCInfo(logMedia) << "no frame for" << result.requested.seconds() << "s in a batch:" << result.error;
                 if (stop.stop_requested() || !result.ok())
                     return;
                 // Planned times closer than 1/600 s share a media time; each
@@ -213,6 +219,7 @@ int run(const GeneratorFactory &makeGenerator, const QList<double> &times,
         if (result.ok()) {
             enqueue(std::move(result), position);
         } else {
+            qCInfo(logMedia) << "no frame for" << result.requested.seconds() << "s on its own:" << result.error;
             ++failed;
             generator.discard();
         }

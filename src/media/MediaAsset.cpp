@@ -1,5 +1,6 @@
 #include "media/MediaAsset.h"
 
+#include "engine/Logging.h"
 #include "media/FrameCursor.h"
 #include "media/VideoInput.h"
 
@@ -150,8 +151,17 @@ namespace MediaAsset {
 
 std::optional<Facts> probe(const QString &path, std::stop_token stop)
 {
-    auto input = VideoInput::open(path, [stop] { return stop.stop_requested(); }, {});
-    if (!input || !firstFrameDecodes(*input) || stop.stop_requested())
+    QString error;
+    auto input = VideoInput::open(path, [stop] { return stop.stop_requested(); }, {}, &error);
+    if (!input) {
+        qCInfo(logMedia) << "cannot open" << path << "for probing:" << error;
+        return std::nullopt;
+    }
+    if (!firstFrameDecodes(*input)) {
+        qCInfo(logMedia) << "no picture decodes in" << path;
+        return std::nullopt;
+    }
+    if (stop.stop_requested())
         return std::nullopt;
 
     const AVStream *stream = input->stream();

@@ -1,4 +1,5 @@
 #include "media/StallWatch.h"
+#include "engine/Logging.h"
 
 #include <condition_variable>
 
@@ -79,6 +80,9 @@ void StallWatch::check()
     // Held across the call so that watch() cannot swap the generator out
     // while it is being aborted.
     if (m_generator || m_opening) {
+        qCWarning(logMedia) << "no decoding progress for"
+                            << std::chrono::duration_cast<std::chrono::milliseconds>(now - m_last).count()
+                            << "ms; abandoning the" << (m_generator ? "generator" : "opening");
         abortWatched();
         ++m_stalls;
     }

@@ -1,5 +1,6 @@
 #include "model/AppModel.h"
 
+#include "engine/Logging.h"
 #include "engine/Planning.h"
 #include "engine/TempRoot.h"
 #include "media/Thumbnails.h"
@@ -274,6 +275,7 @@ QCoro::Task<> AppModel::add(QList<QUrl> urls)
         if (!self)
             co_return;
         if (!info) {
+            qCInfo(logModel) << "cannot open" << url.toDisplayString(QUrl::PreferLocalFile);
             failed.append(url.fileName());
             continue;
         }
@@ -423,6 +425,8 @@ QCoro::Task<> AppModel::extract(QPointer<AppModel> model, QPointer<VideoItem> it
             own->request_stop();
             inbox->close();
             failed = int(times.size() - item->shots().size());
+            qCWarning(logModel) << "extraction of" << item->info().url.toDisplayString(QUrl::PreferLocalFile)
+                                << "gave no answer for" << model->m_patience.silence.count() << "ms; given up";
         }
     }
 
@@ -434,6 +438,9 @@ QCoro::Task<> AppModel::extract(QPointer<AppModel> model, QPointer<VideoItem> it
         co_return;
     }
     item->setFailed(failed);
+    qCInfo(logModel).nospace() << "extracted " << item->shots().size() << " of " << times.size() << " shots of "
+                               << item->info().url.toDisplayString(QUrl::PreferLocalFile) << ", " << failed
+                               << " failed";
     item->setElapsed(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
     item->setStatus(VideoStatus::done);
 }

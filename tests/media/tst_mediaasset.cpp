@@ -1,4 +1,5 @@
 #include "media/FfmpegFrameGenerator.h"
+#include "media/FfmpegLog.h"
 #include "media/MediaAsset.h"
 #include "support/TestVideos.h"
 
@@ -6,9 +7,14 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QLoggingCategory>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
+
+extern "C" {
+#include <libavutil/log.h>
+}
 
 #include <sys/stat.h>
 
@@ -19,6 +25,27 @@ class MediaAssetTest : public QObject {
     QTemporaryDir m_dir;
 
 private slots:
+    // FFmpeg's messages reach the media category only when it is turned on.
+    void ffmpegLogFollowsTheMediaCategory()
+    {
+        static QStringList seen;
+        seen.clear();
+        const QtMessageHandler previous = qInstallMessageHandler(
+            [](QtMsgType, const QMessageLogContext &context, const QString &message) {
+                seen.append(QString::fromUtf8(context.category) + ' ' + message);
+            });
+        FfmpegLog::route();
+        av_log(nullptr, AV_LOG_WARNING, "silent %d\n", 1);
+        QLoggingCategory::setFilterRules(QStringLiteral("framelark.media.warning=true"));
+        FfmpegLog::route();
+        av_log(nullptr, AV_LOG_WARNING, "damaged packet %d\n", 7);
+        av_log(nullptr, AV_LOG_VERBOSE, "chatter\n");
+        QLoggingCategory::setFilterRules({});
+        FfmpegLog::route();
+        qInstallMessageHandler(previous);
+        QCOMPARE(seen, QStringList{QStringLiteral("framelark.media ffmpeg: damaged packet 7")});
+    }
+
     void facts_data()
     {
         QTest::addColumn<QString>("path");
