@@ -1,6 +1,7 @@
 #include "media/Extractor.h"
 
 #include "engine/Logging.h"
+#include "engine/StopNode.h"
 #include "media/FrameConverter.h"
 #include "media/ImageFiles.h"
 #include "media/WriterPool.h"
@@ -61,13 +62,18 @@ private:
 
 // The current generator of a run. A discarded generator is released at once
 // (its decoder holds memory) and the next one is made only when a request
-// needs it, so a run never opens the file for nothing.
+// needs it, so a run never opens the file for nothing. Each generator lives
+// in an attempt: a stop node below the run's stop, which the stall watch
+// requests on a stall and which reaches the generator both as the token it
+// was opened with and as a cancelAll() (for generators that do not read it).
 class GeneratorSlot {
 public:
-    GeneratorSlot(const Extractor::GeneratorFactory &factory, MediaTime tolerance, StallWatch &watch)
+    GeneratorSlot(const Extractor::GeneratorFactory &factory, MediaTime tolerance, StallWatch &watch,
+                  std::stop_token run)
         : m_factory(factory)
         , m_tolerance(tolerance)
         , m_watch(watch)
+        , m_run(std::move(run))
     {
     }
     ~GeneratorSlot() { discard(); }
@@ -77,38 +83,50 @@ public:
     FrameGenerator *watched()
     {
         if (m_stale) {
-            std::stop_source opening;
-            m_watch.watchOpening(&opening);
-            m_generator = m_factory(m_made, opening.get_token());
-            m_watch.watch(nullptr);  // before `opening` goes
+            m_attempt = std::make_unique<StopNode>(m_run);
+            m_watch.watch(m_attempt->source());
+            m_generator = m_factory(m_made, m_attempt->token());
             m_made = true;
             m_stale = false;
             // An open the watch abandoned leaves a generator that must not
             // be used: its reads were cut short.
-            if (opening.stop_requested())
+            if (m_attempt->stopRequested())
                 m_generator.reset();
-            if (m_generator)
+            if (m_generator) {
                 m_generator->setTolerance(m_tolerance, m_tolerance);
+                m_cancel.emplace(m_attempt->token(), CancelAll{m_generator.get()});
+            }
         }
-        m_watch.watch(m_generator.get());
+        m_watch.watch(m_attempt->source());
         return m_generator.get();
     }
 
     // The generator is not used again; the next request gets a fresh one.
     void discard()
     {
-        // Unwatched first: the watchdog and the stop handler must never reach
-        // a generator that is being destroyed.
-        m_watch.watch(nullptr);
+        // Unwatched, and the cancel unhooked (which waits for one running),
+        // before the generator goes: no stop may reach it while it is
+        // destroyed.
+        m_watch.unwatch();
+        m_cancel.reset();
         m_generator.reset();
+        m_attempt.reset();
         m_stale = true;
     }
 
 private:
+    struct CancelAll {
+        FrameGenerator *generator;
+        void operator()() { generator->cancelAll(); }
+    };
+
     const Extractor::GeneratorFactory &m_factory;
     const MediaTime m_tolerance;
     StallWatch &m_watch;
+    const std::stop_token m_run;
+    std::unique_ptr<StopNode> m_attempt;
     std::unique_ptr<FrameGenerator> m_generator;
+    std::optional<std::stop_callback<CancelAll>> m_cancel;
     bool m_stale = true;
     bool m_made = false;
 };
@@ -142,15 +160,14 @@ int run(const GeneratorFactory &makeGenerator, const QList<double> &times,
         mediaTimes.push_back(MediaTime::fromSeconds(seconds));
     const int count = int(mediaTimes.size());
 
-    // Teardown runs in reverse: the writers drain first, then the stop
-    // handler goes, then the last generator is unwatched and released, and
-    // the watchdog stops last.
+    // Teardown runs in reverse: the writers drain first, then the last
+    // generator is unwatched and released, and the watchdog stops last.
     StallWatch watch(timing.checkInterval, timing.stallLimit);
-    GeneratorSlot generator(makeGenerator, tolerance(times, settings.precise), watch);
-    // Runs on the thread that requests the stop and ends the outstanding
-    // requests at once; the producer checks the token after every watch(),
+    // A stop of the run reaches the generator in use through its attempt's
+    // stop node, on the thread that requests it, and ends the outstanding
+    // requests at once; the producer checks the token after every watched(),
     // so a generator made just after the stop cannot slip through either.
-    std::stop_callback onStop(stop, [&watch] { watch.abort(); });
+    GeneratorSlot generator(makeGenerator, tolerance(times, settings.precise), watch, stop);
     std::atomic<int> unwritten{0};
     WriterPool writers(writerLimit());
 

@@ -6,8 +6,9 @@
 // Frames are requested 16 at a time from a frame generator; up to
 // max(4, cores) writers encode in parallel while the producer keeps decoding,
 // and the producer waits while all of them are busy. Times a batch could not
-// deliver are retried one by one on fresh generators. A stall watch aborts a
-// generator that makes no progress.
+// deliver are retried one by one on fresh generators. Each generator lives in
+// an attempt, a stop node below the run's stop; a stall watch stops the
+// attempt that makes no progress.
 
 #include "engine/Records.h"
 #include "media/FrameGenerator.h"

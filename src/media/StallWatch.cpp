@@ -29,40 +29,24 @@ StallWatch::~StallWatch()
     m_watchdog.join();
 }
 
-void StallWatch::watch(FrameGenerator *generator)
+void StallWatch::watch(std::stop_source attempt)
 {
     std::lock_guard lock(m_lock);
-    m_generator = generator;
-    m_opening = nullptr;
+    m_attempt = std::move(attempt);
     m_last = Clock::now();
 }
 
-void StallWatch::watchOpening(std::stop_source *opening)
+void StallWatch::unwatch()
 {
     std::lock_guard lock(m_lock);
-    m_generator = nullptr;
-    m_opening = opening;
+    m_attempt = std::stop_source(std::nostopstate);
     m_last = Clock::now();
-}
-
-void StallWatch::abortWatched()
-{
-    if (m_generator)
-        m_generator->cancelAll();
-    if (m_opening)
-        m_opening->request_stop();
 }
 
 void StallWatch::markProgress()
 {
     std::lock_guard lock(m_lock);
     m_last = Clock::now();
-}
-
-void StallWatch::abort()
-{
-    std::lock_guard lock(m_lock);
-    abortWatched();
 }
 
 int StallWatch::stallsDetected() const
@@ -77,13 +61,13 @@ void StallWatch::check()
     const Clock::time_point now = Clock::now();
     if (now - m_last <= m_stallLimit)
         return;
-    // Held across the call so that watch() cannot swap the generator out
-    // while it is being aborted.
-    if (m_generator || m_opening) {
+    // Held across the call so that watch() cannot swap the attempt out
+    // while it is being stopped.
+    if (m_attempt.stop_possible()) {
         qCWarning(logMedia) << "no decoding progress for"
                             << std::chrono::duration_cast<std::chrono::milliseconds>(now - m_last).count()
-                            << "ms; abandoning the" << (m_generator ? "generator" : "opening");
-        abortWatched();
+                            << "ms; abandoning the attempt";
+        m_attempt.request_stop();
         ++m_stalls;
     }
     m_last = now;
