@@ -10,31 +10,31 @@
 namespace FileManagerReveal {
 namespace {
 
-void openContainingFolder(const QStringList &folders)
+void openContainingFolder(const QStringList &paths)
 {
-    if (folders.isEmpty())
+    if (paths.isEmpty())
         return;
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(folders.first()).absolutePath()));
+    QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(paths.first()).absolutePath()));
 }
 
 } // namespace
 
-void reveal(const QStringList &folders)
+void reveal(const QStringList &paths)
 {
-    reveal(folders, QDBusConnection::sessionBus());
+    reveal(paths, QDBusConnection::sessionBus());
 }
 
-void reveal(const QStringList &folders, const QDBusConnection &bus, int timeoutMs)
+void reveal(const QStringList &paths, const QDBusConnection &bus, int timeoutMs)
 {
-    if (folders.isEmpty())
+    if (paths.isEmpty())
         return;
     if (!bus.isConnected()) {
-        openContainingFolder(folders);
+        openContainingFolder(paths);
         return;
     }
     QStringList uris;
-    for (const QString &folder : folders)
-        uris.append(QUrl::fromLocalFile(folder).toString(QUrl::FullyEncoded));
+    for (const QString &path : paths)
+        uris.append(QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded));
     QDBusMessage call = QDBusMessage::createMethodCall(
         QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("/org/freedesktop/FileManager1"),
         QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("ShowItems"));
@@ -42,9 +42,9 @@ void reveal(const QStringList &folders, const QDBusConnection &bus, int timeoutM
     auto *watcher = new QDBusPendingCallWatcher(bus.asyncCall(call, timeoutMs),
                                                 QCoreApplication::instance());
     QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher,
-                     [folders](QDBusPendingCallWatcher *done) {
+                     [paths](QDBusPendingCallWatcher *done) {
                          if (done->isError())
-                             openContainingFolder(folders);
+                             openContainingFolder(paths);
                          done->deleteLater();
                      });
 }

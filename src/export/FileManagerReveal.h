@@ -1,7 +1,8 @@
 #pragma once
-// Shows folders, selected, in the desktop's file manager: asks the
+// Shows files or folders, selected, in the desktop's file manager: asks the
 // org.freedesktop.FileManager1 service on the session bus, and when there is
 // no bus or the call fails, opens the folder that contains them instead.
+// Used for exported folders and for a saved share image alike.
 //
 // Thread: UI thread (needs a running event loop for the reply). Never blocks:
 // the D-Bus call is asynchronous and bounded by `timeoutMs`.
@@ -11,8 +12,10 @@
 
 namespace FileManagerReveal {
 
-// `folders` are absolute paths; the fallback opens the parent of the first.
-void reveal(const QStringList &folders);
-void reveal(const QStringList &folders, const QDBusConnection &bus, int timeoutMs = 5000);
+// `paths` are absolute paths of folders or files; the fallback opens the
+// parent of the first. The fallback also runs after the asking window has
+// closed: the user asked to see the items.
+void reveal(const QStringList &paths);
+void reveal(const QStringList &paths, const QDBusConnection &bus, int timeoutMs = 5000);
 
 } // namespace FileManagerReveal

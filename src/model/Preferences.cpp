@@ -1,6 +1,105 @@
 #include "model/Preferences.h"
 
+#include "engine/SheetOptions.h"
+
 #include <cmath>
+
+namespace {
+
+using Signal = void (Preferences::*)();
+
+// One stored value: its key, its default, its own change signal and its
+// group's (null for none).
+template<typename T>
+struct Key {
+    const char *name;
+    T fallback;
+    Signal changed;
+    Signal group;
+};
+
+// The defaults are the records' own, so a record built without the store
+// and a fresh store agree.
+constexpr ExtractSettings capture{};
+constexpr SheetOptions sheet{};
+constexpr Signal captureGroup = &Preferences::extractSettingsChanged;
+constexpr Signal sheetGroup = &Preferences::sheetOptionsChanged;
+
+// Every key of the store. The names are what existing configuration files
+// hold: renaming one forgets the user's choice.
+namespace key {
+constexpr Key<ExtractMode> mode{"mode", capture.mode, &Preferences::modeChanged, captureGroup};
+constexpr Key<double> interval{"interval", capture.interval, &Preferences::intervalChanged, captureGroup};
+constexpr Key<qint64> count{"count", capture.count, &Preferences::countChanged, captureGroup};
+constexpr Key<bool> precise{"precise", capture.precise, &Preferences::preciseChanged, captureGroup};
+constexpr Key<ShotFormat> format{"format", capture.format, &Preferences::formatChanged, captureGroup};
+constexpr Key<double> jpegQuality{"jpegQuality", capture.quality, &Preferences::jpegQualityChanged,
+                                  captureGroup};
+// No default: absent means "not chosen".
+constexpr Key<std::nullopt_t> defaultExportFolder{"defaultExportFolder", std::nullopt,
+                                                  &Preferences::defaultExportFolderChanged, nullptr};
+constexpr Key<std::nullopt_t> lastExportFolder{"lastExportFolder", std::nullopt,
+                                               &Preferences::lastExportFolderChanged, nullptr};
+constexpr Key<bool> shareBadge{"shareBadge", sheet.badge, &Preferences::shareBadgeChanged, sheetGroup};
+constexpr Key<qint64> sheetColumns{"sheet.columns", sheet.columns, &Preferences::sheetColumnsChanged,
+                                   sheetGroup};
+constexpr Key<qint64> sheetWidth{"sheet.width", sheet.width, &Preferences::sheetWidthChanged, sheetGroup};
+constexpr Key<bool> sheetDark{"sheet.dark", sheet.dark, &Preferences::sheetDarkChanged, sheetGroup};
+constexpr Key<bool> sheetTime{"sheet.time", sheet.showTime, &Preferences::sheetTimeChanged, sheetGroup};
+constexpr Key<bool> sheetHeader{"sheet.header", sheet.showHeader, &Preferences::sheetHeaderChanged,
+                                sheetGroup};
+} // namespace key
+
+template<typename T>
+QVariant stored(const QSettings &store, const Key<T> &key)
+{
+    return store.value(QLatin1String(key.name));
+}
+
+double read(const QSettings &store, const Key<double> &key)
+{
+    bool ok = false;
+    const double value = stored(store, key).toDouble(&ok);
+    return ok && std::isfinite(value) ? value : key.fallback;
+}
+
+qint64 read(const QSettings &store, const Key<qint64> &key)
+{
+    const QVariant text = stored(store, key);
+    bool ok = false;
+    const qint64 value = text.toLongLong(&ok);
+    if (ok)
+        return value;
+    // An integer written as "24.0" by hand still reads as 24.
+    const double asDouble = text.toDouble(&ok);
+    return ok && std::isfinite(asDouble) && std::abs(asDouble) < 9e18 ? qint64(asDouble) : key.fallback;
+}
+
+bool read(const QSettings &store, const Key<bool> &key)
+{
+    const QVariant value = stored(store, key);
+    if (!value.isValid())
+        return key.fallback;
+    // INI files hold text; only the two words and numbers mean anything.
+    const QString text = value.toString().trimmed().toLower();
+    if (text == u"true" || text == u"1")
+        return true;
+    if (text == u"false" || text == u"0")
+        return false;
+    return key.fallback;
+}
+
+ExtractMode read(const QSettings &store, const Key<ExtractMode> &key)
+{
+    return extractModeFromRaw(stored(store, key).toString()).value_or(key.fallback);
+}
+
+ShotFormat read(const QSettings &store, const Key<ShotFormat> &key)
+{
+    return shotFormatFromRaw(stored(store, key).toString()).value_or(key.fallback);
+}
+
+} // namespace
 
 Preferences::Preferences(QObject *parent)
     : QObject(parent)
@@ -17,171 +116,91 @@ Preferences::Preferences(const QString &iniFile, QObject *parent)
 
 Preferences::~Preferences() = default;
 
-double Preferences::readDouble(const char *key, double fallback) const
+template<typename K>
+void Preferences::write(const K &key, const QVariant &value)
 {
-    const QVariant stored = m_store->value(QLatin1String(key));
-    bool ok = false;
-    const double value = stored.toDouble(&ok);
-    return ok && std::isfinite(value) ? value : fallback;
-}
-
-qint64 Preferences::readInteger(const char *key, qint64 fallback) const
-{
-    const QVariant stored = m_store->value(QLatin1String(key));
-    bool ok = false;
-    const qint64 value = stored.toLongLong(&ok);
-    if (ok)
-        return value;
-    // An integer written as "24.0" by hand still reads as 24.
-    const double asDouble = stored.toDouble(&ok);
-    return ok && std::isfinite(asDouble) && std::abs(asDouble) < 9e18 ? qint64(asDouble) : fallback;
-}
-
-bool Preferences::readBool(const char *key, bool fallback) const
-{
-    const QVariant stored = m_store->value(QLatin1String(key));
-    if (!stored.isValid())
-        return fallback;
-    // INI files hold text; only the two words and numbers mean anything.
-    const QString text = stored.toString().trimmed().toLower();
-    if (text == u"true" || text == u"1")
-        return true;
-    if (text == u"false" || text == u"0")
-        return false;
-    return fallback;
-}
-
-void Preferences::write(const char *key, const QVariant &value, Signal changed, Signal group)
-{
-    const QString name = QLatin1String(key);
+    const QString name = QLatin1String(key.name);
     const QVariant old = m_store->value(name);
     // INI files hold text, so values compare by their stored form; a value
     // read back from disk ("0.9") then equals the one just written (0.9).
     if (old.isValid() && old.toByteArray() == value.toByteArray())
         return;
     m_store->setValue(name, value);
-    emit(this->*changed)();
-    if (group)
-        emit(this->*group)();
+    emit(this->*key.changed)();
+    if (key.group)
+        emit(this->*key.group)();
 }
 
-void Preferences::erase(const char *key, Signal changed, Signal group)
+template<typename K>
+void Preferences::erase(const K &key)
 {
-    const QString name = QLatin1String(key);
+    const QString name = QLatin1String(key.name);
     if (!m_store->contains(name))
         return;
     m_store->remove(name);
-    emit(this->*changed)();
-    if (group)
-        emit(this->*group)();
+    emit(this->*key.changed)();
+    if (key.group)
+        emit(this->*key.group)();
 }
 
-ExtractMode Preferences::mode() const
-{
-    return extractModeFromRaw(m_store->value(QStringLiteral("mode")).toString()).value_or(ExtractMode::count);
-}
-
-double Preferences::interval() const { return readDouble("interval", 10.0); }
-qint64 Preferences::count() const { return readInteger("count", 24); }
-bool Preferences::precise() const { return readBool("precise", false); }
-
-ShotFormat Preferences::format() const
-{
-    return shotFormatFromRaw(m_store->value(QStringLiteral("format")).toString()).value_or(ShotFormat::jpg);
-}
-
-double Preferences::jpegQuality() const { return readDouble("jpegQuality", 0.9); }
+ExtractMode Preferences::mode() const { return read(*m_store, key::mode); }
+double Preferences::interval() const { return read(*m_store, key::interval); }
+qint64 Preferences::count() const { return read(*m_store, key::count); }
+bool Preferences::precise() const { return read(*m_store, key::precise); }
+ShotFormat Preferences::format() const { return read(*m_store, key::format); }
+double Preferences::jpegQuality() const { return read(*m_store, key::jpegQuality); }
 
 ExtractSettings Preferences::extractSettings() const
 {
     return ExtractSettings{mode(), interval(), count(), precise(), format(), jpegQuality()};
 }
 
-void Preferences::setMode(ExtractMode value)
-{
-    write("mode", rawValue(value), &Preferences::modeChanged, &Preferences::extractSettingsChanged);
-}
-void Preferences::setInterval(double value)
-{
-    write("interval", value, &Preferences::intervalChanged, &Preferences::extractSettingsChanged);
-}
-void Preferences::setCount(qint64 value)
-{
-    write("count", value, &Preferences::countChanged, &Preferences::extractSettingsChanged);
-}
-void Preferences::setPrecise(bool value)
-{
-    write("precise", value, &Preferences::preciseChanged, &Preferences::extractSettingsChanged);
-}
-void Preferences::setFormat(ShotFormat value)
-{
-    write("format", rawValue(value), &Preferences::formatChanged, &Preferences::extractSettingsChanged);
-}
-void Preferences::setJpegQuality(double value)
-{
-    write("jpegQuality", value, &Preferences::jpegQualityChanged, &Preferences::extractSettingsChanged);
-}
+void Preferences::setMode(ExtractMode value) { write(key::mode, rawValue(value)); }
+void Preferences::setInterval(double value) { write(key::interval, value); }
+void Preferences::setCount(qint64 value) { write(key::count, value); }
+void Preferences::setPrecise(bool value) { write(key::precise, value); }
+void Preferences::setFormat(ShotFormat value) { write(key::format, rawValue(value)); }
+void Preferences::setJpegQuality(double value) { write(key::jpegQuality, value); }
 
 std::optional<QByteArray> Preferences::defaultExportFolder() const
 {
-    const QVariant stored = m_store->value(QStringLiteral("defaultExportFolder"));
-    if (!stored.isValid())
+    const QVariant value = stored(*m_store, key::defaultExportFolder);
+    if (!value.isValid())
         return std::nullopt;
-    return stored.toByteArray();
+    return value.toByteArray();
 }
 
 void Preferences::setDefaultExportFolder(const std::optional<QByteArray> &value)
 {
     if (value)
-        write("defaultExportFolder", *value, &Preferences::defaultExportFolderChanged, nullptr);
+        write(key::defaultExportFolder, *value);
     else
-        erase("defaultExportFolder", &Preferences::defaultExportFolderChanged, nullptr);
+        erase(key::defaultExportFolder);
 }
 
 std::optional<QString> Preferences::lastExportFolder() const
 {
-    const QVariant stored = m_store->value(QStringLiteral("lastExportFolder"));
-    if (!stored.isValid())
+    const QVariant value = stored(*m_store, key::lastExportFolder);
+    if (!value.isValid())
         return std::nullopt;
-    return stored.toString();
+    return value.toString();
 }
 
-void Preferences::setLastExportFolder(const QString &value)
-{
-    write("lastExportFolder", value, &Preferences::lastExportFolderChanged, nullptr);
-}
+void Preferences::setLastExportFolder(const QString &value) { write(key::lastExportFolder, value); }
 
-bool Preferences::shareBadge() const { return readBool("shareBadge", true); }
-qint64 Preferences::sheetColumns() const { return readInteger("sheet.columns", 4); }
-qint64 Preferences::sheetWidth() const { return readInteger("sheet.width", 2400); }
-bool Preferences::sheetDark() const { return readBool("sheet.dark", true); }
-bool Preferences::sheetTime() const { return readBool("sheet.time", true); }
-bool Preferences::sheetHeader() const { return readBool("sheet.header", true); }
+bool Preferences::shareBadge() const { return read(*m_store, key::shareBadge); }
+qint64 Preferences::sheetColumns() const { return read(*m_store, key::sheetColumns); }
+qint64 Preferences::sheetWidth() const { return read(*m_store, key::sheetWidth); }
+bool Preferences::sheetDark() const { return read(*m_store, key::sheetDark); }
+bool Preferences::sheetTime() const { return read(*m_store, key::sheetTime); }
+bool Preferences::sheetHeader() const { return read(*m_store, key::sheetHeader); }
 
-void Preferences::setShareBadge(bool value)
-{
-    write("shareBadge", value, &Preferences::shareBadgeChanged, &Preferences::sheetOptionsChanged);
-}
-void Preferences::setSheetColumns(qint64 value)
-{
-    write("sheet.columns", value, &Preferences::sheetColumnsChanged, &Preferences::sheetOptionsChanged);
-}
-void Preferences::setSheetWidth(qint64 value)
-{
-    write("sheet.width", value, &Preferences::sheetWidthChanged, &Preferences::sheetOptionsChanged);
-}
-void Preferences::setSheetDark(bool value)
-{
-    write("sheet.dark", value, &Preferences::sheetDarkChanged, &Preferences::sheetOptionsChanged);
-}
-void Preferences::setSheetTime(bool value)
-{
-    write("sheet.time", value, &Preferences::sheetTimeChanged, &Preferences::sheetOptionsChanged);
-}
-void Preferences::setSheetHeader(bool value)
-{
-    write("sheet.header", value, &Preferences::sheetHeaderChanged, &Preferences::sheetOptionsChanged);
-}
+void Preferences::setShareBadge(bool value) { write(key::shareBadge, value); }
+void Preferences::setSheetColumns(qint64 value) { write(key::sheetColumns, value); }
+void Preferences::setSheetWidth(qint64 value) { write(key::sheetWidth, value); }
+void Preferences::setSheetDark(bool value) { write(key::sheetDark, value); }
+void Preferences::setSheetTime(bool value) { write(key::sheetTime, value); }
+void Preferences::setSheetHeader(bool value) { write(key::sheetHeader, value); }
 
 void Preferences::sync()
 {

@@ -22,13 +22,14 @@ public:
     explicit Preferences(const QString &iniFile, QObject *parent = nullptr);
     ~Preferences() override;
 
-    // Capture settings. An absent or unreadable stored value reads as the default.
-    ExtractMode mode() const;          // "mode", default count
-    double interval() const;           // "interval", default 10.0
-    qint64 count() const;              // "count", default 24
-    bool precise() const;              // "precise", default false
-    ShotFormat format() const;         // "format", default jpg
-    double jpegQuality() const;        // "jpegQuality", default 0.9
+    // Capture settings. An absent or unreadable stored value reads as the
+    // default, which is ExtractSettings{}'s (the keys are in Preferences.cpp).
+    ExtractMode mode() const;
+    double interval() const;
+    qint64 count() const;
+    bool precise() const;
+    ShotFormat format() const;
+    double jpegQuality() const;
     // The six values above as one record.
     ExtractSettings extractSettings() const;
 
@@ -46,13 +47,13 @@ public:
     std::optional<QString> lastExportFolder() const;
     void setLastExportFolder(const QString &value);
 
-    // Share image options.
-    bool shareBadge() const;           // "shareBadge", default true
-    qint64 sheetColumns() const;       // "sheet.columns", default 4
-    qint64 sheetWidth() const;         // "sheet.width", default 2400
-    bool sheetDark() const;            // "sheet.dark", default true
-    bool sheetTime() const;            // "sheet.time", default true
-    bool sheetHeader() const;          // "sheet.header", default true
+    // Share image options, defaults as SheetOptions{}'s.
+    bool shareBadge() const;
+    qint64 sheetColumns() const;
+    qint64 sheetWidth() const;
+    bool sheetDark() const;
+    bool sheetTime() const;
+    bool sheetHeader() const;
     void setShareBadge(bool value);
     void setSheetColumns(qint64 value);
     void setSheetWidth(qint64 value);
@@ -80,17 +81,17 @@ signals:
     void sheetDarkChanged();
     void sheetTimeChanged();
     void sheetHeaderChanged();
-    // After any share image option (the five "sheet.*" keys and "shareBadge").
+    // After any share image option.
     void sheetOptionsChanged();
 
 private:
-    using Signal = void (Preferences::*)();
-    double readDouble(const char *key, double fallback) const;
-    qint64 readInteger(const char *key, qint64 fallback) const;
-    bool readBool(const char *key, bool fallback) const;
-    // Stores `value` and emits `changed` (and `group`) unless nothing changed.
-    void write(const char *key, const QVariant &value, Signal changed, Signal group);
-    void erase(const char *key, Signal changed, Signal group);
+    // `key` is a row of the key table in Preferences.cpp: the stored name
+    // and the signals a write emits. Both store `value` (or remove the key)
+    // and emit unless nothing changed.
+    template<typename Key>
+    void write(const Key &key, const QVariant &value);
+    template<typename Key>
+    void erase(const Key &key);
 
     std::unique_ptr<QSettings> m_store;
 };

@@ -4,7 +4,7 @@
 // chosen name asks for. No widgets.
 
 #include "engine/Records.h"
-#include "share/SheetOptions.h"
+#include "engine/SheetOptions.h"
 
 #include <QImage>
 #include <QList>

@@ -3,8 +3,8 @@
 // (file name and summary), timestamp labels and a "Made with Framelark" line.
 
 #include "engine/Records.h"
+#include "engine/SheetOptions.h"
 #include "share/SheetLayout.h"
-#include "share/SheetOptions.h"
 
 #include <QImage>
 #include <QList>

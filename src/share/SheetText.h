@@ -14,8 +14,7 @@
 //
 // Tabular figures: the installed Inter files have no tabular-digit variant,
 // and Qt 6.4 cannot switch on the OpenType "tnum" feature. Labels therefore
-// set every digit centred in a cell as wide as the font's widest digit,
-// which is what tabular figures are; other characters keep their advance.
+// set digits as text/TabularDigits.h does, like the window's labels.
 
 #include <QFont>
 #include <QFontMetricsF>

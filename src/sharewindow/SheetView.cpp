@@ -1,6 +1,7 @@
 #include "sharewindow/SheetView.h"
 
 #include "engine/Planning.h"
+#include "export/FileManagerReveal.h"
 #include "model/Preferences.h"
 #include "share/SheetRenderer.h"
 #include "sharewindow/SheetPreview.h"
@@ -415,7 +416,7 @@ void SheetView::showShareMenu()
     menu.addAction(tr("Open with Default Application"), this,
                    [file] { SheetShare::openWithDefault(file); });
     menu.addAction(tr("Show in File Manager"), this,
-                   [this, file] { SheetShare::showInFileManager(file, this); });
+                   [file] { FileManagerReveal::reveal({file}); });
     menu.addAction(tr("Attach to Email…"), this, [this, file] {
         if (!SheetShare::attachToEmail(file))
             QMessageBox::warning(this, tr("Can't Attach to Email"),

@@ -13,9 +13,8 @@
 // - To take it down from outside (for example when the videos are closed),
 //   call reject().
 //
-// Options live in Preferences ("sheet.columns", "sheet.width", "sheet.dark",
-// "sheet.time", "sheet.header", "shareBadge"): the controls write them at
-// once, and a change from anywhere (the settings window's badge switch)
+// Options live in Preferences (the share image options): the controls write
+// them at once, and a change from anywhere (the settings window's badge switch)
 // renders again. Rendering runs in the global thread pool; only the result
 // for the options current when it arrives is shown, older ones are dropped.
 // The temporary JPEG under file() always holds the image shown: every render
@@ -32,8 +31,8 @@
 // outlive it.
 
 #include "engine/Records.h"
+#include "engine/SheetOptions.h"
 #include "share/SheetFiles.h"
-#include "share/SheetOptions.h"
 
 #include <QDialog>
 #include <QImage>

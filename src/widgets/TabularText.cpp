@@ -1,70 +1,22 @@
 #include "widgets/TabularText.h"
 
+#include "text/TabularDigits.h"
+
 #include <QFontMetricsF>
 #include <QPainter>
 
-#include <algorithm>
 #include <cmath>
 
 namespace TabularText {
 
-namespace {
-
-qreal digitWidth(const QFontMetricsF &metrics)
-{
-    qreal widest = 0;
-    for (char16_t c = u'0'; c <= u'9'; ++c)
-        widest = std::max(widest, metrics.horizontalAdvance(QChar(c)));
-    return widest;
-}
-
-} // namespace
-
 qreal width(const QFontMetricsF &metrics, const QString &text)
 {
-    const qreal cell = digitWidth(metrics);
-    qreal total = 0;
-    qsizetype i = 0;
-    while (i < text.size()) {
-        if (text.at(i).isDigit()) {
-            total += cell;
-            ++i;
-            continue;
-        }
-        qsizetype end = i;
-        while (end < text.size() && !text.at(end).isDigit())
-            ++end;
-        // Measured as drawn: a run at a time.
-        total += metrics.horizontalAdvance(text.mid(i, end - i));
-        i = end;
-    }
-    return total;
+    return TabularDigits::width(metrics, text);
 }
 
 void draw(QPainter &painter, const QPointF &origin, const QString &text)
 {
-    const QFontMetricsF metrics(painter.font());
-    const qreal cell = digitWidth(metrics);
-    qreal x = origin.x();
-    // Runs of non-digits are drawn whole so kerning and ligatures survive.
-    qsizetype i = 0;
-    while (i < text.size()) {
-        if (text.at(i).isDigit()) {
-            const QString digit(text.at(i));
-            const qreal advance = metrics.horizontalAdvance(digit);
-            painter.drawText(QPointF(x + (cell - advance) / 2, origin.y()), digit);
-            x += cell;
-            ++i;
-            continue;
-        }
-        qsizetype end = i;
-        while (end < text.size() && !text.at(end).isDigit())
-            ++end;
-        const QString run = text.mid(i, end - i);
-        painter.drawText(QPointF(x, origin.y()), run);
-        x += metrics.horizontalAdvance(run);
-        i = end;
-    }
+    TabularDigits::draw(painter, QFontMetricsF(painter.font()), origin, text);
 }
 
 } // namespace TabularText

@@ -1,8 +1,7 @@
 #pragma once
 // Numbers whose digits all take the same width, so counters and times do not
-// jitter as they change. Every digit is drawn centred in a cell as wide as
-// the font's widest digit; other characters keep their own advance. (The
-// font feature that does this is not reachable through this Qt version.)
+// jitter as they change: text/TabularDigits.h in a widget's terms, so the
+// window sets digits exactly like the share image.
 //
 // Thread: UI thread (painting).
 

@@ -4,7 +4,7 @@
 #include "model/AppModel.h"
 #include "model/Dialogs.h"
 #include "model/Preferences.h"
-#include "ScriptedEngine.h"
+#include "support/ScriptedEngine.h"
 #include "support/TestSupport.h"
 
 #include <QDeadlineTimer>
@@ -122,6 +122,10 @@ private slots:
         m_dest = m_dir->filePath("out");
         QVERIFY(QDir().mkdir(m_dest));
         m_engine = std::make_unique<ScriptedEngine>();
+        m_engine->duration = 4000;
+        m_engine->shotIds = {0, 1, 2};
+        m_engine->firstTime = 1;
+        m_engine->files = ScriptedEngine::Files::content;
         m_model = std::make_unique<AppModel>(m_engine->engine(), nullptr);
         m_model->apply(ExtractSettings{});
         m_prefs = std::make_unique<Preferences>(m_dir->filePath("prefs.ini"));

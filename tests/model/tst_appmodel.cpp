@@ -1,7 +1,7 @@
 #include "engine/TempRoot.h"
-#include "FakeEngine.h"
 #include "media/Thumbnails.h"
 #include "model/AppModel.h"
+#include "support/ScriptedEngine.h"
 #include "support/TestSupport.h"
 
 #include <QDeadlineTimer>
@@ -45,7 +45,7 @@ QCoro::Task<> addThenFlag(AppModel *model, QList<QUrl> urls, bool *done)
 
 class AppModelTest : public QObject {
     Q_OBJECT
-    std::unique_ptr<FakeEngine> m_fake;
+    std::unique_ptr<ScriptedEngine> m_fake;
     std::unique_ptr<AppModel> m_model;
 
     // Runs add() to its end, waiting at most 5 s.
@@ -93,7 +93,7 @@ private slots:
     {
         TempRoot::remove();
         Thumbnails::clear();
-        m_fake = std::make_unique<FakeEngine>();
+        m_fake = std::make_unique<ScriptedEngine>();
         m_model = std::make_unique<AppModel>(m_fake->engine(), nullptr);
     }
     void cleanup()

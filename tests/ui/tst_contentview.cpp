@@ -1,11 +1,11 @@
 #include "app/MainMenus.h"
 #include "engine/TempRoot.h"
 #include "export/Exporter.h"
-#include "FakeEngine.h"
 #include "media/Thumbnails.h"
 #include "model/AppModel.h"
 #include "model/Dialogs.h"
 #include "model/Preferences.h"
+#include "support/ScriptedEngine.h"
 #include "ui/CaptureSettingsButton.h"
 #include "ui/ContentView.h"
 #include "ui/DropFilter.h"
@@ -93,7 +93,7 @@ QStringList describe(const QMenu *menu)
 class ContentViewTest : public QObject {
     Q_OBJECT
     std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<FakeEngine> m_fake;
+    std::unique_ptr<ScriptedEngine> m_fake;
     std::unique_ptr<ScriptedDialogs> m_dialogs;
     std::unique_ptr<Preferences> m_preferences;
     std::unique_ptr<AppModel> m_model;
@@ -187,7 +187,7 @@ private slots:
         TempRoot::remove();
         Thumbnails::clear();
         m_dir = std::make_unique<QTemporaryDir>();
-        m_fake = std::make_unique<FakeEngine>();
+        m_fake = std::make_unique<ScriptedEngine>();
         m_dialogs = std::make_unique<ScriptedDialogs>();
         m_preferences = std::make_unique<Preferences>(m_dir->filePath(QStringLiteral("prefs.ini")));
         m_model = std::make_unique<AppModel>(m_fake->engine(), m_dialogs.get());

@@ -216,7 +216,7 @@ private slots:
 
     void spinnerOnlyWhileWaitingForTheFirstShot()
     {
-        m_fixture->engine.stepwise = true;
+        m_fixture->engine.holdEachShot();
         QVERIFY(m_fixture->add({"clip.mp4"}));
         VideoItem *item = m_fixture->item("clip.mp4");
         m_detail->setItem(item);
@@ -354,7 +354,7 @@ private slots:
         for (qint64 id = 79; id >= 0; --id)
             ids.append(id);
         m_fixture->engine.shotIds = ids;
-        m_fixture->engine.stepwise = true;
+        m_fixture->engine.holdEachShot();
         QVERIFY(m_fixture->add({"clip.mp4"}));
         VideoItem *item = m_fixture->item("clip.mp4");
         m_detail->setItem(item);
@@ -380,7 +380,7 @@ private slots:
         QVERIFY(item);
         QAbstractItemModelTester tester(m_detail->shots(), QAbstractItemModelTester::FailureReportingMode::QtTest);
         QSignalSpy resets(m_detail->shots(), &QAbstractItemModel::modelReset);
-        m_fixture->engine.stepwise = true;
+        m_fixture->engine.holdEachShot();
         m_fixture->start(13); // new settings: the item is reset and extracted again
         QTRY_COMPARE_WITH_TIMEOUT(m_detail->shots()->rowCount(), 0, 5000);
         QCOMPARE(resets.count(), 1);
@@ -398,7 +398,7 @@ private slots:
         m_fixture->start();
         VideoItem *a = m_fixture->item("a.mp4");
         QTRY_COMPARE_WITH_TIMEOUT(a->status(), VideoStatus::done, 5000);
-        m_fixture->engine.writeThumbs = false;
+        m_fixture->engine.files = ScriptedEngine::Files::picturePaths;
         QVERIFY(m_fixture->add({"b.mp4"}));
         VideoItem *b = m_fixture->item("b.mp4");
         QTRY_COMPARE_WITH_TIMEOUT(b->status(), VideoStatus::done, 5000);
@@ -453,7 +453,7 @@ private slots:
 
     void copyingAMissingFileLeavesTheClipboard()
     {
-        m_fixture->engine.writeThumbs = false;
+        m_fixture->engine.files = ScriptedEngine::Files::picturePaths;
         QVERIFY(showDone());
         QGuiApplication::clipboard()->setText(QStringLiteral("kept"));
         m_detail->menuFor(0)->actions().at(1)->trigger();

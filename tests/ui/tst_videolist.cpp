@@ -71,7 +71,7 @@ private slots:
 
     void statusLinesFollowExtraction()
     {
-        m_fixture->engine.stepwise = true;
+        m_fixture->engine.holdEachShot();
         QVERIFY(m_fixture->add({"a.mp4", "b.mp4"}));
         QCOMPARE(names(), (QStringList{"a.mp4", "b.mp4"}));
         QCOMPARE(status(0), QStringLiteral("Waiting…"));
@@ -178,7 +178,7 @@ private slots:
 
     void exportAllFooter()
     {
-        m_fixture->engine.stepwise = true;
+        m_fixture->engine.holdEachShot();
         QVERIFY(m_fixture->add({"a.mp4", "b.mp4", "c.mp4"}));
         show();
         QPushButton *button = m_list->exportAllButton();

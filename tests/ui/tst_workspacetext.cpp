@@ -1,4 +1,5 @@
 // The workspace's geometry and texts as plain values.
+#include "share/SheetText.h"
 #include "ui/GridGeometry.h"
 #include "ui/ShotDelegate.h"
 #include "ui/StatusText.h"
@@ -8,6 +9,8 @@
 
 #include <QFontMetricsF>
 #include <QTest>
+
+#include <algorithm>
 
 class WorkspaceTextTest : public QObject {
     Q_OBJECT
@@ -211,6 +214,35 @@ private slots:
         QCOMPARE(TabularText::width(metrics, QStringLiteral("00:00")), TabularText::width(metrics, QStringLiteral("11:11")));
         // Non-digits keep their own advance.
         QCOMPARE(TabularText::width(metrics, QStringLiteral(" / ")), metrics.horizontalAdvance(QStringLiteral(" / ")));
+    }
+
+    // A locale may write its own digits. The window and the share image set
+    // them alike, each in a cell as wide as its own script's widest digit, so
+    // wide digits never spill and narrow ones are not spaced out.
+    void tabularDigitsOfEveryScript_data()
+    {
+        QTest::addColumn<int>("zero");
+        QTest::newRow("Latin") << 0x30;
+        QTest::newRow("Arabic-Indic") << 0x660;
+        QTest::newRow("Devanagari") << 0x966;
+    }
+    void tabularDigitsOfEveryScript()
+    {
+        QFETCH(int, zero);
+        const QFontMetricsF metrics(SheetText::font(20, QFont::Normal));
+        const auto digits = [zero](std::initializer_list<int> values) {
+            QString text;
+            for (const int v : values)
+                text += v < 0 ? QChar(u':') : QChar(char16_t(zero + v));
+            return text;
+        };
+        const QString time = digits({1, 2, -1, 3, 4});
+        QCOMPARE(SheetText::tabularSize(metrics, time).width(), TabularText::width(metrics, time));
+        QCOMPARE(TabularText::width(metrics, digits({1, 1, -1, 1, 1})), TabularText::width(metrics, digits({8, 8, -1, 0, 0})));
+        qreal widest = 0;
+        for (int v = 0; v < 10; ++v)
+            widest = std::max(widest, metrics.horizontalAdvance(digits({v})));
+        QCOMPARE(TabularText::width(metrics, digits({0})), widest);
     }
 };
 

@@ -1,0 +1,214 @@
+// AppModel's runner: one worker at a time extracts every pending video, the
+// selected one first, off the UI thread, handing shots to the item as they
+// arrive and giving up on an extraction that falls silent.
+#include "model/AppModel.h"
+
+#include "engine/Logging.h"
+#include "engine/TempRoot.h"
+
+#include <QCoreApplication>
+#include <QCoroSignal>
+#include <QFutureWatcher>
+#include <QtConcurrent>
+
+#include <mutex>
+
+// Carries the shots of one extraction from the writer threads to the item on
+// the UI thread. Shots are collected here and drained by a queued call, and
+// once more when the extractor has returned, so every shot is in the item
+// before it is marked done, whatever the order the event loop runs things in.
+class AppModel::ShotInbox : public std::enable_shared_from_this<ShotInbox> {
+public:
+    ShotInbox(QPointer<VideoItem> item, qint64 generation)
+        : m_item(std::move(item))
+        , m_generation(generation)
+    {
+    }
+
+    // Any thread.
+    void post(const Shot &shot)
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_closed)
+            return;
+        ++m_posted;
+        m_waiting.append(shot);
+        if (std::exchange(m_scheduled, true))
+            return;
+        // The application object is the context because it outlives every
+        // item and every extraction.
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(), [inbox = shared_from_this()] { inbox->drain(); },
+            Qt::QueuedConnection);
+    }
+
+    // UI thread. Shots of a superseded run (the item was reset or removed)
+    // are dropped.
+    void drain()
+    {
+        QList<Shot> shots;
+        {
+            std::lock_guard lock(m_mutex);
+            shots.swap(m_waiting);
+            m_scheduled = false;
+        }
+        if (!m_item || m_item->generation() != m_generation)
+            return;
+        for (const Shot &shot : std::as_const(shots))
+            m_item->insert(shot);
+    }
+
+    // How many shots arrived so far. Any thread.
+    qsizetype posted() const
+    {
+        std::lock_guard lock(m_mutex);
+        return m_posted;
+    }
+
+    // Shots posted from now on are dropped: the extraction was given up on.
+    void close()
+    {
+        std::lock_guard lock(m_mutex);
+        m_closed = true;
+        m_waiting.clear();
+    }
+
+private:
+    const QPointer<VideoItem> m_item;
+    const qint64 m_generation;
+    mutable std::mutex m_mutex;
+    QList<Shot> m_waiting;
+    bool m_scheduled = false;
+    bool m_closed = false;
+    qsizetype m_posted = 0;
+};
+
+VideoItem *AppModel::nextPending() const
+{
+    VideoItem *current = selected();
+    if (current && current->status() == VideoStatus::pending)
+        return current;
+    for (VideoItem *item : m_videos) {
+        if (item->status() == VideoStatus::pending)
+            return item;
+    }
+    return nullptr;
+}
+
+void AppModel::startRunner()
+{
+    if (m_runner || !m_settings)
+        return;
+    const qint64 token = ++m_runnerToken;
+    m_runner.emplace();
+    // The worker starts at once and may finish before work() returns, in
+    // which case it has already cleared m_runner.
+    work(QPointer<AppModel>(this), *m_settings, token, m_runner->get_token());
+}
+
+void AppModel::stopRunner()
+{
+    if (m_runner)
+        m_runner->request_stop();
+    m_runner.reset();
+    for (VideoItem *item : m_videos) {
+        if (item->status() == VideoStatus::extracting)
+            item->reset();
+    }
+}
+
+QCoro::Task<> AppModel::work(QPointer<AppModel> model, ExtractSettings settings, qint64 token,
+                             std::stop_token stop)
+{
+    while (!stop.stop_requested()) {
+        if (!model)
+            co_return;
+        VideoItem *item = model->nextPending();
+        if (!item)
+            break;
+        co_await extract(model, item, settings, stop);
+    }
+    // Only the current worker may clear the handle; a stopped one finds a
+    // newer token or no handle and leaves it alone.
+    if (model && model->m_runnerToken == token && model->m_runner)
+        model->m_runner.reset();
+}
+
+QCoro::Task<> AppModel::extract(QPointer<AppModel> model, QPointer<VideoItem> item,
+                                ExtractSettings settings, std::stop_token stop)
+{
+    item->reset();
+    const qint64 gen = item->generation();
+    const QList<double> times = AppModel::times(settings.mode, settings.interval, settings.count,
+                                                item->info().duration);
+    item->setTotal(times.size());
+    item->setStatus(VideoStatus::extracting);
+    const std::optional<QString> dir = TempRoot::createWorkFolder();
+    item->setWorkDir(dir);
+    const auto start = std::chrono::steady_clock::now();
+
+    int failed = int(times.size());
+    // Without a private work folder nothing is written anywhere: every
+    // planned shot counts as failed.
+    if (dir && model->m_extractions) {
+        const auto inbox = std::make_shared<ShotInbox>(item, gen);
+        Engine::ShotCallback onShot = [inbox](const Shot &shot) { inbox->post(shot); };
+        // A stop of its own, so that an extraction given up on can be told
+        // to stop without stopping the runner.
+        const auto own = std::make_shared<std::stop_source>();
+        const std::stop_callback relay(stop, [own] { own->request_stop(); });
+        QFuture<int> running = QtConcurrent::run(
+            model->m_extractions.get(),
+            [extractFn = model->m_engine.extract, info = item->info(), times, settings,
+             folder = *dir, onShot, stop = own->get_token()] {
+                return extractFn(info, times, settings, folder, onShot, stop);
+            });
+        QCoro::Task<std::optional<int>> finishing = finishedOrSilent(running, inbox, model->m_patience.silence);
+        const std::optional<int> result = co_await finishing;
+        inbox->drain();
+        if (result) {
+            failed = *result;
+        } else if (item) {
+            // No new shot for the whole patience and no end: the file stopped
+            // answering. What arrived stays; the rest counts as failed.
+            own->request_stop();
+            inbox->close();
+            failed = int(times.size() - item->shots().size());
+            qCWarning(logModel) << "extraction of" << item->info().url.toDisplayString(QUrl::PreferLocalFile)
+                                << "gave no answer for" << model->m_patience.silence.count() << "ms; given up";
+        }
+    }
+
+    if (!item || item->generation() != gen)
+        co_return; // reset or removed meanwhile; its results are stale
+    if (stop.stop_requested()) {
+        // A half-finished extraction is discarded, never left as done.
+        item->reset();
+        co_return;
+    }
+    item->setFailed(failed);
+    qCInfo(logModel).nospace() << "extracted " << item->shots().size() << " of " << times.size() << " shots of "
+                               << item->info().url.toDisplayString(QUrl::PreferLocalFile) << ", " << failed
+                               << " failed";
+    item->setElapsed(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    item->setStatus(VideoStatus::done);
+}
+
+QCoro::Task<std::optional<int>> AppModel::finishedOrSilent(QFuture<int> running,
+                                                           std::shared_ptr<ShotInbox> inbox,
+                                                           std::chrono::milliseconds silence)
+{
+    QFutureWatcher<int> watcher;
+    watcher.setFuture(running);
+    qsizetype seen = inbox->posted();
+    while (!running.isFinished()) {
+        co_await qCoro(&watcher, &QFutureWatcherBase::finished, silence);
+        if (running.isFinished())
+            break;
+        const qsizetype now = inbox->posted();
+        if (now == seen)
+            co_return std::nullopt;
+        seen = now;
+    }
+    co_return running.result();
+}
