@@ -1,6 +1,7 @@
 #include "ui/ContentView.h"
 #include "model/AppModel.h"
 #include "model/Preferences.h"
+#include "model/SettingsHandOver.h"
 #include "sharewindow/SheetView.h"
 #include "ui/CaptureSettingsButton.h"
 #include "ui/DropFilter.h"
@@ -19,7 +20,6 @@
 #include <QScreen>
 #include <QShortcut>
 #include <QStackedWidget>
-#include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -28,7 +28,7 @@ ContentView::ContentView(AppModel &model, Preferences &preferences, Exporter &ex
     : QMainWindow(parent)
     , m_model(model)
     , m_preferences(preferences)
-    , m_handOver(new QTimer(this))
+    , m_handOver(new SettingsHandOver(model, preferences, handOverDelay, this))
 {
     setAcceptDrops(true);
     // On a small (or strongly scaled) screen the first size is what fits;
@@ -54,16 +54,6 @@ ContentView::ContentView(AppModel &model, Preferences &preferences, Exporter &ex
     connect(m_dropZone, &DropZone::chooseRequested, this, [this] { m_model.chooseVideos(); });
 
     buildToolBar();
-
-    // One hand-over after a burst of edits, carrying the final values.
-    m_handOver->setSingleShot(true);
-    m_handOver->setInterval(handOverDelay);
-    connect(m_handOver, &QTimer::timeout, this, &ContentView::handOverSettings);
-    connect(&m_preferences, &Preferences::extractSettingsChanged, this, [this] {
-        // Before the window has appeared the first hand-over is still to come.
-        if (m_shown)
-            m_handOver->start();
-    });
 
     connect(&m_model, &AppModel::videosChanged, this, &ContentView::refresh);
     connect(&m_model, &AppModel::selectedChanged, this, &ContentView::refresh);
@@ -185,13 +175,8 @@ void ContentView::showEvent(QShowEvent *event)
     QMainWindow::showEvent(event);
     if (std::exchange(m_shown, true))
         return;
-    m_handOver->start();
+    m_handOver->begin();
     emit firstShown();
-}
-
-void ContentView::handOverSettings()
-{
-    m_model.apply(m_preferences.extractSettings());
 }
 
 // --- drops ----------------------------------------------------------------------

@@ -26,7 +26,7 @@ class QAction;
 class QLabel;
 class QMessageBox;
 class QStackedWidget;
-class QTimer;
+class SettingsHandOver;
 
 class ContentView : public QMainWindow {
     Q_OBJECT
@@ -84,13 +84,12 @@ private:
     void refresh();
     void setDropping(bool dropping);
     void updateDropHighlight();
-    void handOverSettings();
     void presentAlert();
     void showShareImageChanged();
 
     AppModel &m_model;
     Preferences &m_preferences;
-    QTimer *m_handOver;
+    SettingsHandOver *m_handOver;
     bool m_shown = false;
     bool m_dropping = false;
     ShareImagePresenter m_presentShareImage;
