@@ -10,6 +10,7 @@ std::unique_ptr<DecoderLane> DecoderLane::open(const QString &path, VideoInput::
                                                std::stop_token parent, QString *error)
 {
     std::unique_ptr<DecoderLane> lane(new DecoderLane(std::move(parent)));
+    lane->m_path = path;
     lane->m_input = VideoInput::open(
         path, [stop = lane->m_stop.token()] { return stop.stop_requested(); }, threads, error);
     if (!lane->m_input)
@@ -68,12 +69,13 @@ FrameResult DecoderLane::image(MediaTime time)
 
 FrameResult DecoderLane::request(MediaTime time, size_t index)
 {
-    QString why;
+    MediaError why;
     if (const AVFrame *frame = m_picker->answer(windowOf(time), index, &why))
         return deliver(frame, time);
+    why.file = m_path;
     FrameResult result;
     result.requested = time;
-    result.error = why;
+    result.error = std::move(why);
     return result;
 }
 
@@ -92,7 +94,9 @@ FrameResult DecoderLane::deliver(const AVFrame *frame, MediaTime requested) cons
     result.requested = requested;
     FramePtr upright = m_transform.apply(frame);
     if (!upright) {
-        result.error = QStringLiteral("out of memory");
+        result.error = MediaError::failed(MediaError::Step::convert, QStringLiteral("out of memory turning the frame upright"),
+                                          AVERROR(ENOMEM));
+        result.error.file = m_path;
         return result;
     }
     const AVRational sar = av_guess_sample_aspect_ratio(m_input->format(), m_input->stream(),

@@ -55,6 +55,7 @@ private:
     int64_t ticks(MediaTime time, AVRounding rounding) const;
 
     StopNode m_stop;  // first: the input's interrupt reads it
+    QString m_path;
     std::unique_ptr<VideoInput> m_input;
     std::unique_ptr<FrameCursor> m_cursor;
     std::unique_ptr<FramePicker> m_picker;

@@ -188,7 +188,7 @@ int run(const GeneratorFactory &makeGenerator, const QList<double> &times,
             current->images(chunk, [&](FrameResult &&result) {
                 watch.markProgress();
                 if (!result.ok() && !stop.stop_requested())
-                    qCInfo(logMedia) << "no frame for" << result.requested.seconds() << "s in a batch:" << result.error;
+                    qCInfo(logMedia) << "no frame for" << result.requested.seconds() << "s in a batch:" << result.error.text();
                 if (stop.stop_requested() || !result.ok())
                     return;
                 // Planned times closer than 1/600 s share a media time; each
@@ -236,7 +236,7 @@ int run(const GeneratorFactory &makeGenerator, const QList<double> &times,
         if (result.ok()) {
             enqueue(std::move(result), position);
         } else {
-            qCInfo(logMedia) << "no frame for" << result.requested.seconds() << "s on its own:" << result.error;
+            qCInfo(logMedia) << "no frame for" << result.requested.seconds() << "s on its own:" << result.error.text();
             ++failed;
             generator.discard();
         }

@@ -124,7 +124,7 @@ void FfmpegFrameGenerator::answerWithLanes(const std::vector<MediaTime> &times, 
         // Decoded before the cancel but not yet handed on: no longer wanted.
         if (result.ok() && m_stop.stopRequested()) {
             result.image.reset();
-            result.error = QStringLiteral("cancelled");
+            result.error = MediaError::stopped(MediaError::Step::decode);
         }
         sink(std::move(result));
     }

@@ -11,18 +11,18 @@ FrameCursor::FrameCursor(VideoInput &input)
 
 FramePtr FrameCursor::next(const Skippable &skippable, int packetLimit)
 {
-    m_error.clear();
+    m_error = {};
     if (m_ended)
         return nullptr;
     FramePtr frame = makeFrame();
     if (!frame || !m_packet) {
-        m_error = QStringLiteral("out of memory");
+        m_error = MediaError::failed(MediaError::Step::decode, QStringLiteral("out of memory"), AVERROR(ENOMEM));
         return nullptr;
     }
     AVCodecContext *codec = m_input.codec();
     for (int packets = 0;;) {
         if (m_input.interrupted()) {
-            m_error = QStringLiteral("cancelled");
+            m_error = MediaError::stopped(MediaError::Step::decode);
             return nullptr;
         }
         int rc = avcodec_receive_frame(codec, frame.get());
@@ -38,7 +38,7 @@ FramePtr FrameCursor::next(const Skippable &skippable, int packetLimit)
         rc = av_read_frame(m_input.format(), m_packet.get());
         if (rc < 0) {
             if (m_input.interrupted()) {
-                m_error = QStringLiteral("cancelled");
+                m_error = MediaError::stopped(MediaError::Step::decode);
                 return nullptr;
             }
             // End of file or unreadable data: give out what the decoder holds.
@@ -65,7 +65,7 @@ FramePtr FrameCursor::next(const Skippable &skippable, int packetLimit)
 
 bool FrameCursor::seek(int64_t timestamp, bool anyFrame)
 {
-    m_error.clear();
+    m_error = {};
     ++m_seeks;
     m_draining = false;
     m_ended = false;
@@ -82,7 +82,8 @@ bool FrameCursor::seek(int64_t timestamp, bool anyFrame)
     if (!freshDecoder)
         avcodec_flush_buffers(m_input.codec());
     if (rc < 0) {
-        m_error = m_input.interrupted() ? QStringLiteral("cancelled") : ffmpegErrorText(rc);
+        m_error = m_input.interrupted() ? MediaError::stopped(MediaError::Step::seek)
+                                        : MediaError::failed(MediaError::Step::seek, ffmpegErrorText(rc), rc);
         return false;
     }
     return true;

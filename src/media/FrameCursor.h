@@ -6,7 +6,7 @@
 //
 // Thread: one thread at a time. Does not own `input`, which must outlive it.
 // A stop (the input's interrupt) ends next() and seek() promptly, with
-// "cancelled" as the error.
+// a cancelled error.
 
 #include "media/FramePicker.h"
 #include "media/VideoInput.h"
@@ -26,7 +26,7 @@ public:
     // grown (some demuxers add entries as they read).
     const std::vector<int64_t> &keyframes() override;
     std::optional<int64_t> firstIndexTimestamp() override;
-    QString error() const override { return m_error; }
+    MediaError error() const override { return m_error; }
     bool stopped() const override { return m_input.interrupted(); }
 
     int seeks() const { return m_seeks; }
@@ -39,7 +39,7 @@ private:
     bool m_ended = false;  // the decoder gave its last frame
     int m_indexCount = -1;  // index size m_keyframes was read at
     std::vector<int64_t> m_keyframes;
-    QString m_error;
+    MediaError m_error;
     int m_seeks = 0;
     int m_decoded = 0;
 };

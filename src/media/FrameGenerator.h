@@ -5,6 +5,7 @@
 
 #include "engine/MediaTime.h"
 #include "media/FfmpegPtr.h"
+#include "media/MediaError.h"
 
 #include <QSize>
 #include <QString>
@@ -27,7 +28,7 @@ struct FrameResult {
     MediaTime requested;              // the time that was asked for
     std::optional<VideoFrame> image;  // absent on failure
     double actualSeconds = 0;         // time of the decoded frame, from the stream start
-    QString error;                    // why it failed; empty on success
+    MediaError error;                 // why it failed; empty on success
     bool ok() const { return image.has_value(); }
 };
 

@@ -22,17 +22,17 @@ void FramePicker::plan(std::vector<Window> batch)
     m_open = 0;
 }
 
-const AVFrame *FramePicker::answer(const Window &window, size_t index, QString *error)
+const AVFrame *FramePicker::answer(const Window &window, size_t index, MediaError *error)
 {
     m_open = index;
-    error->clear();
+    *error = {};
     if (m_source.stopped()) {
-        *error = QStringLiteral("cancelled");
+        *error = MediaError::stopped(MediaError::Step::decode);
         return nullptr;
     }
     const AVFrame *frame = m_exact ? exactFrame(window.target, error) : within(window, error);
-    if (!frame && m_source.stopped())
-        *error = QStringLiteral("cancelled");
+    if (!frame && m_source.stopped() && !error->cancelled)
+        *error = MediaError::stopped(error->isEmpty() ? MediaError::Step::decode : error->step);
     return frame;
 }
 
@@ -54,10 +54,11 @@ std::optional<double> FramePicker::keyframeSpacing()
 
 // ---- answering ----------------------------------------------------------------
 
-const AVFrame *FramePicker::exactFrame(int64_t target, QString *error)
+const AVFrame *FramePicker::exactFrame(int64_t target, MediaError *error)
 {
     if (!canContinueTo(target, false) && !seekBefore(target)) {
-        *error = m_source.error().isEmpty() ? QStringLiteral("seek failed") : m_source.error();
+        *error = m_source.error().isEmpty() ? MediaError::failed(MediaError::Step::seek, QStringLiteral("no keyframe to start from"))
+                                            : m_source.error();
         return nullptr;
     }
     for (;;) {
@@ -74,7 +75,7 @@ const AVFrame *FramePicker::exactFrame(int64_t target, QString *error)
     }
 }
 
-const AVFrame *FramePicker::within(const Window &window, QString *error)
+const AVFrame *FramePicker::within(const Window &window, MediaError *error)
 {
     const int64_t target = window.target, low = window.low, high = window.high;
     auto inside = [&](const AVFrame *frame) {
@@ -103,7 +104,8 @@ const AVFrame *FramePicker::within(const Window &window, QString *error)
 
     // Otherwise the earliest frame inside the window.
     if (!canContinueTo(low, true) && !seekBefore(low)) {
-        *error = m_source.error().isEmpty() ? QStringLiteral("seek failed") : m_source.error();
+        *error = m_source.error().isEmpty() ? MediaError::failed(MediaError::Step::seek, QStringLiteral("no keyframe to start from"))
+                                            : m_source.error();
         return nullptr;
     }
     for (;;) {
@@ -125,14 +127,14 @@ const AVFrame *FramePicker::within(const Window &window, QString *error)
     }
 }
 
-const AVFrame *FramePicker::afterLastFrame(int64_t target, QString *error)
+const AVFrame *FramePicker::afterLastFrame(int64_t target, MediaError *error)
 {
     // The last frame stays on screen until its end; past that there is none.
     if (m_held && target <= endOf(m_held.get()))
         return m_held.get();
     *error = !m_source.error().isEmpty() ? m_source.error()
-             : m_held                    ? QStringLiteral("beyond the end of the video")
-                                         : QStringLiteral("no frame could be decoded");
+             : m_held ? MediaError::failed(MediaError::Step::decode, QStringLiteral("beyond the end of the video"))
+                      : MediaError::failed(MediaError::Step::decode, QStringLiteral("no frame could be decoded"));
     return nullptr;
 }
 

@@ -22,6 +22,7 @@
 // source, which must outlive the picker.
 
 #include "media/FfmpegPtr.h"
+#include "media/MediaError.h"
 
 #include <QString>
 
@@ -51,7 +52,7 @@ public:
     // The earliest timestamp the index holds, keyframe or not.
     virtual std::optional<int64_t> firstIndexTimestamp() = 0;
     // Why the last next() or seek() stopped early; empty when it did not.
-    virtual QString error() const = 0;
+    virtual MediaError error() const = 0;
     virtual bool stopped() const = 0;
 };
 
@@ -77,7 +78,7 @@ public:
     // The frame answering `window` (the `index`-th of the planned batch, or
     // a lone request), kept by the picker until the next answer; or null,
     // with the reason in `error`.
-    const AVFrame *answer(const Window &window, size_t index, QString *error);
+    const AVFrame *answer(const Window &window, size_t index, MediaError *error);
 
     // Nothing decoded yet.
     bool atStart() const { return m_atStart; }
@@ -89,9 +90,9 @@ public:
     std::optional<double> keyframeSpacing();
 
 private:
-    const AVFrame *exactFrame(int64_t target, QString *error);
-    const AVFrame *within(const Window &window, QString *error);
-    const AVFrame *afterLastFrame(int64_t target, QString *error);
+    const AVFrame *exactFrame(int64_t target, MediaError *error);
+    const AVFrame *within(const Window &window, MediaError *error);
+    const AVFrame *afterLastFrame(int64_t target, MediaError *error);
     const AVFrame *take(FramePtr frame);
     FramePtr next();
     bool seekTo(int64_t timestamp, bool anyFrame = false);

@@ -35,7 +35,7 @@ public:
     }
     const std::vector<int64_t> &keyframes() override { return m_keyframes; }
     std::optional<int64_t> firstIndexTimestamp() override { return 0; }
-    QString error() const override { return {}; }
+    MediaError error() const override { return {}; }
     bool stopped() const override { return false; }
 
     int seeks = 0;
@@ -59,7 +59,7 @@ private slots:
     {
         ScriptedSource source;
         FramePicker picker(source, 0, 10, 100);
-        QString error;
+        MediaError error;
         picker.plan({exactly(55), exactly(57), exactly(150)});
         QCOMPARE(ptsOf(picker.answer(exactly(55), 0, &error)), 50);
         QCOMPARE(ptsOf(picker.answer(exactly(57), 1, &error)), 50);
@@ -69,7 +69,8 @@ private slots:
         // The last frame is on screen up to its end, and nothing after it.
         QCOMPARE(ptsOf(picker.answer(exactly(200), 0, &error)), 190);
         QCOMPARE(picker.answer(exactly(201), 0, &error), nullptr);
-        QCOMPARE(error, QStringLiteral("beyond the end of the video"));
+        QCOMPARE(error.step, MediaError::Step::decode);
+        QCOMPARE(error.reason, QStringLiteral("beyond the end of the video"));
     }
 
     void toleranceTakesTheKeyframeInsideTheWindow()
@@ -77,7 +78,7 @@ private slots:
         ScriptedSource source;
         FramePicker picker(source, 0, 10, 100);
         picker.setExact(false);
-        QString error;
+        MediaError error;
         QCOMPARE(ptsOf(picker.answer({115, 90, 130}, 0, &error)), 100);
         QCOMPARE(source.seeks, 1);
         QCOMPARE(source.decoded, 1);
@@ -90,7 +91,7 @@ private slots:
     {
         ScriptedSource source;
         FramePicker picker(source, 0, 10, 100);
-        QString error;
+        MediaError error;
         picker.plan({exactly(15), exactly(95)});
         QCOMPARE(ptsOf(picker.answer(exactly(15), 0, &error)), 10);
         QCOMPARE(ptsOf(picker.answer(exactly(95), 1, &error)), 90);

@@ -135,19 +135,19 @@ FrameResult FakeFrameGenerator::answer(MediaTime time)
     {
         std::lock_guard lock(m_lock);
         if (m_isCancelled)
-            return FrameResult{time, std::nullopt, 0, QStringLiteral("cancelled")};
+            return FrameResult{time, std::nullopt, 0, MediaError::stopped(MediaError::Step::decode)};
     }
     const FakeOutcome outcome = m_script.next(time);
     switch (outcome.kind) {
     case FakeOutcome::deliver:
         return frameFor(time, time);
     case FakeOutcome::fail:
-        return FrameResult{time, std::nullopt, 0, QStringLiteral("scripted failure")};
+        return FrameResult{time, std::nullopt, 0, MediaError::failed(MediaError::Step::decode, QStringLiteral("scripted failure"))};
     case FakeOutcome::stray:
         return frameFor(outcome.strayTime, outcome.strayTime);
     case FakeOutcome::hang:
         waitForCancel(m_script.hangCap);
-        return FrameResult{time, std::nullopt, 0, QStringLiteral("hung")};
+        return FrameResult{time, std::nullopt, 0, MediaError::failed(MediaError::Step::decode, QStringLiteral("hung"))};
     case FakeOutcome::unconvertible: {
         FrameResult result = frameFor(time, time);
         if (result.image)
@@ -156,7 +156,7 @@ FrameResult FakeFrameGenerator::answer(MediaTime time)
     }
     case FakeOutcome::delay:
         if (waitForCancel(outcome.wait))
-            return FrameResult{time, std::nullopt, 0, QStringLiteral("cancelled")};
+            return FrameResult{time, std::nullopt, 0, MediaError::stopped(MediaError::Step::decode)};
         return frameFor(time, time);
     }
     return {};
@@ -169,7 +169,7 @@ FrameResult FakeFrameGenerator::frameFor(MediaTime requested, MediaTime claimed)
     frame->width = m_script.frameSize.width();
     frame->height = m_script.frameSize.height();
     if (av_frame_get_buffer(frame.get(), 0) < 0)
-        return FrameResult{claimed, std::nullopt, 0, QStringLiteral("out of memory")};
+        return FrameResult{claimed, std::nullopt, 0, MediaError::failed(MediaError::Step::decode, QStringLiteral("out of memory"))};
     const int luma = FakeScript::lumaFor(requested);
     for (int y = 0; y < frame->height; ++y)
         std::memset(frame->data[0] + y * frame->linesize[0], luma, size_t(frame->width));
