@@ -56,11 +56,8 @@ std::optional<double> FramePicker::keyframeSpacing()
 
 const AVFrame *FramePicker::exactFrame(int64_t target, MediaError *error)
 {
-    if (!canContinueTo(target, false) && !seekBefore(target)) {
-        *error = m_source.error().isEmpty() ? MediaError::failed(MediaError::Step::seek, QStringLiteral("no keyframe to start from"))
-                                            : m_source.error();
+    if (!reach(target, false, error))
         return nullptr;
-    }
     for (;;) {
         FramePtr frame = next();
         if (!frame)
@@ -103,11 +100,8 @@ const AVFrame *FramePicker::within(const Window &window, MediaError *error)
     }
 
     // Otherwise the earliest frame inside the window.
-    if (!canContinueTo(low, true) && !seekBefore(low)) {
-        *error = m_source.error().isEmpty() ? MediaError::failed(MediaError::Step::seek, QStringLiteral("no keyframe to start from"))
-                                            : m_source.error();
+    if (!reach(low, true, error))
         return nullptr;
-    }
     for (;;) {
         FramePtr frame = next();
         if (!frame)
@@ -125,6 +119,16 @@ const AVFrame *FramePicker::within(const Window &window, MediaError *error)
         m_ahead = std::move(frame);
         return m_held.get();
     }
+}
+
+bool FramePicker::reach(int64_t target, bool strictlyAfterHeld, MediaError *error)
+{
+    if (canContinueTo(target, strictlyAfterHeld) || seekBefore(target))
+        return true;
+    *error = m_source.error().isEmpty()
+        ? MediaError::failed(MediaError::Step::seek, QStringLiteral("no keyframe to start from"))
+        : m_source.error();
+    return false;
 }
 
 const AVFrame *FramePicker::afterLastFrame(int64_t target, MediaError *error)

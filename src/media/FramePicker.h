@@ -97,6 +97,9 @@ private:
     FramePtr next();
     bool seekTo(int64_t timestamp, bool anyFrame = false);
     bool seekBefore(int64_t target);
+    // Decodes on or seeks so that the next frames lead to `target`; false
+    // with the reason in `error` when neither is possible.
+    bool reach(int64_t target, bool strictlyAfterHeld, MediaError *error);
     bool canContinueTo(int64_t target, bool strictlyAfterHeld);
     int64_t estimatedPts(int64_t entry) const { return entry + m_keyOffset; }
     bool keyframeBetween(int64_t after, int64_t upTo);
