@@ -10,13 +10,10 @@
 #include "widgets/Style.h"
 
 #include <QCheckBox>
-#include <QClipboard>
 #include <QComboBox>
 #include <QFileDialog>
 #include <QFrame>
-#include <QFutureWatcher>
 #include <QGridLayout>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -25,7 +22,6 @@
 #include <QPushButton>
 #include <QToolButton>
 #include <QVBoxLayout>
-#include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
 #include <limits>
@@ -97,15 +93,12 @@ SheetView::SheetView(QList<Shot> shots, VideoInfo video, Preferences &prefs, QWi
 SheetView::SheetView(QList<Shot> shots, VideoInfo video, Preferences &prefs, Services services,
                      QWidget *parent)
     : QDialog(parent)
-    , m_shots(std::move(shots))
-    , m_video(std::move(video))
     , m_prefs(prefs)
-    , m_services(std::move(services))
+    , m_chooseSavePath(services.chooseSavePath ? std::move(services.chooseSavePath)
+                                               : SavePathFunction(&askSavePath))
+    , m_session(new SheetSession(std::move(shots), std::move(video), std::move(services.render),
+                                 this))
 {
-    if (!m_services.render)
-        m_services.render = &SheetRenderer::render;
-    if (!m_services.chooseSavePath)
-        m_services.chooseSavePath = &askSavePath;
 
     setWindowTitle(tr("Share Image"));
     setWindowModality(Qt::WindowModal);
@@ -123,20 +116,15 @@ SheetView::SheetView(QList<Shot> shots, VideoInfo video, Preferences &prefs, Ser
     row->addWidget(divider);
     row->addWidget(buildPanel());
 
+    connect(m_session, &SheetSession::changed, this, &SheetView::updateState);
+    connect(m_session, &SheetSession::rendered, this, &SheetView::rendered);
     connect(&m_prefs, &Preferences::sheetOptionsChanged, this, [this] {
         syncControls();
-        startRender();
+        m_session->setOptions(options());
     });
     syncControls();
     updateState();
-    startRender();
-}
-
-SheetView::~SheetView()
-{
-    // Results of renders still running are never shown now; they must not
-    // leave staged files behind.
-    m_renderStop.request_stop();
+    m_session->setOptions(options());
 }
 
 QWidget *SheetView::buildPanel()
@@ -280,82 +268,27 @@ void SheetView::syncControls()
     m_videoInfo->setChecked(current.showHeader);
 }
 
-void SheetView::startRender()
-{
-    const SheetOptions current = options();
-    if (m_renderedOptions == current)
-        return;
-    m_renderedOptions = current;
-    const quint64 generation = ++m_generation;
-    // The render before this one is superseded: it may still finish, but it
-    // skips writing its file.
-    m_renderStop.request_stop();
-    m_renderStop = std::stop_source();
-    if (m_failed) {
-        m_failed = false;
-        updateState();
-    }
-
-    using Result = std::optional<SheetFiles::Rendered>;
-    auto *watcher = new QFutureWatcher<Result>(this);
-    connect(watcher, &QFutureWatcher<Result>::finished, this, [this, watcher, generation] {
-        finishRender(generation, watcher->result());
-        watcher->deleteLater();
-    });
-    watcher->setFuture(QtConcurrent::run(
-        [render = m_services.render, shots = m_shots, video = m_video, current,
-         stop = m_renderStop.get_token()] {
-            Result result = SheetFiles::renderAndStage(render, shots, video, current, stop);
-            // Closed or superseded while writing: nobody will show this file.
-            if (result && result->staged && stop.stop_requested()) {
-                SheetFiles::discard(*result->staged);
-                result->staged.reset();
-            }
-            return result;
-        }));
-}
-
-void SheetView::finishRender(quint64 generation, const std::optional<SheetFiles::Rendered> &result)
-{
-    if (generation != m_generation) {
-        if (result && result->staged)
-            SheetFiles::discard(*result->staged);
-        return;
-    }
-    if (!result) {
-        // Nothing new to show: keep the previous image, or say why there is none.
-        m_failed = m_image.isNull();
-        updateState();
-        return;
-    }
-    m_image = result->image;
-    m_file = result->staged ? SheetFiles::publish(*result->staged, m_video) : std::nullopt;
-    m_copied = false;
-    m_failed = false;
-    updateState();
-    emit rendered();
-}
-
 void SheetView::updateState()
 {
-    const bool shown = !m_image.isNull();
-    m_preview->setImage(m_image);
-    m_preview->setFile(m_file);
-    m_preview->setMessage(m_failed ? tr("This share image would be too large. "
+    const QImage &image = m_session->image();
+    const bool shown = !image.isNull();
+    m_preview->setImage(image);
+    m_preview->setFile(m_session->file());
+    m_preview->setMessage(m_session->failed() ? tr("This share image would be too large. "
                                         "Choose more columns or a smaller width.")
                                    : QString());
     m_captions->setVisible(shown);
     if (shown)
         m_sizeCaption->setText(QStringLiteral("%1 × %2 · %3")
-                                   .arg(m_image.width())
-                                   .arg(m_image.height())
-                                   .arg(shotCount(m_shots.size())));
+                                   .arg(image.width())
+                                   .arg(image.height())
+                                   .arg(shotCount(m_session->shots().size())));
     m_copy->setEnabled(shown);
     m_save->setEnabled(shown);
     m_share->setEnabled(shown);
-    m_share->setVisible(m_file.has_value());
-    m_close->setEnabled(shown || m_failed);
-    m_copy->setText(m_copied ? tr("Copied") : tr("Copy Image"));
+    m_share->setVisible(m_session->file().has_value());
+    m_close->setEnabled(shown || m_session->failed());
+    m_copy->setText(m_session->copied() ? tr("Copied") : tr("Copy Image"));
     updateIcons();
 }
 
@@ -369,7 +302,7 @@ void SheetView::updateIcons()
     }
     m_copy->setPalette(accent);
     const QColor onAccent = m_copy->palette().color(QPalette::Active, QPalette::ButtonText);
-    m_copy->setIcon(iconIn(m_copied ? symbol("object-select-symbolic", ":/icons/sheet-check.svg")
+    m_copy->setIcon(iconIn(m_session->copied() ? symbol("object-select-symbolic", ":/icons/sheet-check.svg")
                                     : symbol("edit-copy-symbolic", ":/icons/sheet-copy.svg"),
                            onAccent, palette(), devicePixelRatioF()));
     const QColor text = palette().color(QPalette::ButtonText);
@@ -389,29 +322,26 @@ void SheetView::changeEvent(QEvent *event)
 
 void SheetView::copy()
 {
-    if (m_image.isNull())
-        return;
-    QGuiApplication::clipboard()->setImage(m_image);
-    m_copied = true;
-    updateState();
+    m_session->copy();
 }
 
 void SheetView::save()
 {
-    if (m_image.isNull())
+    if (m_session->image().isNull())
         return;
-    const QString path = m_services.chooseSavePath(this, SheetFiles::proposedSavePath(m_video));
+    const QString path =
+        m_chooseSavePath(this, SheetFiles::proposedSavePath(m_session->video()));
     if (path.isEmpty())
         return;
     // Like the other quiet failures, an unwritable place writes nothing.
-    SheetFiles::save(m_image, path);
+    m_session->save(path);
 }
 
 void SheetView::showShareMenu()
 {
-    if (!m_file)
+    if (!m_session->file())
         return;
-    const QString file = *m_file;
+    const QString file = *m_session->file();
     QMenu menu(this);
     menu.addAction(tr("Open with Default Application"), this,
                    [file] { SheetShare::openWithDefault(file); });

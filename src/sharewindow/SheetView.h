@@ -15,11 +15,8 @@
 //
 // Options live in Preferences (the share image options): the controls write
 // them at once, and a change from anywhere (the settings window's badge switch)
-// renders again. Rendering runs in the global thread pool; only the result
-// for the options current when it arrives is shown, older ones are dropped.
-// The temporary JPEG under file() always holds the image shown: every render
-// writes its own staged file, and the one that is shown is renamed over the
-// shared name when it is shown.
+// is handed to the view's SheetSession, which renders, keeps the newest
+// result and its temporary JPEG. The view only shows what the session holds.
 //
 // Before the first image every button, Close included, is disabled and
 // Escape does nothing; the window manager's close button always works, so a
@@ -33,6 +30,7 @@
 #include "engine/Records.h"
 #include "engine/SheetOptions.h"
 #include "share/SheetFiles.h"
+#include "share/SheetSession.h"
 
 #include <QDialog>
 #include <QImage>
@@ -40,7 +38,6 @@
 
 #include <functional>
 #include <optional>
-#include <stop_token>
 
 class Preferences;
 class QAbstractButton;
@@ -70,18 +67,16 @@ public:
     SheetView(QList<Shot> shots, VideoInfo video, Preferences &prefs, QWidget *parent = nullptr);
     SheetView(QList<Shot> shots, VideoInfo video, Preferences &prefs, Services services,
               QWidget *parent = nullptr);
-    // Renders still running are told not to write their files.
-    ~SheetView() override;
 
     // The options as stored now (out-of-range integers clamped into int).
     SheetOptions options() const;
     // The image shown; null before the first render lands.
-    QImage image() const { return m_image; }
+    QImage image() const { return m_session->image(); }
     // The temporary JPEG of image(); none before the first image, or when it
     // could not be written.
-    std::optional<QString> file() const { return m_file; }
+    std::optional<QString> file() const { return m_session->file(); }
     // The image was put on the clipboard since the last render landed.
-    bool copied() const { return m_copied; }
+    bool copied() const { return m_session->copied(); }
 
     // The buttons' operations.
     void copy();
@@ -97,27 +92,14 @@ protected:
 
 private:
     QWidget *buildPanel();
-    void startRender();
-    void finishRender(quint64 generation, const std::optional<SheetFiles::Rendered> &result);
     void syncControls();
     void updateState();
     void updateIcons();
     void showShareMenu();
 
-    const QList<Shot> m_shots;
-    const VideoInfo m_video;
     Preferences &m_prefs;
-    Services m_services;
-
-    QImage m_image;
-    std::optional<QString> m_file;
-    bool m_copied = false;
-    bool m_failed = false; // the render for the current options gave nothing
-
-    // Generation of the newest render started; a result of any other is stale.
-    quint64 m_generation = 0;
-    std::optional<SheetOptions> m_renderedOptions;
-    std::stop_source m_renderStop; // of the newest render
+    SavePathFunction m_chooseSavePath;
+    SheetSession *m_session = nullptr; // child; stops its renders when the view goes
 
     SheetPreview *m_preview = nullptr;
     QLabel *m_columnsLabel = nullptr;

@@ -263,13 +263,14 @@ private slots:
     void windowManagerCloseWorksBeforeTheFirstImage()
     {
         m_scripted->hold(4);
-        SheetView view(m_shots, m_video, *m_prefs, scripted());
-        QSignalSpy finished(&view, &QDialog::finished);
-        view.show();
-        QVERIFY(view.close());
+        auto view = std::make_unique<SheetView>(m_shots, m_video, *m_prefs, scripted());
+        QSignalSpy finished(view.get(), &QDialog::finished);
+        view->show();
+        QVERIFY(view->close());
         QCOMPARE(finished.count(), 1);
-        // The render still running finishes after the window closed and
-        // leaves no file behind.
+        // The render still running finishes after the window closed and was
+        // deleted, and leaves no file behind.
+        view.reset();
         m_scripted->release(4);
         settle();
         QVERIFY(stagedFiles().isEmpty());
