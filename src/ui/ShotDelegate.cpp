@@ -104,7 +104,7 @@ void ShotDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
     painter->setOpacity(selected ? 1.0 : deselectedOpacity);
 
     const QString thumbFile = index.data(ShotListModel::ThumbFileRole).toString();
-    const std::optional<QImage> image = m_loader ? m_loader->image(thumbFile) : std::nullopt;
+    const std::optional<QImage> image = m_loader ? m_loader->cached(thumbFile) : std::nullopt;
     m_renderer.paint(*painter, cell, cellRadius, thumbFile, image, option.palette);
 
     // Time pill.

@@ -4,7 +4,7 @@
 // bottom-right corner, the selection mark in the top-left corner, an accent
 // border when selected, and the whole cell dimmed when not.
 //
-// Thumbnails come from `loader` (cached image, else a background load); the
+// Thumbnails come from `loader`'s cache (the grid schedules the loads); the
 // delegate never decodes.
 //
 // Thread: UI thread. Ownership: the loader is not owned and must outlive the

@@ -42,6 +42,20 @@ double ShotGrid::cellHeight() const
     return m_columns.width / m_aspect;
 }
 
+std::pair<int, int> ShotGrid::rowsInView() const
+{
+    const int count = model() ? model()->rowCount(rootIndex()) : 0;
+    const double pitch = cellHeight() + GridGeometry::spacing;
+    if (count == 0 || !(pitch > 0))
+        return {0, -1};
+    const double top = verticalOffset() - GridGeometry::inset;
+    const double bottom = top + viewport()->height();
+    const int firstLine = std::max(0, int(std::floor(top / pitch)));
+    const int lastLine = std::max(0, int(std::floor(bottom / pitch)));
+    return {std::min(count - 1, firstLine * m_columns.count),
+            std::min(count - 1, (lastLine + 1) * m_columns.count - 1)};
+}
+
 void ShotGrid::relayout()
 {
     m_columns = GridGeometry::columns(viewport()->width() - 2 * GridGeometry::inset);

@@ -18,6 +18,8 @@
 #include <QAbstractItemView>
 #include <QPersistentModelIndex>
 
+#include <utility>
+
 class ShotGrid : public QAbstractItemView {
     Q_OBJECT
 public:
@@ -28,6 +30,9 @@ public:
     double cellAspect() const { return m_aspect; }
     GridGeometry::Columns columns() const { return m_columns; }
     double cellHeight() const;
+    // First and last row with any part in view (inclusive); first > last
+    // when no row is in view.
+    std::pair<int, int> rowsInView() const;
 
     QRect visualRect(const QModelIndex &index) const override;
     void scrollTo(const QModelIndex &index, ScrollHint hint = EnsureVisible) override;

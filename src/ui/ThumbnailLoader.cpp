@@ -11,27 +11,31 @@ ThumbnailLoader::ThumbnailLoader(int maxRunning, int maxQueued, QObject *parent)
 {
 }
 
-std::optional<QImage> ThumbnailLoader::image(const QString &file)
+std::optional<QImage> ThumbnailLoader::cached(const QString &file) const
 {
     if (file.isEmpty())
         return std::nullopt;
-    if (auto hit = Thumbnails::lookup(file))
-        return hit;
-    if (m_running.contains(file))
-        return std::nullopt;
-    // Asked again: it becomes the newest request.
-    m_queue.removeOne(file);
-    m_queue.append(file);
-    if (m_queue.size() > m_maxQueued)
-        m_queue.remove(0, m_queue.size() - m_maxQueued);
+    return Thumbnails::lookup(file);
+}
+
+void ThumbnailLoader::schedule(const QStringList &files)
+{
+    m_queue.clear();
+    for (const QString &file : files) {
+        if (m_queue.size() >= m_maxQueued)
+            break;
+        if (file.isEmpty() || m_running.contains(file) || m_queue.contains(file)
+            || Thumbnails::lookup(file))
+            continue;
+        m_queue.append(file);
+    }
     pump();
-    return std::nullopt;
 }
 
 void ThumbnailLoader::pump()
 {
     while (m_running.size() < m_maxRunning && !m_queue.isEmpty()) {
-        const QString file = m_queue.takeLast();
+        const QString file = m_queue.takeFirst();
         m_running.insert(file);
         load(this, file);
     }

@@ -1,16 +1,16 @@
 #pragma once
-// Background loading of shot thumbnails for item views. A delegate asks for
-// the image of the file it is painting: a cached image comes back at once;
-// otherwise a load is queued and loaded(file) is emitted once the image is in
-// the cache, so the view repaints the rows showing that file. Only painted
-// (visible) cells ask, so only they are loaded.
+// Background loading of shot thumbnails for item views. The view that shows
+// them says which files it wants, most wanted first (ThumbnailScheduler does
+// that on scroll, resize and show); its delegates only read the cache while
+// painting. loaded(file) is emitted once an image is in the cache, so the
+// view repaints the rows showing that file.
 //
-// At most `maxRunning` loads run at a time; the queue holds the most recent
-// `maxQueued` requests and starts the newest first, so after fast scrolling
-// the cells on screen load before the ones scrolled past, which are dropped
-// (a cell asks again when it is painted again).
+// At most `maxRunning` loads run at a time, the front of the wanted list
+// first; a new list replaces the old one, so after fast scrolling the cells
+// scrolled past are dropped before they load. At most `maxQueued` files wait.
 //
-// A failed load emits nothing and caches nothing; the next paint tries again.
+// A failed load emits nothing and caches nothing; the next schedule() that
+// wants the file tries again.
 //
 // Thread: UI thread. Decoding happens in Thumbnails, on pool threads.
 // Ownership: plain QObject; loads still running when it is destroyed finish
@@ -23,6 +23,7 @@
 #include <QPointer>
 #include <QSet>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -31,9 +32,11 @@ class ThumbnailLoader : public QObject {
 public:
     explicit ThumbnailLoader(int maxRunning = 4, int maxQueued = 256, QObject *parent = nullptr);
 
-    // The cached image of `file`; none (after queueing a load) when it is not
-    // cached yet. An empty file gives none and loads nothing.
-    std::optional<QImage> image(const QString &file);
+    // The cached image of `file`, or none. Never loads.
+    std::optional<QImage> cached(const QString &file) const;
+    // The files to load now, most wanted first; replaces what was queued.
+    // Cached, running and empty names are passed over.
+    void schedule(const QStringList &files);
 
     int running() const { return int(m_running.size()); }
     int queued() const { return int(m_queue.size()); }
@@ -49,6 +52,6 @@ private:
     const int m_maxRunning;
     const int m_maxQueued;
     QSet<QString> m_running;
-    // Oldest request first; the newest is started first.
+    // Most wanted first.
     QList<QString> m_queue;
 };

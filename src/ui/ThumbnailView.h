@@ -4,7 +4,7 @@
 // filling the frame completely (aspect kept, centred, the excess cut off),
 // both inside a rounded rectangle.
 //
-// The image comes from ThumbnailLoader, asked by file on every paint, so a
+// The image comes from ThumbnailLoader's cache, read by file on every paint, so a
 // frame only ever shows the image of the file it shows now.
 //
 // Thread: UI thread (painting). Never decodes.

@@ -7,6 +7,7 @@
 #include "ui/ShotListModel.h"
 #include "ui/StatusText.h"
 #include "ui/ThumbnailLoader.h"
+#include "ui/ThumbnailScheduler.h"
 #include "widgets/BusySpinner.h"
 #include "widgets/ElidedLabel.h"
 #include "widgets/LinearProgress.h"
@@ -81,6 +82,8 @@ VideoDetail::VideoDetail(AppModel &model, QWidget *parent)
     m_grid->setModel(m_shots);
     m_grid->setItemDelegate(m_delegate);
     connect(m_loader, &ThumbnailLoader::loaded, m_shots, &ShotListModel::thumbnailLoaded);
+    new ThumbnailScheduler(m_grid, m_loader, ShotListModel::ThumbFileRole,
+                           [grid = m_grid] { return grid->rowsInView(); });
     connect(m_grid, &ShotGrid::cellClicked, this, [this](const QModelIndex &index) {
         if (m_item)
             m_item->toggle(index.data(ShotListModel::IdRole).toLongLong());

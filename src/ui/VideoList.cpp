@@ -2,6 +2,7 @@
 
 #include "model/AppModel.h"
 #include "ui/ThumbnailLoader.h"
+#include "ui/ThumbnailScheduler.h"
 #include "ui/VideoListModel.h"
 #include "ui/VideoRowDelegate.h"
 
@@ -35,6 +36,14 @@ VideoList::VideoList(AppModel &model, QWidget *parent)
     m_view->viewport()->setBackgroundRole(QPalette::Window);
     m_view->installEventFilter(this);
     connect(m_loader, &ThumbnailLoader::loaded, m_videos, &VideoListModel::thumbnailLoaded);
+    new ThumbnailScheduler(m_view, m_loader, VideoListModel::ThumbFileRole, [view = m_view] {
+        const QRect area = view->viewport()->rect();
+        const QModelIndex first = view->indexAt(area.topLeft());
+        const QModelIndex last = view->indexAt(QPoint(area.left(), area.bottom()));
+        const int count = view->model()->rowCount();
+        return std::pair(first.isValid() ? first.row() : 0,
+                         last.isValid() ? last.row() : count - 1);
+    });
 
     connect(m_view->selectionModel(), &QItemSelectionModel::selectionChanged, this, &VideoList::highlightChanged);
     connect(&m_model, &AppModel::selectedIDChanged, this, &VideoList::showHighlight);

@@ -55,7 +55,7 @@ void VideoRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opti
     const QRectF row(option.rect);
     const QRectF thumb = thumbRect(row, index.data(VideoListModel::AspectRole).toDouble());
     const QString thumbFile = index.data(VideoListModel::ThumbFileRole).toString();
-    const std::optional<QImage> image = m_loader ? m_loader->image(thumbFile) : std::nullopt;
+    const std::optional<QImage> image = m_loader ? m_loader->cached(thumbFile) : std::nullopt;
     m_renderer.paint(*painter, thumb, thumbRadius, thumbFile, image, option.palette);
 
     const bool selected = option.state & QStyle::State_Selected;

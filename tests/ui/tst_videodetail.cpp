@@ -22,6 +22,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <numeric>
+
 namespace {
 
 QList<qint64> shownIds(const ShotListModel *model)
@@ -247,6 +249,30 @@ private slots:
         QVERIFY2(statusLine().endsWith(QStringLiteral(" · 12 couldn't be read")), qPrintable(statusLine()));
     }
 
+    void thumbnailsLoadWhereTheGridLooks()
+    {
+        QList<qint64> ids(80);
+        std::iota(ids.begin(), ids.end(), 0);
+        m_fixture->engine.shotIds = ids;
+        VideoItem *item = showDone();
+        QVERIFY(item);
+        show(QSize(600, 400));
+        auto *loader = m_detail->findChild<ThumbnailLoader *>();
+        const auto thumb = [item](int row) { return item->shots().at(row).thumbFile; };
+        QTRY_VERIFY_WITH_TIMEOUT(Thumbnails::lookup(thumb(0)).has_value(), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(loader->running() + loader->queued(), 0, 5000);
+        // The rows in view and the same number just below; nothing further.
+        const auto [first, last] = m_detail->grid()->rowsInView();
+        QCOMPARE(first, 0);
+        QVERIFY(last < 20);
+        QVERIFY(Thumbnails::lookup(thumb(2 * last + 1)).has_value());
+        QVERIFY(!Thumbnails::lookup(thumb(2 * last + 2)).has_value());
+        QVERIFY(!Thumbnails::lookup(thumb(79)).has_value());
+        // Scrolling to the end loads the end.
+        m_detail->grid()->scrollToBottom();
+        QTRY_VERIFY_WITH_TIMEOUT(Thumbnails::lookup(thumb(79)).has_value(), 5000);
+    }
+
     void clickingACellTogglesIt()
     {
         VideoItem *item = showDone();
@@ -413,7 +439,8 @@ private slots:
         auto *loader = m_detail->findChild<ThumbnailLoader *>();
         QVERIFY(loader);
         m_detail->setItem(a);
-        m_detail->grid()->viewport()->repaint();
+        QCoreApplication::processEvents(); // the grid schedules a's load
+        QCOMPARE(loader->running(), 1);
         m_detail->setItem(b);
         m_detail->grid()->viewport()->repaint();
         QVERIFY(!Thumbnails::lookup(red));

@@ -3,6 +3,7 @@
 #include "ui/GridGeometry.h"
 #include "ui/ShotDelegate.h"
 #include "ui/StatusText.h"
+#include "ui/ThumbnailScheduler.h"
 #include "ui/ThumbnailView.h"
 #include "ui/VideoRowDelegate.h"
 #include "widgets/TabularText.h"
@@ -146,6 +147,28 @@ private slots:
         QCOMPARE(result.width(), 64.0);
         QVERIFY(qAbs(result.top() - thumb.top()) < 0.001);
         QVERIFY(qAbs(result.height() - thumb.height()) < 0.001);
+    }
+
+    void thumbnailOrder_data()
+    {
+        QTest::addColumn<int>("first");
+        QTest::addColumn<int>("last");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QList<int>>("rows");
+        QTest::newRow("mid grid: view, below, above nearest first")
+            << 4 << 5 << 10 << QList<int>{4, 5, 6, 7, 3, 2};
+        QTest::newRow("top: nothing above") << 0 << 2 << 10 << QList<int>{0, 1, 2, 3, 4, 5};
+        QTest::newRow("end: clamped to the rows there are")
+            << 7 << 12 << 9 << QList<int>{7, 8, 6, 5};
+        QTest::newRow("nothing in view") << 0 << -1 << 0 << QList<int>{};
+    }
+    void thumbnailOrder()
+    {
+        QFETCH(int, first);
+        QFETCH(int, last);
+        QFETCH(int, count);
+        QFETCH(QList<int>, rows);
+        QCOMPARE(ThumbnailScheduler::order(first, last, count), rows);
     }
 
     void rowStatus_data()
