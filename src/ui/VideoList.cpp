@@ -5,6 +5,7 @@
 #include "ui/ThumbnailScheduler.h"
 #include "ui/VideoListModel.h"
 #include "ui/VideoRowDelegate.h"
+#include "ui/VideoSelection.h"
 
 #include <QKeyEvent>
 #include <QListView>
@@ -24,6 +25,9 @@ VideoList::VideoList(AppModel &model, QWidget *parent)
     m_view->setObjectName(QStringLiteral("videos"));
     m_exportAll->setObjectName(QStringLiteral("exportAll"));
     m_view->setModel(m_videos);
+    QItemSelectionModel *ownSelection = m_view->selectionModel();
+    m_view->setSelectionModel(new VideoSelection(m_videos, m_model, m_view));
+    delete ownSelection;
     m_view->setItemDelegate(new VideoRowDelegate(m_loader, m_view));
     m_view->setSelectionMode(QAbstractItemView::SingleSelection);
     m_view->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -45,9 +49,8 @@ VideoList::VideoList(AppModel &model, QWidget *parent)
                          last.isValid() ? last.row() : count - 1);
     });
 
-    connect(m_view->selectionModel(), &QItemSelectionModel::selectionChanged, this, &VideoList::highlightChanged);
-    connect(&m_model, &AppModel::selectedIDChanged, this, &VideoList::showHighlight);
-    connect(m_videos, &VideoListModel::updated, this, &VideoList::showHighlight);
+    connect(m_view->selectionModel(), &QItemSelectionModel::currentChanged, m_view,
+            [view = m_view](const QModelIndex &current) { view->scrollTo(current); });
     connect(m_view, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
         const QModelIndex index = m_view->indexAt(pos);
         if (std::unique_ptr<QMenu> menu = menuFor(index.row()))
@@ -68,7 +71,6 @@ VideoList::VideoList(AppModel &model, QWidget *parent)
     column->addWidget(m_view, 1);
     column->addWidget(m_footer);
 
-    showHighlight();
     refreshFooter();
 }
 
@@ -104,35 +106,6 @@ bool VideoList::eventFilter(QObject *watched, QEvent *event)
         }
     }
     return QWidget::eventFilter(watched, event);
-}
-
-void VideoList::showHighlight()
-{
-    const std::optional<QUuid> id = m_model.selectedID();
-    const int row = id ? m_videos->rowOf(*id) : -1;
-    m_showing = true;
-    if (row < 0) {
-        m_view->selectionModel()->clearSelection();
-    } else {
-        const QModelIndex index = m_videos->index(row);
-        m_view->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
-        m_view->scrollTo(index);
-    }
-    m_showing = false;
-}
-
-void VideoList::highlightChanged()
-{
-    // Only the user's changes go to the model; the list's own (while rows
-    // come and go, or while following the model) would fight it.
-    if (m_showing || m_videos->updating())
-        return;
-    const QModelIndexList rows = m_view->selectionModel()->selectedRows();
-    if (rows.isEmpty()) {
-        m_model.setSelectedID(std::nullopt);
-        return;
-    }
-    m_model.setSelectedID(rows.first().data(VideoListModel::IdRole).toUuid());
 }
 
 void VideoList::refreshFooter()

@@ -1,6 +1,6 @@
 #pragma once
 // The sidebar of open videos: one row per video in the model's order, the
-// highlight bound both ways to AppModel::selectedID, "Remove" in each row's
+// highlight showing AppModel::selectedID (see VideoSelection), "Remove" in each row's
 // context menu, the Delete key removing the selected video, and a footer
 // button that exports every video.
 //
@@ -41,8 +41,6 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void showHighlight();
-    void highlightChanged();
     void refreshFooter();
 
     AppModel &m_model;
@@ -51,6 +49,4 @@ private:
     QListView *m_view;
     QWidget *m_footer;
     QPushButton *m_exportAll;
-    // Set while the highlight is moved to match the model.
-    bool m_showing = false;
 };

@@ -46,7 +46,6 @@ void VideoListModel::followVideos()
     if (removed == 0 && added == 0)
         return;
 
-    m_updating = true;
     if (removed > 0 && added == 0) {
         beginRemoveRows(QModelIndex(), int(prefix), int(prefix + removed - 1));
         for (qsizetype i = prefix; i < prefix + removed; ++i) {
@@ -75,7 +74,6 @@ void VideoListModel::followVideos()
         }
         endResetModel();
     }
-    m_updating = false;
     emit updated();
 }
 

@@ -32,9 +32,6 @@ public:
     VideoItem *itemAt(int row) const;
     // The row of the video `id`; -1 when not listed.
     int rowOf(const QUuid &id) const;
-    // True while rows are being inserted, removed or reset: a view's
-    // selection changing then was not the user's doing.
-    bool updating() const { return m_updating; }
 
     // Rows showing `thumbFile` repaint (its image has been loaded).
     void thumbnailLoaded(const QString &thumbFile);
@@ -54,5 +51,4 @@ private:
 
     AppModel &m_model;
     QList<QPointer<VideoItem>> m_rows;
-    bool m_updating = false;
 };

@@ -140,6 +140,10 @@ private slots:
         m_list->view()->setFocus();
         m_list->view()->setCurrentIndex(m_list->videos()->index(2));
         QCOMPARE(model().selectedID(), m_fixture->item("c.mp4")->id());
+        QTest::keyClick(m_list->view(), Qt::Key_Up);
+        QCOMPARE(model().selectedID(), m_fixture->item("b.mp4")->id());
+        QCOMPARE(highlighted(), 1);
+        QCOMPARE(selections.count(), 5);
     }
 
     void removeFromTheMenuOfAnotherRow()
