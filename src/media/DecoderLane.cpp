@@ -7,7 +7,7 @@ constexpr AVRational mediaTimeBase{1, int(MediaTime::timescale)};
 }
 
 std::unique_ptr<DecoderLane> DecoderLane::open(const QString &path, VideoInput::Threads threads,
-                                               std::stop_token parent, QString *error)
+                                               std::stop_token parent, MediaError *error)
 {
     std::unique_ptr<DecoderLane> lane(new DecoderLane(std::move(parent)));
     lane->m_path = path;

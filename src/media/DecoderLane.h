@@ -22,7 +22,7 @@ class DecoderLane final : public FrameGenerator {
 public:
     // Null when `path` cannot be opened, with the reason in `error` when given.
     static std::unique_ptr<DecoderLane> open(const QString &path, VideoInput::Threads threads,
-                                             std::stop_token parent, QString *error = nullptr);
+                                             std::stop_token parent, MediaError *error = nullptr);
 
     void setTolerance(MediaTime before, MediaTime after) override;
     void images(const std::vector<MediaTime> &times,

@@ -55,7 +55,7 @@ VideoInput::Threads FfmpegFrameGenerator::forwardThreads()
     return {0, FF_THREAD_FRAME | FF_THREAD_SLICE};
 }
 
-std::unique_ptr<FfmpegFrameGenerator> FfmpegFrameGenerator::open(const QString &path, QString *error,
+std::unique_ptr<FfmpegFrameGenerator> FfmpegFrameGenerator::open(const QString &path, MediaError *error,
                                                                  std::optional<VideoInput::Threads> threads,
                                                                  std::stop_token abandon)
 {

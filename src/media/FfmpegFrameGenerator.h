@@ -40,7 +40,7 @@ public:
     // narrower than the usual keyframe distance, keyframe threads otherwise.
     // A stop on `abandon` (from any thread) ends the opening's reads early
     // and, later, acts as cancelAll().
-    static std::unique_ptr<FfmpegFrameGenerator> open(const QString &path, QString *error = nullptr,
+    static std::unique_ptr<FfmpegFrameGenerator> open(const QString &path, MediaError *error = nullptr,
                                                       std::optional<VideoInput::Threads> threads = {},
                                                       std::stop_token abandon = {});
     ~FfmpegFrameGenerator() override;

@@ -1,3 +1,4 @@
+#include "engine/Logging.h"
 #include "media/Extractor.h"
 #include "media/FfmpegFrameGenerator.h"
 
@@ -8,7 +9,12 @@ GeneratorFactory ffmpegGenerators(const QString &path)
     // Every generator opens the file anew: a replacement must not inherit the
     // demuxer or decoder state of one that stalled or was cancelled.
     return [path](bool, std::stop_token abandon) -> std::unique_ptr<FrameGenerator> {
-        return FfmpegFrameGenerator::open(path, nullptr, {}, abandon);
+        MediaError error;
+        std::unique_ptr<FrameGenerator> generator =
+            FfmpegFrameGenerator::open(path, &error, {}, abandon);
+        if (!generator && !error.cancelled)
+            qCInfo(logMedia) << "cannot open for extraction:" << error.text();
+        return generator;
     };
 }
 

@@ -151,10 +151,10 @@ namespace MediaAsset {
 
 std::optional<Facts> probe(const QString &path, std::stop_token stop)
 {
-    QString error;
+    MediaError error;
     auto input = VideoInput::open(path, [stop] { return stop.stop_requested(); }, {}, &error);
     if (!input) {
-        qCInfo(logMedia) << "cannot open" << path << "for probing:" << error;
+        qCInfo(logMedia) << "cannot open" << path << "for probing:" << error.text();
         return std::nullopt;
     }
     if (!firstFrameDecodes(*input)) {

@@ -16,16 +16,30 @@ int interruptCallback(void *opaque)
     return static_cast<const VideoInput *>(opaque)->interrupted() ? 1 : 0;
 }
 
-void setError(QString *error, const QString &text)
+// The file is named by the caller that knows it (VideoInput::open).
+void setError(MediaError *error, QString reason, int code = 0)
 {
     if (error)
-        *error = text;
+        *error = MediaError::failed(MediaError::Step::open, std::move(reason), code);
 }
 
 } // namespace
 
 std::unique_ptr<VideoInput> VideoInput::open(const QString &path, Interrupted interrupted,
-                                             Threads threads, QString *error)
+                                             Threads threads, MediaError *error)
+{
+    const Interrupted stopped = interrupted;
+    std::unique_ptr<VideoInput> input = openInput(path, std::move(interrupted), threads, error);
+    if (!input && error) {
+        error->file = path;
+        // A stop makes the demuxer fail too; that is not the file's fault.
+        error->cancelled = stopped && stopped();
+    }
+    return input;
+}
+
+std::unique_ptr<VideoInput> VideoInput::openInput(const QString &path, Interrupted interrupted,
+                                                  Threads threads, MediaError *error)
 {
     // The largest block FFmpeg may ask for at once, for the whole process:
     // far above any real frame (an 8K 16-bit plane is 66 MB) or index, far
@@ -56,14 +70,14 @@ std::unique_ptr<VideoInput> VideoInput::open(const QString &path, Interrupted in
     int rc = avformat_open_input(&raw, url.constData(), nullptr, &options);
     av_dict_free(&options);  // what the demuxer did not take
     if (rc < 0) {  // raw is freed and nulled by FFmpeg
-        setError(error, ffmpegErrorText(rc));
+        setError(error, ffmpegErrorText(rc), rc);
         return nullptr;
     }
     input->m_format.reset(raw);
 
     rc = avformat_find_stream_info(raw, nullptr);
     if (rc < 0) {
-        setError(error, ffmpegErrorText(rc));
+        setError(error, ffmpegErrorText(rc), rc);
         return nullptr;
     }
     for (unsigned i = 0; i < raw->nb_streams; ++i) {
@@ -95,7 +109,7 @@ std::unique_ptr<VideoInput> VideoInput::open(const QString &path, Interrupted in
     return input;
 }
 
-CodecContextPtr VideoInput::openDecoder(const AVStream *stream, Threads threads, QString *error)
+CodecContextPtr VideoInput::openDecoder(const AVStream *stream, Threads threads, MediaError *error)
 {
     const AVCodecParameters *parameters = stream->codecpar;
     const AVCodec *decoder = avcodec_find_decoder(parameters->codec_id);
@@ -110,7 +124,7 @@ CodecContextPtr VideoInput::openDecoder(const AVStream *stream, Threads threads,
     }
     int rc = avcodec_parameters_to_context(codec.get(), parameters);
     if (rc < 0) {
-        setError(error, ffmpegErrorText(rc));
+        setError(error, ffmpegErrorText(rc), rc);
         return nullptr;
     }
     codec->pkt_timebase = stream->time_base;
@@ -118,7 +132,7 @@ CodecContextPtr VideoInput::openDecoder(const AVStream *stream, Threads threads,
     codec->thread_type = threads.type;
     rc = avcodec_open2(codec.get(), decoder, nullptr);
     if (rc < 0) {
-        setError(error, ffmpegErrorText(rc));
+        setError(error, ffmpegErrorText(rc), rc);
         return nullptr;
     }
     return codec;

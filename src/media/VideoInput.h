@@ -12,6 +12,7 @@
 
 #include "media/DisplayTransform.h"
 #include "media/FfmpegPtr.h"
+#include "media/MediaError.h"
 
 #include <QString>
 
@@ -27,9 +28,10 @@ public:
         int type = FF_THREAD_SLICE;      // FF_THREAD_SLICE and/or FF_THREAD_FRAME
     };
 
-    // Null on any failure, with the reason in `error` when given.
+    // Null on any failure, with the reason, FFmpeg's code and `path` in `error`
+    // when given (an open step; cancelled when `interrupted` said stop).
     static std::unique_ptr<VideoInput> open(const QString &path, Interrupted interrupted,
-                                            Threads threads, QString *error = nullptr);
+                                            Threads threads, MediaError *error = nullptr);
 
     VideoInput(const VideoInput &) = delete;
     VideoInput &operator=(const VideoInput &) = delete;
@@ -57,7 +59,9 @@ public:
 
 private:
     VideoInput() = default;
-    static CodecContextPtr openDecoder(const AVStream *stream, Threads threads, QString *error);
+    static std::unique_ptr<VideoInput> openInput(const QString &path, Interrupted interrupted,
+                                                 Threads threads, MediaError *error);
+    static CodecContextPtr openDecoder(const AVStream *stream, Threads threads, MediaError *error);
 
     // Declared first so it outlives the demuxer whose callback points at it.
     Interrupted m_interrupted;

@@ -1,6 +1,7 @@
 #include "media/FfmpegFrameGenerator.h"
 #include "media/FfmpegLog.h"
 #include "media/MediaAsset.h"
+#include "media/VideoInput.h"
 #include "support/TestVideos.h"
 
 #include <QDir>
@@ -113,18 +114,30 @@ private slots:
 
     void unreadable_data()
     {
+        // The reason opening gives, with FFmpeg's code when it has one.
         QTest::addColumn<QString>("path");
-        QTest::newRow("missing") << m_dir.filePath("missing.mp4");
-        QTest::newRow("folder") << m_dir.path();
-        QTest::newRow("zero bytes") << TestVideos::zeroBytes();
-        QTest::newRow("text named .mp4") << TestVideos::textNamedMp4();
-        QTest::newRow("audio only") << TestVideos::audioOnly();
-        QTest::newRow("index cut off") << TestVideos::truncatedIndex();
-        QTest::newRow("no decoder") << TestVideos::unknownCodec();
+        QTest::addColumn<QString>("reason");
+        QTest::addColumn<bool>("hasCode");
+        QTest::newRow("missing") << m_dir.filePath("missing.mp4") << "not a file" << false;
+        QTest::newRow("folder") << m_dir.path() << "not a file" << false;
+        QTest::newRow("zero bytes") << TestVideos::zeroBytes() << "Invalid data found when processing input" << true;
+        QTest::newRow("text named .mp4") << TestVideos::textNamedMp4() << "Invalid data found when processing input" << true;
+        QTest::newRow("audio only") << TestVideos::audioOnly() << "no video stream" << false;
+        QTest::newRow("index cut off") << TestVideos::truncatedIndex() << "Invalid data found when processing input" << true;
+        QTest::newRow("no decoder") << TestVideos::unknownCodec() << "no decoder for this video format" << false;
     }
     void unreadable()
     {
         QFETCH(QString, path);
+        QFETCH(QString, reason);
+        QFETCH(bool, hasCode);
+        MediaError error;
+        QVERIFY(!VideoInput::open(path, {}, {}, &error));
+        QCOMPARE(error.step, MediaError::Step::open);
+        QCOMPARE(error.file, path);
+        QCOMPARE(error.reason, reason);
+        QCOMPARE(error.code != 0, hasCode);
+        QVERIFY(!error.cancelled);
         QElapsedTimer timer;
         timer.start();
         QVERIFY(!MediaAsset::probe(path));
@@ -186,7 +199,12 @@ private slots:
     {
         std::stop_source stop;
         stop.request_stop();
-        QVERIFY(!MediaAsset::probe(TestVideos::make({.width = 160, .height = 120, .frames = 10}), stop.get_token()));
+        const QString path = TestVideos::make({.width = 160, .height = 120, .frames = 10});
+        QVERIFY(!MediaAsset::probe(path, stop.get_token()));
+        MediaError error;
+        QVERIFY(!VideoInput::open(path, [] { return true; }, {}, &error));
+        QVERIFY(error.cancelled);
+        QCOMPARE(error.file, path);
     }
 
     void loadKeepsTheUrl()
