@@ -75,6 +75,9 @@ public:
     };
     Patience patience() const { return m_patience; }
     void setPatience(Patience patience) { m_patience = patience; }
+    // A worker is extracting or about to take the next pending video; false
+    // once every video is extracted, before settings arrive and after closeAll.
+    bool isWorking() const { return m_runner.has_value(); }
     // Asks for video files and adds the chosen ones; nothing on cancel.
     void chooseVideos();
 
@@ -110,7 +113,6 @@ signals:
     void canExportAllChanged();
 
 private:
-    friend class AppModelTest;
     class ShotInbox;
 
     VideoItem *findByUrl(const QUrl &url) const;

@@ -45,24 +45,9 @@ public:
     // The shots not deselected, in shots() order.
     QList<Shot> selectedShots() const;
 
-signals:
-    // Every property notifies only on a real change, except shots (every
-    // write) and generation (every increment).
-    void shotsChanged();
-    void deselectedChanged();
-    void statusChanged();
-    void totalChanged();
-    void failedChanged();
-    void elapsedChanged();
-    void generationChanged();
-    void workDirChanged();
-
-private:
-    // Only the model creates items and drives their extraction state.
-    friend class AppModel;
-    friend class VideoItemTest;
-    // Lets view tests put an item in any state without running extractions.
-    friend class VideoItemFixture;
+    // --- Extraction state. AppModel creates items and is the only writer in
+    // the application; views only read. Public so that tests can put an item
+    // in any state without running an extraction.
 
     explicit VideoItem(const VideoInfo &info, QObject *parent = nullptr);
 
@@ -81,6 +66,19 @@ private:
     void setElapsed(std::optional<double> elapsed);
     void setWorkDir(const std::optional<QString> &workDir);
 
+signals:
+    // Every property notifies only on a real change, except shots (every
+    // write) and generation (every increment).
+    void shotsChanged();
+    void deselectedChanged();
+    void statusChanged();
+    void totalChanged();
+    void failedChanged();
+    void elapsedChanged();
+    void generationChanged();
+    void workDirChanged();
+
+private:
     const QUuid m_id;
     const VideoInfo m_info;
     QList<Shot> m_shots;

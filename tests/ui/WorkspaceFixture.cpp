@@ -66,8 +66,3 @@ VideoItem *ModelFixture::item(const QString &name) const
     }
     return nullptr;
 }
-
-VideoItem *VideoItemFixture::make(const VideoInfo &info, QObject *parent)
-{
-    return new VideoItem(info, parent);
-}

@@ -1,7 +1,6 @@
 #pragma once
 // Support for the workspace tests: an AppModel on the scripted engine, its
-// extractions writing real pictures of known colours, and direct access to a
-// VideoItem's state.
+// extractions writing real pictures of known colours.
 
 #include "model/AppModel.h"
 #include "model/VideoItem.h"
@@ -26,16 +25,4 @@ public:
     // Starts extraction with `count` shots per video.
     void start(qint64 count = 12);
     VideoItem *item(const QString &name) const;
-};
-
-// Puts a VideoItem in any state, without a model.
-class VideoItemFixture {
-public:
-    static VideoItem *make(const VideoInfo &info, QObject *parent);
-    static void insert(VideoItem *item, const Shot &shot) { item->insert(shot); }
-    static void setStatus(VideoItem *item, VideoStatus status) { item->setStatus(status); }
-    static void setTotal(VideoItem *item, qint64 total) { item->setTotal(total); }
-    static void setFailed(VideoItem *item, qint64 failed) { item->setFailed(failed); }
-    static void setElapsed(VideoItem *item, std::optional<double> elapsed) { item->setElapsed(elapsed); }
-    static void reset(VideoItem *item) { item->reset(); }
 };

@@ -556,7 +556,7 @@ private slots:
         QFETCH(bool, remove);
         if (running)
             m_fake->hold();
-        ContentView &view = window();
+        window();
         QVERIFY(showAndActivate());
         const MainMenus::Actions &a = m_menus->actions();
         // Before anything is open, only the commands that need nothing.

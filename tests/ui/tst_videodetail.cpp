@@ -181,11 +181,11 @@ private slots:
         QFETCH(int, maximum);
         VideoInfo info;
         info.size = QSizeF(1920, 1080);
-        VideoItem *item = VideoItemFixture::make(info, m_detail.get());
-        VideoItemFixture::setStatus(item, VideoStatus::extracting);
-        VideoItemFixture::setTotal(item, total);
+        VideoItem *item = new VideoItem(info, m_detail.get());
+        item->setStatus(VideoStatus::extracting);
+        item->setTotal(total);
         for (int i = 0; i < shots; ++i)
-            VideoItemFixture::insert(item, Shot{i, double(i), QString(), QString()});
+            item->insert(Shot{i, double(i), QString(), QString()});
         m_detail->setItem(item);
         const auto *bar = child<LinearProgress>("progress");
         QVERIFY(!bar->isHidden());
@@ -203,15 +203,15 @@ private slots:
     void statusLineOfAFinishedVideo()
     {
         VideoInfo info;
-        VideoItem *item = VideoItemFixture::make(info, m_detail.get());
+        VideoItem *item = new VideoItem(info, m_detail.get());
         for (int i = 0; i < 12; ++i)
-            VideoItemFixture::insert(item, Shot{i, double(i), QString(), QString()});
+            item->insert(Shot{i, double(i), QString(), QString()});
         m_detail->setItem(item);
         item->toggle(3);
         item->toggle(7);
-        VideoItemFixture::setFailed(item, 1);
-        VideoItemFixture::setElapsed(item, 3.4);
-        VideoItemFixture::setStatus(item, VideoStatus::done);
+        item->setFailed(1);
+        item->setElapsed(3.4);
+        item->setStatus(VideoStatus::done);
         QCOMPARE(statusLine(), QStringLiteral("12 shots · Took 3.40 s · 10 selected · 1 couldn't be read"));
         QCOMPARE(button("export")->text(), QStringLiteral("Export 10"));
     }

@@ -1,0 +1,125 @@
+// The two list models without a view: each change of the item or the model
+// becomes exactly the row inserts, removals or resets that keep a view's
+// scroll position, and QAbstractItemModelTester checks every step.
+#include "ui/ShotListModel.h"
+#include "ui/VideoListModel.h"
+#include "WorkspaceFixture.h"
+
+#include <QAbstractItemModelTester>
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+
+QList<Shot> shots(const QList<qint64> &ids)
+{
+    QList<Shot> result;
+    for (qint64 id : ids)
+        result.append(Shot{id, double(id), QString(), QString()});
+    return result;
+}
+
+// "first+count" for each rowsInserted or rowsRemoved the spy saw.
+QStringList ranges(const QSignalSpy &spy)
+{
+    QStringList result;
+    for (const QList<QVariant> &args : spy)
+        result.append(QStringLiteral("%1+%2").arg(args.at(1).toInt()).arg(args.at(2).toInt() - args.at(1).toInt() + 1));
+    return result;
+}
+
+} // namespace
+
+class ListModelsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void shotRowsFollowTheItem_data()
+    {
+        QTest::addColumn<QList<qint64>>("before");
+        QTest::addColumn<QList<qint64>>("after");
+        QTest::addColumn<QStringList>("inserted");
+        QTest::addColumn<int>("resets");
+        QTest::newRow("first shot") << QList<qint64>{} << QList<qint64>{5} << QStringList{"0+1"} << 0;
+        QTest::newRow("arrives last") << QList<qint64>{0, 1} << QList<qint64>{0, 1, 2} << QStringList{"2+1"} << 0;
+        QTest::newRow("arrives first") << QList<qint64>{1, 2} << QList<qint64>{0, 1, 2} << QStringList{"0+1"} << 0;
+        QTest::newRow("a block between") << QList<qint64>{0, 3} << QList<qint64>{0, 1, 2, 3} << QStringList{"1+2"} << 0;
+        QTest::newRow("three gaps") << QList<qint64>{1, 3} << QList<qint64>{0, 1, 2, 3, 4}
+                                    << QStringList{"0+1", "2+1", "4+1"} << 0;
+        QTest::newRow("unchanged") << QList<qint64>{0, 1} << QList<qint64>{0, 1} << QStringList{} << 0;
+        QTest::newRow("one gone") << QList<qint64>{0, 1, 2} << QList<qint64>{0, 2} << QStringList{} << 1;
+        QTest::newRow("reordered") << QList<qint64>{0, 1} << QList<qint64>{1, 0} << QStringList{} << 1;
+        QTest::newRow("emptied") << QList<qint64>{0, 1} << QList<qint64>{} << QStringList{} << 1;
+    }
+    void shotRowsFollowTheItem()
+    {
+        QFETCH(QList<qint64>, before);
+        QFETCH(QList<qint64>, after);
+        QFETCH(QStringList, inserted);
+        QFETCH(int, resets);
+        VideoItem item(VideoInfo{});
+        item.setShots(shots(before));
+        ShotListModel model;
+        model.setItem(&item);
+        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QSignalSpy inserts(&model, &QAbstractItemModel::rowsInserted);
+        QSignalSpy removals(&model, &QAbstractItemModel::rowsRemoved);
+        QSignalSpy resetSpy(&model, &QAbstractItemModel::modelReset);
+        item.setShots(shots(after));
+        QCOMPARE(ranges(inserts), inserted);
+        QCOMPARE(removals.count(), 0);
+        QCOMPARE(resetSpy.count(), resets);
+        QList<qint64> shown;
+        for (int row = 0; row < model.rowCount(); ++row)
+            shown.append(model.index(row).data(ShotListModel::IdRole).toLongLong());
+        QCOMPARE(shown, after);
+    }
+
+    void videoRowsFollowTheModel_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<QStringList>("after");
+        QTest::addColumn<QStringList>("inserted");
+        QTest::addColumn<QStringList>("removed");
+        QTest::newRow("open another") << "add d.mp4" << QStringList{"a.mp4", "b.mp4", "c.mp4", "d.mp4"}
+                                      << QStringList{"3+1"} << QStringList{};
+        QTest::newRow("open an open one") << "add b.mp4" << QStringList{"a.mp4", "b.mp4", "c.mp4"} << QStringList{}
+                                          << QStringList{};
+        QTest::newRow("remove the middle") << "remove b.mp4" << QStringList{"a.mp4", "c.mp4"} << QStringList{}
+                                           << QStringList{"1+1"};
+        QTest::newRow("remove the first") << "remove a.mp4" << QStringList{"b.mp4", "c.mp4"} << QStringList{}
+                                          << QStringList{"0+1"};
+        QTest::newRow("close all") << "closeAll" << QStringList{} << QStringList{} << QStringList{"0+3"};
+    }
+    void videoRowsFollowTheModel()
+    {
+        QFETCH(QString, change);
+        QFETCH(QStringList, after);
+        QFETCH(QStringList, inserted);
+        QFETCH(QStringList, removed);
+        ModelFixture fixture;
+        QVERIFY(fixture.add({"a.mp4", "b.mp4", "c.mp4"}));
+        VideoListModel model(*fixture.model);
+        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QSignalSpy inserts(&model, &QAbstractItemModel::rowsInserted);
+        QSignalSpy removals(&model, &QAbstractItemModel::rowsRemoved);
+        QSignalSpy resets(&model, &QAbstractItemModel::modelReset);
+        const QString name = change.section(' ', 1);
+        if (change.startsWith(QLatin1String("add")))
+            QVERIFY(fixture.add({name}));
+        else if (change.startsWith(QLatin1String("remove")))
+            fixture.model->remove(fixture.item(name));
+        else
+            fixture.model->closeAll();
+        QCOMPARE(ranges(inserts), inserted);
+        QCOMPARE(ranges(removals), removed);
+        QCOMPARE(resets.count(), 0);
+        QStringList shown;
+        for (int row = 0; row < model.rowCount(); ++row)
+            shown.append(model.index(row).data().toString());
+        QCOMPARE(shown, after);
+    }
+};
+
+QTEST_GUILESS_MAIN(ListModelsTest)
+#include "tst_listmodels.moc"
