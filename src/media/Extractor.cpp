@@ -36,15 +36,17 @@ public:
         const std::optional<FrameConverter::Images> images =
             FrameConverter::convert(m_frame, ImageFiles::thumbnailSide);
         m_frame.frame.reset();
+        MediaError error;
         const std::optional<ImageFiles::ShotFiles> files = images
             ? ImageFiles::writeShot(images->full, images->thumb, m_id, m_dir, m_settings.format,
-                                    m_settings.quality)
+                                    m_settings.quality, &error)
             : std::nullopt;
         if (files) {
             m_onShot(Shot{m_id, m_seconds, files->file, files->thumbFile});
         } else {
-            qCWarning(logMedia) << "shot" << m_id << "at" << m_seconds << "s could not be"
-                                << (images ? "written into" : "converted for") << m_dir;
+            if (!images)
+                error = MediaError::failed(MediaError::Step::convert, QStringLiteral("frame not convertible"));
+            qCWarning(logMedia).noquote() << "shot" << m_id << "at" << m_seconds << "s:" << error.text();
             ++m_failed;
         }
     }

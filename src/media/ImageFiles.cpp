@@ -14,6 +14,7 @@
 #include <turbojpeg.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <functional>
 #include <memory>
@@ -54,16 +55,32 @@ int turboPixelFormat(QImage::Format format)
     }
 }
 
-bool writeAtomically(const QString &path, const char *data, qint64 size)
+// Fills `error` (when given) for a failed write of `path`; errno is read
+// first, before anything else can change it.
+bool failWrite(MediaError *error, const QString &path, const QString &reason)
+{
+    const int code = errno;
+    if (error) {
+        *error = MediaError::failed(MediaError::Step::write, reason, code);
+        error->file = path;
+    }
+    return false;
+}
+
+bool writeAtomically(const QString &path, const char *data, qint64 size, MediaError *error)
 {
     QSaveFile file(path);
+    errno = 0;
     if (!file.open(QIODevice::WriteOnly))
-        return false;
+        return failWrite(error, path, QStringLiteral("cannot create: ") + file.errorString());
     if (file.write(data, size) != size) {
+        failWrite(error, path, QStringLiteral("cannot write: ") + file.errorString());
         file.cancelWriting();
         return false;
     }
-    return file.commit();
+    if (!file.commit())
+        return failWrite(error, path, QStringLiteral("cannot finish: ") + file.errorString());
+    return true;
 }
 
 // The orientation a JPEG's EXIF data asks for; Qt's reader finds it in the
@@ -256,10 +273,11 @@ std::optional<QImage> decodeCovering(const QString &path, QSize cover)
     return decodeOtherCovering(data, cover);
 }
 
-bool writeJpeg(const QImage &image, const QString &path, double quality)
+bool writeJpeg(const QImage &image, const QString &path, double quality, MediaError *error)
 {
+    errno = 0;
     if (image.isNull())
-        return false;
+        return failWrite(error, path, QStringLiteral("no image to encode"));
     QImage source = image;
     int pixelFormat = turboPixelFormat(source.format());
     if (pixelFormat < 0) {
@@ -268,7 +286,7 @@ bool writeJpeg(const QImage &image, const QString &path, double quality)
     }
     TjHandle handle(tjInitCompress());
     if (!handle)
-        return false;
+        return failWrite(error, path, QStringLiteral("no JPEG encoder: ") + QString::fromUtf8(tjGetErrorStr2(nullptr)));
     const int jpegQuality = std::clamp(int(std::lround(quality * 100)), 1, 100);
     // The highest quality keeps full colour resolution; below it 4:2:0 halves
     // the file for a difference nobody sees in a video frame.
@@ -281,17 +299,18 @@ bool writeJpeg(const QImage &image, const QString &path, double quality)
                                    &size, subsampling, jpegQuality, 0);
     TjBuffer buffer(raw);
     if (status != 0)
-        return false;
-    return writeAtomically(path, reinterpret_cast<const char *>(buffer.get()), qint64(size));
+        return failWrite(error, path, QStringLiteral("JPEG encoding: ") + QString::fromUtf8(tjGetErrorStr2(handle.get())));
+    return writeAtomically(path, reinterpret_cast<const char *>(buffer.get()), qint64(size), error);
 }
 
-bool writePng(const QImage &image, const QString &path)
+bool writePng(const QImage &image, const QString &path, MediaError *error)
 {
+    errno = 0;
     if (image.isNull())
-        return false;
+        return failWrite(error, path, QStringLiteral("no image to encode"));
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
-        return false;
+        return failWrite(error, path, QStringLiteral("cannot create: ") + file.errorString());
     QImageWriter writer(&file, "png");
     // Qt maps PNG "quality" q to zlib level (100 - q) * 9 / 91, so 85 is
     // level 1. Measured on a noisy 1080p frame: level 1 took 168 ms against
@@ -300,21 +319,24 @@ bool writePng(const QImage &image, const QString &path)
     // are temporary and often thousands: speed matters more than bytes.
     writer.setQuality(85);
     if (!writer.write(image)) {
+        failWrite(error, path, QStringLiteral("PNG encoding: ") + writer.errorString());
         file.cancelWriting();
         return false;
     }
-    return file.commit();
+    if (!file.commit())
+        return failWrite(error, path, QStringLiteral("cannot finish: ") + file.errorString());
+    return true;
 }
 
 std::optional<ShotFiles> writeShot(const QImage &full, const QImage &thumb, qint64 id, const QString &folder,
-                                   ShotFormat format, double quality)
+                                   ShotFormat format, double quality, MediaError *error)
 {
     ShotFiles files{folder + u'/' + shotFileName(id, format), folder + u'/' + thumbFileName(id)};
-    const bool wroteFull = format == ShotFormat::png ? writePng(full, files.file)
-                                                     : writeJpeg(full, files.file, quality);
+    const bool wroteFull = format == ShotFormat::png ? writePng(full, files.file, error)
+                                                     : writeJpeg(full, files.file, quality, error);
     if (!wroteFull)
         return std::nullopt;
-    if (!writeJpeg(thumb, files.thumbFile, thumbnailQuality)) {
+    if (!writeJpeg(thumb, files.thumbFile, thumbnailQuality, error)) {
         QFile::remove(files.file);
         return std::nullopt;
     }

@@ -4,6 +4,7 @@
 // touch only the files named; any thread.
 
 #include "engine/Records.h"
+#include "media/MediaError.h"
 
 #include <QImage>
 #include <QString>
@@ -54,20 +55,23 @@ std::optional<QImage> decodeCovering(const QString &path, QSize cover);
 // Encodes into `path` atomically: the data goes to a temporary file in the
 // same folder that is renamed over `path` only when complete, so a reader
 // never sees half a file. Quality 0..1 maps to the encoder's 1..100 scale.
-// Returns false (and leaves no file behind) when anything fails.
-bool writeJpeg(const QImage &image, const QString &path, double quality);
-bool writePng(const QImage &image, const QString &path);
+// Returns false (and leaves no file behind) when anything fails, and then
+// fills `error` when given: the write step, the file, errno when the system
+// refused (0 for an encoder's failure) and what went wrong.
+bool writeJpeg(const QImage &image, const QString &path, double quality, MediaError *error = nullptr);
+bool writePng(const QImage &image, const QString &path, MediaError *error = nullptr);
 
 // The files of one shot: the full-size image and its JPEG thumbnail in
 // `folder`. `thumb` is the frame already scaled to thumbnailSide.
 // None when either file cannot be written (disk full, folder gone, no
 // permission); then neither is left behind, so a shot is never reported
-// with files that do not exist.
+// with files that do not exist, and `error` (when given) says which file
+// failed and why.
 struct ShotFiles {
     QString file;
     QString thumbFile;
 };
 std::optional<ShotFiles> writeShot(const QImage &full, const QImage &thumb, qint64 id, const QString &folder,
-                    ShotFormat format, double quality);
+                                   ShotFormat format, double quality, MediaError *error = nullptr);
 
 } // namespace ImageFiles

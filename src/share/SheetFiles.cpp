@@ -1,5 +1,6 @@
 #include "share/SheetFiles.h"
 
+#include "engine/Logging.h"
 #include "engine/TempRoot.h"
 #include "media/ImageFiles.h"
 
@@ -42,13 +43,12 @@ SaveFormat formatFor(const QString &path)
 
 bool save(const QImage &image, const QString &path)
 {
-    switch (formatFor(path)) {
-    case SaveFormat::png:
-        return ImageFiles::writePng(image, path);
-    case SaveFormat::jpeg:
-        return ImageFiles::writeJpeg(image, path, saveQuality);
-    }
-    return false;
+    MediaError error;
+    const bool saved = formatFor(path) == SaveFormat::png ? ImageFiles::writePng(image, path, &error)
+                                                          : ImageFiles::writeJpeg(image, path, saveQuality, &error);
+    if (!saved)
+        qCWarning(logShare).noquote() << "share image not saved:" << error.text();
+    return saved;
 }
 
 std::optional<Rendered> renderAndStage(const RenderFunction &render, const QList<Shot> &shots,
@@ -66,8 +66,11 @@ std::optional<Rendered> renderAndStage(const RenderFunction &render, const QList
         return result;
     const QString staged = QDir(*folder).filePath(
         stagedPrefix + QUuid::createUuid().toString(QUuid::WithoutBraces) + QStringLiteral(".jpg"));
-    if (ImageFiles::writeJpeg(result.image, staged, tempQuality))
+    MediaError error;
+    if (ImageFiles::writeJpeg(result.image, staged, tempQuality, &error))
         result.staged = staged;
+    else
+        qCWarning(logShare).noquote() << "share image not staged:" << error.text();
     return result;
 }
 

@@ -10,6 +10,8 @@
 #include <QTest>
 #include <QTransform>
 
+#include <cerrno>
+
 #include <turbojpeg.h>
 
 namespace {
@@ -154,14 +156,26 @@ private slots:
     void writingLeavesNoPartialFiles()
     {
         const QString missingFolder = m_dir.filePath("does-not-exist/0001.jpg");
-        QVERIFY(!ImageFiles::writeJpeg(TestSupport::quadrants(64, 64), missingFolder, 0.9));
+        MediaError error;
+        QVERIFY(!ImageFiles::writeJpeg(TestSupport::quadrants(64, 64), missingFolder, 0.9, &error));
         QVERIFY(!QFileInfo::exists(missingFolder));
+        QCOMPARE(error.step, MediaError::Step::write);
+        QCOMPARE(error.file, missingFolder);
+        QCOMPARE(error.code, ENOENT);
+        QVERIFY2(error.reason.startsWith("cannot create"), qPrintable(error.reason));
+        // A shot names the file that failed, whichever format.
+        error = {};
+        QVERIFY(!ImageFiles::writeShot(TestSupport::quadrants(64, 64), TestSupport::quadrants(32, 32), 4,
+                                       m_dir.filePath("gone"), ShotFormat::png, 0.9, &error));
+        QCOMPARE(error.file, m_dir.filePath("gone/0004.png"));
+        QCOMPARE(error.code, ENOENT);
 
         // A failed write never leaves a temporary file behind either.
         QDir dir(m_dir.path());
         const QString target = m_dir.filePath("0002.jpg");
-        QVERIFY(!ImageFiles::writeJpeg(QImage(), target, 0.9));
+        QVERIFY(!ImageFiles::writeJpeg(QImage(), target, 0.9, &error));
         QVERIFY(!QFileInfo::exists(target));
+        QCOMPARE(error.text(), "write failed: no image to encode in " + target);
         for (const QString &name : dir.entryList(QDir::Files | QDir::Hidden))
             QVERIFY2(!name.startsWith("0002"), qPrintable(name));
     }
