@@ -162,6 +162,9 @@ void ContentView::showShareImageChanged()
     }
     m_sheet = new SheetView(video->selectedShots(), video->info(), m_preferences, this);
     connect(m_sheet, &QDialog::finished, this, [this, sheet = m_sheet] {
+        // Forget the window before it is deleted: a request arriving between
+        // now and that deletion must open a new one, not find this one.
+        m_sheet = nullptr;
         m_model.setShowShareImage(false);
         sheet->deleteLater();
     });

@@ -5,6 +5,7 @@
 #include "model/AppModel.h"
 #include "model/Dialogs.h"
 #include "model/Preferences.h"
+#include "sharewindow/SheetView.h"
 #include "support/ScriptedEngine.h"
 #include "ui/CaptureSettingsButton.h"
 #include "ui/ContentView.h"
@@ -624,6 +625,54 @@ private slots:
         QCOMPARE(m_model->showShareImage(), true);
         QCOMPARE(presented, 1);
         QCOMPARE(changed.count(), 1);
+    }
+
+    // The real window, from each of the three commands; closing it and asking
+    // again at once (before the closed one is deleted) opens a new one.
+    void shareImageWindowOpensFromEveryCommand_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::newRow("menu") << "menu";
+        QTest::newRow("shortcut") << "shortcut";
+        QTest::newRow("footer") << "footer";
+    }
+    void shareImageWindowOpensFromEveryCommand()
+    {
+        QFETCH(QString, command);
+        m_fake->files = ScriptedEngine::Files::pictures;
+        ContentView &view = window();
+        QVERIFY(showAndActivate());
+        QVERIFY(add({"a.mp4"}, 1));
+        QVERIFY(allDone());
+        const auto ask = [&] {
+            if (command == "menu")
+                m_menus->actions().createShareImage->trigger();
+            else if (command == "shortcut")
+                QTest::keyClick(&view, Qt::Key_G, Qt::ControlModifier);
+            else
+                view.findChild<QPushButton *>(QStringLiteral("share"))->click();
+        };
+        const auto openSheet = [&]() -> SheetView * {
+            for (SheetView *sheet : view.findChildren<SheetView *>()) {
+                if (sheet->isVisible())
+                    return sheet;
+            }
+            return nullptr;
+        };
+        ask();
+        QTRY_VERIFY_WITH_TIMEOUT(openSheet(), 5000);
+        SheetView *first = openSheet();
+        QTRY_VERIFY_WITH_TIMEOUT(!first->image().isNull(), 10000);
+        QCOMPARE(m_model->showShareImage(), true);
+        first->reject();
+        QCOMPARE(m_model->showShareImage(), false);
+        ask();
+        QCOMPARE(m_model->showShareImage(), true);
+        SheetView *second = openSheet();
+        QVERIFY(second);
+        QVERIFY(second != first);
+        second->reject();
+        QCOMPARE(m_model->showShareImage(), false);
     }
 
     void settingsWindow()
