@@ -34,6 +34,14 @@ QString proposedSavePath(const VideoInfo &video)
     return QDir(folder).filePath(shareImageName(video));
 }
 
+QString withExtension(const QString &path, SaveFormat chosen)
+{
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix == QLatin1String("jpg") || suffix == QLatin1String("jpeg") || suffix == QLatin1String("png"))
+        return path;
+    return path + (chosen == SaveFormat::png ? QStringLiteral(".png") : QStringLiteral(".jpg"));
+}
+
 SaveFormat formatFor(const QString &path)
 {
     const QString suffix = QFileInfo(path).suffix();

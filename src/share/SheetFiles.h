@@ -31,6 +31,10 @@ enum class SaveFormat { jpeg, png };
 // By the extension, ignoring case: "png" is PNG, anything else (".jpeg",
 // ".tiff", no extension) is JPEG.
 SaveFormat formatFor(const QString &path);
+// `path` as it is saved when the user chose `chosen` in the save panel: a
+// name without a picture extension (".jpg", ".jpeg", ".png", any case) gets
+// the chosen type's, so the bytes always match the name.
+QString withExtension(const QString &path, SaveFormat chosen);
 
 // Encodes `image` to `path` in formatFor(path), atomically. False when
 // nothing could be written. Any thread.

@@ -93,7 +93,11 @@ void SheetSession::copy()
     emit changed();
 }
 
-bool SheetSession::save(const QString &path) const
+QCoro::Task<bool> SheetSession::save(QString path) const
 {
-    return !m_image.isNull() && SheetFiles::save(m_image, path);
+    if (m_image.isNull())
+        co_return false;
+    QFuture<bool> saving = QtConcurrent::run([image = m_image, path] { return SheetFiles::save(image, path); });
+    const bool saved = co_await saving;
+    co_return saved;
 }

@@ -55,9 +55,12 @@ public:
 
     // Puts image() on the clipboard; nothing before the first image.
     void copy();
-    // Writes image() to `path` in the format its extension asks for. False
-    // when there is no image or nothing could be written.
-    bool save(const QString &path) const;
+    // Writes image() to `path` in the format its extension asks for, on a
+    // worker thread (a large sheet takes seconds to encode). False when there
+    // is no image or nothing could be written. The image is copied when the
+    // call starts, so a render landing meanwhile does not change what is
+    // saved, and the write finishes even if the session goes away.
+    QCoro::Task<bool> save(QString path) const;
 
 signals:
     // Any of image(), file(), copied() or failed() changed.

@@ -43,12 +43,23 @@ int toInt(qint64 value)
                                   std::numeric_limits<int>::max()));
 }
 
-QString askSavePath(QWidget *parent, const QString &proposed)
+SheetView::SaveChoice askSavePath(QWidget *parent, const QString &proposed)
 {
-    return QFileDialog::getSaveFileName(
-        parent, SheetView::tr("Save Share Image"), proposed,
-        SheetView::tr("JPEG Image (*.jpg *.jpeg)") + QStringLiteral(";;")
-            + SheetView::tr("PNG Image (*.png)"));
+    const QString jpeg = SheetView::tr("JPEG Image (*.jpg *.jpeg)");
+    const QString png = SheetView::tr("PNG Image (*.png)");
+    QFileDialog dialog(parent, SheetView::tr("Save Share Image"), proposed);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilters({jpeg, png});
+    // The panel adds the chosen type's extension to a bare name before it
+    // asks about replacing an existing file.
+    dialog.setDefaultSuffix(QStringLiteral("jpg"));
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog, png](const QString &filter) {
+        dialog.setDefaultSuffix(filter == png ? QStringLiteral("png") : QStringLiteral("jpg"));
+    });
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return {dialog.selectedFiles().first(),
+            dialog.selectedNameFilter() == png ? SheetFiles::SaveFormat::png : SheetFiles::SaveFormat::jpeg};
 }
 
 QPushButton *largeButton(const QString &text, QWidget *parent)
@@ -329,12 +340,12 @@ void SheetView::save()
 {
     if (m_session->image().isNull())
         return;
-    const QString path =
-        m_chooseSavePath(this, SheetFiles::proposedSavePath(m_session->video()));
-    if (path.isEmpty())
+    const SaveChoice choice = m_chooseSavePath(this, SheetFiles::proposedSavePath(m_session->video()));
+    if (choice.path.isEmpty())
         return;
-    // Like the other quiet failures, an unwritable place writes nothing.
-    m_session->save(path);
+    // Like the other quiet failures, an unwritable place writes nothing (the
+    // reason goes to the log). The window stays responsive meanwhile.
+    m_session->save(SheetFiles::withExtension(choice.path, choice.format));
 }
 
 void SheetView::showShareMenu()

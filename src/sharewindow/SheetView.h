@@ -53,9 +53,14 @@ class SheetPreview;
 class SheetView : public QDialog {
     Q_OBJECT
 public:
-    // Asks where to save; returns the chosen path, or an empty text when the
-    // user cancelled. `proposed` is the full path to start with.
-    using SavePathFunction = std::function<QString(QWidget *parent, const QString &proposed)>;
+    // Asks where to save: the chosen path (empty when the user cancelled)
+    // and the file type chosen in the panel. `proposed` is the full path to
+    // start with.
+    struct SaveChoice {
+        QString path;
+        SheetFiles::SaveFormat format = SheetFiles::SaveFormat::jpeg;
+    };
+    using SavePathFunction = std::function<SaveChoice(QWidget *parent, const QString &proposed)>;
 
     // What the view does outside itself; tests replace these.
     struct Services {

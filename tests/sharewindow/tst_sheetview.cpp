@@ -29,6 +29,8 @@
 #include <atomic>
 #include <memory>
 
+Q_DECLARE_METATYPE(SheetFiles::SaveFormat)
+
 namespace {
 
 constexpr int timeout = 20000;
@@ -104,6 +106,7 @@ class SheetViewTest : public QObject {
     std::shared_ptr<ScriptedRenderer> m_scripted;
     QStringList m_proposed;   // what the save function was offered
     QString m_saveAnswer;     // what it answers
+    SheetFiles::SaveFormat m_saveFormat = SheetFiles::SaveFormat::jpeg;  // the type chosen with it
 
     SheetView::Services scripted()
     {
@@ -113,7 +116,7 @@ class SheetViewTest : public QObject {
                 },
                 [this](QWidget *, const QString &proposed) {
                     m_proposed << proposed;
-                    return m_saveAnswer;
+                    return SheetView::SaveChoice{m_saveAnswer, m_saveFormat};
                 }};
     }
 
@@ -186,6 +189,7 @@ private slots:
         m_scripted = std::make_shared<ScriptedRenderer>();
         m_proposed.clear();
         m_saveAnswer.clear();
+        m_saveFormat = SheetFiles::SaveFormat::jpeg;
     }
 
     void cleanup()
@@ -466,30 +470,40 @@ private slots:
 
     void saveChoosesTheFormatByExtension_data()
     {
+        using F = SheetFiles::SaveFormat;
         QTest::addColumn<QString>("name");
+        QTest::addColumn<F>("chosen");
+        QTest::addColumn<QString>("written");
         QTest::addColumn<QByteArray>("signature");
-        QTest::newRow("png upper case") << "out.PNG" << pngSignature;
-        QTest::newRow("png") << "out.png" << pngSignature;
-        QTest::newRow("jpeg") << "out.jpeg" << jpegSignature;
-        QTest::newRow("tiff") << "out.tiff" << jpegSignature;
-        QTest::newRow("no extension") << "out" << jpegSignature;
+        QTest::newRow("png upper case") << "out.PNG" << F::jpeg << "out.PNG" << pngSignature;
+        QTest::newRow("png") << "out.png" << F::png << "out.png" << pngSignature;
+        QTest::newRow("jpeg") << "out.jpeg" << F::png << "out.jpeg" << jpegSignature;
+        QTest::newRow("tiff") << "out.tiff" << F::jpeg << "out.tiff.jpg" << jpegSignature;
+        QTest::newRow("bare name, JPEG chosen") << "out" << F::jpeg << "out.jpg" << jpegSignature;
+        QTest::newRow("bare name, PNG chosen") << "out" << F::png << "out.png" << pngSignature;
+        QTest::newRow("dotted bare name, PNG chosen") << "v1.2" << F::png << "v1.2.png" << pngSignature;
     }
 
     void saveChoosesTheFormatByExtension()
     {
         QFETCH(QString, name);
+        QFETCH(SheetFiles::SaveFormat, chosen);
+        QFETCH(QString, written);
         QFETCH(QByteArray, signature);
         SheetView view(m_shots, m_video, *m_prefs, scripted());
         QTRY_VERIFY_WITH_TIMEOUT(!view.image().isNull(), timeout);
         QTemporaryDir target;
         m_saveAnswer = target.filePath(name);
+        m_saveFormat = chosen;
         button(view, "saveButton")->click();
 
         QCOMPARE(m_proposed, QStringList{m_dir.filePath(QStringLiteral("videos/Holiday Share Image.jpg"))});
-        QCOMPARE(head(m_saveAnswer, signature.size()), signature);
-        const QImage saved(m_saveAnswer);
+        const QString file = target.filePath(written);
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(file), timeout);
+        QCOMPARE(head(file, signature.size()), signature);
+        const QImage saved(file);
         QCOMPARE(saved.size(), view.image().size());
-        QCOMPARE(QDir(target.path()).entryList(QDir::Files | QDir::Hidden), QStringList{name});
+        QCOMPARE(QDir(target.path()).entryList(QDir::Files | QDir::Hidden), QStringList{written});
     }
 
     void cancelledSaveWritesNothing()
@@ -502,6 +516,7 @@ private slots:
         // An unwritable place writes nothing and does not crash.
         m_saveAnswer = QStringLiteral("/proc/no-such-place/x.png");
         view.save();
+        QTest::qWait(50);
         QVERIFY(!QFile::exists(m_saveAnswer));
     }
 
