@@ -2,10 +2,12 @@
 
 #include <QApplication>
 #include <QDrag>
+#include <QFutureWatcher>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QUrl>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include <cmath>
 #include <vector>
@@ -92,6 +94,7 @@ SheetPreview::SheetPreview(QWidget *parent)
 void SheetPreview::setImage(const QImage &image)
 {
     m_image = image;
+    ++m_imageGeneration;
     m_scaled = {};
     m_shadow = {};
     if (m_image.isNull()) {
@@ -180,24 +183,61 @@ void SheetPreview::paintSpinner(QPainter &painter)
     }
 }
 
+QSize SheetPreview::drawnPixels() const
+{
+    const QRect target = imageRect();
+    const qreal ratio = devicePixelRatioF();
+    return QSize(qRound(target.width() * ratio), qRound(target.height() * ratio));
+}
+
+bool SheetPreview::isSharp() const
+{
+    return !m_scaled.isNull() && m_scaled.size() == drawnPixels();
+}
+
+void SheetPreview::scaleInBackground()
+{
+    if (m_scaling)
+        return;
+    m_scaling = true;
+    const QSize pixels = drawnPixels();
+    auto *watcher = new QFutureWatcher<QImage>(this);
+    connect(watcher, &QFutureWatcher<QImage>::finished, this,
+            [this, watcher, pixels, generation = m_imageGeneration] {
+                watcher->deleteLater();
+                m_scaling = false;
+                if (generation != m_imageGeneration)
+                    return update();  // a new image: paint asks for its scaling
+                m_scaled = QPixmap::fromImage(watcher->result());
+                m_scaled.setDevicePixelRatio(devicePixelRatioF());
+                // Resized meanwhile: this one is shown stretched until the
+                // scaling for the new size lands.
+                update();
+            });
+    watcher->setFuture(QtConcurrent::run([image = m_image, pixels] {
+        return image.scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    }));
+}
+
 void SheetPreview::paintImage(QPainter &painter)
 {
     const QRect target = imageRect();
     if (target.isEmpty())
         return;
-    const qreal ratio = devicePixelRatioF();
-    const QSize pixels(qRound(target.width() * ratio), qRound(target.height() * ratio));
-    if (m_scaled.isNull() || m_scaled.size() != pixels) {
-        // Scaled once per size, not on every paint: sheets are thousands of
-        // pixels wide.
-        m_scaled = QPixmap::fromImage(
-            m_image.scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
-        m_scaled.setDevicePixelRatio(ratio);
+    if (m_shadow.isNull() || m_shadow.size() != target.size() + QSize(4, 4) * shadowBlur)
         m_shadow = shadowFor(target.size(), 2 * shadowBlur);
-    }
     painter.drawImage(target.topLeft() - QPoint(2 * shadowBlur, 2 * shadowBlur - shadowDrop),
                       m_shadow);
-    painter.drawPixmap(target.topLeft(), m_scaled);
+    if (isSharp()) {
+        painter.drawPixmap(target.topLeft(), m_scaled);
+        return;
+    }
+    scaleInBackground();
+    // Coarse sampling costs one read per drawn pixel, whatever the sheet's size.
+    if (m_scaled.isNull())
+        painter.drawImage(target, m_image);
+    else
+        painter.drawPixmap(target, m_scaled);
 }
 
 void SheetPreview::mousePressEvent(QMouseEvent *event)

@@ -4,6 +4,11 @@
 // every side, with a soft drop shadow. Pressing on the image or its margin
 // and dragging offers the temporary file to other programs.
 //
+// A sheet can be tens of megapixels, so the smooth scaling to the drawn size
+// runs on a worker thread; until it lands (after a resize or a new image)
+// the preview draws the last scaling stretched, or the image sampled
+// coarsely, which both take a few milliseconds.
+//
 // Thread: UI thread only.
 
 #include <QImage>
@@ -39,6 +44,8 @@ public:
     static QMimeData *dragData(const std::optional<QString> &file);
 
     bool isSpinning() const { return m_spin.isActive(); }
+    // The image is drawn from a smooth scaling made for the current size.
+    bool isSharp() const;
 
     QSize minimumSizeHint() const override { return {520, 520}; }
     QSize sizeHint() const override { return {680, 560}; }
@@ -52,12 +59,21 @@ protected:
 private:
     void paintSpinner(QPainter &painter);
     void paintImage(QPainter &painter);
+    // Device pixels the image covers at the current size; empty without image.
+    QSize drawnPixels() const;
+    // Starts a smooth scaling of the image to drawnPixels() unless one is
+    // running; a finished scaling for an outdated size asks for the next.
+    void scaleInBackground();
 
     QImage m_image;
+    // Counts setImage calls; a scaling of an older image is dropped.
+    quint64 m_imageGeneration = 0;
     std::optional<QString> m_file;
     QString m_message;
-    // The image and its shadow at the size last drawn; rebuilt on resize.
+    // The last smooth scaling of the image (any size), and the shadow at the
+    // size last drawn.
     QPixmap m_scaled;
+    bool m_scaling = false;
     QImage m_shadow;
     QTimer m_spin;
     int m_spinStep = 0;

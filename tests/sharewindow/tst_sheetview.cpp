@@ -573,6 +573,37 @@ private slots:
         QVERIFY(data->formats().contains(QStringLiteral("text/uri-list")));
         QVERIFY(!SheetPreview::dragData(std::nullopt));
     }
+
+    // The smooth scaling runs beside the window: right after a resize the
+    // preview shows the picture stretched, then sharp once the scaling lands.
+    void previewScalesOffTheUiThread()
+    {
+        SheetPreview preview;
+        preview.resize(600, 400);
+        preview.setImage(TestSupport::quadrants(4000, 2000));
+        const auto quadrantsDrawn = [&] {
+            const QImage shown = preview.grab().toImage();
+            const QRect r = preview.imageRect();
+            const auto at = [&](double x, double y) {
+                return shown.pixel(r.left() + int(r.width() * x), r.top() + int(r.height() * y));
+            };
+            return TestSupport::near(at(0.25, 0.25), qRgb(255, 0, 0), 8)
+                && TestSupport::near(at(0.75, 0.25), qRgb(0, 255, 0), 8)
+                && TestSupport::near(at(0.25, 0.75), qRgb(0, 0, 255), 8)
+                && TestSupport::near(at(0.75, 0.75), qRgb(255, 255, 255), 8);
+        };
+        QVERIFY(quadrantsDrawn());
+        QVERIFY(!preview.isSharp());
+        QTRY_VERIFY_WITH_TIMEOUT(preview.isSharp(), timeout);
+        preview.resize(800, 500);
+        QVERIFY(quadrantsDrawn());
+        QVERIFY(!preview.isSharp());
+        QTRY_VERIFY_WITH_TIMEOUT(preview.isSharp(), timeout);
+        QVERIFY(quadrantsDrawn());
+        // A new image drops the old scaling.
+        preview.setImage(TestSupport::quadrants(300, 150));
+        QVERIFY(!preview.isSharp());
+    }
 };
 
 QTEST_MAIN(SheetViewTest)
