@@ -8,8 +8,8 @@
         <translation>Video kann nicht geöffnet werden</translation>
     </message>
     <message>
-        <source>“%1” can&apos;t be read. Framelark opens video files such as MP4, MOV, M4V, MKV, AVI and WebM; this one may be damaged or not a video.</source>
-        <translation>„%1“ kann nicht gelesen werden. Framelark öffnet Videodateien wie MP4, MOV, M4V, MKV, AVI und WebM; diese Datei ist vielleicht beschädigt oder kein Video.</translation>
+        <source>“%1” can&apos;t be read. Framelark supports the video formats this computer can play, such as MP4, MOV, M4V, MKV, AVI and WebM.</source>
+        <translation>„%1“ kann nicht gelesen werden. Framelark unterstützt die Videoformate, die dieser Computer abspielen kann, etwa MP4, MOV, M4V, MKV, AVI und WebM.</translation>
     </message>
 </context>
 <context>

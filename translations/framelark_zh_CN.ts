@@ -8,8 +8,8 @@
         <translation>无法打开视频</translation>
     </message>
     <message>
-        <source>“%1” can&apos;t be read. Framelark opens video files such as MP4, MOV, M4V, MKV, AVI and WebM; this one may be damaged or not a video.</source>
-        <translation>无法读取“%1”。Framelark 可以打开 MP4、MOV、M4V、MKV、AVI 和 WebM 等视频文件；此文件可能已损坏，或者不是视频。</translation>
+        <source>“%1” can&apos;t be read. Framelark supports the video formats this computer can play, such as MP4, MOV, M4V, MKV, AVI and WebM.</source>
+        <translation>无法读取“%1”。Framelark 支持这台电脑可以播放的视频格式，例如 MP4、MOV、M4V、MKV、AVI 和 WebM。</translation>
     </message>
 </context>
 <context>

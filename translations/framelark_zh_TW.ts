@@ -8,8 +8,8 @@
         <translation>無法開啟影片</translation>
     </message>
     <message>
-        <source>“%1” can&apos;t be read. Framelark opens video files such as MP4, MOV, M4V, MKV, AVI and WebM; this one may be damaged or not a video.</source>
-        <translation>無法讀取「%1」。Framelark 可開啟 MP4、MOV、M4V、MKV、AVI 和 WebM 等影片檔案；此檔案可能已損毀，或不是影片。</translation>
+        <source>“%1” can&apos;t be read. Framelark supports the video formats this computer can play, such as MP4, MOV, M4V, MKV, AVI and WebM.</source>
+        <translation>無法讀取「%1」。Framelark 支援這台電腦可以播放的影片格式，例如 MP4、MOV、M4V、MKV、AVI 和 WebM。</translation>
     </message>
 </context>
 <context>

@@ -73,8 +73,8 @@ QCoro::Task<> AppModel::add(QList<QUrl> urls)
     if (!failed.isEmpty()) {
         setAlert(AppAlert{
             tr("Can't Open Video"),
-            tr("“%1” can't be read. Framelark opens video files such as MP4, MOV, M4V, MKV, AVI "
-               "and WebM; this one may be damaged or not a video.")
+            tr("“%1” can't be read. Framelark supports the video formats this computer can play, "
+               "such as MP4, MOV, M4V, MKV, AVI and WebM.")
                 .arg(QLocale().createSeparatedList(failed)),
         });
     }

@@ -11,7 +11,32 @@
 #include <QFutureWatcher>
 #include <QtConcurrent>
 
+#include <atomic>
+#include <chrono>
 #include <mutex>
+
+namespace {
+
+// When an extraction's own run began and ended, in steady_clock ticks; 0
+// until it happens. Written on the pool thread, read on the UI thread.
+struct RunClock {
+    std::atomic<std::chrono::steady_clock::rep> began{0};
+    std::atomic<std::chrono::steady_clock::rep> ended{0};
+
+    // The run's length so far (an unfinished run, given up on, counts until
+    // now); 0 when it never began.
+    double seconds() const
+    {
+        const auto start = began.load();
+        if (start == 0)
+            return 0;
+        const auto end = ended.load();
+        const auto stop = end != 0 ? end : std::chrono::steady_clock::now().time_since_epoch().count();
+        return std::chrono::duration<double>(std::chrono::steady_clock::duration(stop - start)).count();
+    }
+};
+
+} // namespace
 
 // Carries the shots of one extraction from the writer threads to the item on
 // the UI thread. Shots are collected here and drained by a queued call, and
@@ -145,7 +170,9 @@ QCoro::Task<> AppModel::extract(QPointer<AppModel> model, QPointer<VideoItem> it
     item->setStatus(VideoStatus::extracting);
     const std::optional<QString> dir = TempRoot::createWorkFolder();
     item->setWorkDir(dir);
-    const auto start = std::chrono::steady_clock::now();
+    // Measured around the extractor's own run: a run may wait in the pool
+    // while stopped ones wind down, and that wait is not this video's time.
+    const auto clock = std::make_shared<RunClock>();
 
     int failed = int(times.size());
     // Without a private work folder nothing is written anywhere: every
@@ -160,8 +187,11 @@ QCoro::Task<> AppModel::extract(QPointer<AppModel> model, QPointer<VideoItem> it
         QFuture<int> running = QtConcurrent::run(
             model->m_extractions.get(),
             [extractFn = model->m_engine.extract, info = item->info(), times, settings,
-             folder = *dir, onShot, stop = own->get_token()] {
-                return extractFn(info, times, settings, folder, onShot, stop);
+             folder = *dir, onShot, stop = own->get_token(), clock] {
+                clock->began = std::chrono::steady_clock::now().time_since_epoch().count();
+                const int failedShots = extractFn(info, times, settings, folder, onShot, stop);
+                clock->ended = std::chrono::steady_clock::now().time_since_epoch().count();
+                return failedShots;
             });
         QCoro::Task<std::optional<int>> finishing = finishedOrSilent(running, inbox, model->m_patience.silence);
         const std::optional<int> result = co_await finishing;
@@ -190,7 +220,7 @@ QCoro::Task<> AppModel::extract(QPointer<AppModel> model, QPointer<VideoItem> it
     qCInfo(logModel).nospace() << "extracted " << item->shots().size() << " of " << times.size() << " shots of "
                                << item->info().url.toDisplayString(QUrl::PreferLocalFile) << ", " << failed
                                << " failed";
-    item->setElapsed(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    item->setElapsed(clock->seconds());
     item->setStatus(VideoStatus::done);
 }
 

@@ -155,8 +155,8 @@ private slots:
         QVERIFY(m_model->alert());
         QCOMPARE(m_model->alert()->title, QStringLiteral("Can't Open Video"));
         QCOMPARE(m_model->alert()->message,
-                 QStringLiteral("“%1” can't be read. Framelark opens video files such as MP4, MOV, "
-                                "M4V, MKV, AVI and WebM; this one may be damaged or not a video.")
+                 QStringLiteral("“%1” can't be read. Framelark supports the video formats this computer "
+                                "can play, such as MP4, MOV, M4V, MKV, AVI and WebM.")
                      .arg(names));
     }
 
@@ -311,6 +311,24 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(allDone(), 5000);
         QCOMPARE(m_fake->started(), QStringList{"A"});
         QTRY_VERIFY_WITH_TIMEOUT(!m_model->isWorking(), 5000);
+    }
+
+    // Four runs stopped one after another each keep a thread of the pool
+    // for their whole second; the fifth waits for a free thread, and that
+    // wait is not part of its time.
+    void elapsedCountsOnlyTheExtractorsOwnRun()
+    {
+        m_fake->workMs.insert("A", 1000);
+        QVERIFY(add({"A"}));
+        for (int n = 1; n <= 4; ++n) {
+            m_model->apply(countOf(n + 1));
+            QTRY_COMPARE_WITH_TIMEOUT(m_fake->started().size(), n, 5000);
+        }
+        m_model->apply(countOf(9));
+        QTRY_COMPARE_WITH_TIMEOUT(item("A")->status(), VideoStatus::done, 15000);
+        QCOMPARE(m_fake->started().size(), 5);
+        const double elapsed = item("A")->elapsed().value_or(0);
+        QVERIFY2(elapsed >= 1.0 && elapsed < 1.5, qPrintable(QString::number(elapsed)));
     }
 
     void finishedExtractionFillsTheItem_data()
