@@ -97,3 +97,29 @@ QString VideoInfo::summary() const
 {
     return videoSummary(*this);
 }
+
+QString formatPercent(int percent, const QLocale &locale)
+{
+    const QString number = locale.toString(percent);
+    const QString sign = locale.percent();
+    switch (locale.language()) {
+    case QLocale::Turkish:
+    case QLocale::Basque:
+        return sign + number;
+    case QLocale::French:
+        return number + QChar(0x202F) + sign;
+    case QLocale::German:
+    case QLocale::Spanish:
+    case QLocale::Swedish:
+    case QLocale::NorwegianBokmal:
+    case QLocale::NorwegianNynorsk:
+    case QLocale::Danish:
+    case QLocale::Finnish:
+    case QLocale::Czech:
+    case QLocale::Slovak:
+    case QLocale::Russian:
+        return number + QChar(0x00A0) + sign;
+    default:
+        return number + sign;
+    }
+}

@@ -15,5 +15,12 @@ QString formatTime(double seconds, bool alwaysHours, const QString &separator);
 // "532 KB", "48.3 MB", "1.25 GB", with the locale's decimal separator.
 QString formatByteCount(qint64 bytes, const QLocale &locale = QLocale());
 
+// A whole percentage as the locale writes it: "90%" in English, "90 %" with
+// a no-break space in German, "90 %" with a narrow one in French, "%90" in
+// Turkish. Qt's locale data has the sign but not where it goes, so the
+// placement comes from a short table of the languages that differ from
+// English (the common CLDR patterns).
+QString formatPercent(int percent, const QLocale &locale = QLocale());
+
 // The parts of a video's one-line summary joined by " · ".
 QString videoSummary(const VideoInfo &info, const QLocale &locale = QLocale());

@@ -1,8 +1,10 @@
 #include "ui/SettingsView.h"
+#include "engine/Formatting.h"
 #include "export/ExportFolder.h"
 #include "model/Preferences.h"
 #include "widgets/ElidedLabel.h"
 #include "widgets/Style.h"
+#include "widgets/TabularText.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -75,7 +77,7 @@ SettingsView::SettingsView(Preferences &preferences, FolderPicker pickFolder, QW
     , m_folder(new ElidedLabel(Qt::ElideLeft, this))
     , m_askEveryTime(new QPushButton(tr("Ask Every Time"), this))
     , m_quality(new QSlider(Qt::Horizontal, this))
-    , m_qualityLabel(new QLabel(this))
+    , m_qualityLabel(new TabularLabel(this))
     , m_shareBadge(new QCheckBox(tr("Add “Made with Framelark” to share images"), this))
 {
     setFixedWidth(viewWidth);
@@ -107,8 +109,10 @@ SettingsView::SettingsView(Preferences &preferences, FolderPicker pickFolder, QW
     m_quality->setRange(qualitySteps / 2, qualitySteps);
     m_quality->setSingleStep(1);
     m_quality->setPageStep(1);
-    m_qualityLabel->setFixedWidth(44);
-    m_qualityLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    // Wide enough for the longest value in this locale, so the slider never moves.
+    m_qualityLabel->setFixedWidth(std::max(
+        44, int(std::ceil(TabularText::width(QFontMetricsF(m_qualityLabel->font()), formatPercent(100))))));
+    m_qualityLabel->setAlignment(Qt::AlignRight);
     auto *qualityRow = new QHBoxLayout;
     qualityRow->setSpacing(10);
     qualityRow->addWidget(m_quality, 1);
@@ -189,8 +193,7 @@ void SettingsView::refreshQuality()
         m_quality->setValue(std::clamp(int(std::lround(quality * qualitySteps)), qualitySteps / 2,
                                        qualitySteps));
     }
-    const QLocale locale;
-    m_qualityLabel->setText(locale.toString(int(std::lround(quality * 100))) + locale.percent());
+    m_qualityLabel->setText(formatPercent(int(std::lround(quality * 100))));
 }
 
 void SettingsView::refreshBadge()

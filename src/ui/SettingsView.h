@@ -15,6 +15,7 @@ class ElidedLabel;
 class Preferences;
 class QCheckBox;
 class QLabel;
+class TabularLabel;
 class QPushButton;
 class QSlider;
 
@@ -52,6 +53,6 @@ private:
     ElidedLabel *m_folder;
     QPushButton *m_askEveryTime;
     QSlider *m_quality;
-    QLabel *m_qualityLabel;
+    TabularLabel *m_qualityLabel;
     QCheckBox *m_shareBadge;
 };

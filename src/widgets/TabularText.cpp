@@ -4,6 +4,7 @@
 
 #include <QFontMetricsF>
 #include <QPainter>
+#include <QStyle>
 
 #include <cmath>
 
@@ -36,6 +37,12 @@ void TabularLabel::setText(const QString &text)
     update();
 }
 
+void TabularLabel::setAlignment(Qt::Alignment alignment)
+{
+    m_alignment = alignment & Qt::AlignHorizontal_Mask;
+    update();
+}
+
 QSize TabularLabel::sizeHint() const
 {
     const QFontMetricsF metrics(font());
@@ -48,5 +55,8 @@ void TabularLabel::paintEvent(QPaintEvent *)
     painter.setPen(palette().color(QPalette::WindowText));
     const QFontMetricsF metrics(font());
     const qreal baseline = (height() - metrics.height()) / 2 + metrics.ascent();
-    TabularText::draw(painter, QPointF(0, baseline), m_text);
+    const qreal spare = width() - TabularText::width(metrics, m_text);
+    const Qt::Alignment horizontal = QStyle::visualAlignment(layoutDirection(), m_alignment);
+    const qreal left = horizontal & Qt::AlignRight ? spare : horizontal & Qt::AlignHCenter ? spare / 2 : 0;
+    TabularText::draw(painter, QPointF(left, baseline), m_text);
 }

@@ -23,7 +23,8 @@ void draw(QPainter &painter, const QPointF &origin, const QString &text);
 } // namespace TabularText
 
 // One line of text drawn with tabular digits in the widget's font and its
-// palette's WindowText colour, left-aligned and vertically centred.
+// palette's WindowText colour, vertically centred; left-aligned unless
+// setAlignment says right or centre.
 class TabularLabel : public QWidget {
     Q_OBJECT
 public:
@@ -31,6 +32,8 @@ public:
 
     QString text() const { return m_text; }
     void setText(const QString &text);
+    // Only the horizontal part counts.
+    void setAlignment(Qt::Alignment alignment);
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }
@@ -40,4 +43,5 @@ protected:
 
 private:
     QString m_text;
+    Qt::Alignment m_alignment = Qt::AlignLeft;
 };

@@ -64,6 +64,15 @@ private slots:
         QCOMPARE(formatByteCount(48300000, QLocale(QLocale::German)), "48,3 MB");
     }
 
+    void percentAsTheLocaleWritesIt()
+    {
+        QCOMPARE(formatPercent(90, QLocale(QLocale::English)), "90%");
+        QCOMPARE(formatPercent(90, QLocale(QLocale::Chinese)), "90%");
+        QCOMPARE(formatPercent(90, QLocale(QLocale::German)), QStringLiteral("90\u00A0%"));
+        QCOMPARE(formatPercent(100, QLocale(QLocale::French)), QStringLiteral("100\u202F%"));
+        QCOMPARE(formatPercent(90, QLocale(QLocale::Turkish)), "%90");
+    }
+
     void summary_data()
     {
         QTest::addColumn<double>("duration");

@@ -1,6 +1,7 @@
 #include "model/Preferences.h"
 #include "ui/SettingsView.h"
 #include "widgets/ElidedLabel.h"
+#include "widgets/TabularText.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -23,7 +24,7 @@ class SettingsViewTest : public QObject {
     QPushButton *askEveryTime() { return m_view->findChild<QPushButton *>("askEveryTime"); }
     QPushButton *choose() { return m_view->findChild<QPushButton *>("chooseFolder"); }
     QSlider *quality() { return m_view->findChild<QSlider *>("quality"); }
-    QLabel *qualityLabel() { return m_view->findChild<QLabel *>("qualityLabel"); }
+    TabularLabel *qualityLabel() { return m_view->findChild<TabularLabel *>("qualityLabel"); }
     QString makeFolder(const QString &name)
     {
         const QString path = m_dir.filePath(name);
@@ -172,6 +173,16 @@ private slots:
         QCOMPARE(quality()->value(), 10);
         QCOMPARE(qualityLabel()->text(), QStringLiteral("50%"));
         QCOMPARE(m_prefs->jpegQuality(), 0.5);
+    }
+
+    void qualityLabelFollowsTheLocale()
+    {
+        const QLocale english;
+        QLocale::setDefault(QLocale(QLocale::German));
+        m_prefs->setJpegQuality(0.9);
+        const QString german = qualityLabel()->text();
+        QLocale::setDefault(english);
+        QCOMPARE(german, QStringLiteral("90\u00A0%"));
     }
 
     void shareBadge()
