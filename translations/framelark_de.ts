@@ -245,6 +245,14 @@
 <context>
     <name>SettingsView</name>
     <message>
+        <source>Can&apos;t Use This Folder</source>
+        <translation>Ordner kann nicht verwendet werden</translation>
+    </message>
+    <message>
+        <source>Framelark can&apos;t create folders in “%1”. Choose a folder you can write to.</source>
+        <translation>Framelark kann in „%1“ keine Ordner anlegen. Wählen Sie einen Ordner, in den Sie schreiben dürfen.</translation>
+    </message>
+    <message>
         <source>Ask Every Time</source>
         <translation>Jedes Mal fragen</translation>
     </message>

@@ -244,6 +244,14 @@
 <context>
     <name>SettingsView</name>
     <message>
+        <source>Can&apos;t Use This Folder</source>
+        <translation>无法使用此文件夹</translation>
+    </message>
+    <message>
+        <source>Framelark can&apos;t create folders in “%1”. Choose a folder you can write to.</source>
+        <translation>Framelark 无法在“%1”中创建文件夹。请选择一个你可以写入的文件夹。</translation>
+    </message>
+    <message>
         <source>Ask Every Time</source>
         <translation>每次询问</translation>
     </message>

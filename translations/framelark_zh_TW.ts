@@ -244,6 +244,14 @@
 <context>
     <name>SettingsView</name>
     <message>
+        <source>Can&apos;t Use This Folder</source>
+        <translation>無法使用此檔案夾</translation>
+    </message>
+    <message>
+        <source>Framelark can&apos;t create folders in “%1”. Choose a folder you can write to.</source>
+        <translation>Framelark 無法在「%1」中建立檔案夾。請選擇一個你可以寫入的檔案夾。</translation>
+    </message>
+    <message>
         <source>Ask Every Time</source>
         <translation>每次詢問</translation>
     </message>

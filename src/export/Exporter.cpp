@@ -89,8 +89,10 @@ std::optional<QString> Exporter::exportFolder(const QString &message, const QUrl
 {
     if (const std::optional<QString> folder = ExportFolder::resolve(m_prefs.defaultExportFolder()))
         return folder;
-    const QString start = m_prefs.lastExportFolder().value_or(
-        QFileInfo(near.toLocalFile()).absolutePath());
+    // The last folder only while it still exists (a removed folder or an
+    // unplugged drive would leave the panel wherever its toolkit starts).
+    const std::optional<QString> last = m_prefs.lastExportFolder();
+    const QString start = last && QFileInfo(*last).isDir() ? *last : QFileInfo(near.toLocalFile()).absolutePath();
     const std::optional<QString> chosen = m_dialogs.chooseExportFolder(message, start);
     if (!chosen || chosen->isEmpty())
         return std::nullopt;

@@ -15,6 +15,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLocale>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QSlider>
@@ -170,7 +171,20 @@ void SettingsView::chooseFolder()
     const std::optional<QString> folder = m_pickFolder(this, current.value_or(QDir::homePath()));
     if (!folder)
         return;
-    m_preferences.setDefaultExportFolder(ExportFolder::bookmark(*folder));
+    // Exports create a folder inside it; a folder that refuses that would be
+    // stored only to be passed over at every export, so it is refused now.
+    const std::optional<QByteArray> mark = ExportFolder::bookmark(*folder);
+    if (mark && !ExportFolder::resolve(mark)) {
+        auto *box = new QMessageBox(QMessageBox::Warning, tr("Can't Use This Folder"),
+                                    tr("Framelark can't create folders in “%1”. Choose a folder you can write to.")
+                                        .arg(QDir::toNativeSeparators(*folder)),
+                                    QMessageBox::Ok, this);
+        box->setObjectName(QStringLiteral("folderRefused"));
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->open();
+        return;
+    }
+    m_preferences.setDefaultExportFolder(mark);
 }
 
 void SettingsView::refreshFolder()

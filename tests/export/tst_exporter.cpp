@@ -190,6 +190,10 @@ private slots:
         QCOMPARE(m_revealed[2], QStringList{m_dest + "/Holiday Screenshots 3"});
         // From the second export on the panel starts where the last one went.
         QCOMPARE(m_dialogs.asked[1].startFolder, m_dest);
+        // Once that folder is gone, beside the video again.
+        m_prefs->setLastExportFolder(m_dir->filePath("removed"));
+        m_exporter->exportSelected();
+        QCOMPARE(m_dialogs.asked[3].startFolder, QStringLiteral("/videos"));
     }
 
     void takenNamesAreSkipped_data()

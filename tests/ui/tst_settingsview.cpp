@@ -6,10 +6,13 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSlider>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <unistd.h>
 
 class SettingsViewTest : public QObject {
     Q_OBJECT
@@ -100,6 +103,25 @@ private slots:
         QCOMPARE(m_prefs->defaultExportFolder(), std::nullopt);
         QCOMPARE(folder()->text(), QStringLiteral("Ask every time"));
         QVERIFY(askEveryTime()->isHidden());
+    }
+
+    void readOnlyFolderIsRefusedWithAReason()
+    {
+        if (::geteuid() == 0)
+            QSKIP("root may write anywhere");
+        const QString before = makeFolder(QStringLiteral("Writable"));
+        m_prefs->setDefaultExportFolder(before.toUtf8());
+        const QString locked = makeFolder(QStringLiteral("Locked"));
+        QVERIFY(QFile::setPermissions(locked, QFile::ReadOwner | QFile::ExeOwner));
+        m_answer = locked;
+        choose()->click();
+        QVERIFY(QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        QCOMPARE(m_prefs->defaultExportFolder(), std::optional<QByteArray>(before.toUtf8()));
+        auto *box = m_view->findChild<QMessageBox *>("folderRefused");
+        QVERIFY(box);
+        QCOMPARE(box->text(), QStringLiteral("Framelark can't create folders in “%1”. Choose a folder you can write to.")
+                                  .arg(locked));
+        box->accept();
     }
 
     void unreachableStoredFolderOffersToClearIt()
