@@ -192,10 +192,7 @@ void SettingsView::refreshFolder()
     const std::optional<QByteArray> stored = m_preferences.defaultExportFolder();
     const std::optional<QString> folder = ExportFolder::resolve(stored);
     m_folder->setText(folder ? QDir::toNativeSeparators(*folder) : tr("Ask every time"));
-    QPalette palette = this->palette();
-    if (!folder)
-        palette.setColor(QPalette::WindowText, Style::secondaryText(palette));
-    m_folder->setPalette(palette);
+    Style::setTone(m_folder, folder ? Style::Tone::normal : Style::Tone::secondary);
     m_askEveryTime->setVisible(stored.has_value());
 }
 

@@ -46,14 +46,6 @@ QCoro::Task<> copyImage(QString file)
         QGuiApplication::clipboard()->setImage(image);
 }
 
-void applyTone(QWidget *widget, Style::Tone tone)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::WindowText, tone == Style::Tone::secondary ? Style::secondaryText(palette)
-                                                                         : Style::tertiaryText(palette));
-    widget->setPalette(palette);
-}
-
 } // namespace
 
 VideoDetail::VideoDetail(AppModel &model, QWidget *parent)
@@ -105,8 +97,8 @@ VideoDetail::VideoDetail(AppModel &model, QWidget *parent)
     auto *footer = new QWidget;
     footer->setFont(callout);
     m_progress->setFixedWidth(140);
-    applyTone(m_counter, Style::Tone::secondary);
-    applyTone(m_status, Style::Tone::secondary);
+    Style::setTone(m_counter, Style::Tone::secondary);
+    Style::setTone(m_status, Style::Tone::secondary);
     m_status->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     m_share->setDefault(true);
     {

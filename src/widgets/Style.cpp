@@ -1,5 +1,7 @@
 #include "widgets/Style.h"
 
+#include <QApplication>
+#include <QEvent>
 #include <QLabel>
 #include <QPainter>
 
@@ -52,15 +54,78 @@ QFont font(const QFont &base, TextStyle style)
     return result;
 }
 
+namespace {
+
+// Re-derives a widget's toned text colour from its parent's palette each
+// time the widget's palette changes (a theme switch reaches every widget
+// as a palette change) or it moves to another parent. The new colour is
+// derived once control returns to the event loop: a theme switch reaches
+// widgets in no particular order, and the parent may not have its new
+// palette yet.
+class ToneKeeper : public QObject {
+public:
+    ToneKeeper(QWidget *widget, Tone tone)
+        : QObject(widget)
+        , m_widget(widget)
+        , m_tone(tone)
+    {
+        setObjectName(QStringLiteral("toneKeeper"));
+        widget->installEventFilter(this);
+        refresh();
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched == m_widget && !m_pending
+            && (event->type() == QEvent::PaletteChange || event->type() == QEvent::ApplicationPaletteChange
+                || event->type() == QEvent::ParentChange || event->type() == QEvent::ThemeChange)) {
+            m_pending = true;
+            QMetaObject::invokeMethod(this, [this] {
+                m_pending = false;
+                refresh();
+            }, Qt::QueuedConnection);
+        }
+        return false;
+    }
+
+private:
+    void refresh()
+    {
+        const QPalette base = m_widget->parentWidget() ? m_widget->parentWidget()->palette()
+                                                       : QApplication::palette(m_widget);
+        const QColor wanted = m_tone == Tone::secondary ? secondaryText(base) : tertiaryText(base);
+        QPalette palette = m_widget->palette();
+        // Setting the palette sends another palette change; this ends it.
+        if (palette.color(QPalette::WindowText) == wanted)
+            return;
+        palette.setColor(QPalette::WindowText, wanted);
+        m_widget->setPalette(palette);
+    }
+
+    QWidget *m_widget;
+    const Tone m_tone;
+    bool m_pending = false;
+};
+
+} // namespace
+
+void setTone(QWidget *widget, Tone tone)
+{
+    delete widget->findChild<ToneKeeper *>(QStringLiteral("toneKeeper"), Qt::FindDirectChildrenOnly);
+    if (tone != Tone::normal) {
+        new ToneKeeper(widget, tone);
+        return;
+    }
+    // Inherit the whole palette again instead of keeping today's colours.
+    widget->setPalette(QPalette());
+}
+
 void apply(QLabel *label, TextStyle style, Tone tone)
 {
     label->setFont(font(label->font(), style));
-    if (tone == Tone::normal)
-        return;
-    QPalette palette = label->palette();
-    const QColor color = tone == Tone::secondary ? secondaryText(palette) : tertiaryText(palette);
-    palette.setColor(QPalette::WindowText, color);
-    label->setPalette(palette);
+    if (tone != Tone::normal)
+        setTone(label, tone);
 }
 
 QIcon themedIcon(const QStringList &themeNames, const QString &resource)

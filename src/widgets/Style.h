@@ -29,7 +29,12 @@ enum class TextStyle { title, body, callout, caption };
 QFont font(const QFont &base, TextStyle style);
 
 enum class Tone { normal, secondary, tertiary };
-// Gives `label` the style's font and the tone's colour.
+// Gives `widget` the tone's text colour (WindowText), derived from its
+// parent's palette and derived again whenever that palette changes, so a
+// switch between light and dark themes recolours it. Normal gives back the
+// inherited colour. Any later call replaces the earlier tone.
+void setTone(QWidget *widget, Tone tone);
+// Gives `label` the style's font and the tone's colour (see setTone).
 void apply(QLabel *label, TextStyle style, Tone tone = Tone::normal);
 
 // The first of `themeNames` the desktop theme has, else the bundled

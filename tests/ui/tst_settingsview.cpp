@@ -1,8 +1,10 @@
 #include "model/Preferences.h"
 #include "ui/SettingsView.h"
 #include "widgets/ElidedLabel.h"
+#include "widgets/Style.h"
 #include "widgets/TabularText.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QLabel>
@@ -103,6 +105,26 @@ private slots:
         QCOMPARE(m_prefs->defaultExportFolder(), std::nullopt);
         QCOMPARE(folder()->text(), QStringLiteral("Ask every time"));
         QVERIFY(askEveryTime()->isHidden());
+    }
+
+    // Dimmed texts follow a switch between light and dark themes, and a
+    // folder chosen afterwards takes the plain text colour of the new theme.
+    void dimmedTextFollowsTheTheme()
+    {
+        const QPalette light = QApplication::palette();
+        QPalette dark = light;
+        dark.setColor(QPalette::WindowText, QColor(240, 240, 240));
+        dark.setColor(QPalette::Window, QColor(30, 30, 30));
+        const auto text = [&] { return folder()->palette().color(QPalette::WindowText); };
+        QCOMPARE(text(), Style::secondaryText(light));
+        QApplication::setPalette(dark);
+        QTRY_COMPARE(text(), Style::secondaryText(dark));
+        m_answer = makeFolder(QStringLiteral("Dark"));
+        choose()->click();
+        const QColor plain = text();
+        QApplication::setPalette(light);
+        QCOMPARE(plain, QColor(240, 240, 240));
+        QTRY_COMPARE(text(), light.color(QPalette::WindowText));
     }
 
     void readOnlyFolderIsRefusedWithAReason()
