@@ -157,10 +157,6 @@
 <context>
     <name>FileDialogs</name>
     <message>
-        <source>Open Videos</source>
-        <translation>Videos öffnen</translation>
-    </message>
-    <message>
         <source>Videos (%1)</source>
         <translation>Videos (%1)</translation>
     </message>

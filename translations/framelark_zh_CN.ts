@@ -157,10 +157,6 @@
 <context>
     <name>FileDialogs</name>
     <message>
-        <source>Open Videos</source>
-        <translation>打开视频</translation>
-    </message>
-    <message>
         <source>Videos (%1)</source>
         <translation>视频 (%1)</translation>
     </message>

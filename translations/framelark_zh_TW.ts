@@ -157,10 +157,6 @@
 <context>
     <name>FileDialogs</name>
     <message>
-        <source>Open Videos</source>
-        <translation>開啟影片</translation>
-    </message>
-    <message>
         <source>Videos (%1)</source>
         <translation>影片 (%1)</translation>
     </message>

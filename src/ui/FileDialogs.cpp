@@ -2,7 +2,6 @@
 
 #include <QDir>
 #include <QFileDialog>
-#include <QStandardPaths>
 
 FileDialogs::FileDialogs(QWidget *parent)
     : m_parent(parent)
@@ -11,20 +10,25 @@ FileDialogs::FileDialogs(QWidget *parent)
 
 QStringList FileDialogs::videoPatterns()
 {
-    return {"*.mp4", "*.mov", "*.m4v", "*.mkv", "*.avi", "*.webm", "*.mpg",
-            "*.mpeg", "*.ts", "*.m2ts", "*.wmv", "*.flv", "*.ogv", "*.3gp"};
+    const QStringList lower{"*.mp4", "*.mov", "*.m4v", "*.mkv", "*.avi", "*.webm", "*.mpg",
+                            "*.mpeg", "*.ts", "*.m2ts", "*.wmv", "*.flv", "*.ogv", "*.3gp"};
+    // Qt's own panel matches without regard to case, the desktop's native
+    // panels do not: cameras and phones write IMG_0001.MOV.
+    QStringList patterns;
+    for (const QString &pattern : lower)
+        patterns << pattern << pattern.toUpper();
+    return patterns;
 }
 
 QList<QUrl> FileDialogs::chooseVideos()
 {
-    QFileDialog dialog(m_parent, tr("Open Videos"));
+    // The desktop's own title and start folder: users know where their
+    // panel opens.
+    QFileDialog dialog(m_parent);
     dialog.setFileMode(QFileDialog::ExistingFiles);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setNameFilters({tr("Videos (%1)").arg(videoPatterns().join(QLatin1Char(' '))),
                            tr("All files (*)")});
-    const QString movies = QStandardPaths::writableLocation(QStandardPaths::MoviesLocation);
-    if (!movies.isEmpty() && QDir(movies).exists())
-        dialog.setDirectory(movies);
     if (dialog.exec() != QDialog::Accepted)
         return {};
     return dialog.selectedUrls();

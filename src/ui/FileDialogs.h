@@ -27,7 +27,8 @@ public:
     std::optional<QString> chooseExportFolder(const QString &message,
                                               const QString &startFolder) override;
 
-    // The patterns of the video filter, in the order they are offered.
+    // The patterns of the video filter, in the order they are offered: each
+    // in lower and in upper case.
     static QStringList videoPatterns();
 
 private:

@@ -95,7 +95,7 @@ private slots:
     void videoPanel()
     {
         const QString a = m_dir.filePath("a clip.mp4");
-        const QString b = m_dir.filePath("b.mkv");
+        const QString b = m_dir.filePath("IMG_0001.MOV");
         QVERIFY(TestSupport::writeFile(a, "a"));
         QVERIFY(TestSupport::writeFile(b, "b"));
         QStringList filters;
@@ -104,15 +104,16 @@ private slots:
             filters = dialog->nameFilters();
             mode = dialog->fileMode();
             dialog->setDirectory(m_dir.path());
-            dialog->selectFile("\"a clip.mp4\" \"b.mkv\"");
+            dialog->selectFile("\"a clip.mp4\" \"IMG_0001.MOV\"");
             static_cast<QDialog *>(dialog)->accept(); // as the confirm button does
         });
         FileDialogs dialogs;
         const QList<QUrl> urls = dialogs.chooseVideos();
         QCOMPARE(mode, QFileDialog::ExistingFiles);
         QCOMPARE(filters,
-                 (QStringList{"Videos (*.mp4 *.mov *.m4v *.mkv *.avi *.webm *.mpg *.mpeg *.ts "
-                              "*.m2ts *.wmv *.flv *.ogv *.3gp)",
+                 (QStringList{"Videos (*.mp4 *.MP4 *.mov *.MOV *.m4v *.M4V *.mkv *.MKV *.avi *.AVI "
+                              "*.webm *.WEBM *.mpg *.MPG *.mpeg *.MPEG *.ts *.TS *.m2ts *.M2TS *.wmv *.WMV "
+                              "*.flv *.FLV *.ogv *.OGV *.3gp *.3GP)",
                               "All files (*)"}));
         QCOMPARE(urls, (QList<QUrl>{QUrl::fromLocalFile(a), QUrl::fromLocalFile(b)}));
     }
