@@ -40,6 +40,7 @@ namespace {
 class ScriptedDialogs : public Dialogs {
 public:
     int asked = 0;
+    std::optional<QString> exportFolder;  // what the export panel answers
     QList<QUrl> chooseVideos() override
     {
         ++asked;
@@ -47,7 +48,7 @@ public:
     }
     std::optional<QString> chooseExportFolder(const QString &, const QString &) override
     {
-        return std::nullopt;
+        return exportFolder;
     }
 };
 
@@ -678,6 +679,48 @@ private slots:
         QVERIFY(second != first);
         second->reject();
         QCOMPARE(m_model->showShareImage(), false);
+    }
+
+    // Every export command, through the real exporter, writes the selected
+    // shots into folders on disk.
+    void exportCommandsWriteFiles_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QStringList>("folders");
+        QTest::newRow("Export Screenshots…") << "menu" << QStringList{"b Screenshots"};
+        QTest::newRow("footer Export 3") << "footer" << QStringList{"b Screenshots"};
+        QTest::newRow("Export All Videos…") << "menu all" << QStringList{"a Screenshots", "b Screenshots"};
+        QTest::newRow("list Export All") << "list" << QStringList{"a Screenshots", "b Screenshots"};
+    }
+    void exportCommandsWriteFiles()
+    {
+        QFETCH(QString, command);
+        QFETCH(QStringList, folders);
+        m_fake->files = ScriptedEngine::Files::pictures;
+        const QString destination = m_dir->filePath(QStringLiteral("exports"));
+        QVERIFY(QDir().mkpath(destination));
+        m_dialogs->exportFolder = destination;
+        ContentView &view = window();
+        QVERIFY(showAndActivate());
+        QVERIFY(add({"a.mp4", "b.mp4"}, 2));
+        QVERIFY(allDone());
+        if (command == "menu")
+            m_menus->actions().exportScreenshots->trigger();
+        else if (command == "menu all")
+            m_menus->actions().exportAll->trigger();
+        else if (command == "footer")
+            view.findChild<QPushButton *>(QStringLiteral("export"))->click();
+        else
+            view.findChild<QPushButton *>(QStringLiteral("exportAll"))->click();
+        const QDir into(destination);
+        QTRY_COMPARE_WITH_TIMEOUT(into.entryList(QDir::Dirs | QDir::NoDotAndDotDot), folders, 5000);
+        for (const QString &folder : folders) {
+            const QString name = folder.section(' ', 0, 0);
+            QTRY_COMPARE_WITH_TIMEOUT(QDir(into.filePath(folder)).entryList(QDir::Files),
+                                      (QStringList{name + "_001_00-00-01.jpg", name + "_002_00-00-02.jpg",
+                                                   name + "_003_00-00-03.jpg"}),
+                                      5000);
+        }
     }
 
     void settingsWindow()
