@@ -203,7 +203,7 @@ void SheetPreview::scaleInBackground()
     const QSize pixels = drawnPixels();
     auto *watcher = new QFutureWatcher<QImage>(this);
     connect(watcher, &QFutureWatcher<QImage>::finished, this,
-            [this, watcher, pixels, generation = m_imageGeneration] {
+            [this, watcher, generation = m_imageGeneration] {
                 watcher->deleteLater();
                 m_scaling = false;
                 if (generation != m_imageGeneration)

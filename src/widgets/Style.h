@@ -31,8 +31,8 @@ QFont font(const QFont &base, TextStyle style);
 enum class Tone { normal, secondary, tertiary };
 // Gives `widget` the tone's text colour (WindowText), derived from its
 // parent's palette and derived again whenever that palette changes, so a
-// switch between light and dark themes recolours it. Normal gives back the
-// inherited colour. Any later call replaces the earlier tone.
+// switch between light and dark themes recolours it. Normal makes the widget
+// inherit its whole palette again. Any later call replaces the earlier tone.
 void setTone(QWidget *widget, Tone tone);
 // Gives `label` the style's font and the tone's colour (see setTone).
 void apply(QLabel *label, TextStyle style, Tone tone = Tone::normal);
