@@ -3,9 +3,11 @@
 #include "app/MainMenus.h"
 #include "app/SingleInstance.h"
 #include "app/Translations.h"
+#include "engine/MemoryPressure.h"
 #include "export/Exporter.h"
 #include "export/FileManagerReveal.h"
 #include "media/FfmpegLog.h"
+#include "media/Thumbnails.h"
 #include "model/AppModel.h"
 #include "model/Engine.h"
 #include "model/Preferences.h"
@@ -111,6 +113,12 @@ int main(int argc, char *argv[])
         window.activateWindow();
     });
     window.show();
+
+    // Decoded thumbnails can be read again from disk: give them back while
+    // the system is short of memory rather than push it into swapping.
+    MemoryWatch memory;
+    QObject::connect(&memory, &MemoryWatch::low, [] { Thumbnails::relieve(); });
+    memory.start();
 
     const int status = app.exec();
     // Nothing may be written into the temporary root after it is deleted.

@@ -29,6 +29,7 @@ public:
     void setCellAspect(double aspect);
     double cellAspect() const { return m_aspect; }
     GridGeometry::Columns columns() const { return m_columns; }
+    double cellWidth() const { return m_columns.width; }
     double cellHeight() const;
     // First and last row with any part in view (inclusive); first > last
     // when no row is in view.

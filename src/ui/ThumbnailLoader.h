@@ -9,6 +9,11 @@
 // first; a new list replaces the old one, so after fast scrolling the cells
 // scrolled past are dropped before they load. At most `maxQueued` files wait.
 //
+// Images are loaded at the size the cells draw them: schedule() says the
+// device pixels a thumbnail must cover, and a cached image too small for
+// that (the window grew, or moved to a denser screen) is loaded again; the
+// smaller one is drawn meanwhile.
+//
 // A failed load emits nothing and caches nothing; the next schedule() that
 // wants the file tries again.
 //
@@ -22,6 +27,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QSet>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 
@@ -34,9 +40,10 @@ public:
 
     // The cached image of `file`, or none. Never loads.
     std::optional<QImage> cached(const QString &file) const;
-    // The files to load now, most wanted first; replaces what was queued.
-    // Cached, running and empty names are passed over.
-    void schedule(const QStringList &files);
+    // The files to load now, most wanted first, each to cover `cover` device
+    // pixels (empty: the file's own size); replaces what was queued. Files
+    // cached large enough, running and empty names are passed over.
+    void schedule(const QStringList &files, QSize cover = {});
 
     int running() const { return int(m_running.size()); }
     int queued() const { return int(m_queue.size()); }
@@ -47,11 +54,12 @@ signals:
 
 private:
     void pump();
-    static QCoro::Task<> load(QPointer<ThumbnailLoader> self, QString file);
+    static QCoro::Task<> load(QPointer<ThumbnailLoader> self, QString file, QSize cover);
 
     const int m_maxRunning;
     const int m_maxQueued;
     QSet<QString> m_running;
     // Most wanted first.
     QList<QString> m_queue;
+    QSize m_cover;
 };

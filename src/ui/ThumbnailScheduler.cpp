@@ -7,15 +7,17 @@
 #include <QScrollBar>
 
 #include <algorithm>
+#include <cmath>
 
 ThumbnailScheduler::ThumbnailScheduler(QAbstractItemView *view, ThumbnailLoader *loader, int role,
-                                       RowsInView rowsInView)
+                                       RowsInView rowsInView, CoverInView coverInView)
     : QObject(view)
     , m_view(view)
     , m_viewport(view->viewport())
     , m_loader(loader)
     , m_role(role)
     , m_rowsInView(std::move(rowsInView))
+    , m_coverInView(std::move(coverInView))
 {
     connect(m_view->verticalScrollBar(), &QScrollBar::valueChanged, this,
             &ThumbnailScheduler::scheduleSoon);
@@ -27,6 +29,15 @@ ThumbnailScheduler::ThumbnailScheduler(QAbstractItemView *view, ThumbnailLoader 
     connect(model, &QAbstractItemModel::rowsInserted, this, &ThumbnailScheduler::scheduleSoon);
     connect(model, &QAbstractItemModel::rowsRemoved, this, &ThumbnailScheduler::scheduleSoon);
     connect(model, &QAbstractItemModel::dataChanged, this, &ThumbnailScheduler::scheduleSoon);
+}
+
+QSize ThumbnailScheduler::devicePixels(QSizeF logical, qreal ratio)
+{
+    if (!(logical.width() > 0) || !(logical.height() > 0))
+        return {};
+    const qreal k = ratio > 0 ? ratio : 1.0;
+    // A product that comes out whole must not round up by its last bit.
+    return QSize(int(std::ceil(logical.width() * k - 1e-6)), int(std::ceil(logical.height() * k - 1e-6)));
 }
 
 QList<int> ThumbnailScheduler::order(int first, int last, int count)
@@ -64,7 +75,7 @@ void ThumbnailScheduler::scheduleNow()
     QStringList files;
     for (const int row : order(first, last, model->rowCount(m_view->rootIndex())))
         files << model->index(row, 0, m_view->rootIndex()).data(m_role).toString();
-    m_loader->schedule(files);
+    m_loader->schedule(files, devicePixels(m_coverInView(), m_viewport->devicePixelRatioF()));
 }
 
 bool ThumbnailScheduler::eventFilter(QObject *watched, QEvent *event)

@@ -10,6 +10,7 @@
 
 #include <QList>
 #include <QObject>
+#include <QSize>
 
 #include <functional>
 #include <utility>
@@ -23,10 +24,16 @@ class ThumbnailScheduler : public QObject {
 public:
     // First and last row in view (inclusive); first > last when none.
     using RowsInView = std::function<std::pair<int, int>()>;
+    // The area, in the view's logical pixels, a thumbnail must cover to be
+    // drawn without enlarging.
+    using CoverInView = std::function<QSizeF()>;
 
     // `role` gives a row's thumbnail file.
     ThumbnailScheduler(QAbstractItemView *view, ThumbnailLoader *loader, int role,
-                       RowsInView rowsInView);
+                       RowsInView rowsInView, CoverInView coverInView);
+
+    // `logical` at `ratio` device pixels per logical pixel, rounded up. Pure.
+    static QSize devicePixels(QSizeF logical, qreal ratio);
 
     // The rows to load in order: first..last, then up to as many rows after
     // last, then up to as many before first, nearest first; clamped to
@@ -47,5 +54,6 @@ private:
     ThumbnailLoader *const m_loader;
     const int m_role;
     const RowsInView m_rowsInView;
+    const CoverInView m_coverInView;
     bool m_pending = false;
 };

@@ -75,7 +75,8 @@ VideoDetail::VideoDetail(AppModel &model, QWidget *parent)
     m_grid->setItemDelegate(m_delegate);
     connect(m_loader, &ThumbnailLoader::loaded, m_shots, &ShotListModel::thumbnailLoaded);
     new ThumbnailScheduler(m_grid, m_loader, ShotListModel::ThumbFileRole,
-                           [grid = m_grid] { return grid->rowsInView(); });
+                           [grid = m_grid] { return grid->rowsInView(); },
+                           [grid = m_grid] { return QSizeF(grid->cellWidth(), grid->cellHeight()); });
     connect(m_grid, &ShotGrid::cellClicked, this, [this](const QModelIndex &index) {
         if (m_item)
             m_item->toggle(index.data(ShotListModel::IdRole).toLongLong());

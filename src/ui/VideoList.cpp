@@ -47,6 +47,10 @@ VideoList::VideoList(AppModel &model, QWidget *parent)
         const int count = view->model()->rowCount();
         return std::pair(first.isValid() ? first.row() : 0,
                          last.isValid() ? last.row() : count - 1);
+    }, [] {
+        // Rows draw thumbnails this wide and as tall as their aspect makes
+        // them; the square covers both orientations exactly.
+        return QSizeF(VideoRowDelegate::thumbWidth, VideoRowDelegate::thumbWidth);
     });
 
     connect(m_view->selectionModel(), &QItemSelectionModel::currentChanged, m_view,

@@ -1,3 +1,4 @@
+#include "engine/MemoryPressure.h"
 #include "media/Thumbnails.h"
 #include "support/TestSupport.h"
 
@@ -8,18 +9,18 @@
 
 namespace {
 
-QCoro::Task<> load(QString file, std::optional<QImage> *out, bool *done)
+QCoro::Task<> load(QString file, QSize cover, std::optional<QImage> *out, bool *done)
 {
-    *out = co_await Thumbnails::image(file);
+    *out = co_await Thumbnails::image(file, cover);
     *done = true;
 }
 
-// Waits at most 5 s for the image of `file`.
-std::optional<QImage> imageOf(const QString &file)
+// Waits at most 5 s for the image of `file` covering `cover`.
+std::optional<QImage> imageOf(const QString &file, QSize cover = {})
 {
     std::optional<QImage> result;
     bool done = false;
-    load(file, &result, &done);
+    load(file, cover, &result, &done);
     const QDeadlineTimer deadline(5000);
     while (!done && !deadline.hasExpired())
         QTest::qWait(2);
@@ -90,17 +91,73 @@ private slots:
         QVERIFY(TestSupport::near(imageOf(file)->pixel(20, 20), qRgb(0, 0, 255), 12));
     }
 
-    void holdsAtMostTheLimit()
+    void keepsTheSizeCellsDraw()
     {
-        const QImage tiny = filled(Qt::white, 4, 4);
-        for (int i = 0; i <= Thumbnails::maxEntries; ++i) {
+        const QString file = m_dir.filePath("cell.jpg");
+        QVERIFY(filled(Qt::red, 480, 270).save(file, "JPEG", 95));
+        QCOMPARE(imageOf(file, QSize(200, 113))->size(), QSize(201, 113));
+        QVERIFY(Thumbnails::holds(file, QSize(200, 113)));
+        QVERIFY(!Thumbnails::holds(file, QSize(400, 225)));
+        QVERIFY(!Thumbnails::holds(file, QSize()));
+        // A larger cell replaces the entry; a smaller one then reuses it.
+        QCOMPARE(imageOf(file, QSize(400, 225))->size(), QSize(400, 225));
+        QCOMPARE(imageOf(file, QSize(100, 56))->size(), QSize(400, 225));
+        QCOMPARE(Thumbnails::count(), 1);
+        QCOMPARE(Thumbnails::bytes(), 400 * 225 * 4);
+        // A picture smaller than the cell is as large as it gets.
+        const QString small = m_dir.filePath("small.jpg");
+        QVERIFY(filled(Qt::blue, 64, 32).save(small, "JPEG"));
+        QCOMPARE(imageOf(small, QSize(300, 300))->size(), QSize(64, 32));
+        QVERIFY(Thumbnails::holds(small, QSize(600, 600)));
+    }
+
+    void holdsAtMostItsBytesAndGivesThemBack()
+    {
+        const QImage thumb = filled(Qt::white, 480, 270);
+        const qint64 each = thumb.sizeInBytes();
+        const int files = int(Thumbnails::maxBytes / each) + 8;
+        for (int i = 0; i < files; ++i) {
             const QString file = m_dir.filePath(QStringLiteral("t%1.jpg").arg(i));
-            QVERIFY(tiny.save(file, "JPEG"));
+            QVERIFY(thumb.save(file, "JPEG"));
             QVERIFY(imageOf(file));
         }
-        QCOMPARE(Thumbnails::count(), Thumbnails::maxEntries);
-        // The newest entry is kept.
-        QVERIFY(Thumbnails::lookup(m_dir.filePath(QStringLiteral("t%1.jpg").arg(Thumbnails::maxEntries))));
+        QCOMPARE(Thumbnails::count(), int(Thumbnails::maxBytes / each));
+        const QString newest = m_dir.filePath(QStringLiteral("t%1.jpg").arg(files - 1));
+        QVERIFY(Thumbnails::lookup(newest));
+        QVERIFY(!Thumbnails::lookup(m_dir.filePath("t0.jpg")));
+
+        // A shortage read from the system keeps a quarter, the newest.
+        const QString meminfo = m_dir.filePath("meminfo");
+        MemoryWatch watch(1000, meminfo);
+        connect(&watch, &MemoryWatch::low, [] { Thumbnails::relieve(); });
+        QVERIFY(TestSupport::writeFile(meminfo, "MemTotal:       16000000 kB\nMemFree:  1 kB\n"
+                                                "MemAvailable:    2000000 kB\n"));
+        watch.check();
+        QCOMPARE(Thumbnails::count(), int(Thumbnails::maxBytes / each));
+        QVERIFY(TestSupport::writeFile(meminfo, "MemTotal:       16000000 kB\nMemAvailable:     400000 kB\n"));
+        watch.check();
+        QCOMPARE(Thumbnails::count(), int(Thumbnails::maxBytes / each) / 4);
+        QVERIFY(Thumbnails::lookup(newest));
+    }
+
+    void shortageThresholds_data()
+    {
+        QTest::addColumn<QByteArray>("meminfo");
+        QTest::addColumn<int>("verdict"); // -1 unreadable, 0 enough, 1 short
+        QTest::newRow("2 GB, 300 MB free") << QByteArray("MemTotal: 2000000 kB\nMemAvailable: 300000 kB\n") << 0;
+        QTest::newRow("2 GB, 150 MB free") << QByteArray("MemTotal: 2000000 kB\nMemAvailable: 150000 kB\n") << 1;
+        QTest::newRow("64 GB, 600 MB free") << QByteArray("MemAvailable: 600000 kB\nMemTotal: 64000000 kB") << 0;
+        QTest::newRow("64 GB, 500 MB free") << QByteArray("MemTotal: 64000000 kB\nMemAvailable: 500000 kB") << 1;
+        QTest::newRow("old kernel") << QByteArray("MemTotal: 2000000 kB\nMemFree: 1 kB\n") << -1;
+        QTest::newRow("prefix only") << QByteArray("MemTotalX: 2 kB\nMemAvailable: 1 kB\n") << -1;
+    }
+
+    void shortageThresholds()
+    {
+        QFETCH(QByteArray, meminfo);
+        QFETCH(int, verdict);
+        const auto info = MemoryPressure::parse(meminfo);
+        QCOMPARE(info ? int(MemoryPressure::isShort(*info)) : -1, verdict);
     }
 };
 

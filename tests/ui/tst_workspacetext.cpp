@@ -171,6 +171,14 @@ private slots:
         QCOMPARE(ThumbnailScheduler::order(first, last, count), rows);
     }
 
+    void thumbnailCoverInDevicePixels()
+    {
+        QCOMPARE(ThumbnailScheduler::devicePixels(QSizeF(200, 112.5), 1), QSize(200, 113));
+        QCOMPARE(ThumbnailScheduler::devicePixels(QSizeF(200, 112.5), 2), QSize(400, 225));
+        QCOMPARE(ThumbnailScheduler::devicePixels(QSizeF(64, 64), 1.25), QSize(80, 80));
+        QCOMPARE(ThumbnailScheduler::devicePixels(QSizeF(0, 50), 2), QSize());
+    }
+
     void rowStatus_data()
     {
         QTest::addColumn<int>("status");
