@@ -50,6 +50,9 @@ done < <(objdump -p "$binary" | awk '$1 == "NEEDED" { print $2 }')
 for package in qt6-qpa-plugins libqt6svg6; do
   depends_on "$package" || fail "Depends lacks $package"
 done
+# Wayland sessions run natively when the platform plugin is there.
+tr ',' '\n' <<<"$(dpkg-deb -f "$deb" Recommends)" | sed 's/^ *//; s/[ (].*//' | grep -qx qt6-wayland \
+  || fail "Recommends lacks qt6-wayland"
 
 if [ "$failures" -ne 0 ]; then
   echo "$failures check(s) failed" >&2

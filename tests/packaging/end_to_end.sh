@@ -5,12 +5,19 @@
 # temporary root, the second launch returns at once, quitting ends the process
 # and deletes the temporary root, and the decoding libraries printed nothing
 # about the damaged video.
-# Usage: end_to_end.sh PREFIX
+# Usage: end_to_end.sh PREFIX [x11|wayland]
+# wayland: the application runs on Qt's Wayland platform inside a Weston
+# compositor that has no X server for its clients. A headless Weston has no
+# keyboard to press, so this Weston draws into a window of the virtual X
+# server and takes its key presses from there; the application itself sees
+# only the Wayland socket.
 # Bounds: every wait has a deadline; FRAMELARK_E2E_WAIT (seconds, default 120)
 # scales for slow sanitizer builds.
 set -euo pipefail
 prefix=$(realpath "$1")
 app=$prefix/bin/framelark
+platform=${2:-x11}
+case "$platform" in x11|wayland) ;; *) echo "unknown platform '$platform'" >&2; exit 2 ;; esac
 wait_limit=${FRAMELARK_E2E_WAIT:-120}
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/framelark-e2e.XXXXXX")
@@ -18,9 +25,11 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/framelark-e2e.XXXXXX")
 # holds at most 108 bytes: a folder under a deep checkout is too long.
 runtime=$(mktemp -d /tmp/framelark-e2e-run.XXXXXX)
 xvfb_pid=
+weston_pid=
 app_pid=
 cleanup() {
   [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
+  [ -n "$weston_pid" ] && kill "$weston_pid" 2>/dev/null || true
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
   wait 2>/dev/null || true
   rm -rf "$work" "$runtime"
@@ -63,7 +72,6 @@ head -c $(($(stat -c %s "$work/whole.mp4") / 2)) "$work/whole.mp4" >"$work/damag
 mkdir -p "$work/tmp" "$work/home" "$work/config"
 chmod 700 "$runtime"
 export TMPDIR=$work/tmp HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$runtime
-export QT_QPA_PLATFORM=xcb
 unset WAYLAND_DISPLAY DBUS_SESSION_BUS_ADDRESS
 root=$TMPDIR/Framelark-$(id -u)
 
@@ -72,9 +80,24 @@ Xvfb -displayfd 3 -screen 0 1280x900x24 -nolisten tcp 3>"$work/display" 2>"$work
 xvfb_pid=$!
 wait_for 20 test -s "$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
 export DISPLAY=:$(head -n1 "$work/display")
+if [ "$platform" = wayland ]; then
+  # The kiosk shell gives each new window the keyboard focus.
+  weston --backend=x11-backend.so --shell=kiosk-shell.so --socket=framelark-e2e \
+    --width=1280 --height=860 --idle-time=0 >"$work/weston.log" 2>&1 &
+  weston_pid=$!
+  wait_for 20 test -S "$runtime/framelark-e2e" || fail "weston did not start: $(tail -n 5 "$work/weston.log")"
+  key_window() { xdotool search --classname '^weston-1$' 2>/dev/null | head -n1; }
+fi
+launch() {
+  if [ "$platform" = wayland ]; then
+    env -u DISPLAY WAYLAND_DISPLAY=framelark-e2e QT_QPA_PLATFORM=wayland "$@"
+  else
+    QT_QPA_PLATFORM=xcb "$@"
+  fi
+}
 
 cd "$work"
-"$app" a.mp4 b.mp4 damaged.mp4 >"$work/app.log" 2>&1 &
+launch "$app" a.mp4 b.mp4 damaged.mp4 >"$work/app.log" 2>&1 &
 app_pid=$!
 
 # Work folders that already hold at least one file.
@@ -93,13 +116,18 @@ have_folders_alive() { alive; have_folders "$1"; }
 wait_for "$wait_limit" have_folders_alive 3 || fail "no shots of all three videos in $root after ${wait_limit}s"
 
 window=
-# The title names the selected video, so the window is found by its class.
-find_window() { window=$(xdotool search --onlyvisible --class '^Framelark$' 2>/dev/null | head -n1); [ -n "$window" ]; }
+# The title names the selected video, so the window is found by its class;
+# on Wayland the keys go to the compositor's window, which hands them on.
+if [ "$platform" = wayland ]; then
+  find_window() { window=$(key_window); [ -n "$window" ]; }
+else
+  find_window() { window=$(xdotool search --onlyvisible --class '^Framelark$' 2>/dev/null | head -n1); [ -n "$window" ]; }
+fi
 wait_for 30 find_window || fail "no visible Framelark window"
 
 # A second launch hands its file to the running instance and returns.
 start=$SECONDS
-timeout "$wait_limit" "$app" c.mp4 >"$work/second.log" 2>&1 || fail "second launch failed: $(cat "$work/second.log")"
+launch timeout "$wait_limit" "$app" c.mp4 >"$work/second.log" 2>&1 || fail "second launch failed: $(cat "$work/second.log")"
 echo "second launch returned after $((SECONDS - start)) s"
 wait_for "$wait_limit" have_folders_alive 4 || fail "the handed-over video got no shots in ${wait_limit}s"
 
@@ -117,4 +145,4 @@ app_pid=
 if grep -E '^\[[^]]+ @ 0x[0-9a-f]+\]' "$work/app.log" >"$work/library.log"; then
   fail "the decoding libraries printed $(wc -l <"$work/library.log") lines, first: $(head -n1 "$work/library.log")"
 fi
-echo "end-to-end run passed"
+echo "end-to-end run on $platform passed"
