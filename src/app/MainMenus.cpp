@@ -53,6 +53,9 @@ MainMenus::MainMenus(QMenuBar *bar, AppModel &model, Exporter &exporter, WindowC
     m_actions.quit =
         command(file, tr("Quit"), QKeySequence(Qt::CTRL | Qt::Key_Q), m_commands.quit);
     m_actions.quit->setMenuRole(QAction::QuitRole);
+    // Quitting works from every window of the application (the share image
+    // window has no menu bar of its own), not only from the main one.
+    m_actions.quit->setShortcutContext(Qt::ApplicationShortcut);
 
     // Addresses are formed once, now; one that cannot be formed is invalid
     // and Links::open ignores it.

@@ -15,6 +15,8 @@
 #include <QCoreApplication>
 #include <QDragEnterEvent>
 #include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QScreen>
@@ -168,6 +170,16 @@ void ContentView::showShareImageChanged()
         m_model.setShowShareImage(false);
         sheet->deleteLater();
     });
+    // This window is blocked while the share window is open, and so are the
+    // shortcuts of its menus; the application-wide ones (Quit) go along.
+    for (QAction *top : menuBar()->actions()) {
+        if (const QMenu *menu = top->menu()) {
+            for (QAction *action : menu->actions()) {
+                if (action->shortcutContext() == Qt::ApplicationShortcut)
+                    m_sheet->addAction(action);
+            }
+        }
+    }
     m_sheet->open();
 }
 

@@ -102,13 +102,14 @@ class ContentViewTest : public QObject {
     std::unique_ptr<Exporter> m_exporter;
     std::unique_ptr<ContentView> m_window;
     MainMenus *m_menus = nullptr;
+    int m_quits = 0;
 
     ContentView &window(std::chrono::milliseconds handOver = 20ms)
     {
         m_window = std::make_unique<ContentView>(*m_model, *m_preferences, *m_exporter, handOver);
         // The menu bar as the application fills it.
         m_menus = new MainMenus(m_window->menuBar(), *m_model, *m_exporter,
-                                {[this] { m_window->openSettings(); }, [] {}, [] {}},
+                                {[this] { m_window->openSettings(); }, [] {}, [this] { ++m_quits; }},
                                 m_window.get());
         return *m_window;
     }
@@ -665,6 +666,11 @@ private slots:
         SheetView *first = openSheet();
         QTRY_VERIFY_WITH_TIMEOUT(!first->image().isNull(), 10000);
         QCOMPARE(m_model->showShareImage(), true);
+        // Ctrl+Q quits from the share window too.
+        QVERIFY(QTest::qWaitForWindowActive(first));
+        const int quits = m_quits;
+        QTest::keyClick(first, Qt::Key_Q, Qt::ControlModifier);
+        QCOMPARE(m_quits, quits + 1);
         first->reject();
         QCOMPARE(m_model->showShareImage(), false);
         // A shortcut needs the main window active again, which takes an
