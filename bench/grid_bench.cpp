@@ -201,7 +201,7 @@ QList<Shot> prepareShots(const QString &dir, int count, QSize thumbSize, double 
         const QString thumb = QDir(dir).filePath(ImageFiles::thumbFileName(id));
         if (!QFileInfo::exists(thumb))
             ImageFiles::writeJpeg(scene(id, thumbSize, count), thumb, ImageFiles::thumbnailQuality);
-        shots.append(Shot{id, duration * (id + 0.5) / count, thumb, thumb});
+        shots.append(Shot{id, duration * (id + 0.5) / count, thumb, thumb, {}});
     }
     return shots;
 }

@@ -122,7 +122,7 @@ int main(int argc, char **argv)
         const QStringList files = QDir(shotDir).entryList({QStringLiteral("[0-9][0-9][0-9][0-9].jpg")},
                                                           QDir::Files, QDir::Name);
         for (const QString &name : files)
-            shots.append(Shot{shots.size(), shots.size() * 7.5 + 1, QDir(shotDir).filePath(name), QString()});
+            shots.append(Shot{shots.size(), shots.size() * 7.5 + 1, QDir(shotDir).filePath(name), QString(), {}});
         if (shots.isEmpty()) {
             out << "no shot files (0000.jpg, 0001.jpg, ...) in " << shotDir << "\n";
             return 1;
@@ -132,7 +132,7 @@ int main(int argc, char **argv)
         const QString file = dir.filePath(ImageFiles::shotFileName(i, ShotFormat::jpg));
         if (!ImageFiles::writeJpeg(frame(i, QSize(3840, 2160)), file, 0.9))
             return 1;
-        shots.append(Shot{i, i * 7.5 + 1, file, QString()});
+        shots.append(Shot{i, i * 7.5 + 1, file, QString(), {}});
     }
     const QSize shotSize = QImageReader(shots.front().file).size();
 

@@ -113,7 +113,7 @@ int main(int argc, char **argv)
         const QString file = dir.filePath(ImageFiles::shotFileName(i, ShotFormat::jpg));
         if (!ImageFiles::writeJpeg(frame(i), file, 0.85))
             return 1;
-        shots.append(Shot{i, i * 0.3, file, QString()});
+        shots.append(Shot{i, i * 0.3, file, QString(), {}});
     }
     VideoInfo video;
     video.url = QUrl::fromLocalFile(dir.filePath(QStringLiteral("Long Talk.mp4")));

@@ -182,6 +182,22 @@
 <context>
     <name>MainMenus</name>
     <message>
+        <source>&amp;Edit</source>
+        <translation>&amp;Bearbeiten</translation>
+    </message>
+    <message>
+        <source>Select All Shots</source>
+        <translation>Alle Screenshots auswählen</translation>
+    </message>
+    <message>
+        <source>Deselect All Shots</source>
+        <translation>Auswahl aller Screenshots aufheben</translation>
+    </message>
+    <message>
+        <source>Deselect Weak Shots</source>
+        <translation>Schwache Screenshots abwählen</translation>
+    </message>
+    <message>
         <source>&amp;File</source>
         <translation>&amp;Datei</translation>
     </message>
@@ -428,6 +444,13 @@
 </context>
 <context>
     <name>StatusText</name>
+    <message numerus="yes">
+        <source>%n weak shots deselected</source>
+        <translation>
+            <numerusform>%n schwacher Screenshot abgewählt</numerusform>
+            <numerusform>%n schwache Screenshots abgewählt</numerusform>
+        </translation>
+    </message>
     <message>
         <source>Waiting…</source>
         <translation>Wartet …</translation>

@@ -12,6 +12,16 @@
     </message>
 </context>
 <context>
+    <name>StatusText</name>
+    <message numerus="yes">
+        <source>%n weak shots deselected</source>
+        <translation>
+            <numerusform>%n weak shot deselected</numerusform>
+            <numerusform>%n weak shots deselected</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
     <name>VideoList</name>
     <message numerus="yes">
         <source>Export All (%n videos)</source>

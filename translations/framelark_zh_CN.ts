@@ -181,6 +181,22 @@
 <context>
     <name>MainMenus</name>
     <message>
+        <source>&amp;Edit</source>
+        <translation>编辑(&amp;E)</translation>
+    </message>
+    <message>
+        <source>Select All Shots</source>
+        <translation>全选截图</translation>
+    </message>
+    <message>
+        <source>Deselect All Shots</source>
+        <translation>取消全选截图</translation>
+    </message>
+    <message>
+        <source>Deselect Weak Shots</source>
+        <translation>取消选择弱截图</translation>
+    </message>
+    <message>
         <source>&amp;File</source>
         <translation>文件(&amp;F)</translation>
     </message>
@@ -427,6 +443,12 @@
 </context>
 <context>
     <name>StatusText</name>
+    <message numerus="yes">
+        <source>%n weak shots deselected</source>
+        <translation>
+            <numerusform>已取消选择 %n 张弱截图</numerusform>
+        </translation>
+    </message>
     <message>
         <source>Waiting…</source>
         <translation>等待中…</translation>

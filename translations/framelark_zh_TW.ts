@@ -181,6 +181,22 @@
 <context>
     <name>MainMenus</name>
     <message>
+        <source>&amp;Edit</source>
+        <translation>編輯(&amp;E)</translation>
+    </message>
+    <message>
+        <source>Select All Shots</source>
+        <translation>全選截圖</translation>
+    </message>
+    <message>
+        <source>Deselect All Shots</source>
+        <translation>取消全選截圖</translation>
+    </message>
+    <message>
+        <source>Deselect Weak Shots</source>
+        <translation>取消選取弱截圖</translation>
+    </message>
+    <message>
         <source>&amp;File</source>
         <translation>檔案(&amp;F)</translation>
     </message>
@@ -427,6 +443,12 @@
 </context>
 <context>
     <name>StatusText</name>
+    <message numerus="yes">
+        <source>%n weak shots deselected</source>
+        <translation>
+            <numerusform>已取消選取 %n 張弱截圖</numerusform>
+        </translation>
+    </message>
     <message>
         <source>Waiting…</source>
         <translation>等待中…</translation>

@@ -2,6 +2,7 @@
 #include "app/Links.h"
 #include "export/Exporter.h"
 #include "model/AppModel.h"
+#include "model/VideoItem.h"
 
 #include <QAction>
 #include <QMenu>
@@ -57,6 +58,22 @@ MainMenus::MainMenus(QMenuBar *bar, AppModel &model, Exporter &exporter, WindowC
     // window has no menu bar of its own), not only from the main one.
     m_actions.quit->setShortcutContext(Qt::ApplicationShortcut);
 
+    // Each acts on the selected video.
+    QMenu *edit = bar->addMenu(tr("&Edit"));
+    const auto onSelected = [this](void (*run)(VideoItem &)) {
+        return [this, run] {
+            if (VideoItem *item = m_model.selected())
+                run(*item);
+        };
+    };
+    m_actions.selectAllShots = command(edit, tr("Select All Shots"), QKeySequence(Qt::CTRL | Qt::Key_A),
+                                       onSelected([](VideoItem &item) { item.selectAll(); }));
+    m_actions.deselectAllShots =
+        command(edit, tr("Deselect All Shots"), QKeySequence(Qt::SHIFT | Qt::CTRL | Qt::Key_A),
+                onSelected([](VideoItem &item) { item.deselectAll(); }));
+    m_actions.deselectWeakShots = command(edit, tr("Deselect Weak Shots"), QKeySequence(Qt::CTRL | Qt::Key_D),
+                                          onSelected([](VideoItem &item) { item.deselectWeak(); }));
+
     // Addresses are formed once, now; one that cannot be formed is invalid
     // and Links::open ignores it.
     QMenu *help = bar->addMenu(tr("&Help"));
@@ -76,6 +93,7 @@ MainMenus::MainMenus(QMenuBar *bar, AppModel &model, Exporter &exporter, WindowC
 
     connect(&m_model, &AppModel::canExportChanged, this, &MainMenus::updateEnabled);
     connect(&m_model, &AppModel::canExportAllChanged, this, &MainMenus::updateEnabled);
+    connect(&m_model, &AppModel::canEditShotsChanged, this, &MainMenus::updateEnabled);
     connect(&m_model, &AppModel::selectedChanged, this, &MainMenus::updateEnabled);
     connect(&m_model, &AppModel::videosChanged, this, &MainMenus::updateEnabled);
     updateEnabled();
@@ -87,4 +105,6 @@ void MainMenus::updateEnabled()
     m_actions.exportAll->setEnabled(m_model.canExportAll());
     m_actions.createShareImage->setEnabled(m_model.canExport());
     m_actions.removeVideo->setEnabled(m_model.selected() != nullptr);
+    for (QAction *action : {m_actions.selectAllShots, m_actions.deselectAllShots, m_actions.deselectWeakShots})
+        action->setEnabled(m_model.canEditShots());
 }

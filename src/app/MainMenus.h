@@ -1,6 +1,7 @@
 #pragma once
 // The main window's menu bar: File (add, export, share image, remove,
-// settings, quit) and Help (web pages, support mail, about). Every command
+// settings, quit), Edit (select all, deselect all, deselect weak shots of the
+// selected video) and Help (web pages, support mail, about). Every command
 // calls one operation of the model or the exporter, or one of the window's
 // own commands; every enabled state reads one model property and follows its
 // change signal at once.
@@ -35,6 +36,9 @@ public:
         QAction *removeVideo = nullptr;
         QAction *settings = nullptr;
         QAction *quit = nullptr;
+        QAction *selectAllShots = nullptr;
+        QAction *deselectAllShots = nullptr;
+        QAction *deselectWeakShots = nullptr;
         QAction *website = nullptr;
         QAction *support = nullptr;
         QAction *contact = nullptr;
@@ -42,7 +46,7 @@ public:
         QAction *about = nullptr;
     };
 
-    // Fills `bar` with the File and Help menus.
+    // Fills `bar` with the File, Edit and Help menus.
     MainMenus(QMenuBar *bar, AppModel &model, Exporter &exporter, WindowCommands commands,
               QObject *parent = nullptr);
 

@@ -3,6 +3,7 @@
 // and are copied freely; they live at the bottom layer so the engine can
 // produce them without knowing the model.
 
+#include <QByteArray>
 #include <QHash>
 #include <QSizeF>
 #include <QString>
@@ -34,6 +35,21 @@ struct ExtractSettings {
     bool operator==(const ExtractSettings &) const = default;
 };
 
+// What a shot's thumbnail looks like, measured when the shot is written so
+// that weak shots can be found without decoding anything again. Kept in
+// memory only. Luma is 0..255 (BT.601 weights on the sRGB values).
+struct ShotScore {
+    bool measured = false;
+    float meanLuma = 0;    // how bright
+    float lumaSpread = 0;  // standard deviation: near 0 for a single-colour frame
+    float sharpness = 0;   // variance of the Laplacian of the luma
+    // The luma at tinyWidth × tinyHeight, row by row, for comparing shots.
+    QByteArray tiny;
+
+    static constexpr int tinyWidth = 16;
+    static constexpr int tinyHeight = 9;
+};
+
 // One finished screenshot. `id` is its position in the planned times of its
 // run and the number in its file names. Paths are absolute local paths.
 struct Shot {
@@ -41,6 +57,7 @@ struct Shot {
     double time = 0;     // seconds; the frame actually decoded
     QString file;        // full-size image in the run's work folder
     QString thumbFile;   // JPEG thumbnail beside it
+    ShotScore score;     // measured from the thumbnail; unmeasured when unknown
 };
 
 // Facts read once when a video is opened.

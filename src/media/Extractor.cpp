@@ -4,6 +4,7 @@
 #include "engine/StopNode.h"
 #include "media/FrameConverter.h"
 #include "media/ImageFiles.h"
+#include "media/ShotScoring.h"
 #include "media/WriterPool.h"
 
 #include <QThread>
@@ -42,7 +43,9 @@ public:
                                     m_settings.quality, &error)
             : std::nullopt;
         if (files) {
-            m_onShot(Shot{m_id, m_seconds, files->file, files->thumbFile});
+            // Measured here, on the writer's thread, so finding weak shots
+            // later needs no decoding.
+            m_onShot(Shot{m_id, m_seconds, files->file, files->thumbFile, ShotScoring::score(images->thumb)});
         } else {
             if (!images)
                 error = MediaError::failed(MediaError::Step::convert, QStringLiteral("frame not convertible"));

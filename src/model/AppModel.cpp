@@ -138,6 +138,11 @@ void AppModel::updateExportable()
         m_canExportAll = all;
         emit canExportAllChanged();
     }
+    const bool editable = current && !current->shots().isEmpty();
+    if (m_canEditShots != editable) {
+        m_canEditShots = editable;
+        emit canEditShotsChanged();
+    }
 }
 
 void AppModel::watch(VideoItem *item)

@@ -56,6 +56,8 @@ public:
     // More than one video is open, all are extracted, and at least one has a
     // selected shot.
     bool canExportAll() const { return m_canExportAll; }
+    // The selected video has at least one shot: its selection can be edited.
+    bool canEditShots() const { return m_canEditShots; }
 
     // Opens the files in order: all are probed at once, then taken in order;
     // an already open file is only selected, a readable one joins the list
@@ -111,6 +113,7 @@ signals:
     // Each only when the value really changed.
     void canExportChanged();
     void canExportAllChanged();
+    void canEditShotsChanged();
 
 private:
     class ShotInbox;
@@ -121,7 +124,7 @@ private:
     void startRunner();
     void stopRunner();
     void updateSelected();
-    // Recomputes canExport and canExportAll; called on every change of what
+    // Recomputes canExport, canExportAll and canEditShots; called on every change of what
     // they read (the list, the selection, and each item's status and shots
     // and selection).
     void updateExportable();
@@ -156,6 +159,7 @@ private:
     bool m_showShareImage = false;
     bool m_canExport = false;
     bool m_canExportAll = false;
+    bool m_canEditShots = false;
     std::optional<ExtractSettings> m_settings;
     // Present exactly while a worker is considered running; stopping it
     // requests stop on the worker and on its extraction.

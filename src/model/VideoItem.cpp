@@ -1,6 +1,7 @@
 #include "model/VideoItem.h"
 
 #include "engine/TempRoot.h"
+#include "engine/WeakShots.h"
 
 #include <algorithm>
 
@@ -16,19 +17,52 @@ void VideoItem::toggle(qint64 shotId)
     QSet<qint64> next = m_deselected;
     if (!next.remove(shotId))
         next.insert(shotId);
-    setDeselected(next);
+    choose(next);
 }
 
 void VideoItem::toggleAll()
 {
-    if (!m_deselected.isEmpty()) {
-        setDeselected({});
-        return;
-    }
+    if (!m_deselected.isEmpty())
+        selectAll();
+    else
+        deselectAll();
+}
+
+void VideoItem::selectAll()
+{
+    choose({});
+}
+
+void VideoItem::deselectAll()
+{
     QSet<qint64> all;
     for (const Shot &shot : m_shots)
         all.insert(shot.id);
-    setDeselected(all);
+    choose(all);
+}
+
+qint64 VideoItem::deselectWeak()
+{
+    const QSet<qint64> weak = WeakShots::weakIds(m_shots);
+    setDeselected(m_deselected | weak);
+    setWeakDeselected(weak.size());
+    return weak.size();
+}
+
+void VideoItem::choose(const QSet<qint64> &deselected)
+{
+    if (deselected == m_deselected)
+        return;
+    setWeakDeselected(std::nullopt);
+    setDeselected(deselected);
+}
+
+void VideoItem::setWeakDeselected(std::optional<qint64> count)
+{
+    if (m_weakDeselected == count)
+        return;
+    m_weakDeselected = count;
+    emit weakDeselectedChanged();
 }
 
 QList<Shot> VideoItem::selectedShots() const
@@ -51,6 +85,7 @@ void VideoItem::reset()
     setTotal(0);
     setFailed(0);
     setElapsed(std::nullopt);
+    setWeakDeselected(std::nullopt);
     if (m_workDir)
         TempRoot::removeTree(*m_workDir);
     setWorkDir(std::nullopt);

@@ -42,6 +42,16 @@ public:
     void toggle(qint64 shotId);
     // Selects all when anything is deselected, else deselects every current shot.
     void toggleAll();
+    void selectAll();
+    // Deselects every current shot.
+    void deselectAll();
+    // Deselects the current shots judged weak (WeakShots), keeping the rest
+    // of the selection as it is; running it again changes nothing. Returns
+    // and remembers the number judged weak.
+    qint64 deselectWeak();
+    // How many shots the last "deselect weak" judged weak, until the
+    // selection is changed otherwise or the item is reset; none before.
+    std::optional<qint64> weakDeselected() const { return m_weakDeselected; }
     // The shots not deselected, in shots() order.
     QList<Shot> selectedShots() const;
 
@@ -77,8 +87,13 @@ signals:
     void elapsedChanged();
     void generationChanged();
     void workDirChanged();
+    void weakDeselectedChanged();
 
 private:
+    // A selection change the user asked for, other than deselectWeak().
+    void choose(const QSet<qint64> &deselected);
+    void setWeakDeselected(std::optional<qint64> count);
+
     const QUuid m_id;
     const VideoInfo m_info;
     QList<Shot> m_shots;
@@ -89,4 +104,5 @@ private:
     std::optional<double> m_elapsed;
     qint64 m_generation = 0;
     std::optional<QString> m_workDir;
+    std::optional<qint64> m_weakDeselected;
 };

@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <climits>
 
 namespace StatusText {
 
@@ -37,7 +38,7 @@ QString row(VideoStatus status, qint64 shots, qint64 total)
 }
 
 QString summary(qint64 shots, std::optional<double> elapsed, qint64 deselected, qint64 failed,
-                const QLocale &locale)
+                std::optional<qint64> weakDeselected, const QLocale &locale)
 {
     QStringList parts{shotCount(shots)};
     if (elapsed)
@@ -48,6 +49,12 @@ QString summary(qint64 shots, std::optional<double> elapsed, qint64 deselected, 
     }
     if (failed > 0)
         parts.append(tr("%1 couldn't be read").arg(failed));
+    if (weakDeselected) {
+        // Clamped in its own statement: lupdate's parser never returns from a
+        // template argument list inside the translate() call.
+        const int weak = int(std::min<qint64>(*weakDeselected, INT_MAX));
+        parts.append(QCoreApplication::translate("StatusText", "%n weak shots deselected", nullptr, weak));
+    }
     return parts.join(QStringLiteral(" · "));
 }
 

@@ -22,8 +22,9 @@ QString row(VideoStatus status, qint64 shots, qint64 total);
 // The detail footer's summary, parts joined by " · ": the shot count; how
 // long the extraction took (two fraction digits in `locale`) once known; the
 // selected count while anything is deselected; the unreadable count when
-// positive. `deselected` is clamped to the shots.
+// positive; how many shots "Deselect Weak Shots" judged weak, when it was
+// the last change of the selection. `deselected` is clamped to the shots.
 QString summary(qint64 shots, std::optional<double> elapsed, qint64 deselected, qint64 failed,
-                const QLocale &locale = QLocale());
+                std::optional<qint64> weakDeselected = std::nullopt, const QLocale &locale = QLocale());
 
 } // namespace StatusText

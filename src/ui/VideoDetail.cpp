@@ -162,7 +162,8 @@ void VideoDetail::setItem(VideoItem *item)
     m_grid->setCellAspect(m_shots->aspect());
     if (item) {
         for (auto signal : {&VideoItem::shotsChanged, &VideoItem::deselectedChanged, &VideoItem::statusChanged,
-                            &VideoItem::totalChanged, &VideoItem::failedChanged, &VideoItem::elapsedChanged})
+                            &VideoItem::totalChanged, &VideoItem::failedChanged, &VideoItem::elapsedChanged,
+                            &VideoItem::weakDeselectedChanged})
             m_connections.append(connect(item, signal, this, &VideoDetail::refresh));
         m_connections.append(connect(item, &QObject::destroyed, this, [this] { setItem(nullptr); }));
     }
@@ -188,7 +189,8 @@ void VideoDetail::refresh()
         m_progress->setValue(int(std::min<qint64>(shots, std::max<qint64>(total, 1))));
         m_counter->setText(StatusText::progress(shots, total));
     } else {
-        m_status->setText(item ? StatusText::summary(shots, item->elapsed(), deselected, item->failed())
+        m_status->setText(item ? StatusText::summary(shots, item->elapsed(), deselected, item->failed(),
+                                                       item->weakDeselected())
                                : QString());
     }
 

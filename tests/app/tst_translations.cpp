@@ -153,6 +153,11 @@ private slots:
         QCOMPARE(shotCount(0), QStringLiteral("0 Screenshots"));
         QCOMPARE(shotCount(2), QStringLiteral("2 Screenshots"));
         QCOMPARE(shotCount(21), QStringLiteral("21 Screenshots"));
+        QCOMPARE(QCoreApplication::translate("StatusText", "%n weak shots deselected", nullptr, 1),
+                 QStringLiteral("1 schwacher Screenshot abgewählt"));
+        Translations::install(QLocale("en_US"));
+        QCOMPARE(QCoreApplication::translate("StatusText", "%n weak shots deselected", nullptr, 1),
+                 QStringLiteral("1 weak shot deselected"));
     }
 
     void videoCountPlural_data()

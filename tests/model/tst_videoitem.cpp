@@ -20,7 +20,7 @@ class VideoItemTest : public QObject {
     }
     static Shot shot(qint64 id, double time = 0)
     {
-        return Shot{id, time, QStringLiteral("/w/%1.jpg").arg(id), QStringLiteral("/w/%1_thumb.jpg").arg(id)};
+        return Shot{id, time, QStringLiteral("/w/%1.jpg").arg(id), QStringLiteral("/w/%1_thumb.jpg").arg(id), {}};
     }
     static QList<qint64> ids(const QList<Shot> &shots)
     {
@@ -100,6 +100,39 @@ private slots:
         item->toggleAll();
         QVERIFY(item->deselected().isEmpty());
         QCOMPARE(spy.count(), 4);
+    }
+
+    // Weak shots leave the rest of the selection as it is; a second run
+    // changes nothing; the count lasts until the selection changes otherwise.
+    void deselectWeakShots()
+    {
+        const auto item = make();
+        const auto scored = [](qint64 id, float spread, int tiny) {
+            Shot s = shot(id, double(id));
+            s.score = ShotScore{true, 120, spread, 100, QByteArray(144, char(tiny))};
+            return s;
+        };
+        // 1 is flat, 3 repeats 2.
+        item->setShots({scored(0, 40, 10), scored(1, 1, 80), scored(2, 40, 150), scored(3, 40, 150),
+                        scored(4, 40, 220)});
+        item->toggle(4);
+        QSignalSpy changes(item.get(), &VideoItem::deselectedChanged);
+        QCOMPARE(item->deselectWeak(), 2);
+        QCOMPARE(item->deselected(), (QSet<qint64>{1, 3, 4}));
+        QCOMPARE(item->weakDeselected(), std::optional<qint64>(2));
+        QCOMPARE(item->deselectWeak(), 2);
+        QCOMPARE(changes.count(), 1);
+        item->selectAll();
+        QCOMPARE(item->deselected(), QSet<qint64>{});
+        QVERIFY(!item->weakDeselected());
+        item->deselectWeak();
+        item->deselectAll();
+        QCOMPARE(item->deselected(), (QSet<qint64>{0, 1, 2, 3, 4}));
+        QVERIFY(!item->weakDeselected());
+        item->deselectWeak();
+        QCOMPARE(item->weakDeselected(), std::optional<qint64>(2));
+        item->reset();
+        QVERIFY(!item->weakDeselected());
     }
 
     void toggleTwiceRestores()

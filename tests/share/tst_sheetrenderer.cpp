@@ -88,7 +88,7 @@ class SheetRendererTest : public QObject {
     {
         QList<Shot> shots;
         for (int i = 0; i < count; ++i)
-            shots.append(Shot{i, 10.0 * i, file, QString()});
+            shots.append(Shot{i, 10.0 * i, file, QString(), {}});
         return shots;
     }
 
@@ -152,7 +152,7 @@ private slots:
         QList<QColor> colours;
         for (int i = 0; i < 12; ++i) {
             colours.append(QColor::fromHsv(i * 30, 255, 220));
-            shots.append(Shot{i, double(i), solid(QStringLiteral("hue%1.jpg").arg(i), colours.last(), QSize(640, 360)), QString()});
+            shots.append(Shot{i, double(i), solid(QStringLiteral("hue%1.jpg").arg(i), colours.last(), QSize(640, 360)), QString(), {}});
         }
         const auto sheet = SheetRenderer::render(shots, hdVideo(), SheetOptions{});
         QVERIFY(sheet);
@@ -186,7 +186,7 @@ private slots:
         SheetOptions options;
         options.showTime = false;
         options.columns = 2;
-        const QList<Shot> shots{Shot{0, 0, quadFile, {}}, Shot{1, 1, squareFile, {}}};
+        const QList<Shot> shots{Shot{0, 0, quadFile, {}, {}}, Shot{1, 1, squareFile, {}, {}}};
         const auto sheet = SheetRenderer::render(shots, hdVideo(), options);
         QVERIFY(sheet);
         const SheetLayout l = SheetLayout::compute(2, QSizeF(1920, 1080), options);
@@ -259,8 +259,8 @@ private slots:
         SheetOptions options;
         options.dark = dark;
         options.columns = 2;
-        const QList<Shot> shots{Shot{0, 0, m_dir.filePath("nothing.jpg"), {}},
-                                Shot{1, 671, m_dir.filePath("nothing.jpg"), {}}};
+        const QList<Shot> shots{Shot{0, 0, m_dir.filePath("nothing.jpg"), {}, {}},
+                                Shot{1, 671, m_dir.filePath("nothing.jpg"), {}, {}}};
         const auto sheet = SheetRenderer::render(shots, hdVideo(), options);
         QVERIFY(sheet);
         const SheetLayout l = SheetLayout::compute(2, QSizeF(1920, 1080), options);

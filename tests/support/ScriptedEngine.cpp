@@ -202,13 +202,13 @@ int ScriptedEngine::extract(const VideoInfo &info, const QList<double> &times, c
             ImageFiles::writeJpeg(picture, file, 0.9);
         }
         ++m_reported;
-        onShot(Shot{s.id, s.time, file, thumb});
+        onShot(Shot{s.id, s.time, file, thumb, {}});
     }
     if (const int ms = workMs.value(name))
         std::this_thread::sleep_for(std::chrono::milliseconds(ms));
     pass(name, stop);
     const bool stopped = stop.stop_requested();
     if (stopped && lateShotId >= 0)
-        onShot(Shot{lateShotId, 0, dir + QStringLiteral("/late.jpg"), QString()});
+        onShot(Shot{lateShotId, 0, dir + QStringLiteral("/late.jpg"), QString(), {}});
     return ended(stopped ? 0 : failed);
 }

@@ -312,6 +312,23 @@ QString TestVideos::hdrBars(const QString &transfer, bool tags)
                   [&](const QString &out) { return runFfmpeg(args + QStringList{out}); });
 }
 
+QString TestVideos::weakSections()
+{
+    // Hue turns half a circle every 2 s, so ordinary shots 2 s apart differ.
+    const QString moving = QStringLiteral("testsrc2=s=640x360:r=10:d=%1,hue=H=PI*t/2");
+    const QStringList args{
+        "-filter_complex",
+        moving.arg(4) + ",format=yuv420p[a];"
+            "color=black:s=640x360:r=10:d=4,format=yuv420p[b];"
+            + moving.arg(4) + ",boxblur=12:3,format=yuv420p[c];"
+            "smptehdbars=s=640x360:r=10:d=4,format=yuv420p[d];"
+            + moving.arg(8) + ",format=yuv420p[e];"
+            "[a][b][c][d][e]concat=n=5:v=1:a=0[v]",
+        "-map", "[v]", "-c:v", "libx264", "-preset", "veryfast", "-g", "10", "-pix_fmt", "yuv420p", "-f", "mp4"};
+    return cached("weak-sections", args.join(' '), "mp4",
+                  [&](const QString &out) { return runFfmpeg(args + QStringList{out}); });
+}
+
 QString TestVideos::audioOnly()
 {
     return cached("audio-only", "audio-only", "mp4", [](const QString &out) {

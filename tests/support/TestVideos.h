@@ -68,6 +68,10 @@ public:
     // The row's clip, made if needed (empty when it cannot be made).
     static QString realSizeClip(int index);
 
+    // 24 s at 10 fps, 640×360, keyframes every second, in sections of 4 s:
+    // moving colours, black, the same blurred, still colour bars, then 8 s
+    // of moving colours again.
+    static QString weakSections();
     static QString audioOnly();
     // An MP4 cut to half its size with its index at the end: the index is gone.
     static QString truncatedIndex();

@@ -12,6 +12,7 @@
 #include "ui/DropFilter.h"
 #include "ui/DropOutline.h"
 #include "ui/DropZone.h"
+#include "widgets/ElidedLabel.h"
 
 #include <QAction>
 #include <QDir>
@@ -528,12 +529,14 @@ private slots:
     {
         ContentView &view = window();
         const QList<QMenu *> menus = view.menuBar()->findChildren<QMenu *>(Qt::FindDirectChildrenOnly);
-        QCOMPARE(menus.size(), 2);
+        QCOMPARE(menus.size(), 3);
         QCOMPARE(describe(menus.at(0)), (QStringList{
             "Add Videos… [Ctrl+O]", "-", "Export Screenshots… [Ctrl+E]",
             "Export All Videos… [Ctrl+Shift+E]", "Create Share Image… [Ctrl+G]", "-",
             "Remove Video", "-", "Settings… [Ctrl+,]", "-", "Quit [Ctrl+Q]"}));
         QCOMPARE(describe(menus.at(1)), (QStringList{
+            "Select All Shots [Ctrl+A]", "Deselect All Shots [Ctrl+Shift+A]", "Deselect Weak Shots [Ctrl+D]"}));
+        QCOMPARE(describe(menus.at(2)), (QStringList{
             "Framelark Website", "Support && Privacy", "Contact Support", "-",
             "Check for a New Version…", "-", "About Framelark"}));
     }
@@ -587,6 +590,46 @@ private slots:
             QVERIFY(!a.exportScreenshots->isEnabled());
             QVERIFY(!a.createShareImage->isEnabled());
         }
+    }
+
+    // The Edit menu's keys act on the selected video only; the footer says
+    // how many shots were judged weak.
+    void editMenuActsOnTheSelectedVideo()
+    {
+        ContentView &view = window();
+        QVERIFY(showAndActivate());
+        const MainMenus::Actions &a = m_menus->actions();
+        for (QAction *edit : {a.selectAllShots, a.deselectAllShots, a.deselectWeakShots})
+            QVERIFY(!edit->isEnabled());
+        QVERIFY(add({"a.mp4", "b.mp4"}, 2));
+        QVERIFY(allDone());
+        for (QAction *edit : {a.selectAllShots, a.deselectAllShots, a.deselectWeakShots})
+            QVERIFY(edit->isEnabled());
+        VideoItem *b = m_model->selected();
+        VideoItem *other = m_model->videos().first();
+        QVERIFY(b != other);
+        QTest::keyClick(&view, Qt::Key_A, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(b->selectedShots().size(), 0);
+        QCOMPARE(other->deselected().size(), 0);
+        QTest::keyClick(&view, Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(b->deselected().size(), 0);
+
+        // Shot 1 is black.
+        QList<Shot> shots = b->shots();
+        QVERIFY(shots.size() >= 3);
+        for (Shot &shot : shots)
+            shot.score = ShotScore{true, 120, 40, 100, QByteArray(144, char(40 * shot.id))};
+        shots[1].score.lumaSpread = 0;
+        b->setShots(shots);
+        QTest::keyClick(&view, Qt::Key_D, Qt::ControlModifier);
+        QCOMPARE(b->deselected(), QSet<qint64>{shots[1].id});
+        const auto *status = view.findChild<ElidedLabel *>(QStringLiteral("status"));
+        QVERIFY(status);
+        // Untranslated here: the English plural form is the translation's.
+        QVERIFY2(status->text().endsWith(QStringLiteral(" · 2 selected · 1 weak shots deselected")),
+                 qPrintable(status->text()));
+        b->toggle(shots[0].id);
+        QVERIFY(!status->text().contains(QStringLiteral("weak")));
     }
 
     void removeVideo()

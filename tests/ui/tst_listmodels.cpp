@@ -15,7 +15,7 @@ QList<Shot> shots(const QList<qint64> &ids)
 {
     QList<Shot> result;
     for (qint64 id : ids)
-        result.append(Shot{id, double(id), QString(), QString()});
+        result.append(Shot{id, double(id), QString(), QString(), {}});
     return result;
 }
 

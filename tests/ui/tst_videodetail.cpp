@@ -185,7 +185,7 @@ private slots:
         item->setStatus(VideoStatus::extracting);
         item->setTotal(total);
         for (int i = 0; i < shots; ++i)
-            item->insert(Shot{i, double(i), QString(), QString()});
+            item->insert(Shot{i, double(i), QString(), QString(), {}});
         m_detail->setItem(item);
         const auto *bar = child<LinearProgress>("progress");
         QVERIFY(!bar->isHidden());
@@ -205,7 +205,7 @@ private slots:
         VideoInfo info;
         VideoItem *item = new VideoItem(info, m_detail.get());
         for (int i = 0; i < 12; ++i)
-            item->insert(Shot{i, double(i), QString(), QString()});
+            item->insert(Shot{i, double(i), QString(), QString(), {}});
         m_detail->setItem(item);
         item->toggle(3);
         item->toggle(7);

@@ -208,21 +208,27 @@ private slots:
         QTest::addColumn<std::optional<double>>("elapsed");
         QTest::addColumn<qint64>("deselected");
         QTest::addColumn<qint64>("failed");
+        QTest::addColumn<std::optional<qint64>>("weak");
         QTest::addColumn<QString>("locale");
         QTest::addColumn<QString>("text");
         QTest::newRow("everything")
-            << 12LL << std::optional<double>(3.4) << 2LL << 1LL << "en_US"
+            << 12LL << std::optional<double>(3.4) << 2LL << 1LL << std::optional<qint64>() << "en_US"
             << QStringLiteral("12 shots · Took 3.40 s · 10 selected · 1 couldn't be read");
-        QTest::newRow("only the count") << 12LL << std::optional<double>() << 0LL << 0LL << "en_US"
+        QTest::newRow("only the count") << 12LL << std::optional<double>() << 0LL << 0LL << std::optional<qint64>() << "en_US"
                                         << QStringLiteral("12 shots");
-        QTest::newRow("rounded to two digits") << 5LL << std::optional<double>(0.125) << 0LL << 0LL << "en_US"
+        QTest::newRow("rounded to two digits") << 5LL << std::optional<double>(0.125) << 0LL << 0LL << std::optional<qint64>() << "en_US"
                                                << QStringLiteral("5 shots · Took 0.13 s");
-        QTest::newRow("locale decimal comma") << 5LL << std::optional<double>(12.5) << 0LL << 0LL << "de_DE"
+        QTest::newRow("locale decimal comma") << 5LL << std::optional<double>(12.5) << 0LL << 0LL << std::optional<qint64>() << "de_DE"
                                               << QStringLiteral("5 shots · Took 12,50 s");
-        QTest::newRow("all deselected") << 3LL << std::optional<double>() << 3LL << 0LL << "en_US"
+        QTest::newRow("all deselected") << 3LL << std::optional<double>() << 3LL << 0LL << std::optional<qint64>() << "en_US"
                                         << QStringLiteral("3 shots · 0 selected");
-        QTest::newRow("no shots, all failed") << 0LL << std::optional<double>(1.0) << 0LL << 24LL << "en_US"
+        QTest::newRow("no shots, all failed") << 0LL << std::optional<double>(1.0) << 0LL << 24LL << std::optional<qint64>() << "en_US"
                                               << QStringLiteral("0 shots · Took 1.00 s · 24 couldn't be read");
+        QTest::newRow("weak shots judged") << 24LL << std::optional<double>(0.5) << 5LL << 0LL
+                                           << std::optional<qint64>(3) << "en_US"
+                                           << QStringLiteral("24 shots · Took 0.50 s · 19 selected · 3 weak shots deselected");
+        QTest::newRow("none weak") << 4LL << std::optional<double>() << 0LL << 0LL << std::optional<qint64>(0)
+                                   << "en_US" << QStringLiteral("4 shots · 0 weak shots deselected");
     }
     void summary()
     {
@@ -230,9 +236,10 @@ private slots:
         QFETCH(std::optional<double>, elapsed);
         QFETCH(qint64, deselected);
         QFETCH(qint64, failed);
+        QFETCH(std::optional<qint64>, weak);
         QFETCH(QString, locale);
         QFETCH(QString, text);
-        QCOMPARE(StatusText::summary(shots, elapsed, deselected, failed, QLocale(locale)), text);
+        QCOMPARE(StatusText::summary(shots, elapsed, deselected, failed, weak, QLocale(locale)), text);
     }
 
     void tabularDigitsShareOneWidth()

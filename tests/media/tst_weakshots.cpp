@@ -1,0 +1,81 @@
+#include "engine/WeakShots.h"
+#include "media/Extractor.h"
+#include "media/ShotScoring.h"
+#include "support/TestVideos.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <algorithm>
+#include <mutex>
+
+class WeakShotsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void sectionsOfAGeneratedClip()
+    {
+        const QString path = TestVideos::weakSections();
+        QVERIFY(!path.isEmpty());
+        QTemporaryDir dir;
+        std::mutex lock;
+        QList<Shot> shots;
+        ExtractSettings settings;
+        settings.precise = true;
+        const QList<double> times{1, 3, 5, 7, 9, 11, 13, 15, 17, 19, 21, 23};
+        QCOMPARE(Extractor::run(Extractor::ffmpegGenerators(path), times, settings, dir.path(),
+                                [&](const Shot &shot) {
+                                    const std::lock_guard guard(lock);
+                                    shots.append(shot);
+                                }),
+                 0);
+        std::sort(shots.begin(), shots.end(), [](const Shot &a, const Shot &b) { return a.id < b.id; });
+        QCOMPARE(shots.size(), times.size());
+        using W = WeakShots::Weakness;
+        // Moving, black, blurred, still (the first is kept), moving.
+        const QList<W> expected{W::none, W::none,   W::flat, W::flat, W::blurry, W::blurry,
+                                W::none, W::repeated, W::none, W::none, W::none, W::none};
+        QCOMPARE(WeakShots::judge(shots), expected);
+        QCOMPARE(WeakShots::weakIds(shots), (QSet<qint64>{2, 3, 4, 5, 7}));
+    }
+
+    // Judged from scores alone: what is compared with what.
+    void judgement_data()
+    {
+        QTest::addColumn<QList<ShotScore>>("scores");
+        QTest::addColumn<QList<int>>("weak");
+        const auto score = [](float mean, float spread, float sharpness, int tiny) {
+            return ShotScore{true, mean, spread, sharpness, QByteArray(144, char(tiny))};
+        };
+        QTest::newRow("a soft film is not blurry")
+            << QList<ShotScore>{score(120, 40, 20, 10), score(120, 40, 22, 60), score(120, 40, 19, 110)}
+            << QList<int>{0, 0, 0};
+        QTest::newRow("sharpness against the median, not the best")
+            << QList<ShotScore>{score(120, 40, 900, 10), score(120, 40, 100, 60), score(120, 40, 110, 110),
+                                score(120, 40, 20, 160)}
+            << QList<int>{0, 0, 0, int(WeakShots::Weakness::blurry)};
+        QTest::newRow("dark with detail, white flat")
+            << QList<ShotScore>{score(9, 7, 100, 10), score(250, 2, 0, 250), score(120, 40, 100, 120)}
+            << QList<int>{int(WeakShots::Weakness::dark), int(WeakShots::Weakness::flat), 0};
+        QTest::newRow("repeats skip unmeasured shots, the first of a run stays")
+            << QList<ShotScore>{score(120, 40, 100, 50), ShotScore{}, score(120, 40, 100, 51), score(120, 40, 100, 52)}
+            << QList<int>{0, 0, int(WeakShots::Weakness::repeated), int(WeakShots::Weakness::repeated)};
+        QTest::newRow("just apart is no repeat")
+            << QList<ShotScore>{score(120, 40, 100, 50), score(120, 40, 100, 52)} << QList<int>{0, 0};
+    }
+    void judgement()
+    {
+        QFETCH(QList<ShotScore>, scores);
+        QFETCH(QList<int>, weak);
+        QList<Shot> shots;
+        for (const ShotScore &score : scores)
+            shots.append(Shot{shots.size(), double(shots.size()), {}, {}, score});
+        QList<int> judged;
+        for (const WeakShots::Weakness w : WeakShots::judge(shots))
+            judged.append(int(w));
+        QCOMPARE(judged, weak);
+    }
+};
+
+QTEST_GUILESS_MAIN(WeakShotsTest)
+#include "tst_weakshots.moc"
