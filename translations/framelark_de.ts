@@ -471,6 +471,22 @@
 <context>
     <name>VideoDetail</name>
     <message>
+        <source>Previous Frame</source>
+        <translation>Vorheriges Bild</translation>
+    </message>
+    <message>
+        <source>Next Frame</source>
+        <translation>Nächstes Bild</translation>
+    </message>
+    <message>
+        <source>1 Second Earlier</source>
+        <translation>1 Sekunde früher</translation>
+    </message>
+    <message>
+        <source>1 Second Later</source>
+        <translation>1 Sekunde später</translation>
+    </message>
+    <message>
         <source>Create Share Image</source>
         <translation>Übersichtsbild erstellen</translation>
     </message>

@@ -469,6 +469,22 @@
 <context>
     <name>VideoDetail</name>
     <message>
+        <source>Previous Frame</source>
+        <translation>上一帧</translation>
+    </message>
+    <message>
+        <source>Next Frame</source>
+        <translation>下一帧</translation>
+    </message>
+    <message>
+        <source>1 Second Earlier</source>
+        <translation>提前 1 秒</translation>
+    </message>
+    <message>
+        <source>1 Second Later</source>
+        <translation>推后 1 秒</translation>
+    </message>
+    <message>
         <source>Create Share Image</source>
         <translation>创建分享图</translation>
     </message>

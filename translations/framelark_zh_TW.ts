@@ -469,6 +469,22 @@
 <context>
     <name>VideoDetail</name>
     <message>
+        <source>Previous Frame</source>
+        <translation>上一格</translation>
+    </message>
+    <message>
+        <source>Next Frame</source>
+        <translation>下一格</translation>
+    </message>
+    <message>
+        <source>1 Second Earlier</source>
+        <translation>提前 1 秒</translation>
+    </message>
+    <message>
+        <source>1 Second Later</source>
+        <translation>延後 1 秒</translation>
+    </message>
+    <message>
         <source>Create Share Image</source>
         <translation>製作分享圖</translation>
     </message>

@@ -134,6 +134,13 @@ void relieve()
     s.cache.setMaxCost(budget);
 }
 
+void forget(const QString &file)
+{
+    Store &s = store();
+    const QMutexLocker lock(&s.mutex);
+    s.cache.remove(file);
+}
+
 void clear()
 {
     Store &s = store();

@@ -45,6 +45,9 @@ QCoro::Task<std::optional<QImage>> image(QString file, QSize cover = {});
 // bytes held now remain; for when the system is short of memory.
 void relieve();
 
+// Forgets the entry of `file`, for a picture no view shows any more.
+void forget(const QString &file);
+
 // Forgets every entry.
 void clear();
 

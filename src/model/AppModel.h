@@ -14,6 +14,7 @@
 // thread pool. `dialogs` is not owned and may be null.
 
 #include "engine/Records.h"
+#include "engine/Stepping.h"
 #include "model/Engine.h"
 #include "model/VideoItem.h"
 
@@ -22,6 +23,7 @@
 #include <QList>
 #include <QObject>
 #include <QPointer>
+#include <QSet>
 #include <QThreadPool>
 #include <QUrl>
 #include <QUuid>
@@ -100,6 +102,18 @@ public:
     // deleted. Returns false when an extraction was still running.
     bool shutdown(std::chrono::milliseconds timeout);
 
+    // Whether shot `id` of `item` can move by `step` now: the video is
+    // extracted, none of its shots is being moved, and the step stays within
+    // the video.
+    bool canStep(const VideoItem *item, qint64 id, ShotStep step) const;
+    // Decodes, frame-exactly, the frame `step` away from shot `id` and puts
+    // it in the shot's place: same id and place, new time and new image files
+    // (in a folder of their own inside the work folder, so that no cache and
+    // no export still reading the old files ever sees them change). True when
+    // the shot moved; otherwise (impossible, failed, the video was reset or
+    // removed meanwhile) the shot is as it was.
+    QCoro::Task<bool> step(VideoItem *item, qint64 id, ShotStep step);
+
     // The planned shot times (see Planning::times).
     static QList<double> times(ExtractMode mode, double interval, qint64 count, double duration);
 
@@ -114,6 +128,8 @@ signals:
     void canExportChanged();
     void canExportAllChanged();
     void canEditShotsChanged();
+    // A step of a shot of `item` began or ended: canStep may answer otherwise.
+    void steppingChanged(VideoItem *item);
 
 private:
     class ShotInbox;
@@ -135,6 +151,8 @@ private:
                                  ExtractSettings settings, std::stop_token stop);
     // The extraction's result, or none when it went `silence` with neither
     // a new shot nor an end.
+    static QCoro::Task<bool> runStep(QPointer<AppModel> model, QPointer<VideoItem> item, Shot shot,
+                                     double target);
     static QCoro::Task<std::optional<int>> finishedOrSilent(QFuture<int> running,
                                                             std::shared_ptr<ShotInbox> inbox,
                                                             std::chrono::milliseconds silence);
@@ -161,6 +179,8 @@ private:
     bool m_canExportAll = false;
     bool m_canEditShots = false;
     std::optional<ExtractSettings> m_settings;
+    // Videos one of whose shots is being moved; one step at a time each.
+    QSet<QUuid> m_stepping;
     // Present exactly while a worker is considered running; stopping it
     // requests stop on the worker and on its extraction.
     std::optional<std::stop_source> m_runner;

@@ -99,6 +99,17 @@ void VideoItem::insert(const Shot &shot)
     emit shotsChanged();
 }
 
+bool VideoItem::replace(const Shot &shot)
+{
+    const auto at = std::find_if(m_shots.begin(), m_shots.end(),
+                                 [&](const Shot &existing) { return existing.id == shot.id; });
+    if (at == m_shots.end())
+        return false;
+    *at = shot;
+    emit shotsChanged();
+    return true;
+}
+
 void VideoItem::setShots(const QList<Shot> &shots)
 {
     m_shots = shots;

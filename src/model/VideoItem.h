@@ -67,6 +67,9 @@ public:
     void reset();
     // Keeps shots sorted by id; an equal id goes after the existing one.
     void insert(const Shot &shot);
+    // Puts `shot` in the place of the shot with its id (its selection stays);
+    // false when there is none.
+    bool replace(const Shot &shot);
 
     void setShots(const QList<Shot> &shots);
     void setDeselected(const QSet<qint64> &deselected);

@@ -4,7 +4,9 @@
 
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QCursor>
 #include <QDrag>
+#include <QKeyEvent>
 #include <QMimeData>
 #include <QPainter>
 #include <QScrollBar>
@@ -310,8 +312,39 @@ void ShotGrid::mouseDoubleClickEvent(QMouseEvent *event)
     mousePressEvent(event);
 }
 
+std::optional<ShotStep> ShotGrid::stepFor(int key, Qt::KeyboardModifiers modifiers)
+{
+    const bool shift = modifiers & Qt::ShiftModifier;
+    if (modifiers & ~(Qt::ShiftModifier | Qt::KeypadModifier))
+        return std::nullopt;
+    switch (key) {
+    case Qt::Key_Comma:
+        return shift ? ShotStep::secondEarlier : ShotStep::previousFrame;
+    case Qt::Key_Period:
+        return shift ? ShotStep::secondLater : ShotStep::nextFrame;
+    // What Shift makes of the two keys on US and German layouts.
+    case Qt::Key_Less:
+    case Qt::Key_Semicolon:
+        return shift ? std::optional(ShotStep::secondEarlier) : std::nullopt;
+    case Qt::Key_Greater:
+    case Qt::Key_Colon:
+        return shift ? std::optional(ShotStep::secondLater) : std::nullopt;
+    default:
+        return std::nullopt;
+    }
+}
+
 void ShotGrid::keyPressEvent(QKeyEvent *event)
 {
+    if (const std::optional<ShotStep> step = stepFor(event->key(), event->modifiers())) {
+        const QPoint pointer = viewport()->mapFromGlobal(QCursor::pos());
+        const QModelIndex hovered = viewport()->rect().contains(pointer) ? indexAt(pointer) : QModelIndex();
+        const QModelIndex target = hovered.isValid() ? hovered : currentIndex();
+        if (target.isValid()) {
+            emit stepRequested(target, *step);
+            return;
+        }
+    }
     if (event->key() == Qt::Key_Space && currentIndex().isValid() && event->modifiers() == Qt::NoModifier) {
         emit cellClicked(currentIndex());
         return;

@@ -8,22 +8,29 @@
 // Clicking a cell (press and release on it without dragging) or pressing
 // Space on the current cell emits cellClicked; dragging a cell drags its
 // full-size file (FileRole) as a file URL; a context-menu request on a cell
-// emits cellMenuRequested. The grid keeps no selection of its own: the shots'
-// selection lives in the video item.
+// emits cellMenuRequested. "," and "." (with Shift: "<" and ">" or whatever
+// the layout makes of them) emit stepRequested for the cell under the
+// pointer, else the current cell. The grid keeps no selection of its own:
+// the shots' selection lives in the video item.
 //
 // Thread: UI thread.
 
+#include "engine/Stepping.h"
 #include "ui/GridGeometry.h"
 
 #include <QAbstractItemView>
 #include <QPersistentModelIndex>
 
+#include <optional>
 #include <utility>
 
 class ShotGrid : public QAbstractItemView {
     Q_OBJECT
 public:
     explicit ShotGrid(QWidget *parent = nullptr);
+
+    // The step a key press asks for, or none. Pure.
+    static std::optional<ShotStep> stepFor(int key, Qt::KeyboardModifiers modifiers);
 
     // Width ÷ height of every cell; relays out.
     void setCellAspect(double aspect);
@@ -42,6 +49,7 @@ public:
 signals:
     void cellClicked(const QModelIndex &index);
     void cellMenuRequested(const QModelIndex &index, const QPoint &globalPos);
+    void stepRequested(const QModelIndex &index, ShotStep step);
 
 protected:
     QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;

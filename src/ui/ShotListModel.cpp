@@ -74,7 +74,17 @@ void ShotListModel::followShots()
             m_shots[k] = next.at(k);
         endInsertRows();
     }
+    const QList<Shot> before = m_shots;
     m_shots = next; // share the item's data
+    if (!runs.isEmpty())
+        return;
+    // The same shots: one may have moved to another frame (new time, new files).
+    for (qsizetype row = 0; row < next.size(); ++row) {
+        const Shot &a = before.at(row);
+        const Shot &b = next.at(row);
+        if (a.time != b.time || a.file != b.file || a.thumbFile != b.thumbFile)
+            emit dataChanged(index(int(row)), index(int(row)));
+    }
 }
 
 void ShotListModel::followSelection()

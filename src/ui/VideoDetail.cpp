@@ -83,6 +83,9 @@ VideoDetail::VideoDetail(AppModel &model, QWidget *parent)
     });
     connect(m_grid, &ShotGrid::cellMenuRequested, this,
             [this](const QModelIndex &index, const QPoint &globalPos) { showMenu(index.row(), globalPos); });
+    connect(m_grid, &ShotGrid::stepRequested, this, [this](const QModelIndex &index, ShotStep step) {
+        m_model.step(m_item, index.data(ShotListModel::IdRole).toLongLong(), step);
+    });
 
     // The spinner floats over the centre of the grid area.
     auto *gridArea = new QGridLayout;
@@ -211,6 +214,19 @@ std::unique_ptr<QMenu> VideoDetail::menuFor(int row)
     connect(menu->addAction(tr("Open in Image Viewer")), &QAction::triggered, this,
             [file] { QDesktopServices::openUrl(QUrl::fromLocalFile(file)); });
     connect(menu->addAction(tr("Copy Image")), &QAction::triggered, this, [file] { copyImage(file); });
+    menu->addSeparator();
+    const qint64 id = m_shots->index(row).data(ShotListModel::IdRole).toLongLong();
+    const std::pair<QString, ShotStep> steps[] = {
+        {tr("Previous Frame"), ShotStep::previousFrame},
+        {tr("Next Frame"), ShotStep::nextFrame},
+        {tr("1 Second Earlier"), ShotStep::secondEarlier},
+        {tr("1 Second Later"), ShotStep::secondLater},
+    };
+    for (const auto &[text, step] : steps) {
+        QAction *action = menu->addAction(text);
+        action->setEnabled(m_model.canStep(m_item, id, step));
+        connect(action, &QAction::triggered, this, [this, id, step = step] { m_model.step(m_item, id, step); });
+    }
     return menu;
 }
 

@@ -1,5 +1,6 @@
 #include "app/Translations.h"
 #include "engine/Planning.h"
+#include "engine/Stepping.h"
 
 #include <QCoreApplication>
 #include <QTest>
@@ -143,6 +144,41 @@ private slots:
         QFETCH(qint64, n);
         QFETCH(QString, text);
         QCOMPARE(shotCount(n), text);
+    }
+
+    // The middle of the neighbouring frame, and nothing past either end.
+    void stepTargets_data()
+    {
+        QTest::addColumn<double>("time");
+        QTest::addColumn<int>("step");
+        QTest::addColumn<double>("fps");
+        QTest::addColumn<double>("expected"); // -1: impossible
+        const int previous = int(ShotStep::previousFrame), next = int(ShotStep::nextFrame);
+        const int earlier = int(ShotStep::secondEarlier), later = int(ShotStep::secondLater);
+        QTest::newRow("next at 25 fps") << 2.0 << next << 25.0 << 2.06;
+        QTest::newRow("previous at 25 fps") << 2.0 << previous << 25.0 << 1.98;
+        QTest::newRow("a second later") << 2.0 << later << 25.0 << 3.02;
+        QTest::newRow("a second earlier") << 2.0 << earlier << 25.0 << 1.02;
+        QTest::newRow("unknown rate steps at 30 fps") << 1.0 << next << 0.0 << 1.05;
+        QTest::newRow("nothing before the first frame") << 0.0 << previous << 25.0 << -1.0;
+        QTest::newRow("not a second before 0.5 s") << 0.5 << earlier << 25.0 << -1.0;
+        QTest::newRow("nothing after the last frame") << 9.96 << next << 25.0 << -1.0;
+        QTest::newRow("the last frame from the one before") << 9.92 << next << 25.0 << 9.98;
+        QTest::newRow("not a second past 9.5 s") << 9.5 << later << 25.0 << -1.0;
+    }
+    void stepTargets()
+    {
+        QFETCH(double, time);
+        QFETCH(int, step);
+        QFETCH(double, fps);
+        QFETCH(double, expected);
+        const std::optional<double> target = Stepping::target(time, ShotStep(step), fps, 10.0);
+        if (expected < 0) {
+            QVERIFY(!target);
+        } else {
+            QVERIFY(target);
+            QVERIFY2(std::abs(*target - expected) < 1e-9, qPrintable(QString::number(*target, 'g', 12)));
+        }
     }
 };
 

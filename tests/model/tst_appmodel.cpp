@@ -3,11 +3,14 @@
 #include "model/AppModel.h"
 #include "support/ScriptedEngine.h"
 #include "support/TestSupport.h"
+#include "support/TestVideos.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QFile>
 #include <QElapsedTimer>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
@@ -39,6 +42,14 @@ QCoro::Task<> addThenFlag(AppModel *model, QList<QUrl> urls, bool *done)
 {
     co_await model->add(std::move(urls));
     *done = true;
+}
+
+// 1 when the shot moved, 0 when not.
+QCoro::Task<> stepThenFlag(AppModel *model, VideoItem *item, qint64 id, ShotStep step, int *result)
+{
+    QCoro::Task<bool> stepping = model->step(item, id, step);
+    const bool moved = co_await stepping;
+    *result = moved ? 1 : 0;
 }
 
 } // namespace
@@ -579,6 +590,62 @@ private slots:
         QVERIFY(m_model->shutdown(std::chrono::seconds(5)));
         QCOMPARE(m_fake->running(), 0);
         QCOMPARE(item("A")->status(), VideoStatus::pending);
+    }
+
+    // On a real video: each step moves by exactly one frame (30 for a
+    // second), across a keyframe backwards too; the shot keeps its id and
+    // place; ten frames forward and back give the identical picture. A step
+    // that fails leaves the shot as it was.
+    void steppingIsFrameExact()
+    {
+        const QString clip = TestVideos::make({.width = 320, .height = 240, .seconds = 4, .gop = 60, .bframes = true});
+        QVERIFY(!clip.isEmpty());
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("clip.mp4"));
+        QVERIFY(QFile::copy(clip, path));
+        m_model = std::make_unique<AppModel>(Engine::ffmpeg(), nullptr);
+        ExtractSettings settings;
+        settings.count = 3;
+        m_model->apply(settings);
+        bool added = false;
+        addThenFlag(m_model.get(), {QUrl::fromLocalFile(path)}, &added);
+        QTRY_VERIFY_WITH_TIMEOUT(added && allDone(), 30000);
+        VideoItem *video = m_model->videos().first();
+        QCOMPARE(video->shots().size(), 3);
+        const Shot start = video->shots().at(1);
+        const QImage original(start.file);
+        const int number = TestVideos::frameNumber(original);
+        QVERIFY2(number >= 40 && number <= 70, qPrintable(QString::number(number)));
+        const auto step = [&](ShotStep s) {
+            int moved = -1;
+            stepThenFlag(m_model.get(), video, start.id, s, &moved);
+            const QDeadlineTimer deadline(20000);
+            while (moved < 0 && !deadline.hasExpired())
+                QTest::qWait(5);
+            return moved == 1;
+        };
+        const auto shown = [&] { return TestVideos::frameNumber(QImage(video->shots().at(1).file)); };
+        for (int i = 1; i <= 10; ++i) {
+            QVERIFY(step(ShotStep::nextFrame));
+            QCOMPARE(shown(), number + i);
+        }
+        QVERIFY(step(ShotStep::secondLater));
+        QCOMPARE(shown(), number + 40);
+        QVERIFY(step(ShotStep::secondEarlier));
+        for (int i = 9; i >= 0; --i) {
+            QVERIFY(step(ShotStep::previousFrame));
+            QCOMPARE(shown(), number + i);
+        }
+        const Shot back = video->shots().at(1);
+        QCOMPARE(back.id, start.id);
+        QCOMPARE(back.time, start.time);
+        QVERIFY(back.file != start.file);
+        QCOMPARE(QImage(back.file), original);
+
+        QVERIFY(QFile::remove(path));
+        QVERIFY(!step(ShotStep::nextFrame));
+        QCOMPARE(video->shots().at(1).file, back.file);
+        QCOMPARE(video->shots().at(1).time, back.time);
     }
 };
 

@@ -75,6 +75,24 @@ private slots:
         QCOMPARE(shown, after);
     }
 
+    // A shot moved to another frame keeps its row; only that row changes.
+    void replacedShotChangesOneRow()
+    {
+        VideoItem item(VideoInfo{});
+        item.setShots(shots({0, 1, 2}));
+        ShotListModel model;
+        model.setItem(&item);
+        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+        QSignalSpy resetSpy(&model, &QAbstractItemModel::modelReset);
+        QVERIFY(item.replace(Shot{1, 1.04, QStringLiteral("/w/step/0000.jpg"), QStringLiteral("/w/step/0000_thumb.jpg"), {}}));
+        QVERIFY(!item.replace(Shot{7, 0, {}, {}, {}}));
+        QCOMPARE(resetSpy.count(), 0);
+        QCOMPARE(changed.count(), 1);
+        QCOMPARE(changed.first().at(0).toModelIndex().row(), 1);
+        QCOMPARE(model.index(1).data(ShotListModel::ThumbFileRole).toString(), QStringLiteral("/w/step/0000_thumb.jpg"));
+    }
+
     void videoRowsFollowTheModel_data()
     {
         QTest::addColumn<QString>("change");

@@ -3,6 +3,7 @@
 #include "ui/GridGeometry.h"
 #include "ui/ShotDelegate.h"
 #include "ui/StatusText.h"
+#include "ui/ShotGrid.h"
 #include "ui/ThumbnailScheduler.h"
 #include "ui/ThumbnailView.h"
 #include "ui/VideoRowDelegate.h"
@@ -169,6 +170,29 @@ private slots:
         QFETCH(int, count);
         QFETCH(QList<int>, rows);
         QCOMPARE(ThumbnailScheduler::order(first, last, count), rows);
+    }
+
+    void stepKeys_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<int>("step"); // -1: none
+        QTest::newRow(",") << int(Qt::Key_Comma) << 0 << int(ShotStep::previousFrame);
+        QTest::newRow(".") << int(Qt::Key_Period) << 0 << int(ShotStep::nextFrame);
+        QTest::newRow("Shift+, as <") << int(Qt::Key_Less) << int(Qt::ShiftModifier) << int(ShotStep::secondEarlier);
+        QTest::newRow("Shift+. as >") << int(Qt::Key_Greater) << int(Qt::ShiftModifier) << int(ShotStep::secondLater);
+        QTest::newRow("Shift+. as : (German)") << int(Qt::Key_Colon) << int(Qt::ShiftModifier) << int(ShotStep::secondLater);
+        QTest::newRow("Shift+,") << int(Qt::Key_Comma) << int(Qt::ShiftModifier) << int(ShotStep::secondEarlier);
+        QTest::newRow("Ctrl+. is not a step") << int(Qt::Key_Period) << int(Qt::ControlModifier) << -1;
+        QTest::newRow("; alone is not a step") << int(Qt::Key_Semicolon) << 0 << -1;
+    }
+    void stepKeys()
+    {
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(int, step);
+        const std::optional<ShotStep> found = ShotGrid::stepFor(key, Qt::KeyboardModifiers(modifiers));
+        QCOMPARE(found ? int(*found) : -1, step);
     }
 
     void thumbnailCoverInDevicePixels()

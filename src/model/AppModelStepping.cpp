@@ -1,0 +1,98 @@
+// Moving one shot to a neighbouring frame.
+#include "model/AppModel.h"
+
+#include "engine/Logging.h"
+#include "engine/TempRoot.h"
+#include "media/Thumbnails.h"
+
+#include <QCoroFuture>
+#include <QDir>
+#include <QtConcurrent>
+
+#include <memory>
+#include <mutex>
+
+namespace {
+
+const Shot *findShot(const VideoItem *item, qint64 id)
+{
+    for (const Shot &shot : item->shots()) {
+        if (shot.id == id)
+            return &shot;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+bool AppModel::canStep(const VideoItem *item, qint64 id, ShotStep step) const
+{
+    if (!item || item->status() != VideoStatus::done || !item->workDir() || m_stepping.contains(item->id()))
+        return false;
+    const Shot *shot = findShot(item, id);
+    return shot && Stepping::target(shot->time, step, item->info().fps, item->info().duration).has_value();
+}
+
+QCoro::Task<bool> AppModel::step(VideoItem *item, qint64 id, ShotStep step)
+{
+    if (!canStep(item, id, step) || !m_extractions)
+        co_return false;
+    const Shot shot = *findShot(item, id);
+    const double target = *Stepping::target(shot.time, step, item->info().fps, item->info().duration);
+    m_stepping.insert(item->id());
+    emit steppingChanged(item);
+    QCoro::Task<bool> running = runStep(this, item, shot, target);
+    const bool moved = co_await running;
+    co_return moved;
+}
+
+QCoro::Task<bool> AppModel::runStep(QPointer<AppModel> model, QPointer<VideoItem> item, Shot shot, double target)
+{
+    const qint64 gen = item->generation();
+    const QUuid itemId = item->id();
+    // New files in a folder of their own: every path a cache, a share image
+    // or a running export holds keeps showing the picture it showed.
+    const QString folder = QDir(*item->workDir()).filePath(
+        QStringLiteral("step-") + QUuid::createUuid().toString(QUuid::WithoutBraces));
+    std::optional<Shot> stepped;
+    if (QDir().mkdir(folder)) {
+        // The shots were taken with the current settings: the same format
+        // and quality, but always the exact frame.
+        ExtractSettings settings = model->m_settings.value_or(ExtractSettings{});
+        settings.precise = true;
+        auto result = std::make_shared<std::optional<Shot>>();
+        auto lock = std::make_shared<std::mutex>();
+        QFuture<int> running = QtConcurrent::run(
+            model->m_extractions.get(),
+            [extractFn = model->m_engine.extract, info = item->info(), target, settings, folder, result, lock,
+             stop = model->m_closing.get_token()] {
+                return extractFn(info, {target}, settings, folder,
+                                 [result, lock](const Shot &written) {
+                                     const std::lock_guard guard(*lock);
+                                     *result = written;
+                                 },
+                                 stop);
+            });
+        co_await running;
+        const std::lock_guard guard(*lock);
+        stepped = *result;
+    }
+    if (model) {
+        model->m_stepping.remove(itemId);
+        if (item)
+            emit model->steppingChanged(item);
+    }
+    // A result for a reset or removed video, or one that found the same
+    // frame again, changes nothing.
+    const bool usable = model && item && item->generation() == gen && stepped && stepped->time != shot.time;
+    if (!usable) {
+        if (!item || item->generation() == gen)
+            TempRoot::removeTree(folder);
+        qCInfo(logModel) << "shot" << shot.id << "at" << shot.time << "s was not moved to" << target << "s";
+        co_return false;
+    }
+    stepped->id = shot.id;
+    item->replace(*stepped);
+    Thumbnails::forget(shot.thumbFile);
+    co_return true;
+}
