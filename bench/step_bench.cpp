@@ -1,7 +1,8 @@
 // How long moving a shot by one frame takes: the work a step does (one
 // frame-exact decode at the neighbouring frame, written as a shot into a
 // folder of its own), 50 times forward and 50 times backward from a shot in
-// the middle of the video; reports the medians.
+// the middle of the video; reports the medians, with the decoder kept open
+// between steps (as the application does) and opened afresh for each.
 //
 //   framelark-step-bench VIDEO [--steps N]
 //
@@ -11,6 +12,7 @@
 #include "engine/Stepping.h"
 #include "media/Extractor.h"
 #include "media/MediaAsset.h"
+#include "media/ShotStepper.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -26,15 +28,20 @@
 
 namespace {
 
-// One step from `time`; the time of the frame reached, or none.
-std::optional<double> stepOnce(const QString &video, const VideoInfo &info, double time, ShotStep step,
-                               const QString &folder)
+// One step from `time`; the time of the frame reached, or none. With a
+// stepper its open decoder is used, else the file is opened for this step.
+std::optional<double> stepOnce(ShotStepper *stepper, const QString &video, const VideoInfo &info, double time,
+                               ShotStep step, const QString &folder)
 {
     const std::optional<double> target = Stepping::target(time, step, info.fps, info.duration);
     if (!target)
         return std::nullopt;
     ExtractSettings settings;
     settings.precise = true;
+    if (stepper) {
+        const std::optional<Shot> shot = stepper->step(0, *target, settings, folder, {});
+        return shot ? std::optional(shot->time) : std::nullopt;
+    }
     std::mutex lock;
     std::optional<double> reached;
     Extractor::run(Extractor::ffmpegGenerators(video), {*target}, settings, folder, [&](const Shot &shot) {
@@ -70,7 +77,8 @@ int main(int argc, char *argv[])
     }
     QTemporaryDir dir;
     int folders = 0;
-    const auto measure = [&](ShotStep step, const char *name) {
+    const auto measure = [&](ShotStep step, const char *name, bool keepOpen) {
+        ShotStepper stepper(video);
         std::vector<double> ms;
         double time = info->duration / 2;
         for (int i = 0; i < steps; ++i) {
@@ -78,7 +86,7 @@ int main(int argc, char *argv[])
             QDir().mkpath(folder);
             QElapsedTimer timer;
             timer.start();
-            const std::optional<double> reached = stepOnce(video, *info, time, step, folder);
+            const std::optional<double> reached = stepOnce(keepOpen ? &stepper : nullptr, video, *info, time, step, folder);
             ms.push_back(timer.nsecsElapsed() / 1e6);
             if (!reached) {
                 std::fprintf(stderr, "%s step %d from %.3f s failed\n", name, i, time);
@@ -86,12 +94,14 @@ int main(int argc, char *argv[])
             }
             time = *reached;
         }
-        std::printf("%-14s %d steps: median %.1f ms, max %.1f ms\n", name, steps, median(ms),
+        std::printf("%-14s %-11s %d steps: median %.1f ms, max %.1f ms\n", name, keepOpen ? "kept open" : "each anew", steps, median(ms),
                     *std::max_element(ms.begin(), ms.end()));
     };
     std::printf("%s: %.0fx%.0f, %.2f fps, %.1f s\n", qPrintable(QFileInfo(video).fileName()), info->size.width(),
                 info->size.height(), double(info->fps), info->duration);
-    measure(ShotStep::nextFrame, "next frame");
-    measure(ShotStep::previousFrame, "previous frame");
+    for (const bool keepOpen : {true, false}) {
+        measure(ShotStep::nextFrame, "next frame", keepOpen);
+        measure(ShotStep::previousFrame, "previous frame", keepOpen);
+    }
     return 0;
 }

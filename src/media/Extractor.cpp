@@ -34,21 +34,12 @@ public:
 
     void run() override
     {
-        const std::optional<FrameConverter::Images> images =
-            FrameConverter::convert(m_frame, ImageFiles::thumbnailSide);
-        m_frame.frame.reset();
         MediaError error;
-        const std::optional<ImageFiles::ShotFiles> files = images
-            ? ImageFiles::writeShot(images->full, images->thumb, m_id, m_dir, m_settings.format,
-                                    m_settings.quality, &error)
-            : std::nullopt;
-        if (files) {
-            // Measured here, on the writer's thread, so finding weak shots
-            // later needs no decoding.
-            m_onShot(Shot{m_id, m_seconds, files->file, files->thumbFile, ShotScoring::score(images->thumb)});
+        const std::optional<Shot> shot =
+            Extractor::writeShot(std::move(m_frame), m_id, m_seconds, m_settings, m_dir, &error);
+        if (shot) {
+            m_onShot(*shot);
         } else {
-            if (!images)
-                error = MediaError::failed(MediaError::Step::convert, QStringLiteral("frame not convertible"));
             qCWarning(logMedia).noquote() << "shot" << m_id << "at" << m_seconds << "s:" << error.text();
             ++m_failed;
         }
@@ -137,6 +128,29 @@ private:
 };
 
 } // namespace
+
+namespace Extractor {
+
+std::optional<Shot> writeShot(VideoFrame frame, qint64 id, double seconds, const ExtractSettings &settings,
+                              const QString &dir, MediaError *error)
+{
+    const std::optional<FrameConverter::Images> images = FrameConverter::convert(frame, ImageFiles::thumbnailSide);
+    frame.frame.reset();
+    if (!images) {
+        if (error)
+            *error = MediaError::failed(MediaError::Step::convert, QStringLiteral("frame not convertible"));
+        return std::nullopt;
+    }
+    const std::optional<ImageFiles::ShotFiles> files =
+        ImageFiles::writeShot(images->full, images->thumb, id, dir, settings.format, settings.quality, error);
+    if (!files)
+        return std::nullopt;
+    // Measured here, on the writer's thread, so finding weak shots later
+    // needs no decoding.
+    return Shot{id, seconds, files->file, files->thumbFile, ShotScoring::score(images->thumb)};
+}
+
+} // namespace Extractor
 
 namespace Extractor {
 

@@ -20,6 +20,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <stop_token>
 
 namespace Extractor {
@@ -59,6 +60,12 @@ MediaTime tolerance(const QList<double> &times, bool precise);
 int run(const GeneratorFactory &makeGenerator, const QList<double> &times,
         const ExtractSettings &settings, const QString &dir, const ShotCallback &onShot,
         std::stop_token stop = {}, Timing timing = {});
+
+// Converts `frame` and writes it as shot `id` (full-size image and
+// thumbnail, measured for weak-shot detection) into `dir`; none when it
+// cannot be converted or written, with `error` saying why. Any thread.
+std::optional<Shot> writeShot(VideoFrame frame, qint64 id, double seconds, const ExtractSettings &settings,
+                              const QString &dir, MediaError *error = nullptr);
 
 // The generator factory for a video file on disk (FfmpegFrameGenerator).
 GeneratorFactory ffmpegGenerators(const QString &path);

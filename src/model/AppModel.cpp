@@ -23,6 +23,7 @@ AppModel::AppModel(Engine engine, Dialogs *dialogs, QObject *parent)
     m_probes->setMaxThreadCount(4);
     connect(this, &AppModel::videosChanged, this, &AppModel::updateExportable);
     connect(this, &AppModel::selectedChanged, this, &AppModel::updateExportable);
+    connect(this, &AppModel::selectedChanged, this, &AppModel::releaseSteppers);
 }
 
 AppModel::~AppModel()

@@ -151,6 +151,9 @@ private:
                                  ExtractSettings settings, std::stop_token stop);
     // The extraction's result, or none when it went `silence` with neither
     // a new shot nor an end.
+    // Lets the engine close the decoders kept for stepping, except the
+    // selected video's: the user has moved on from those.
+    void releaseSteppers();
     static QCoro::Task<bool> runStep(QPointer<AppModel> model, QPointer<VideoItem> item, Shot shot,
                                      double target);
     static QCoro::Task<std::optional<int>> finishedOrSilent(QFuture<int> running,
@@ -181,6 +184,8 @@ private:
     std::optional<ExtractSettings> m_settings;
     // Videos one of whose shots is being moved; one step at a time each.
     QSet<QUuid> m_stepping;
+    // Videos whose decoder the engine may keep open for further steps.
+    QSet<QUrl> m_stepped;
     // Present exactly while a worker is considered running; stopping it
     // requests stop on the worker and on its extraction.
     std::optional<std::stop_source> m_runner;

@@ -25,6 +25,20 @@ const Shot *findShot(const VideoItem *item, qint64 id)
 
 } // namespace
 
+void AppModel::releaseSteppers()
+{
+    const VideoItem *current = selected();
+    for (auto it = m_stepped.begin(); it != m_stepped.end();) {
+        if (current && current->info().url == *it) {
+            ++it;
+            continue;
+        }
+        if (m_engine.release)
+            m_engine.release(*it);
+        it = m_stepped.erase(it);
+    }
+}
+
 bool AppModel::canStep(const VideoItem *item, qint64 id, ShotStep step) const
 {
     if (!item || item->status() != VideoStatus::done || !item->workDir() || m_stepping.contains(item->id()))
@@ -62,17 +76,31 @@ QCoro::Task<bool> AppModel::runStep(QPointer<AppModel> model, QPointer<VideoItem
         settings.precise = true;
         auto result = std::make_shared<std::optional<Shot>>();
         auto lock = std::make_shared<std::mutex>();
-        QFuture<int> running = QtConcurrent::run(
-            model->m_extractions.get(),
-            [extractFn = model->m_engine.extract, info = item->info(), target, settings, folder, result, lock,
-             stop = model->m_closing.get_token()] {
-                return extractFn(info, {target}, settings, folder,
-                                 [result, lock](const Shot &written) {
-                                     const std::lock_guard guard(*lock);
-                                     *result = written;
-                                 },
-                                 stop);
-            });
+        QFuture<void> running;
+        if (model->m_engine.step) {
+            // The engine keeps the video's decoder open between steps.
+            model->m_stepped.insert(item->info().url);
+            running = QtConcurrent::run(
+                model->m_extractions.get(),
+                [stepFn = model->m_engine.step, info = item->info(), id = shot.id, target, settings, folder, result,
+                 lock, stop = model->m_closing.get_token()] {
+                    std::optional<Shot> written = stepFn(info, id, target, settings, folder, stop);
+                    const std::lock_guard guard(*lock);
+                    *result = std::move(written);
+                });
+        } else {
+            running = QtConcurrent::run(
+                model->m_extractions.get(),
+                [extractFn = model->m_engine.extract, info = item->info(), target, settings, folder, result, lock,
+                 stop = model->m_closing.get_token()] {
+                    extractFn(info, {target}, settings, folder,
+                              [result, lock](const Shot &written) {
+                                  const std::lock_guard guard(*lock);
+                                  *result = written;
+                              },
+                              stop);
+                });
+        }
         co_await running;
         const std::lock_guard guard(*lock);
         stepped = *result;

@@ -4,6 +4,31 @@
 
 #include "media/Extractor.h"
 #include "media/MediaAsset.h"
+#include "media/ShotStepper.h"
+
+#include <QHash>
+
+#include <memory>
+#include <mutex>
+
+namespace {
+
+// The open steppers, one per video; shared by the engine's functions.
+struct Steppers {
+    std::mutex lock;
+    QHash<QUrl, std::shared_ptr<ShotStepper>> open;
+
+    std::shared_ptr<ShotStepper> forVideo(const QUrl &url)
+    {
+        const std::lock_guard guard(lock);
+        std::shared_ptr<ShotStepper> &stepper = open[url];
+        if (!stepper)
+            stepper = std::make_shared<ShotStepper>(url.toLocalFile());
+        return stepper;
+    }
+};
+
+} // namespace
 
 Engine Engine::ffmpeg()
 {
@@ -18,6 +43,23 @@ Engine Engine::ffmpeg()
                         const ShotCallback &onShot, std::stop_token stop) {
         return Extractor::run(Extractor::ffmpegGenerators(info.url.toLocalFile()), times, settings,
                               dir, onShot, stop);
+    };
+    const auto steppers = std::make_shared<Steppers>();
+    engine.step = [steppers](const VideoInfo &info, qint64 id, double target, const ExtractSettings &settings,
+                             const QString &dir, std::stop_token stop) -> std::optional<Shot> {
+        if (!info.url.isLocalFile())
+            return std::nullopt;
+        // Held for the step, so a release meanwhile closes the decoder after it.
+        const std::shared_ptr<ShotStepper> stepper = steppers->forVideo(info.url);
+        return stepper->step(id, target, settings, dir, stop);
+    };
+    engine.release = [steppers](const QUrl &url) {
+        std::shared_ptr<ShotStepper> closing;
+        {
+            const std::lock_guard guard(steppers->lock);
+            closing = steppers->open.take(url);
+        }
+        // Destroyed outside the lock, after any step still using it.
     };
     return engine;
 }

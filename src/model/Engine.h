@@ -29,9 +29,23 @@ struct Engine {
                                       const ExtractSettings &settings, const QString &dir,
                                       const ShotCallback &onShot, std::stop_token stop)>;
 
+    // Writes the frame shown at exactly `target` seconds as shot `id` into
+    // the existing folder `dir`; none when it cannot. May keep the video's
+    // decoder open for the next step of the same video. Blocking; called on
+    // a pool thread, at most one call per video at a time. Optional: without
+    // it a step is a one-time precise extraction.
+    using Step = std::function<std::optional<Shot>(const VideoInfo &info, qint64 id, double target,
+                                                   const ExtractSettings &settings, const QString &dir,
+                                                   std::stop_token stop)>;
+    // Lets go of whatever `step` keeps open for the video at `url`. UI thread.
+    using Release = std::function<void(const QUrl &url)>;
+
     Probe probe;
     Extract extract;
+    Step step;
+    Release release;
 
-    // MediaAsset::load and Extractor::run on FFmpeg frame generators.
+    // MediaAsset::load and Extractor::run on FFmpeg frame generators; steps
+    // through a ShotStepper kept per video until released.
     static Engine ffmpeg();
 };

@@ -642,7 +642,16 @@ private slots:
         QVERIFY(back.file != start.file);
         QCOMPARE(QImage(back.file), original);
 
+        // Moving on to another video closes the decoder kept for stepping;
+        // back again, the step must open the file, which is gone now.
         QVERIFY(QFile::remove(path));
+        const QString other = dir.filePath(QStringLiteral("other.mp4"));
+        QVERIFY(QFile::copy(clip, other));
+        added = false;
+        addThenFlag(m_model.get(), {QUrl::fromLocalFile(other)}, &added);
+        QTRY_VERIFY_WITH_TIMEOUT(added, 10000);
+        QVERIFY(m_model->selected() != video);
+        m_model->setSelectedID(video->id());
         QVERIFY(!step(ShotStep::nextFrame));
         QCOMPARE(video->shots().at(1).file, back.file);
         QCOMPARE(video->shots().at(1).time, back.time);
