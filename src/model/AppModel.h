@@ -102,9 +102,9 @@ public:
     // deleted. Returns false when an extraction was still running.
     bool shutdown(std::chrono::milliseconds timeout);
 
-    // Whether shot `id` of `item` can move by `step` now: the video is
-    // extracted, none of its shots is being moved, and the step stays within
-    // the video.
+    // Whether shot `id` of `item` can move by `step` now: the engine can
+    // step, the video is extracted, none of its shots is being moved, and the
+    // step stays within the video.
     bool canStep(const VideoItem *item, qint64 id, ShotStep step) const;
     // Decodes, frame-exactly, the frame `step` away from shot `id` and puts
     // it in the shot's place: same id and place, new time and new image files
@@ -128,8 +128,6 @@ signals:
     void canExportChanged();
     void canExportAllChanged();
     void canEditShotsChanged();
-    // A step of a shot of `item` began or ended: canStep may answer otherwise.
-    void steppingChanged(VideoItem *item);
 
 private:
     class ShotInbox;

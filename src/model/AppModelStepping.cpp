@@ -9,8 +9,6 @@
 #include <QDir>
 #include <QtConcurrent>
 
-#include <memory>
-#include <mutex>
 
 namespace {
 
@@ -41,7 +39,8 @@ void AppModel::releaseSteppers()
 
 bool AppModel::canStep(const VideoItem *item, qint64 id, ShotStep step) const
 {
-    if (!item || item->status() != VideoStatus::done || !item->workDir() || m_stepping.contains(item->id()))
+    if (!m_engine.step || !item || item->status() != VideoStatus::done || !item->workDir()
+        || m_stepping.contains(item->id()))
         return false;
     const Shot *shot = findShot(item, id);
     return shot && Stepping::target(shot->time, step, item->info().fps, item->info().duration).has_value();
@@ -54,7 +53,6 @@ QCoro::Task<bool> AppModel::step(VideoItem *item, qint64 id, ShotStep step)
     const Shot shot = *findShot(item, id);
     const double target = *Stepping::target(shot.time, step, item->info().fps, item->info().duration);
     m_stepping.insert(item->id());
-    emit steppingChanged(item);
     QCoro::Task<bool> running = runStep(this, item, shot, target);
     const bool moved = co_await running;
     co_return moved;
@@ -74,42 +72,16 @@ QCoro::Task<bool> AppModel::runStep(QPointer<AppModel> model, QPointer<VideoItem
         // and quality, but always the exact frame.
         ExtractSettings settings = model->m_settings.value_or(ExtractSettings{});
         settings.precise = true;
-        auto result = std::make_shared<std::optional<Shot>>();
-        auto lock = std::make_shared<std::mutex>();
-        QFuture<void> running;
-        if (model->m_engine.step) {
-            // The engine keeps the video's decoder open between steps.
-            model->m_stepped.insert(item->info().url);
-            running = QtConcurrent::run(
-                model->m_extractions.get(),
-                [stepFn = model->m_engine.step, info = item->info(), id = shot.id, target, settings, folder, result,
-                 lock, stop = model->m_closing.get_token()] {
-                    std::optional<Shot> written = stepFn(info, id, target, settings, folder, stop);
-                    const std::lock_guard guard(*lock);
-                    *result = std::move(written);
-                });
-        } else {
-            running = QtConcurrent::run(
-                model->m_extractions.get(),
-                [extractFn = model->m_engine.extract, info = item->info(), target, settings, folder, result, lock,
-                 stop = model->m_closing.get_token()] {
-                    extractFn(info, {target}, settings, folder,
-                              [result, lock](const Shot &written) {
-                                  const std::lock_guard guard(*lock);
-                                  *result = written;
-                              },
-                              stop);
-                });
-        }
-        co_await running;
-        const std::lock_guard guard(*lock);
-        stepped = *result;
+        // The engine keeps the video's decoder open between steps.
+        model->m_stepped.insert(item->info().url);
+        QFuture<std::optional<Shot>> running = QtConcurrent::run(
+            model->m_extractions.get(),
+            [stepFn = model->m_engine.step, info = item->info(), id = shot.id, target, settings, folder,
+             stop = model->m_closing.get_token()] { return stepFn(info, id, target, settings, folder, stop); });
+        stepped = co_await running;
     }
-    if (model) {
+    if (model)
         model->m_stepping.remove(itemId);
-        if (item)
-            emit model->steppingChanged(item);
-    }
     // A result for a reset or removed video, or one that found the same
     // frame again, changes nothing.
     const bool usable = model && item && item->generation() == gen && stepped && stepped->time != shot.time;

@@ -33,7 +33,7 @@ struct Engine {
     // the existing folder `dir`; none when it cannot. May keep the video's
     // decoder open for the next step of the same video. Blocking; called on
     // a pool thread, at most one call per video at a time. Optional: without
-    // it a step is a one-time precise extraction.
+    // it shots cannot be stepped.
     using Step = std::function<std::optional<Shot>(const VideoInfo &info, qint64 id, double target,
                                                    const ExtractSettings &settings, const QString &dir,
                                                    std::stop_token stop)>;
