@@ -14,6 +14,13 @@
 </context>
 <context>
     <name>CaptureSettings</name>
+    <message numerus="yes">
+        <source>Scenes · at most %n</source>
+        <translation>
+            <numerusform>Szenen · höchstens %n</numerusform>
+            <numerusform>Szenen · höchstens %n</numerusform>
+        </translation>
+    </message>
     <message>
         <source>Every %1 sec</source>
         <translation>Alle %1 s</translation>
@@ -32,6 +39,14 @@
 </context>
 <context>
     <name>CaptureSettingsPopover</name>
+    <message>
+        <source>At most</source>
+        <translation>Höchstens</translation>
+    </message>
+    <message>
+        <source>By Scene</source>
+        <translation>Nach Szene</translation>
+    </message>
     <message>
         <source>By Interval</source>
         <translation>Nach Intervall</translation>
@@ -444,6 +459,10 @@
 </context>
 <context>
     <name>StatusText</name>
+    <message>
+        <source>Finding scenes…</source>
+        <translation>Szenen werden gesucht …</translation>
+    </message>
     <message numerus="yes">
         <source>%n weak shots deselected</source>
         <translation>

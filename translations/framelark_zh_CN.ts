@@ -14,6 +14,12 @@
 </context>
 <context>
     <name>CaptureSettings</name>
+    <message numerus="yes">
+        <source>Scenes · at most %n</source>
+        <translation>
+            <numerusform>场景 · 最多 %n 个</numerusform>
+        </translation>
+    </message>
     <message>
         <source>Every %1 sec</source>
         <translation>每 %1 秒</translation>
@@ -32,6 +38,14 @@
 </context>
 <context>
     <name>CaptureSettingsPopover</name>
+    <message>
+        <source>At most</source>
+        <translation>最多</translation>
+    </message>
+    <message>
+        <source>By Scene</source>
+        <translation>按场景</translation>
+    </message>
     <message>
         <source>By Interval</source>
         <translation>按间隔</translation>
@@ -443,6 +457,10 @@
 </context>
 <context>
     <name>StatusText</name>
+    <message>
+        <source>Finding scenes…</source>
+        <translation>正在查找场景…</translation>
+    </message>
     <message numerus="yes">
         <source>%n weak shots deselected</source>
         <translation>

@@ -15,7 +15,9 @@ QList<double> times(ExtractMode mode, double interval, qint64 count, double dura
         duration = 0;
 
     QList<double> result;
-    if (mode == ExtractMode::count) {
+    // A scene run plans like count mode until its scenes are known, and when
+    // it finds none.
+    if (mode != ExtractMode::interval) {
         const qint64 n = std::clamp<qint64>(count, 1, maxShots);
         result.reserve(n);
         for (qint64 i = 0; i < n; ++i)

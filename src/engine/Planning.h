@@ -11,8 +11,9 @@ namespace Planning {
 // The largest number of shots one video can ever have.
 inline constexpr qint64 maxShots = 2000;
 
-// The planned times in seconds, ascending and never empty. Count mode puts
-// each shot in the middle of one of n equal slices; interval mode steps by
+// The planned times in seconds, ascending and never empty. Count mode (and
+// scene mode, before or without scenes) puts each shot in the middle of one
+// of n equal slices; interval mode steps by
 // `interval` (at least 0.1 s) by repeated addition and never plans the last
 // 0.05 s. A non-finite or negative duration is treated as 0, so the result is
 // always finite and holds at most maxShots entries. Pure; any thread.

@@ -2,7 +2,15 @@
 
 QString rawValue(ExtractMode mode)
 {
-    return mode == ExtractMode::interval ? QStringLiteral("interval") : QStringLiteral("count");
+    switch (mode) {
+    case ExtractMode::interval:
+        return QStringLiteral("interval");
+    case ExtractMode::scene:
+        return QStringLiteral("scene");
+    case ExtractMode::count:
+        break;
+    }
+    return QStringLiteral("count");
 }
 
 QString rawValue(ShotFormat format)
@@ -16,6 +24,8 @@ std::optional<ExtractMode> extractModeFromRaw(QStringView raw)
         return ExtractMode::interval;
     if (raw == u"count")
         return ExtractMode::count;
+    if (raw == u"scene")
+        return ExtractMode::scene;
     return std::nullopt;
 }
 

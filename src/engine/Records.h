@@ -11,7 +11,8 @@
 
 #include <optional>
 
-enum class ExtractMode { interval, count };
+// Scene mode takes one shot where each scene begins, at most `count` of them.
+enum class ExtractMode { interval, count, scene };
 enum class ShotFormat { jpg, png };
 
 // Raw values are the stored preference texts; an unknown text gives no value.
@@ -21,11 +22,12 @@ std::optional<ExtractMode> extractModeFromRaw(QStringView raw);
 std::optional<ShotFormat> shotFormatFromRaw(QStringView raw);
 
 // How one extraction run cuts a video into shots. Both interval and count are
-// always carried; the planner uses the one that belongs to the mode.
+// always carried; the planner uses the one that belongs to the mode (scene
+// mode uses count as its most).
 struct ExtractSettings {
     ExtractMode mode = ExtractMode::count;
     double interval = 10.0;   // seconds between shots in interval mode
-    qint64 count = 24;        // number of shots in count mode
+    qint64 count = 24;        // number of shots in count mode, the most in scene mode
     bool precise = false;     // decode exactly at the planned time
     ShotFormat format = ShotFormat::jpg;
     double quality = 0.9;     // JPEG quality, 0..1

@@ -147,16 +147,16 @@ private:
                               std::stop_token stop);
     static QCoro::Task<> extract(QPointer<AppModel> model, QPointer<VideoItem> item,
                                  ExtractSettings settings, std::stop_token stop);
-    // The extraction's result, or none when it went `silence` with neither
-    // a new shot nor an end.
+    // The shot times of a scene run, found by the engine's scan while the
+    // item shows its progress; the count plan when the scan cannot tell.
+    // None when the run was stopped or the item reset meanwhile.
+    static QCoro::Task<std::optional<QList<double>>> sceneTimes(QPointer<AppModel> model, QPointer<VideoItem> item,
+                                                               ExtractSettings settings, std::stop_token stop);
     // Lets the engine close the decoders kept for stepping, except the
     // selected video's: the user has moved on from those.
     void releaseSteppers();
     static QCoro::Task<bool> runStep(QPointer<AppModel> model, QPointer<VideoItem> item, Shot shot,
                                      double target);
-    static QCoro::Task<std::optional<int>> finishedOrSilent(QFuture<int> running,
-                                                            std::shared_ptr<ShotInbox> inbox,
-                                                            std::chrono::milliseconds silence);
 
     // A probe running on m_probes, and the stop that ends it.
     struct Probing {

@@ -36,6 +36,28 @@ struct RunClock {
     }
 };
 
+// Whether `running` finished, or went `silence` with no end and no new beat
+// (a shot written, a step of progress reported): then the file stopped
+// answering.
+template <typename Result>
+QCoro::Task<bool> finishedOrSilent(QFuture<Result> running, std::function<qsizetype()> beats,
+                                   std::chrono::milliseconds silence)
+{
+    QFutureWatcher<Result> watcher;
+    watcher.setFuture(running);
+    qsizetype seen = beats();
+    while (!running.isFinished()) {
+        co_await qCoro(&watcher, &QFutureWatcherBase::finished, silence);
+        if (running.isFinished())
+            break;
+        const qsizetype now = beats();
+        if (now == seen)
+            co_return false;
+        seen = now;
+    }
+    co_return true;
+}
+
 } // namespace
 
 // Carries the shots of one extraction from the writer threads to the item on
@@ -164,15 +186,36 @@ QCoro::Task<> AppModel::extract(QPointer<AppModel> model, QPointer<VideoItem> it
 {
     item->reset();
     const qint64 gen = item->generation();
-    const QList<double> times = AppModel::times(settings.mode, settings.interval, settings.count,
-                                                item->info().duration);
+    // Measured around the engine's own work: a run may wait in the pool
+    // while stopped ones wind down, and that wait is not this video's time.
+    // A scene run's time includes its scan.
+    const auto clock = std::make_shared<RunClock>();
+    QList<double> times;
+    if (settings.mode == ExtractMode::scene && model->m_engine.scan && model->m_extractions) {
+        item->setStatus(VideoStatus::extracting);
+        item->setScanProgress(0.0);
+        clock->began = std::chrono::steady_clock::now().time_since_epoch().count();
+        QCoro::Task<std::optional<QList<double>>> scanning = sceneTimes(model, item, settings, stop);
+        std::optional<QList<double>> found = co_await scanning;
+        if (!found) {
+            // Stopped, removed or reset meanwhile; a stopped scan is never
+            // left showing.
+            if (item && item->generation() == gen)
+                item->reset();
+            co_return;
+        }
+        item->setScanProgress(std::nullopt);
+        times = *std::move(found);
+        // The plan already sits on the frames it wants: keyframes when not
+        // precise. Any tolerance could slide a shot across a cut.
+        settings.precise = true;
+    } else {
+        times = AppModel::times(settings.mode, settings.interval, settings.count, item->info().duration);
+    }
     item->setTotal(times.size());
     item->setStatus(VideoStatus::extracting);
     const std::optional<QString> dir = TempRoot::createWorkFolder();
     item->setWorkDir(dir);
-    // Measured around the extractor's own run: a run may wait in the pool
-    // while stopped ones wind down, and that wait is not this video's time.
-    const auto clock = std::make_shared<RunClock>();
 
     int failed = int(times.size());
     // Without a private work folder nothing is written anywhere: every
@@ -188,16 +231,18 @@ QCoro::Task<> AppModel::extract(QPointer<AppModel> model, QPointer<VideoItem> it
             model->m_extractions.get(),
             [extractFn = model->m_engine.extract, info = item->info(), times, settings,
              folder = *dir, onShot, stop = own->get_token(), clock] {
-                clock->began = std::chrono::steady_clock::now().time_since_epoch().count();
+                if (clock->began == 0)
+                    clock->began = std::chrono::steady_clock::now().time_since_epoch().count();
                 const int failedShots = extractFn(info, times, settings, folder, onShot, stop);
                 clock->ended = std::chrono::steady_clock::now().time_since_epoch().count();
                 return failedShots;
             });
-        QCoro::Task<std::optional<int>> finishing = finishedOrSilent(running, inbox, model->m_patience.silence);
-        const std::optional<int> result = co_await finishing;
+        QCoro::Task<bool> finishing = finishedOrSilent(
+            running, [inbox] { return inbox->posted(); }, model->m_patience.silence);
+        const bool finished = co_await finishing;
         inbox->drain();
-        if (result) {
-            failed = *result;
+        if (finished) {
+            failed = running.result();
         } else if (item) {
             // No new shot for the whole patience and no end: the file stopped
             // answering. What arrived stays; the rest counts as failed.
@@ -224,21 +269,55 @@ QCoro::Task<> AppModel::extract(QPointer<AppModel> model, QPointer<VideoItem> it
     item->setStatus(VideoStatus::done);
 }
 
-QCoro::Task<std::optional<int>> AppModel::finishedOrSilent(QFuture<int> running,
-                                                           std::shared_ptr<ShotInbox> inbox,
-                                                           std::chrono::milliseconds silence)
+QCoro::Task<std::optional<QList<double>>> AppModel::sceneTimes(QPointer<AppModel> model, QPointer<VideoItem> item,
+                                                                 ExtractSettings settings, std::stop_token stop)
 {
-    QFutureWatcher<int> watcher;
-    watcher.setFuture(running);
-    qsizetype seen = inbox->posted();
-    while (!running.isFinished()) {
-        co_await qCoro(&watcher, &QFutureWatcherBase::finished, silence);
-        if (running.isFinished())
-            break;
-        const qsizetype now = inbox->posted();
-        if (now == seen)
-            co_return std::nullopt;
-        seen = now;
+    const qint64 gen = item->generation();
+    const VideoInfo info = item->info();
+    // Progress crosses to the UI thread as the latest value only; beats
+    // count every report, for telling a slow scan from a silent one.
+    struct Reports {
+        std::atomic<qsizetype> beats{0};
+        std::atomic<bool> scheduled{false};
+        std::atomic<double> latest{0};
+    };
+    const auto reports = std::make_shared<Reports>();
+    const auto own = std::make_shared<std::stop_source>();
+    const std::stop_callback relay(stop, [own] { own->request_stop(); });
+    Engine::ScanProgress progress = [reports, item, gen](double fraction) {
+        ++reports->beats;
+        reports->latest = fraction;
+        if (reports->scheduled.exchange(true))
+            return;
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [reports, item, gen] {
+                reports->scheduled = false;
+                if (item && item->generation() == gen && item->scanProgress())
+                    item->setScanProgress(reports->latest.load());
+            },
+            Qt::QueuedConnection);
+    };
+    QFuture<std::optional<QList<double>>> running = QtConcurrent::run(
+        model->m_extractions.get(), [scanFn = model->m_engine.scan, info, settings, progress, stop = own->get_token()] {
+            return scanFn(info, settings, progress, stop);
+        });
+    QCoro::Task<bool> finishing = finishedOrSilent(
+        running, [reports] { return reports->beats.load(); }, model->m_patience.silence);
+    const bool finished = co_await finishing;
+    if (!finished) {
+        own->request_stop();
+        if (item)
+            qCWarning(logModel) << "scene scan of" << info.url.toDisplayString(QUrl::PreferLocalFile) << "gave no answer for"
+                                << (model ? model->m_patience.silence.count() : 0) << "ms; planning by count";
     }
-    co_return running.result();
+    if (stop.stop_requested() || !model || !item || item->generation() != gen)
+        co_return std::nullopt;
+    std::optional<QList<double>> times = finished ? running.result() : std::nullopt;
+    if (!times || times->isEmpty()) {
+        // A file the scan cannot read gets the count plan; extraction then
+        // tells which of its shots cannot be read either.
+        times = AppModel::times(ExtractMode::count, settings.interval, settings.count, info.duration);
+    }
+    co_return times;
 }

@@ -2,8 +2,10 @@
 // tests, which inject scripted engines, never link the FFmpeg code paths.
 #include "model/Engine.h"
 
+#include "engine/ScenePlanning.h"
 #include "media/Extractor.h"
 #include "media/MediaAsset.h"
+#include "media/SceneScanner.h"
 #include "media/ShotStepper.h"
 
 #include <QHash>
@@ -60,6 +62,16 @@ Engine Engine::ffmpeg()
             closing = steppers->open.take(url);
         }
         // Destroyed outside the lock, after any step still using it.
+    };
+    engine.scan = [](const VideoInfo &info, const ExtractSettings &settings, const ScanProgress &progress,
+                     std::stop_token stop) -> std::optional<QList<double>> {
+        if (!info.url.isLocalFile())
+            return std::nullopt;
+        const std::optional<SceneScanner::Scan> scan
+            = SceneScanner::scan(info.url.toLocalFile(), info.duration, settings.count, progress, stop);
+        if (!scan)
+            return std::nullopt;
+        return ScenePlanning::times(scan->cuts, scan->keyframes, info.duration, settings.count, settings.precise);
     };
     return engine;
 }

@@ -40,12 +40,23 @@ struct Engine {
     // Lets go of whatever `step` keeps open for the video at `url`. UI thread.
     using Release = std::function<void(const QUrl &url)>;
 
+    // How far a scan has got, 0..1; from the scanning thread.
+    using ScanProgress = std::function<void(double fraction)>;
+    // The shot times of a scene run of at most `settings.count` shots, one a
+    // little into each scene, ascending; none when the video cannot be
+    // scanned or `stop` was requested. Blocking; called on the extraction
+    // thread. Optional: without it a scene run plans like count mode.
+    using Scan = std::function<std::optional<QList<double>>(const VideoInfo &info, const ExtractSettings &settings,
+                                                            const ScanProgress &progress, std::stop_token stop)>;
+
     Probe probe;
     Extract extract;
     Step step;
     Release release;
+    Scan scan;
 
     // MediaAsset::load and Extractor::run on FFmpeg frame generators; steps
-    // through a ShotStepper kept per video until released.
+    // through a ShotStepper kept per video until released; scans with the
+    // SceneScanner.
     static Engine ffmpeg();
 };

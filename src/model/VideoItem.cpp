@@ -86,6 +86,7 @@ void VideoItem::reset()
     setFailed(0);
     setElapsed(std::nullopt);
     setWeakDeselected(std::nullopt);
+    setScanProgress(std::nullopt);
     if (m_workDir)
         TempRoot::removeTree(*m_workDir);
     setWorkDir(std::nullopt);
@@ -154,6 +155,14 @@ void VideoItem::setElapsed(std::optional<double> elapsed)
         return;
     m_elapsed = elapsed;
     emit elapsedChanged();
+}
+
+void VideoItem::setScanProgress(std::optional<double> progress)
+{
+    if (m_scanProgress == progress)
+        return;
+    m_scanProgress = progress;
+    emit scanProgressChanged();
 }
 
 void VideoItem::setWorkDir(const std::optional<QString> &workDir)

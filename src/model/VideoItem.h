@@ -35,6 +35,9 @@ public:
     std::optional<double> elapsed() const { return m_elapsed; }
     // Counts resets; an extraction's results are accepted only while it is unchanged.
     qint64 generation() const { return m_generation; }
+    // While a scene run looks for the video's scenes, how far it has got
+    // (0..1); none otherwise. The total is known only after it.
+    std::optional<double> scanProgress() const { return m_scanProgress; }
     std::optional<QString> workDir() const { return m_workDir; }
 
     // Selects a deselected shot, deselects a selected one. The id is not
@@ -62,7 +65,7 @@ public:
     explicit VideoItem(const VideoInfo &info, QObject *parent = nullptr);
 
     // Back to "not yet extracted": new generation, no shots, nothing
-    // deselected, pending, no counts, and the work folder deleted (a failure
+    // deselected, pending, no counts, not scanning, and the work folder deleted (a failure
     // to delete is ignored).
     void reset();
     // Keeps shots sorted by id; an equal id goes after the existing one.
@@ -78,6 +81,7 @@ public:
     void setFailed(qint64 failed);
     void setElapsed(std::optional<double> elapsed);
     void setWorkDir(const std::optional<QString> &workDir);
+    void setScanProgress(std::optional<double> progress);
 
 signals:
     // Every property notifies only on a real change, except shots (every
@@ -91,6 +95,7 @@ signals:
     void generationChanged();
     void workDirChanged();
     void weakDeselectedChanged();
+    void scanProgressChanged();
 
 private:
     // A selection change the user asked for, other than deselectWeak().
@@ -108,4 +113,5 @@ private:
     qint64 m_generation = 0;
     std::optional<QString> m_workDir;
     std::optional<qint64> m_weakDeselected;
+    std::optional<double> m_scanProgress;
 };

@@ -19,7 +19,7 @@
 
 namespace {
 
-enum ModeSegment { intervalSegment, countSegment };
+enum ModeSegment { intervalSegment, countSegment, sceneSegment };
 enum FormatSegment { jpgSegment, pngSegment };
 
 constexpr int fieldWidth = 64;
@@ -57,7 +57,7 @@ CaptureSettingsPopover::CaptureSettingsPopover(Preferences &preferences, QWidget
     : QFrame(parent, Qt::Popup)
     , m_preferences(preferences)
     , m_form(new QFormLayout)
-    , m_mode(new SegmentedControl({tr("By Interval"), tr("By Count")}, this))
+    , m_mode(new SegmentedControl({tr("By Interval"), tr("By Count"), tr("By Scene")}, this))
     , m_interval(new NumberBox(NumberBox::Kind::decimal, 0.5, 3600, 1.0, this))
     , m_count(new NumberBox(NumberBox::Kind::integer, 1, 2000, 1, this))
     , m_precise(new QCheckBox(tr("Precise Frames"), this))
@@ -93,12 +93,15 @@ CaptureSettingsPopover::CaptureSettingsPopover(Preferences &preferences, QWidget
     m_form->setVerticalSpacing(12);
     m_form->addRow(tr("Capture"), m_mode);
     m_form->addRow(tr("Every"), numberRow(m_interval, tr("sec"), this));
-    m_form->addRow(tr("Number of shots"), numberRow(m_count, QString(), this));
+    // One row for the count in both modes that use it; its label tells which.
+    m_countLabel = new QLabel(tr("Number of shots"), this);
+    m_countLabel->setObjectName(QStringLiteral("countLabel"));
+    m_form->addRow(m_countLabel, numberRow(m_count, QString(), this));
     m_form->addRow(preciseBlock);
     m_form->addRow(tr("Format"), m_format);
-    // The label column keeps one width whichever of the two number rows is
+    // The label column keeps one width whichever of the number rows is
     // shown, so the controls do not jump when the mode changes.
-    int labelWidth = 0;
+    int labelWidth = m_countLabel->fontMetrics().horizontalAdvance(tr("At most"));
     for (int row = 0; row < m_form->rowCount(); ++row) {
         if (QLayoutItem *label = m_form->itemAt(row, QFormLayout::LabelRole))
             labelWidth = std::max(labelWidth, label->widget()->sizeHint().width());
@@ -113,7 +116,9 @@ CaptureSettingsPopover::CaptureSettingsPopover(Preferences &preferences, QWidget
     outer->addLayout(m_form);
 
     connect(m_mode, &SegmentedControl::currentChanged, this, [this](int index) {
-        m_preferences.setMode(index == countSegment ? ExtractMode::count : ExtractMode::interval);
+        m_preferences.setMode(index == sceneSegment   ? ExtractMode::scene
+                              : index == countSegment ? ExtractMode::count
+                                                      : ExtractMode::interval);
     });
     connect(m_interval, &NumberBox::valueEdited, this,
             [this](double value) { m_preferences.setInterval(value); });
@@ -133,7 +138,9 @@ void CaptureSettingsPopover::refresh()
 {
     const ExtractSettings settings = m_preferences.extractSettings();
     const bool interval = settings.mode == ExtractMode::interval;
-    m_mode->setCurrent(interval ? intervalSegment : countSegment);
+    const bool scene = settings.mode == ExtractMode::scene;
+    m_mode->setCurrent(interval ? intervalSegment : scene ? sceneSegment : countSegment);
+    m_countLabel->setText(scene ? tr("At most") : tr("Number of shots"));
     m_interval->setValue(settings.interval);
     m_count->setValue(double(settings.count));
     m_precise->setChecked(settings.precise);

@@ -13,6 +13,7 @@ class NumberBox;
 class Preferences;
 class QCheckBox;
 class QFormLayout;
+class QLabel;
 class SegmentedControl;
 
 class CaptureSettingsPopover : public QFrame {
@@ -45,6 +46,7 @@ private:
     SegmentedControl *m_mode;
     NumberBox *m_interval;
     NumberBox *m_count;
+    QLabel *m_countLabel = nullptr;  // "Number of shots", or "At most" by scene
     QCheckBox *m_precise;
     SegmentedControl *m_format;
 };

@@ -1,5 +1,6 @@
 #include "ui/StatusText.h"
 
+#include "engine/Formatting.h"
 #include "engine/Planning.h"
 
 #include <QCoreApplication>
@@ -7,6 +8,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 
 namespace StatusText {
 
@@ -24,13 +26,19 @@ QString progress(qint64 shots, qint64 total)
     return QString::number(shots) + QStringLiteral(" / ") + QString::number(total);
 }
 
-QString row(VideoStatus status, qint64 shots, qint64 total)
+QString scanning(double fraction, const QLocale &locale)
+{
+    const int percent = std::isfinite(fraction) ? int(std::clamp(fraction, 0.0, 1.0) * 100) : 0;
+    return tr("Finding scenes…") + QLatin1Char(' ') + formatPercent(percent, locale);
+}
+
+QString row(VideoStatus status, qint64 shots, qint64 total, std::optional<double> scan)
 {
     switch (status) {
     case VideoStatus::pending:
         return tr("Waiting…");
     case VideoStatus::extracting:
-        return progress(shots, total);
+        return scan ? scanning(*scan) : progress(shots, total);
     case VideoStatus::done:
         break;
     }

@@ -16,8 +16,12 @@ namespace StatusText {
 // "12 / 24": plain integers without grouping, whatever the locale.
 QString progress(qint64 shots, qint64 total);
 
-// A list row's second line: "Waiting…", the progress, or the shot count.
-QString row(VideoStatus status, qint64 shots, qint64 total);
+// "Finding scenes… 42%": a scene run's scan, `fraction` 0..1, in `locale`.
+QString scanning(double fraction, const QLocale &locale = QLocale());
+
+// A list row's second line: "Waiting…", the scan while a scene run looks for
+// scenes, the progress, or the shot count.
+QString row(VideoStatus status, qint64 shots, qint64 total, std::optional<double> scan = std::nullopt);
 
 // The detail footer's summary, parts joined by " · ": the shot count; how
 // long the extraction took (two fraction digits in `locale`) once known; the

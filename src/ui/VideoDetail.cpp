@@ -166,7 +166,7 @@ void VideoDetail::setItem(VideoItem *item)
     if (item) {
         for (auto signal : {&VideoItem::shotsChanged, &VideoItem::deselectedChanged, &VideoItem::statusChanged,
                             &VideoItem::totalChanged, &VideoItem::failedChanged, &VideoItem::elapsedChanged,
-                            &VideoItem::weakDeselectedChanged})
+                            &VideoItem::weakDeselectedChanged, &VideoItem::scanProgressChanged})
             m_connections.append(connect(item, signal, this, &VideoDetail::refresh));
         m_connections.append(connect(item, &QObject::destroyed, this, [this] { setItem(nullptr); }));
     }
@@ -186,7 +186,13 @@ void VideoDetail::refresh()
     m_progress->setVisible(extracting);
     m_counter->setVisible(extracting);
     m_status->setVisible(!extracting);
-    if (extracting) {
+    if (extracting && item->scanProgress()) {
+        // The bar follows the scan over the video until the shots are planned.
+        constexpr int steps = 1000;
+        m_progress->setRange(0, steps);
+        m_progress->setValue(int(std::clamp(*item->scanProgress(), 0.0, 1.0) * steps));
+        m_counter->setText(StatusText::scanning(*item->scanProgress()));
+    } else if (extracting) {
         const qint64 total = item->total();
         m_progress->setRange(0, int(std::max<qint64>(total, 1)));
         m_progress->setValue(int(std::min<qint64>(shots, std::max<qint64>(total, 1))));

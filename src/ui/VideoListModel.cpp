@@ -18,7 +18,8 @@ VideoListModel::VideoListModel(AppModel &model, QObject *parent)
 
 void VideoListModel::watch(VideoItem *item)
 {
-    for (auto signal : {&VideoItem::statusChanged, &VideoItem::shotsChanged, &VideoItem::totalChanged})
+    for (auto signal : {&VideoItem::statusChanged, &VideoItem::shotsChanged, &VideoItem::totalChanged,
+                        &VideoItem::scanProgressChanged})
         connect(item, signal, this, [this, item] { rowChanged(item); });
 }
 
@@ -119,7 +120,7 @@ QVariant VideoListModel::data(const QModelIndex &index, int role) const
     case IdRole:
         return item->id();
     case StatusRole:
-        return StatusText::row(item->status(), item->shots().size(), item->total());
+        return StatusText::row(item->status(), item->shots().size(), item->total(), item->scanProgress());
     case ThumbFileRole:
         return item->shots().isEmpty() ? QString() : item->shots().first().thumbFile;
     case AspectRole:

@@ -1,5 +1,6 @@
 #include "app/Translations.h"
 #include "engine/Planning.h"
+#include "engine/ScenePlanning.h"
 #include "engine/Stepping.h"
 
 #include <QCoreApplication>
@@ -7,6 +8,9 @@
 
 #include <cmath>
 #include <limits>
+
+Q_DECLARE_METATYPE(std::vector<ScenePlanning::Cut>)
+Q_DECLARE_METATYPE(std::vector<double>)
 
 class PlanningTest : public QObject {
     Q_OBJECT
@@ -147,6 +151,46 @@ private slots:
     }
 
     // The middle of the neighbouring frame, and nothing past either end.
+    void scenePlan_data()
+    {
+        using Cuts = std::vector<ScenePlanning::Cut>;
+        QTest::addColumn<Cuts>("cuts");
+        QTest::addColumn<std::vector<double>>("keyframes");
+        QTest::addColumn<qint64>("most");
+        QTest::addColumn<bool>("precise");
+        QTest::addColumn<QList<double>>("times");
+        const Cuts two{{10, 0.5f}, {20, 0.9f}};
+        const std::vector<double> keys{0, 2, 4, 10, 10.1, 12, 20, 25};
+        QTest::newRow("precise: half a second in") << two << keys << qint64(24) << true << QList<double>{0.5, 10.5, 20.5};
+        // 10.1 lies too near the cut; the scene from 20 has 25 only.
+        QTest::newRow("nearest keyframe inside the scene")
+            << two << keys << qint64(24) << false << QList<double>{2.001, 12.001, 25.001};
+        QTest::newRow("no keyframe inside: the time itself")
+            << two << std::vector<double>{0, 10} << qint64(24) << false << QList<double>{0.5, 10.5, 20.5};
+        QTest::newRow("a short scene: a third in")
+            << Cuts{{10, 0.5f}, {10.9, 0.5f}} << keys << qint64(24) << true << QList<double>{0.5, 10.3, 11.4};
+        QTest::newRow("at most 3 keeps the two strongest cuts")
+            << Cuts{{5, 0.3f}, {10, 0.8f}, {15, 0.2f}, {20, 0.9f}, {25, 0.3f}} << keys << qint64(3) << true
+            << QList<double>{0.5, 10.5, 20.5};
+        QTest::newRow("at most 1: the first scene")
+            << two << keys << qint64(1) << true << QList<double>{0.5};
+        QTest::newRow("no cut: the count plan") << Cuts{} << keys << qint64(3) << false << QList<double>{5, 15, 25};
+        QTest::newRow("cuts at the start or past the end are none")
+            << Cuts{{0, 0.9f}, {-1, 0.9f}, {31, 0.9f}} << keys << qint64(3) << true << QList<double>{5, 15, 25};
+    }
+    void scenePlan()
+    {
+        QFETCH(std::vector<ScenePlanning::Cut>, cuts);
+        QFETCH(std::vector<double>, keyframes);
+        QFETCH(qint64, most);
+        QFETCH(bool, precise);
+        QFETCH(QList<double>, times);
+        const QList<double> planned = ScenePlanning::times(cuts, keyframes, 30, most, precise);
+        QCOMPARE(planned.size(), times.size());
+        for (qsizetype i = 0; i < times.size(); ++i)
+            QVERIFY2(std::abs(planned[i] - times[i]) < 1e-9, qPrintable(QString::number(planned[i])));
+    }
+
     void stepTargets_data()
     {
         QTest::addColumn<double>("time");

@@ -12,6 +12,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 
 #include <memory>
 
@@ -381,6 +382,51 @@ private slots:
         QVERIFY(QFileInfo(*a->workDir()).isDir());
         QCOMPARE(QFileInfo(*a->workDir()).absolutePath(), TempRoot::path());
         QCOMPARE(m_fake->plans().first(), AppModel::times(ExtractMode::count, 10, 5, 100));
+    }
+
+    // A scene run shows its scan, then plans what the scan found; a scan
+    // that cannot tell plans by count.
+    void sceneRunScansFirst_data()
+    {
+        QTest::addColumn<bool>("found");
+        QTest::newRow("scenes found") << true;
+        QTest::newRow("scan failed") << false;
+    }
+    void sceneRunScansFirst()
+    {
+        QFETCH(bool, found);
+        Engine engine = m_fake->engine();
+        const auto gate = std::make_shared<std::atomic<bool>>(false);
+        engine.scan = [gate, found](const VideoInfo &, const ExtractSettings &settings,
+                                    const Engine::ScanProgress &progress,
+                                    std::stop_token stop) -> std::optional<QList<double>> {
+            progress(0.25);
+            QElapsedTimer waited;
+            waited.start();
+            while (!*gate && !stop.stop_requested() && waited.elapsed() < 20000)
+                QThread::msleep(5);
+            if (!found || settings.count != 7)
+                return std::nullopt;
+            return QList<double>{1, 5, 9};
+        };
+        m_model = std::make_unique<AppModel>(engine, nullptr);
+        m_fake->shotIds = {0, 1, 2};
+        ExtractSettings settings = countOf(7);
+        settings.mode = ExtractMode::scene;
+        m_model->apply(settings);
+        QVERIFY(add({"A"}));
+        VideoItem *a = item("A");
+        QTRY_COMPARE_WITH_TIMEOUT(a->scanProgress(), std::optional(0.25), 5000);
+        QCOMPARE(a->status(), VideoStatus::extracting);
+        QCOMPARE(a->total(), 0);
+        QTest::qWait(300);
+        *gate = true;
+        QTRY_COMPARE_WITH_TIMEOUT(a->status(), VideoStatus::done, 5000);
+        QCOMPARE(a->scanProgress(), std::nullopt);
+        const QList<double> plan = found ? QList<double>{1, 5, 9} : AppModel::times(ExtractMode::count, 10, 7, 100);
+        QCOMPARE(m_fake->plans().first(), plan);
+        QCOMPARE(a->total(), plan.size());
+        QVERIFY(*a->elapsed() >= 0.3);
     }
 
     void elapsedLeavesOutTheQueue()

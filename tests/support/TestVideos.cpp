@@ -329,6 +329,54 @@ QString TestVideos::weakSections()
                   [&](const QString &out) { return runFfmpeg(args + QStringList{out}); });
 }
 
+QList<int> TestVideos::sceneCutFrames()
+{
+    return {30, 70, 95, 145, 175, 235, 255, 295, 330, 380};
+}
+
+QString TestVideos::scenes(int gop)
+{
+    const QStringList sources{
+        "testsrc2=s=320x180:r=10",
+        "smptebars=s=320x180:r=10",
+        "mandelbrot=s=320x180:r=10",
+        "life=s=320x180:r=10:mold=10:life_color=#00ff00:death_color=#400000",
+        "rgbtestsrc=s=320x180:r=10,hue=H=t",
+        "testsrc2=s=320x180:r=10,negate",
+        "cellauto=s=320x180:r=10,lutrgb=g=0:b=val",
+        "color=c=0x204080:s=320x180:r=10,noise=alls=30:allf=t",
+        "smptehdbars=s=320x180:r=10,hue=H=2*t",
+        "mandelbrot=s=320x180:r=10:start_scale=1,hue=h=180",
+        "testsrc=s=320x180:r=10",
+    };
+    QList<int> bounds = sceneCutFrames();
+    bounds.prepend(0);
+    bounds.append(420);
+    QString graph;
+    QString inputs;
+    for (qsizetype i = 0; i < sources.size(); ++i) {
+        const int frames = bounds[i + 1] - bounds[i];
+        graph += sources[i] + QStringLiteral(",trim=end_frame=%1,setpts=PTS-STARTPTS,format=yuv420p[s%2];")
+                                  .arg(frames)
+                                  .arg(i);
+        inputs += QStringLiteral("[s%1]").arg(i);
+    }
+    graph += inputs + QStringLiteral("concat=n=%1:v=1:a=0[v]").arg(sources.size());
+    const QStringList args{"-filter_complex", graph, "-map", "[v]", "-c:v", "libx264", "-preset", "veryfast",
+                           "-g", QString::number(gop), "-keyint_min", QString::number(gop), "-sc_threshold", "0",
+                           "-pix_fmt", "yuv420p", "-f", "mp4"};
+    return cached(QStringLiteral("scenes-g%1").arg(gop), args.join(' '), "mp4",
+                  [&](const QString &out) { return runFfmpeg(args + QStringList{out}); });
+}
+
+QString TestVideos::oneScene()
+{
+    const QStringList args{"-f", "lavfi", "-i", "testsrc2=s=320x180:r=10:d=20", "-c:v", "libx264", "-preset",
+                           "veryfast", "-g", "10", "-pix_fmt", "yuv420p", "-f", "mp4"};
+    return cached("one-scene", args.join(' '), "mp4",
+                  [&](const QString &out) { return runFfmpeg(args + QStringList{out}); });
+}
+
 QString TestVideos::audioOnly()
 {
     return cached("audio-only", "audio-only", "mp4", [](const QString &out) {

@@ -72,6 +72,14 @@ public:
     // moving colours, black, the same blurred, still colour bars, then 8 s
     // of moving colours again.
     static QString weakSections();
+    // 42 s at 10 fps, 320×180: eleven scenes of different pictures, most of
+    // them moving, cut hard at the frames in sceneCutFrames(). Keyframes
+    // every `gop` frames and nowhere else, so that with a long interval most
+    // cuts lie between keyframes.
+    static QString scenes(int gop);
+    static QList<int> sceneCutFrames();
+    // 20 s at 10 fps, 320×180, one moving picture throughout; keyframes every second.
+    static QString oneScene();
     static QString audioOnly();
     // An MP4 cut to half its size with its index at the end: the index is gone.
     static QString truncatedIndex();

@@ -8,6 +8,7 @@
 #include "widgets/SegmentedControl.h"
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPushButton>
@@ -87,6 +88,10 @@ private slots:
         QTest::newRow("count beyond planning") << count << 10.0 << qint64(5000) << false << false
                                                << "5000 shots";
         QTest::newRow("one shot") << count << 10.0 << qint64(1) << false << false << "1 shot";
+        const int scene = int(ExtractMode::scene);
+        QTest::newRow("scenes") << scene << 10.0 << qint64(24) << false << false << "Scenes · at most 24";
+        QTest::newRow("scenes precise png") << scene << 10.0 << qint64(1) << true << true
+                                            << "Scenes · at most 1 · Precise · PNG";
     }
     void summary()
     {
@@ -246,6 +251,15 @@ private slots:
         QCOMPARE(m_prefs->format(), ShotFormat::jpg);
         segment("mode", 1)->click();
         QCOMPARE(m_prefs->mode(), ExtractMode::count);
+        QCOMPARE(popover()->findChild<QLabel *>("countLabel")->text(), QStringLiteral("Number of shots"));
+        segment("mode", 2)->click();
+        QCOMPARE(m_prefs->mode(), ExtractMode::scene);
+        QCOMPARE(segment("mode", 2)->text(), QStringLiteral("By Scene"));
+        // The count's row, under its other name; the interval stays hidden.
+        QCOMPARE(popover()->findChild<QLabel *>("countLabel")->text(), QStringLiteral("At most"));
+        QVERIFY(box("count")->isVisibleTo(popover()));
+        QVERIFY(!box("interval")->isVisibleTo(popover()));
+        QCOMPARE(m_button->text(), QStringLiteral("Scenes · at most 24 · Precise"));
     }
 
     void intervalStepperStopsAtItsBounds()

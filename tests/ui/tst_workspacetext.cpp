@@ -226,6 +226,13 @@ private slots:
         QCOMPARE(StatusText::row(VideoStatus(status), shots, total), text);
     }
 
+    void rowWhileFindingScenes()
+    {
+        QCOMPARE(StatusText::row(VideoStatus::extracting, 0, 0, 0.429), QStringLiteral("Finding scenes… 42%"));
+        QCOMPARE(StatusText::row(VideoStatus::extracting, 0, 0, 1.5), QStringLiteral("Finding scenes… 100%"));
+        QCOMPARE(StatusText::scanning(0.5, QLocale(QLocale::German)), QStringLiteral("Finding scenes… 50\u00a0%"));
+    }
+
     void summary_data()
     {
         QTest::addColumn<qint64>("shots");

@@ -1,0 +1,85 @@
+// A scene run as the application does it: the scan, the plan and the
+// extraction, timed; prints the cuts kept, the shots written and the times.
+//
+//   framelark-scene-bench VIDEO [--count N] [--precise] [--keyframes] --out DIR
+//
+// Prints "cut SECONDS STRENGTH" per kept scene start after the first,
+// "shot ID SECONDS FILE" per shot, then "scan SECONDS" and "total SECONDS".
+// bench/scenes makes the clip and compares with the ffmpeg tool.
+
+#include "engine/ScenePlanning.h"
+#include "media/Extractor.h"
+#include "media/MediaAsset.h"
+#include "media/SceneScanner.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QUrl>
+
+#include <algorithm>
+#include <cstdio>
+#include <mutex>
+#include <vector>
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    const qsizetype outAt = args.indexOf(QStringLiteral("--out"));
+    if (args.size() < 2 || outAt < 0 || outAt + 1 >= args.size()) {
+        std::fprintf(stderr, "usage: framelark-scene-bench VIDEO [--count N] [--precise] --out DIR\n");
+        return 2;
+    }
+    const qsizetype countAt = args.indexOf(QStringLiteral("--count"));
+    ExtractSettings settings;
+    settings.mode = ExtractMode::scene;
+    settings.count = countAt > 0 && countAt + 1 < args.size() ? std::max(1, args[countAt + 1].toInt()) : 24;
+    settings.precise = args.contains(QStringLiteral("--precise"));
+    const QString video = args[1];
+    const QString out = args[outAt + 1];
+    QDir().mkpath(out);
+
+    QElapsedTimer total;
+    total.start();
+    const std::optional<VideoInfo> info = MediaAsset::load(QUrl::fromLocalFile(video));
+    if (!info) {
+        std::fprintf(stderr, "cannot open %s\n", qPrintable(video));
+        return 1;
+    }
+    MediaError error;
+    const std::optional<SceneScanner::Scan> scan
+        = SceneScanner::scan(video, info->duration, settings.count, {}, {}, &error);
+    if (!scan) {
+        std::fprintf(stderr, "scan failed: %s\n", qPrintable(error.text()));
+        return 1;
+    }
+    const double scanSeconds = double(total.nsecsElapsed()) / 1e9;
+    if (args.contains(QStringLiteral("--keyframes"))) {
+        for (const double keyframe : scan->keyframes)
+            std::printf("keyframe %.3f\n", keyframe);
+    }
+    for (const ScenePlanning::Cut &cut : ScenePlanning::strongest(scan->cuts, settings.count))
+        std::printf("cut %.3f %.3f\n", cut.start, double(cut.strength));
+    const QList<double> times
+        = ScenePlanning::times(scan->cuts, scan->keyframes, info->duration, settings.count, settings.precise);
+
+    // As the application runs it: exactly on the planned frames.
+    ExtractSettings extraction = settings;
+    extraction.precise = true;
+    std::mutex lock;
+    std::vector<Shot> shots;
+    const int failed = Extractor::run(Extractor::ffmpegGenerators(video), times, extraction, out,
+                                      [&](const Shot &shot) {
+                                          const std::lock_guard guard(lock);
+                                          shots.push_back(shot);
+                                      });
+    const double totalSeconds = double(total.nsecsElapsed()) / 1e9;
+    std::sort(shots.begin(), shots.end(), [](const Shot &a, const Shot &b) { return a.id < b.id; });
+    for (const Shot &shot : shots)
+        std::printf("shot %lld %.3f %s\n", qlonglong(shot.id), shot.time, qPrintable(shot.file));
+    std::printf("keyframes %zu refined %d candidates-found %zu failed %d\n", scan->keyframes.size(), scan->refined,
+                scan->cuts.size(), failed);
+    std::printf("scan %.3f\ntotal %.3f\n", scanSeconds, totalSeconds);
+    return failed == 0 ? 0 : 1;
+}

@@ -1,0 +1,71 @@
+#include "engine/ScenePlanning.h"
+
+#include "engine/Planning.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace ScenePlanning {
+
+namespace {
+
+// Keyframe times come back from seconds to stream ticks on the way to the
+// decoder; aiming a millisecond later (less than a frame at 240 fps) keeps
+// rounding from landing on the frame before, which belongs to the previous scene.
+constexpr double onKeyframe = 0.001;
+
+} // namespace
+
+std::vector<Cut> strongest(std::vector<Cut> cuts, long long most)
+{
+    std::erase_if(cuts, [](const Cut &cut) { return !(cut.start > 0) || !std::isfinite(cut.start); });
+    const size_t keep = size_t(std::clamp<long long>(most - 1, 0, Planning::maxShots - 1));
+    if (cuts.size() > keep) {
+        // Equal strengths keep the earlier cut, so the choice does not depend
+        // on the sort's whims.
+        std::stable_sort(cuts.begin(), cuts.end(), [](const Cut &a, const Cut &b) { return a.strength > b.strength; });
+        cuts.resize(keep);
+    }
+    std::sort(cuts.begin(), cuts.end(), [](const Cut &a, const Cut &b) { return a.start < b.start; });
+    cuts.erase(std::unique(cuts.begin(), cuts.end(), [](const Cut &a, const Cut &b) { return a.start == b.start; }),
+               cuts.end());
+    return cuts;
+}
+
+QList<double> times(const std::vector<Cut> &cuts, const std::vector<double> &keyframes, double duration,
+                    long long most, bool precise)
+{
+    if (!std::isfinite(duration) || duration < 0)
+        duration = 0;
+    std::vector<Cut> kept = strongest(cuts, Planning::maxShots);
+    std::erase_if(kept, [duration](const Cut &cut) { return cut.start >= duration; });
+    if (kept.empty())
+        return Planning::times(ExtractMode::count, 0, most, duration);
+    kept = strongest(std::move(kept), most);
+
+    std::vector<double> starts{0};
+    for (const Cut &cut : kept)
+        starts.push_back(cut.start);
+    QList<double> result;
+    result.reserve(qsizetype(starts.size()));
+    for (size_t i = 0; i < starts.size(); ++i) {
+        const double start = starts[i];
+        const double end = i + 1 < starts.size() ? starts[i + 1] : duration;
+        const double offset = std::min(lead, (end - start) / 3);
+        const double target = start + offset;
+        double time = target;
+        if (!precise) {
+            const auto first = std::lower_bound(keyframes.begin(), keyframes.end(), start + offset / 2);
+            const auto last = std::lower_bound(first, keyframes.end(), end);
+            const auto nearest = std::min_element(first, last, [target](double a, double b) {
+                return std::abs(a - target) < std::abs(b - target);
+            });
+            if (nearest != last)
+                time = *nearest + onKeyframe;
+        }
+        result.append(time);
+    }
+    return result;
+}
+
+} // namespace ScenePlanning

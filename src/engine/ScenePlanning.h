@@ -1,0 +1,40 @@
+#pragma once
+// Where the shots of a scene run go once the video's scenes are known: which
+// cuts are kept when there are more scenes than shots, and where inside each
+// scene its shot is taken.
+//
+// Pure; any thread.
+
+#include <QList>
+
+#include <vector>
+
+namespace ScenePlanning {
+
+// A scene beginning at `start` seconds (its first frame, counted from the
+// stream start); `strength` is how much the picture changed there, 0..1.
+struct Cut {
+    double start = 0;
+    float strength = 0;
+    bool operator==(const Cut &) const = default;
+};
+
+// How far into a scene its shot is taken: half a second, or a third of a
+// scene shorter than 1.5 s, so that the shot never shows the cut itself or a
+// frame the encoder blended across it.
+inline constexpr double lead = 0.5;
+
+// The `most - 1` strongest cuts (the first scene, starting at the first
+// frame, always counts), in time order. Cuts at or before 0 are dropped.
+std::vector<Cut> strongest(std::vector<Cut> cuts, long long most);
+
+// The shot times of a scene run, ascending, one per scene: at `lead` into
+// each scene when precise; otherwise at the keyframe inside the scene nearest
+// that time (a keyframe less than half the lead after the scene's first frame
+// is too near the cut), or that time when the scene has none. `keyframes`
+// are ascending seconds. With no cut at all the plan is the count plan of
+// `most` shots, so one long shot still gives shots spread over the video.
+QList<double> times(const std::vector<Cut> &cuts, const std::vector<double> &keyframes, double duration,
+                    long long most, bool precise);
+
+} // namespace ScenePlanning

@@ -1,0 +1,41 @@
+#pragma once
+// A picture reduced to what telling scenes apart needs: a tiny RGB image and
+// its colour histogram. Two pictures of one scene differ little in both even
+// while things move; a cut changes the colours (the histogram) or, between
+// scenes of one palette, the layout (the tiny image).
+//
+// Thread: a signature is a plain value; `SignatureMaker` one thread at a time.
+
+#include "media/FfmpegPtr.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+
+struct SceneSignature {
+    static constexpr int width = 32;
+    static constexpr int height = 18;
+    static constexpr int bins = 16;  // per colour channel
+
+    std::array<uint8_t, size_t(width) * height * 3> rgb{};
+    std::array<uint16_t, size_t(bins) * 3> histogram{};
+
+    // 0 for equal pictures, 1 for opposites: the mean of the histograms'
+    // share of colour moved (L1 / 2) and the tiny images' mean absolute
+    // difference over 255.
+    static float difference(const SceneSignature &a, const SceneSignature &b);
+    // The histogram from `rgb`.
+    void count();
+};
+
+// Makes signatures from decoded frames of any size and pixel format, reusing
+// one scaler while the frames keep their format.
+class SignatureMaker {
+public:
+    // None when the frame cannot be scaled.
+    std::optional<SceneSignature> make(const AVFrame &frame);
+
+private:
+    SwsContext *m_scaler = nullptr;  // owned by m_owner; sws_getCachedContext may replace it
+    SwsContextPtr m_owner;
+};

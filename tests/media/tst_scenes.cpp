@@ -1,0 +1,129 @@
+#include "engine/Planning.h"
+#include "engine/ScenePlanning.h"
+#include "media/Extractor.h"
+#include "media/SceneScanner.h"
+#include "support/TestVideos.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <algorithm>
+#include <mutex>
+
+namespace {
+
+constexpr double fps = 10;
+
+// The frame numbers the planned times decode to, in id order.
+QList<int> shotFrames(const QString &path, const QList<double> &times)
+{
+    QTemporaryDir dir;
+    ExtractSettings settings;
+    settings.precise = true;  // as a scene run extracts
+    std::mutex lock;
+    QList<Shot> shots;
+    Extractor::run(Extractor::ffmpegGenerators(path), times, settings, dir.path(), [&](const Shot &shot) {
+        const std::lock_guard guard(lock);
+        shots.append(shot);
+    });
+    std::sort(shots.begin(), shots.end(), [](const Shot &a, const Shot &b) { return a.id < b.id; });
+    QList<int> frames;
+    for (const Shot &shot : shots)
+        frames.append(int(std::lround(shot.time * fps)));
+    return frames;
+}
+
+} // namespace
+
+class ScenesTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    // Cuts at keyframes 1 s apart are taken from the keyframes alone; with
+    // keyframes 5 s apart the frames between are decoded to place them.
+    void oneShotInsideEveryScene_data()
+    {
+        QTest::addColumn<int>("gop");
+        QTest::addColumn<bool>("precise");
+        QTest::addColumn<double>("lateness");  // how far after the cut a scene may be found to start
+        QTest::newRow("keyframes every second") << 10 << false << 1.0;
+        QTest::newRow("keyframes every second, precise") << 10 << true << 1.0;
+        QTest::newRow("keyframes every 5 s") << 50 << false << 0.3;
+        QTest::newRow("keyframes every 5 s, precise") << 50 << true << 0.3;
+    }
+    void oneShotInsideEveryScene()
+    {
+        QFETCH(int, gop);
+        QFETCH(bool, precise);
+        QFETCH(double, lateness);
+        const QString path = TestVideos::scenes(gop);
+        QVERIFY(!path.isEmpty());
+        const QList<int> cuts = TestVideos::sceneCutFrames();
+        const std::optional<SceneScanner::Scan> scan = SceneScanner::scan(path, 42, 24, {}, {});
+        QVERIFY(scan);
+        QCOMPARE(qsizetype(scan->cuts.size()), cuts.size());
+        for (qsizetype i = 0; i < cuts.size(); ++i) {
+            const double truth = cuts[i] / fps;
+            QVERIFY2(scan->cuts[size_t(i)].start >= truth - 1e-6 && scan->cuts[size_t(i)].start <= truth + lateness,
+                     qPrintable(QStringLiteral("cut %1 found at %2").arg(truth).arg(scan->cuts[size_t(i)].start)));
+        }
+        // Keyframes 5 s apart never place a cut by themselves.
+        QVERIFY(gop == 10 || scan->refined > 0);
+
+        const QList<double> times = ScenePlanning::times(scan->cuts, scan->keyframes, 42, 24, precise);
+        const QList<int> frames = shotFrames(path, times);
+        QCOMPARE(frames.size(), cuts.size() + 1);
+        QList<int> bounds = cuts;
+        bounds.prepend(0);
+        bounds.append(420);
+        for (qsizetype scene = 0; scene < frames.size(); ++scene) {
+            // Never the cut's own frame: the first frame of the first scene is no cut.
+            const int first = scene == 0 ? 0 : bounds[scene] + 1;
+            QVERIFY2(frames[scene] >= first && frames[scene] < bounds[scene + 1],
+                     qPrintable(QStringLiteral("shot %1 at frame %2").arg(scene).arg(frames[scene])));
+        }
+    }
+
+    // With fewer shots than scenes only the strongest cuts are decoded and
+    // kept: the same the full scan ranks highest.
+    void atMostKeepsTheStrongestCuts()
+    {
+        const QString path = TestVideos::scenes(50);
+        QVERIFY(!path.isEmpty());
+        const std::optional<SceneScanner::Scan> all = SceneScanner::scan(path, 42, 2000, {}, {});
+        const std::optional<SceneScanner::Scan> three = SceneScanner::scan(path, 42, 3, {}, {});
+        QVERIFY(all && three);
+        QVERIFY(three->refined < all->refined);
+        const std::vector<ScenePlanning::Cut> expected = ScenePlanning::strongest(all->cuts, 3);
+        QCOMPARE(expected.size(), size_t(2));
+        QCOMPARE(ScenePlanning::strongest(three->cuts, 3), expected);
+        QCOMPARE(ScenePlanning::times(three->cuts, three->keyframes, 42, 3, true).size(), 3);
+    }
+
+    void oneLongShotFallsBackToTheCountPlan()
+    {
+        const QString path = TestVideos::oneScene();
+        QVERIFY(!path.isEmpty());
+        std::vector<double> reported;
+        const std::optional<SceneScanner::Scan> scan
+            = SceneScanner::scan(path, 20, 5, [&](double fraction) { reported.push_back(fraction); }, {});
+        QVERIFY(scan);
+        QVERIFY(scan->cuts.empty());
+        QCOMPARE(scan->keyframes.size(), size_t(20));
+        QVERIFY(std::is_sorted(reported.begin(), reported.end()));
+        QCOMPARE(reported.back(), 1.0);
+        QCOMPARE(ScenePlanning::times(scan->cuts, scan->keyframes, 20, 5, false),
+                 Planning::times(ExtractMode::count, 10, 5, 20));
+
+        std::stop_source stop;
+        stop.request_stop();
+        MediaError error;
+        QVERIFY(!SceneScanner::scan(path, 20, 5, {}, stop.get_token(), &error));
+        QVERIFY(error.cancelled);
+        QVERIFY(!SceneScanner::scan(path + ".missing", 20, 5, {}, {}, &error));
+        QCOMPARE(error.step, MediaError::Step::open);
+    }
+};
+
+QTEST_GUILESS_MAIN(ScenesTest)
+#include "tst_scenes.moc"
