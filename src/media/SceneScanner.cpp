@@ -45,6 +45,9 @@ public:
     // The cuts between keyframes `after - 1` and `after`, found frame by frame.
     std::optional<std::vector<ScenePlanning::Cut>> refine(const std::vector<Keyframe> &keyframes, size_t after);
 
+    // Frames a second; 30 when the stream does not say.
+    double frameRate() const { return m_frameRate; }
+
     void report(double fraction)
     {
         if (m_progress && fraction > m_reported + 0.005) {
@@ -76,6 +79,7 @@ private:
     const std::stop_token m_stop;
     MediaError *const m_error;
     double m_reported = -1;
+    double m_frameRate = 30;
     std::unique_ptr<VideoInput> m_refiner;  // opened at the first refinement
     std::unique_ptr<FrameCursor> m_refinerCursor;
 };
@@ -98,6 +102,8 @@ bool Scanner::keyframePass(std::vector<Keyframe> &keyframes, std::vector<Candida
     }
     AVCodecContext *codec = input->codec();
     codec->skip_frame = AVDISCARD_NONKEY;
+    if (const AVRational rate = input->frameRate(); rate.num > 0)
+        m_frameRate = av_q2d(rate);
 
     PacketPtr packet = makePacket();
     FramePtr frame = makeFrame();
@@ -203,7 +209,9 @@ std::optional<std::vector<ScenePlanning::Cut>> Scanner::refine(const std::vector
     const FrameSource::Skippable skipAll = [](int64_t, int64_t) { return true; };
     SignatureMaker maker;
     std::optional<SceneSignature> previous;
-    std::vector<ScenePlanning::Cut> cuts;
+    // Each decoded frame's difference from the one before, up to the frame
+    // after the later keyframe, so that a cut there has both neighbours.
+    std::vector<ScenePlanning::Cut> steps;
     while (FramePtr frame = m_refinerCursor->next(skipAll)) {
         const int64_t pts = frame->pts != AV_NOPTS_VALUE ? frame->pts : frame->best_effort_timestamp;
         if (pts == AV_NOPTS_VALUE || pts < from.pts)
@@ -211,18 +219,25 @@ std::optional<std::vector<ScenePlanning::Cut>> Scanner::refine(const std::vector
         std::optional<SceneSignature> signature = maker.make(*frame);
         if (!signature)
             continue;
-        if (previous) {
-            const float strength = SceneSignature::difference(*previous, *signature);
-            if (strength > cutThreshold)
-                cuts.push_back({seconds(*m_refiner, pts), strength});
-        }
+        if (previous)
+            steps.push_back({seconds(*m_refiner, pts), SceneSignature::difference(*previous, *signature)});
         previous = std::move(signature);
-        if (pts >= to.pts)
+        if (pts > to.pts)
             break;
     }
     if (m_stop.stop_requested()) {
         fail(MediaError::stopped(MediaError::Step::decode));
         return std::nullopt;
+    }
+    // A cut is a jump, not a fast scene: it must also stand out from the
+    // steps either side of it (a scene of noise or fast motion changes a lot
+    // between every two frames; a cut changes much more once).
+    std::vector<ScenePlanning::Cut> cuts;
+    for (size_t i = 0; i < steps.size(); ++i) {
+        const float before = i > 0 ? steps[i - 1].strength : 0.f;
+        const float after = i + 1 < steps.size() ? steps[i + 1].strength : 0.f;
+        if (steps[i].strength > cutThreshold && steps[i].strength > jump * std::max(before, after))
+            cuts.push_back(steps[i]);
     }
     return cuts;
 }
@@ -248,12 +263,20 @@ std::optional<Scan> scan(const QString &path, double duration, long long most, c
     std::stable_sort(candidates.begin(), candidates.end(),
                      [](const Candidate &a, const Candidate &b) { return a.strength > b.strength; });
     const size_t wanted = size_t(std::max<long long>(0, most - 1));
+    // The encoder's own keyframe interval is the longest one; a keyframe that
+    // comes sooner was put there for a reason, almost always the encoder's own
+    // scene-cut detection, so the cut is that keyframe.
+    double longest = 0;
+    for (size_t i = 1; i < keyframes.size(); ++i)
+        longest = std::max(longest, keyframes[i].seconds - keyframes[i - 1].seconds);
+    const double early = longest - 1.5 / scanner.frameRate();
     for (const Candidate &candidate : candidates) {
         if (result.cuts.size() >= wanted)
             break;
         const Keyframe &before = keyframes[candidate.after - 1];
         const Keyframe &after = keyframes[candidate.after];
-        if (after.seconds - before.seconds <= refineGap && candidate.strength >= sureCut) {
+        const double gap = after.seconds - before.seconds;
+        if ((gap <= refineGap && candidate.strength >= sureCut) || gap < early) {
             result.cuts.push_back({after.seconds, candidate.strength});
         } else {
             // Keyframes far apart may differ by motion alone; only a jump

@@ -1,6 +1,7 @@
 #include "media/SceneSignature.h"
 
 #include <cstdlib>
+#include <cstring>
 
 float SceneSignature::difference(const SceneSignature &a, const SceneSignature &b)
 {
@@ -38,11 +39,18 @@ std::optional<SceneSignature> SignatureMaker::make(const AVFrame &frame)
     }
     if (!m_scaler)
         return std::nullopt;
-    SceneSignature signature;
-    uint8_t *planes[4] = {signature.rgb.data(), nullptr, nullptr, nullptr};
-    int strides[4] = {SceneSignature::width * 3, 0, 0, 0};
+    // The scaler's vector code may write past the end of a row, so it gets
+    // a padded buffer of its own rather than the signature's packed pixels.
+    constexpr int rowBytes = SceneSignature::width * 3;
+    constexpr int stride = 128;
+    alignas(64) uint8_t scratch[stride * SceneSignature::height + 64];
+    uint8_t *planes[4] = {scratch, nullptr, nullptr, nullptr};
+    int strides[4] = {stride, 0, 0, 0};
     if (sws_scale(m_scaler, frame.data, frame.linesize, 0, frame.height, planes, strides) != SceneSignature::height)
         return std::nullopt;
+    SceneSignature signature;
+    for (int y = 0; y < SceneSignature::height; ++y)
+        std::memcpy(signature.rgb.data() + y * rowBytes, scratch + y * stride, rowBytes);
     signature.count();
     return signature;
 }

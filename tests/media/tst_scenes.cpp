@@ -100,6 +100,19 @@ private slots:
         QCOMPARE(ScenePlanning::times(three->cuts, three->keyframes, 42, 3, true).size(), 3);
     }
 
+    // Every size and pixel format users have goes through the scaler into a
+    // signature (memcheck watches the scaler's writes).
+    void realSizes_data() { TestVideos::addRealSizeRows(); }
+    void realSizes()
+    {
+        QFETCH(int, index);
+        const QString path = TestVideos::realSizeClip(int(index));
+        QVERIFY(!path.isEmpty());
+        const std::optional<SceneScanner::Scan> scan = SceneScanner::scan(path, 0.4, 24, {}, {});
+        QVERIFY(scan);
+        QCOMPARE(scan->keyframes, (std::vector<double>{0, 0.2}));
+    }
+
     void oneLongShotFallsBackToTheCountPlan()
     {
         const QString path = TestVideos::oneScene();
