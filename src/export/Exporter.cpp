@@ -102,7 +102,11 @@ std::optional<QString> Exporter::exportFolder(const QString &message, const QUrl
 
 Exporter::Outcome Exporter::exportVideo(const VideoItem &video, const QString &destination)
 {
-    const QString name = video.info().baseName();
+    return writeFolder(video.info().baseName(), video.selectedShots(), destination);
+}
+
+Exporter::Outcome Exporter::writeFolder(const QString &name, const QList<Shot> &shots, const QString &destination)
+{
     const QString base = tr("%1 Screenshots").arg(name);
     const QDir into(destination);
 
@@ -122,7 +126,7 @@ Exporter::Outcome Exporter::exportVideo(const VideoItem &video, const QString &d
     }
 
     qint64 number = 0;
-    for (const Shot &shot : video.selectedShots()) {
+    for (const Shot &shot : shots) {
         const QFileInfo source(shot.file);
         const QString target =
             QDir(folder).filePath(fileName(name, ++number, shot.time, source.suffix()));

@@ -14,6 +14,8 @@
 // videos are not exported; nothing is revealed. Existing files and folders
 // are never replaced.
 
+#include "engine/Records.h"
+
 #include <QCoreApplication>
 #include <QList>
 #include <QPointer>
@@ -49,11 +51,17 @@ public:
     static QString fileName(const QString &videoName, qint64 number, double time,
                             const QString &extension);
 
-private:
     struct Outcome {
         QString folder;  // the new folder, when it succeeded
         QString failure; // what to tell the user, when it did not
     };
+    // Copies `shots` into a new "<videoName> Screenshots" folder (" 2", " 3"
+    // … when the name is taken) inside the existing folder `destination`,
+    // named by fileName() in order. Never replaces anything; stops at the
+    // first failure, keeping what was written. Any thread; blocking.
+    static Outcome writeFolder(const QString &videoName, const QList<Shot> &shots, const QString &destination);
+
+private:
 
     void exportVideos(const QList<QPointer<VideoItem>> &videos, const QString &message);
     // The default export folder when usable, else the user's choice in the

@@ -1,5 +1,7 @@
 #include "ui/FileDialogs.h"
 
+#include "engine/VideoFiles.h"
+
 #include <QDir>
 #include <QFileDialog>
 
@@ -10,13 +12,13 @@ FileDialogs::FileDialogs(QWidget *parent)
 
 QStringList FileDialogs::videoPatterns()
 {
-    const QStringList lower{"*.mp4", "*.mov", "*.m4v", "*.mkv", "*.avi", "*.webm", "*.mpg",
-                            "*.mpeg", "*.ts", "*.m2ts", "*.wmv", "*.flv", "*.ogv", "*.3gp"};
     // Qt's own panel matches without regard to case, the desktop's native
     // panels do not: cameras and phones write IMG_0001.MOV.
     QStringList patterns;
-    for (const QString &pattern : lower)
+    for (const QString &extension : VideoFiles::extensions()) {
+        const QString pattern = QStringLiteral("*.") + extension;
         patterns << pattern << pattern.toUpper();
+    }
     return patterns;
 }
 

@@ -2,7 +2,7 @@
 # Checks the installed tree under PREFIX for what a desktop and a software
 # centre need: the executable, a valid launcher with the keys a launcher reads,
 # the icon in every size, and valid AppStream metainfo that points at the
-# launcher. Usage: check_install.sh PREFIX VERSION
+# launcher; the command-line tool and its manual page. Usage: check_install.sh PREFIX VERSION
 set -euo pipefail
 prefix=$1
 version=$2
@@ -10,6 +10,16 @@ failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 
 [ -x "$prefix/bin/framelark" ] || fail "bin/framelark missing or not executable"
+[ -x "$prefix/bin/framelark-cli" ] || fail "bin/framelark-cli missing or not executable"
+man=$prefix/share/man/man1/framelark-cli.1
+if [ -f "$man" ]; then
+  page=$(MANWIDTH=80 man -l "$man" 2>&1) || fail "man -l cannot show $man: $page"
+  grep -q -- "--scene" <<<"$page" || fail "the manual page does not show --scene"
+else
+  fail "share/man/man1/framelark-cli.1 missing"
+fi
+out=$(timeout 60 "$prefix/bin/framelark-cli" --version) || fail "framelark-cli --version exited with $?"
+[ "$out" = "framelark-cli $version" ] || fail "framelark-cli --version printed '$out'"
 
 desktop=$prefix/share/applications/framelark.desktop
 if [ ! -f "$desktop" ]; then

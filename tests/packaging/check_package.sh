@@ -16,7 +16,8 @@ deb=$(find "$out" -maxdepth 1 -name 'framelark_*_amd64.deb' -print -quit)
 [ -n "$deb" ] || { echo "FAIL: no framelark_*_amd64.deb in $out" >&2; exit 1; }
 
 contents=$(dpkg-deb -c "$deb")
-for path in ./usr/bin/framelark ./usr/share/applications/framelark.desktop \
+for path in ./usr/bin/framelark ./usr/bin/framelark-cli ./usr/share/man/man1/framelark-cli.1 \
+            ./usr/share/applications/framelark.desktop \
             ./usr/share/metainfo/io.github.framelark.Framelark.metainfo.xml \
             ./usr/share/icons/hicolor/scalable/apps/framelark.svg \
             ./usr/share/icons/hicolor/256x256/apps/framelark.png; do

@@ -1,0 +1,221 @@
+#include "cli/CliOptions.h"
+
+#include "engine/Planning.h"
+#include "model/Preferences.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QFileInfo>
+
+#include <cmath>
+
+namespace {
+
+// The command line speaks English, like its manual page.
+QString say(const char *text)
+{
+    return QString::fromUtf8(text);
+}
+
+// A number option's value within [low, high], or the message saying why not.
+template <typename Number>
+std::variant<Number, QString> number(const QCommandLineParser &parser, const QString &name, Number low, Number high)
+{
+    bool ok = false;
+    const QString text = parser.value(name);
+    Number value{};
+    if constexpr (std::is_floating_point_v<Number>)
+        value = Number(text.toDouble(&ok));
+    else
+        value = Number(text.toLongLong(&ok));
+    if (!ok || !std::isfinite(double(value)) || value < low || value > high) {
+        return say("--%1 takes a number from %2 to %3, not “%4”.")
+            .arg(name, QString::number(low), QString::number(high), text);
+    }
+    return value;
+}
+
+} // namespace
+
+ExtractSettings CliOptions::extractSettings(const Preferences *stored) const
+{
+    ExtractSettings settings = stored && !defaults ? stored->extractSettings() : ExtractSettings{};
+    if (mode)
+        settings.mode = *mode;
+    if (interval)
+        settings.interval = *interval;
+    if (count)
+        settings.count = *count;
+    if (precise)
+        settings.precise = true;
+    if (format)
+        settings.format = *format;
+    if (quality)
+        settings.quality = *quality;
+    return settings;
+}
+
+SheetOptions CliOptions::sheetOptions(const Preferences *stored) const
+{
+    SheetOptions options;
+    if (stored && !defaults) {
+        options.columns = int(std::clamp<qint64>(stored->sheetColumns(), 1, 10));
+        options.width = int(std::clamp<qint64>(stored->sheetWidth(), 100, 10000));
+        options.dark = stored->sheetDark();
+        options.showTime = stored->sheetTime();
+        options.showHeader = stored->sheetHeader();
+        options.badge = stored->shareBadge();
+    }
+    if (columns)
+        options.columns = *columns;
+    if (width)
+        options.width = *width;
+    if (dark)
+        options.dark = *dark;
+    if (noTimestamps)
+        options.showTime = false;
+    if (noInfo)
+        options.showHeader = false;
+    if (noBadge)
+        options.badge = false;
+    return options;
+}
+
+bool CliOptions::sheetIsFile() const
+{
+    if (!sheet)
+        return false;
+    const QFileInfo info(*sheet);
+    const QString suffix = info.suffix().toLower();
+    return !info.isDir() && (suffix == u"jpg" || suffix == u"jpeg" || suffix == u"png");
+}
+
+namespace CliArguments {
+
+std::variant<CliOptions, Answer, UsageError> parse(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        say("Makes screenshots, screenshot folders and share images of videos, without a window."));
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, say("Shows this help."));
+    const QCommandLineOption version(QStringLiteral("version"), say("Shows the version."));
+    const QCommandLineOption count(QStringLiteral("count"), say("N shots spread over each video (1 to 2000)."),
+                                   QStringLiteral("N"));
+    const QCommandLineOption interval(QStringLiteral("interval"), say("A shot every S seconds."), QStringLiteral("S"));
+    const QCommandLineOption scene(QStringLiteral("scene"),
+                                   say("A shot where each scene begins, at most --count of them."));
+    const QCommandLineOption precise(QStringLiteral("precise"), say("Exact frames instead of the nearest keyframes."));
+    const QCommandLineOption format(QStringLiteral("format"), say("Shot files as jpg or png."), QStringLiteral("FORMAT"));
+    const QCommandLineOption quality(QStringLiteral("quality"), say("JPEG quality, 0.5 to 1."), QStringLiteral("Q"));
+    const QCommandLineOption defaults(QStringLiteral("defaults"),
+                                      say("Ignore the settings stored by Framelark; use the defaults."));
+    const QCommandLineOption exportDir(QStringLiteral("export"),
+                                       say("Write each video's shots into a new screenshots folder in DIR."),
+                                       QStringLiteral("DIR"));
+    const QCommandLineOption sheet(QStringLiteral("sheet"),
+                                   say("Write each video's share image into DIR, or into FILE (.jpg or .png) for one video."),
+                                   QStringLiteral("DIR|FILE"));
+    const QCommandLineOption columns(QStringLiteral("columns"), say("Share image columns, 1 to 10."), QStringLiteral("N"));
+    const QCommandLineOption width(QStringLiteral("width"), say("Share image width in pixels."), QStringLiteral("PX"));
+    const QCommandLineOption theme(QStringLiteral("theme"), say("Share image theme: dark or light."),
+                                   QStringLiteral("THEME"));
+    const QCommandLineOption noTimestamps(QStringLiteral("no-timestamps"), say("No times on the share image's shots."));
+    const QCommandLineOption noInfo(QStringLiteral("no-info"), say("No file name and summary above the share image."));
+    const QCommandLineOption noBadge(QStringLiteral("no-badge"), say("No “Made with Framelark” line."));
+    const QCommandLineOption skipWeak(QStringLiteral("skip-weak"),
+                                      say("Leave dark, flat, blurry and repeated shots out of exports and share images."));
+    const QCommandLineOption recursive({QStringLiteral("r"), QStringLiteral("recursive")},
+                                       say("Look for videos in the folders inside given folders too."));
+    const QCommandLineOption json(QStringLiteral("json"), say("Print one JSON object per video on standard output."));
+    const QCommandLineOption quiet({QStringLiteral("q"), QStringLiteral("quiet")}, say("No progress on standard error."));
+    parser.addOptions({help, version, count, interval, scene, precise, format, quality, defaults, exportDir, sheet,
+                       columns, width, theme, noTimestamps, noInfo, noBadge, skipWeak, recursive, json, quiet});
+    parser.addPositionalArgument(QStringLiteral("videos"), say("Video files and folders of videos."),
+                                 QStringLiteral("VIDEO|FOLDER..."));
+
+    if (!parser.parse(arguments))
+        return UsageError{parser.errorText()};
+    if (parser.isSet(help))
+        return Answer{parser.helpText()};
+    if (parser.isSet(version))
+        return Answer{QStringLiteral("framelark-cli ") + QCoreApplication::applicationVersion()
+                      + QLatin1Char('\n')};
+
+    CliOptions options;
+    const int modes = int(parser.isSet(interval)) + int(parser.isSet(scene))
+        + int(parser.isSet(count) && !parser.isSet(scene));
+    if (modes > 1)
+        return UsageError{say("Give one of --count, --interval and --scene (--scene may take --count as its most).")};
+    if (parser.isSet(count)) {
+        const auto value = number<qint64>(parser, QStringLiteral("count"), 1, Planning::maxShots);
+        if (const QString *error = std::get_if<QString>(&value))
+            return UsageError{*error};
+        options.count = std::get<qint64>(value);
+        options.mode = ExtractMode::count;
+    }
+    if (parser.isSet(interval)) {
+        const auto value = number<double>(parser, QStringLiteral("interval"), 0.1, 86400);
+        if (const QString *error = std::get_if<QString>(&value))
+            return UsageError{*error};
+        options.interval = std::get<double>(value);
+        options.mode = ExtractMode::interval;
+    }
+    if (parser.isSet(scene))
+        options.mode = ExtractMode::scene;
+    options.precise = parser.isSet(precise);
+    if (parser.isSet(format)) {
+        const std::optional<ShotFormat> value = shotFormatFromRaw(parser.value(format).toLower());
+        if (!value)
+            return UsageError{say("--format takes jpg or png, not “%1”.").arg(parser.value(format))};
+        options.format = value;
+    }
+    if (parser.isSet(quality)) {
+        const auto value = number<double>(parser, QStringLiteral("quality"), 0.5, 1);
+        if (const QString *error = std::get_if<QString>(&value))
+            return UsageError{*error};
+        options.quality = std::get<double>(value);
+    }
+    options.defaults = parser.isSet(defaults);
+    if (parser.isSet(exportDir))
+        options.exportDir = parser.value(exportDir);
+    if (parser.isSet(sheet))
+        options.sheet = parser.value(sheet);
+    if (parser.isSet(columns)) {
+        const auto value = number<qint64>(parser, QStringLiteral("columns"), 1, 10);
+        if (const QString *error = std::get_if<QString>(&value))
+            return UsageError{*error};
+        options.columns = int(std::get<qint64>(value));
+    }
+    if (parser.isSet(width)) {
+        const auto value = number<qint64>(parser, QStringLiteral("width"), 100, 10000);
+        if (const QString *error = std::get_if<QString>(&value))
+            return UsageError{*error};
+        options.width = int(std::get<qint64>(value));
+    }
+    if (parser.isSet(theme)) {
+        const QString value = parser.value(theme).toLower();
+        if (value != u"dark" && value != u"light")
+            return UsageError{say("--theme takes dark or light, not “%1”.").arg(parser.value(theme))};
+        options.dark = value == u"dark";
+    }
+    options.noTimestamps = parser.isSet(noTimestamps);
+    options.noInfo = parser.isSet(noInfo);
+    options.noBadge = parser.isSet(noBadge);
+    options.skipWeak = parser.isSet(skipWeak);
+    options.recursive = parser.isSet(recursive);
+    options.json = parser.isSet(json);
+    options.quiet = parser.isSet(quiet);
+    options.inputs = parser.positionalArguments();
+    if (options.inputs.isEmpty())
+        return UsageError{say("Name at least one video or folder.")};
+    if (!options.exportDir && !options.sheet)
+        return UsageError{say("Nothing to write: give --export DIR, --sheet DIR|FILE or both.")};
+    if (options.exportDir && !QFileInfo(*options.exportDir).isDir())
+        return UsageError{say("“%1” is no folder.").arg(*options.exportDir)};
+    if (options.sheet && !options.sheetIsFile() && !QFileInfo(*options.sheet).isDir())
+        return UsageError{say("“%1” is no folder and no .jpg or .png file name.").arg(*options.sheet)};
+    return options;
+}
+
+} // namespace CliArguments

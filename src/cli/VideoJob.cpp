@@ -1,0 +1,188 @@
+#include "cli/VideoJob.h"
+
+#include "engine/Planning.h"
+#include "engine/ScenePlanning.h"
+#include "engine/TempRoot.h"
+#include "engine/WeakShots.h"
+#include "export/Exporter.h"
+#include "export/NewFiles.h"
+#include "media/Extractor.h"
+#include "media/MediaAsset.h"
+#include "media/SceneScanner.h"
+#include "share/SheetFiles.h"
+#include "share/SheetRenderer.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QUrl>
+
+#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <mutex>
+#include <unistd.h>
+
+namespace VideoJob {
+
+namespace {
+
+// The command line speaks English, like its manual page.
+QString say(const char *text)
+{
+    return QString::fromUtf8(text);
+}
+
+// Far more than any folder holds; only there so that a file system that
+// answers "exists" for every name cannot keep the loop going for ever.
+constexpr int maxSuffix = 100000;
+
+// The planned times, with the settings the extraction then runs with.
+QList<double> plan(const QString &path, const VideoInfo &info, ExtractSettings &settings, const Progress &progress,
+                   std::stop_token stop)
+{
+    if (settings.mode != ExtractMode::scene)
+        return Planning::times(settings.mode, settings.interval, settings.count, info.duration);
+    const std::optional<SceneScanner::Scan> scan = SceneScanner::scan(
+        path, info.duration, settings.count, [&](double fraction) { progress(0, 0, fraction); }, stop);
+    // As in the window: the plan sits on the frames it wants.
+    const bool precise = settings.precise;
+    settings.precise = true;
+    if (!scan)
+        return Planning::times(ExtractMode::count, settings.interval, settings.count, info.duration);
+    return ScenePlanning::times(scan->cuts, scan->keyframes, info.duration, settings.count, precise);
+}
+
+// Removes the work folder whatever way the job ends.
+struct WorkFolder {
+    std::optional<QString> path = TempRoot::createWorkFolder();
+    ~WorkFolder()
+    {
+        if (path)
+            TempRoot::removeTree(*path);
+    }
+};
+
+} // namespace
+
+std::optional<QString> reserveSheetName(const QString &folder, const VideoInfo &video, QString *reason)
+{
+    const QFileInfo name(SheetFiles::shareImageName(video));
+    const QString base = name.completeBaseName();
+    const QString extension = name.suffix();
+    for (int k = 1; k <= maxSuffix; ++k) {
+        const QString candidate = QDir(folder).filePath(
+            (k == 1 ? base : base + QLatin1Char(' ') + QString::number(k)) + QLatin1Char('.') + extension);
+        const int fd = ::open(QFile::encodeName(candidate).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            ::close(fd);
+            return candidate;
+        }
+        if (errno != EEXIST)
+            break;
+    }
+    if (reason)
+        *reason = NewFiles::describe(errno);
+    return std::nullopt;
+}
+
+JobOutcome run(const QString &path, const JobOptions &options, const Progress &progress, std::stop_token stop)
+{
+    QElapsedTimer clock;
+    clock.start();
+    JobOutcome outcome;
+    outcome.input = path;
+    const auto finish = [&]() -> JobOutcome {
+        outcome.seconds = double(clock.nsecsElapsed()) / 1e9;
+        outcome.stopped = stop.stop_requested();
+        return outcome;
+    };
+
+    outcome.info = QFileInfo(path).isFile() ? MediaAsset::load(QUrl::fromLocalFile(path), stop) : std::nullopt;
+    if (!outcome.info) {
+        if (!stop.stop_requested()) {
+            outcome.problems.append(QFileInfo::exists(path) ? say("%1: can't be read as a video").arg(path)
+                                                            : say("%1: no such file").arg(path));
+        }
+        return finish();
+    }
+    const VideoInfo &info = *outcome.info;
+    ExtractSettings settings = options.settings;
+    const QList<double> times = plan(path, info, settings, progress, stop);
+    if (stop.stop_requested())
+        return finish();
+    outcome.planned = times.size();
+    progress(0, outcome.planned, 1);
+
+    const WorkFolder work;
+    if (!work.path) {
+        outcome.failed = outcome.planned;
+        outcome.problems.append(say("%1: no private work folder could be made in %2").arg(path, TempRoot::path()));
+        return finish();
+    }
+    std::mutex lock;
+    QList<Shot> shots;
+    outcome.failed = Extractor::run(
+        Extractor::ffmpegGenerators(path), times, settings, *work.path,
+        [&](const Shot &shot) {
+            const std::lock_guard guard(lock);
+            shots.append(shot);
+            progress(shots.size(), outcome.planned, 1);
+        },
+        stop);
+    if (stop.stop_requested())
+        return finish();
+    std::sort(shots.begin(), shots.end(), [](const Shot &a, const Shot &b) { return a.id < b.id; });
+    outcome.written = shots.size();
+    if (options.skipWeak) {
+        const QSet<qint64> weak = WeakShots::weakIds(shots);
+        outcome.weakSkipped = weak.size();
+        shots.removeIf([&weak](const Shot &shot) { return weak.contains(shot.id); });
+    }
+    if (shots.isEmpty()) {
+        outcome.problems.append(say("%1: no shot to write").arg(path));
+        return finish();
+    }
+
+    if (options.exportDir) {
+        const Exporter::Outcome exported = Exporter::writeFolder(info.baseName(), shots, *options.exportDir);
+        if (!exported.folder.isEmpty())
+            outcome.outputs.append(exported.folder);
+        if (!exported.failure.isEmpty())
+            outcome.problems.append(path + QStringLiteral(": ") + exported.failure);
+    }
+    if (options.sheetFolder || options.sheetFile) {
+        const std::optional<QImage> sheet = SheetRenderer::render(shots, info, options.sheet);
+        QString reason;
+        std::optional<QString> target;
+        if (!sheet) {
+            reason = say("the share image is too large to draw");
+        } else if (options.sheetFile) {
+            // Claimed first, so an existing file is never replaced.
+            const int fd = ::open(QFile::encodeName(*options.sheetFile).constData(),
+                                  O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            if (fd >= 0) {
+                ::close(fd);
+                target = QFileInfo(*options.sheetFile).absoluteFilePath();
+            } else {
+                reason = errno == EEXIST ? say("“%1” already exists").arg(*options.sheetFile) : NewFiles::describe(errno);
+            }
+        } else {
+            target = reserveSheetName(*options.sheetFolder, info, &reason);
+        }
+        if (target && SheetFiles::save(*sheet, *target)) {
+            outcome.outputs.append(*target);
+        } else {
+            if (target) {
+                QFile::remove(*target);
+                reason = say("it could not be written");
+            }
+            outcome.problems.append(say("%1: no share image: %2").arg(path, reason));
+        }
+    }
+    return finish();
+}
+
+} // namespace VideoJob
