@@ -150,13 +150,21 @@ void CaptureSettingsPopover::refresh()
     m_form->setRowVisible(1, interval);
     m_form->setRowVisible(2, !interval);
     if (changed)
-        adjustSize();
+        fitHeight();
+}
+
+void CaptureSettingsPopover::fitHeight()
+{
+    // A window's size hint ignores that wrapped text grows taller in a
+    // narrow panel; the layout's height for the panel's width does not.
+    layout()->activate();
+    resize(panelWidth, std::max(layout()->totalHeightForWidth(panelWidth), layout()->totalMinimumSize().height()));
 }
 
 void CaptureSettingsPopover::popUp(QWidget *anchor)
 {
     m_anchor = anchor;
-    adjustSize();
+    fitHeight();
     const QRect anchorRect(anchor->mapToGlobal(QPoint(0, 0)), anchor->size());
     const QWidget *window = anchor->window();
     const QRect windowRect(window->mapToGlobal(QPoint(0, 0)), window->size());

@@ -39,6 +39,8 @@ protected:
 private:
     // Shows the stored values; never writes.
     void refresh();
+    // As tall as the rows need at the panel's width.
+    void fitHeight();
 
     Preferences &m_preferences;
     QWidget *m_anchor = nullptr;
