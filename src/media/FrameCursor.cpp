@@ -55,7 +55,7 @@ FramePtr FrameCursor::next(const Skippable &skippable, int packetLimit)
             // so the caller's test must cover every request still open.
             const bool skip = skippable && p->pts != AV_NOPTS_VALUE && !(p->flags & AV_PKT_FLAG_KEY)
                 && skippable(p->pts, p->duration);
-            codec->skip_frame = skip ? AVDISCARD_NONREF : AVDISCARD_DEFAULT;
+            codec->skip_frame = skip ? m_skipLevel : AVDISCARD_DEFAULT;
             // A damaged packet is dropped; the decoder resumes at the next one.
             avcodec_send_packet(codec, p);
         }

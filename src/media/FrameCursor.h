@@ -22,6 +22,10 @@ public:
     FramePtr next(const Skippable &skippable, int packetLimit);
     FramePtr next(const Skippable &skippable) override { return next(skippable, INT_MAX); }
     bool seek(int64_t timestamp, bool anyFrame) override;
+    // What a skippable packet is spared: frames nothing refers to (the
+    // default), or every bidirectional frame, for callers that can do with
+    // the references alone.
+    void setSkipLevel(AVDiscard level) { m_skipLevel = level; }
     // Read from the demuxer's index; read again only when the index has
     // grown (some demuxers add entries as they read).
     const std::vector<int64_t> &keyframes() override;
@@ -35,6 +39,7 @@ public:
 private:
     VideoInput &m_input;
     PacketPtr m_packet;
+    AVDiscard m_skipLevel = AVDISCARD_NONREF;
     bool m_draining = false;
     bool m_ended = false;  // the decoder gave its last frame
     int m_indexCount = -1;  // index size m_keyframes was read at

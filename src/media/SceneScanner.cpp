@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cmath>
 #include <deque>
+#include <mutex>
+#include <thread>
 
 namespace SceneScanner {
 
@@ -14,6 +16,9 @@ namespace {
 
 // The share of the progress the keyframe pass stands for; refining the rest.
 constexpr double keyframeShare = 0.8;
+
+// Gaps decoded at once, at most; each lane holds a decoder.
+constexpr int maxLanes = 4;
 
 // Decoding every core can help with: keyframes are independent of each other.
 constexpr VideoInput::Threads scanThreads{0, FF_THREAD_FRAME | FF_THREAD_SLICE};
@@ -43,10 +48,15 @@ public:
 
     bool keyframePass(std::vector<Keyframe> &keyframes, std::vector<Candidate> &candidates);
     // The cuts between keyframes `after - 1` and `after`, found frame by frame.
-    std::optional<std::vector<ScenePlanning::Cut>> refine(const std::vector<Keyframe> &keyframes, size_t after);
-
-    // Frames a second; 30 when the stream does not say.
-    double frameRate() const { return m_frameRate; }
+    // A decoder of its own for refining, so that several gaps are decoded
+    // at once: a chain of predicted frames decodes on one core however
+    // many threads its decoder has.
+    struct Lane {
+        std::unique_ptr<VideoInput> input;  // opened at the lane's first gap
+        std::unique_ptr<FrameCursor> cursor;
+    };
+    std::optional<std::vector<ScenePlanning::Cut>> refine(const std::vector<Keyframe> &keyframes, size_t after,
+                                                          Lane &lane);
 
     void report(double fraction)
     {
@@ -63,6 +73,7 @@ private:
     }
     void fail(MediaError reason)
     {
+        const std::lock_guard guard(m_failing);
         if (m_error) {
             reason.file = m_path;
             *m_error = m_stop.stop_requested() ? MediaError::stopped(reason.step) : std::move(reason);
@@ -79,9 +90,8 @@ private:
     const std::stop_token m_stop;
     MediaError *const m_error;
     double m_reported = -1;
-    double m_frameRate = 30;
-    std::unique_ptr<VideoInput> m_refiner;  // opened at the first refinement
-    std::unique_ptr<FrameCursor> m_refinerCursor;
+    double m_frameRate = 30;  // the stream's nominal rate, once known
+    std::mutex m_failing;  // lanes may fail at once
 };
 
 bool Scanner::keyframePass(std::vector<Keyframe> &keyframes, std::vector<Candidate> &candidates)
@@ -138,7 +148,7 @@ bool Scanner::keyframePass(std::vector<Keyframe> &keyframes, std::vector<Candida
                 continue; // out of order or repeated: nothing to compare with
             if (previous) {
                 const float strength = SceneSignature::difference(*previous, *signature);
-                if (strength > cutThreshold)
+                if (strength > candidateThreshold)
                     candidates.push_back({keyframes.size(), strength});
             }
             keyframes.push_back({at, pts});
@@ -178,50 +188,67 @@ bool Scanner::keyframePass(std::vector<Keyframe> &keyframes, std::vector<Candida
     return true;
 }
 
-std::optional<std::vector<ScenePlanning::Cut>> Scanner::refine(const std::vector<Keyframe> &keyframes, size_t after)
+std::optional<std::vector<ScenePlanning::Cut>> Scanner::refine(const std::vector<Keyframe> &keyframes, size_t after,
+                                                               Lane &lane)
 {
-    if (!m_refiner) {
+    if (!lane.input) {
         MediaError openError;
-        m_refiner = VideoInput::open(m_path, interrupted(), scanThreads, &openError);
-        if (!m_refiner) {
+        lane.input = VideoInput::open(m_path, interrupted(), VideoInput::Threads{1, FF_THREAD_SLICE}, &openError);
+        if (!lane.input) {
             fail(openError);
             return std::nullopt;
         }
-        AVFormatContext *format = m_refiner->format();
+        AVFormatContext *format = lane.input->format();
         for (unsigned i = 0; i < format->nb_streams; ++i) {
-            if (int(i) != m_refiner->streamIndex())
+            if (int(i) != lane.input->streamIndex())
                 format->streams[i]->discard = AVDISCARD_ALL;
         }
         // A signature 32 pixels wide cannot tell the deblocking filter's
         // work, and skipping it makes decoding a good part faster.
-        m_refiner->codec()->skip_loop_filter = AVDISCARD_ALL;
-        m_refinerCursor = std::make_unique<FrameCursor>(*m_refiner);
+        lane.input->codec()->skip_loop_filter = AVDISCARD_ALL;
+        lane.cursor = std::make_unique<FrameCursor>(*lane.input);
     }
+    VideoInput &input = *lane.input;
+    FrameCursor &cursor = *lane.cursor;
     const Keyframe &from = keyframes[after - 1];
     const Keyframe &to = keyframes[after];
-    if (!m_refinerCursor->seek(from.pts, false)) {
-        fail(m_refinerCursor->error());
+    // Over a long gap, keyframes and predicted frames only: no picture
+    // depends on a B-frame but other B-frames, and a cut still shows at the
+    // next predicted frame, a few frames into the new scene, which the shot's
+    // lead into the scene leaves room for. A short gap is cheap either way,
+    // and at a low frame rate the skipped run lasts long enough for fast
+    // motion to jump like a cut: those are decoded more closely, only the
+    // frames nothing refers to left out.
+    const bool sparse = to.seconds - from.seconds > refineGap && m_frameRate >= 20;
+    cursor.setSkipLevel(sparse ? AVDISCARD_BIDIR : AVDISCARD_NONREF);
+    if (!cursor.seek(from.pts, false)) {
+        fail(cursor.error());
         return std::nullopt;
     }
-    // Frames nothing refers to may go undecoded: a cut is still seen at the
-    // next decoded frame, at most a frame or two into the new scene, which
-    // the shot's lead into the scene leaves room for.
     const FrameSource::Skippable skipAll = [](int64_t, int64_t) { return true; };
     SignatureMaker maker;
     std::optional<SceneSignature> previous;
     // Each decoded frame's difference from the one before, up to the frame
     // after the later keyframe, so that a cut there has both neighbours.
-    std::vector<ScenePlanning::Cut> steps;
-    while (FramePtr frame = m_refinerCursor->next(skipAll)) {
+    struct Step {
+        double seconds;  // of the later frame
+        float difference;
+        double span;     // seconds since the frame before
+    };
+    std::vector<Step> steps;
+    double last = 0;
+    while (FramePtr frame = cursor.next(skipAll)) {
         const int64_t pts = frame->pts != AV_NOPTS_VALUE ? frame->pts : frame->best_effort_timestamp;
         if (pts == AV_NOPTS_VALUE || pts < from.pts)
             continue;
         std::optional<SceneSignature> signature = maker.make(*frame);
         if (!signature)
             continue;
+        const double at = seconds(input, pts);
         if (previous)
-            steps.push_back({seconds(*m_refiner, pts), SceneSignature::difference(*previous, *signature)});
+            steps.push_back({at, SceneSignature::difference(*previous, *signature), std::max(at - last, 1e-3)});
         previous = std::move(signature);
+        last = at;
         if (pts > to.pts)
             break;
     }
@@ -231,13 +258,16 @@ std::optional<std::vector<ScenePlanning::Cut>> Scanner::refine(const std::vector
     }
     // A cut is a jump, not a fast scene: it must also stand out from the
     // steps either side of it (a scene of noise or fast motion changes a lot
-    // between every two frames; a cut changes much more once).
+    // between every two frames; a cut changes much more once). Steps are
+    // compared per second, because the frames skipped between two decoded
+    // ones vary with the encoder's choice of B-frames.
     std::vector<ScenePlanning::Cut> cuts;
     for (size_t i = 0; i < steps.size(); ++i) {
-        const float before = i > 0 ? steps[i - 1].strength : 0.f;
-        const float after = i + 1 < steps.size() ? steps[i + 1].strength : 0.f;
-        if (steps[i].strength > cutThreshold && steps[i].strength > jump * std::max(before, after))
-            cuts.push_back(steps[i]);
+        const double before = i > 0 ? steps[i - 1].difference / steps[i - 1].span : 0;
+        const double after = i + 1 < steps.size() ? steps[i + 1].difference / steps[i + 1].span : 0;
+        const float difference = steps[i].difference;
+        if (difference > cutThreshold && difference > jump * std::max(before, after) * steps[i].span)
+            cuts.push_back({steps[i].seconds, difference});
     }
     return cuts;
 }
@@ -263,37 +293,36 @@ std::optional<Scan> scan(const QString &path, double duration, long long most, c
     std::stable_sort(candidates.begin(), candidates.end(),
                      [](const Candidate &a, const Candidate &b) { return a.strength > b.strength; });
     const size_t wanted = size_t(std::max<long long>(0, most - 1));
-    // The encoder's own keyframe interval is the longest one; a keyframe that
-    // comes sooner was put there for a reason, almost always the encoder's own
-    // scene-cut detection, so the cut is that keyframe.
-    double longest = 0;
-    for (size_t i = 1; i < keyframes.size(); ++i)
-        longest = std::max(longest, keyframes[i].seconds - keyframes[i - 1].seconds);
-    const double early = longest - 1.5 / scanner.frameRate();
-    for (const Candidate &candidate : candidates) {
-        if (result.cuts.size() >= wanted)
-            break;
-        const Keyframe &before = keyframes[candidate.after - 1];
-        const Keyframe &after = keyframes[candidate.after];
-        const double gap = after.seconds - before.seconds;
-        if ((gap <= refineGap && candidate.strength >= sureCut) || gap < early) {
-            result.cuts.push_back({after.seconds, candidate.strength});
-        } else {
-            // Keyframes far apart may differ by motion alone; only a jump
-            // between neighbouring frames is a cut.
-            const std::optional<std::vector<ScenePlanning::Cut>> found = scanner.refine(keyframes, candidate.after);
-            if (!found)
+    std::vector<Scanner::Lane> lanes(size_t(std::clamp(int(std::thread::hardware_concurrency()), 1, maxLanes)));
+    std::vector<std::optional<std::vector<ScenePlanning::Cut>>> found(lanes.size());
+    for (size_t next = 0; next < candidates.size() && result.cuts.size() < wanted;) {
+        // Keyframes may differ by motion alone, even a second apart in a
+        // fast scene (and encoders put extra keyframes into those); only a
+        // jump between neighbouring frames is a cut. The next few strongest
+        // gaps are decoded at once, one per lane.
+        const size_t batch = std::min(lanes.size(), candidates.size() - next);
+        {
+            std::vector<std::jthread> helpers;
+            for (size_t k = 1; k < batch; ++k) {
+                helpers.emplace_back([&, k] { found[k] = scanner.refine(keyframes, candidates[next + k].after, lanes[k]); });
+            }
+            found[0] = scanner.refine(keyframes, candidates[next].after, lanes[0]);
+        }
+        for (size_t k = 0; k < batch; ++k) {
+            if (!found[k])
                 return std::nullopt;
-            // Ranked by how much the two keyframes differ, as the cuts taken
-            // from keyframes alone are: the order they were confirmed in is
-            // then the order of strength, so stopping early keeps the same
-            // cuts a full scan would.
-            for (ScenePlanning::Cut cut : *found) {
-                cut.strength = candidate.strength;
-                result.cuts.push_back(cut);
+            // Ranked by how much the two keyframes differ: the order they
+            // were confirmed in is then the order of strength, so stopping
+            // early keeps the same cuts a full scan would.
+            if (result.cuts.size() < wanted) {
+                for (ScenePlanning::Cut cut : *found[k]) {
+                    cut.strength = candidates[next + k].strength;
+                    result.cuts.push_back(cut);
+                }
             }
             ++result.refined;
         }
+        next += batch;
         if (wanted > 0)
             scanner.report(keyframeShare + (1 - keyframeShare) * double(result.cuts.size()) / double(wanted));
     }

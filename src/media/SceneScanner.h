@@ -1,8 +1,9 @@
 #pragma once
 // Finds where the scenes of a video begin, fast: keyframes first, because
-// encoders put a keyframe at a cut, and the frames between two keyframes only
-// where those two differ but lie far apart and the later one is no keyframe
-// the encoder put in early.
+// encoders put a keyframe at a cut, so two keyframes that differ bracket a
+// cut or fast motion; then, strongest first and only until enough cuts are
+// confirmed, the frames between them, where a cut is a jump between
+// neighbouring frames.
 //
 // Thread: blocking, on the calling thread; independent calls may run on any
 // threads. Failure: none when the file cannot be read or the stop was
@@ -20,25 +21,24 @@
 
 namespace SceneScanner {
 
-// Two pictures whose signature difference exceeds this may lie in different
-// scenes. Measured on the test clip of eleven generated scenes (tst_scenes):
-// keyframe pairs across its cuts differ by 0.31-0.75, keyframe pairs a
-// second apart inside its fastest scenes by up to 0.23.
+// Keyframes that differ more than this are decoded between to look for a
+// cut. On the scene benchmark clip (1080p, 19 hard cuts, x264 keyframes)
+// the pairs across its cuts differ by 0.37-0.73 and its fast scenes move
+// keyframe pairs by up to 0.6 (those the frame-level test rejects); on the
+// test clip of eleven scenes its cuts differ by 0.31-0.75. Lower costs
+// decoding; 0.25 leaves 14 of the 60 pairs above 0.15 undecoded, none of
+// them across a cut.
+inline constexpr float candidateThreshold = 0.25f;
+
+// Between neighbouring frames, a cut differs by more than this...
 inline constexpr float cutThreshold = 0.15f;
-
-// Keyframes further apart than this (seconds) are not trusted to place a cut
-// between them: the frames between are decoded to find its first frame.
-inline constexpr double refineGap = 2.0;
-// Nearer keyframes that differ at least this much are a cut at the later one
-// without decoding more. Fast motion moves keyframes a second apart by up
-// to 0.23 on the test clips; what differs less is confirmed frame by frame,
-// which only a jump between neighbouring frames passes.
-inline constexpr float sureCut = 0.3f;
-
-// Between neighbouring frames a cut must differ this many times more than
-// the steps next to it. Noise and fast motion move every step by up to 0.3
-// on the benchmark clip; its cuts stand 3-40 times above their neighbours.
+// ...and this many times more than the steps either side of it, per second
+// (fast scenes change a lot between every two frames; a cut once).
 inline constexpr float jump = 2.0f;
+
+// Keyframes further apart than this (seconds) are decoded between with the
+// B-frames left out (at 20 frames a second and more).
+inline constexpr double refineGap = 2.0;
 
 struct Scan {
     std::vector<ScenePlanning::Cut> cuts;  // ascending start; never the first frame
