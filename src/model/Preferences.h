@@ -16,7 +16,7 @@
 class Preferences : public QObject {
     Q_OBJECT
 public:
-    // The user's store: $XDG_CONFIG_HOME/Framelark/Framelark.conf.
+    // The user's store: $XDG_CONFIG_HOME/Framelark/Framelark.ini.
     explicit Preferences(QObject *parent = nullptr);
     // A store in the given INI file (tests use a temporary one).
     explicit Preferences(const QString &iniFile, QObject *parent = nullptr);
