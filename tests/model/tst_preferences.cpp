@@ -44,7 +44,9 @@ private slots:
         QTest::addColumn<int>("mode");
         QTest::addColumn<int>("format");
         QTest::newRow("count and png") << QByteArray("mode=count\nformat=png\n") << int(ExtractMode::count) << int(ShotFormat::png);
-        QTest::newRow("scene") << QByteArray("mode=scene\nformat=jpg\n") << int(ExtractMode::scene) << int(ShotFormat::jpg);
+        // Not the size of the row before: QSettings takes a file of the same
+        // path, size and second for the one it has read already.
+        QTest::newRow("scene") << QByteArray("mode=scene\n") << int(ExtractMode::scene) << int(ShotFormat::jpg);
         QTest::newRow("interval and jpg") << QByteArray("mode=interval\nformat=jpg\n") << int(ExtractMode::interval) << int(ShotFormat::jpg);
         QTest::newRow("unknown texts read as defaults") << QByteArray("mode=Interval\nformat=tiff\n") << int(ExtractMode::count) << int(ShotFormat::jpg);
         QTest::newRow("empty texts") << QByteArray("mode=\nformat=\n") << int(ExtractMode::count) << int(ShotFormat::jpg);
