@@ -17,10 +17,14 @@ QString say(const char *text)
     return QString::fromUtf8(text);
 }
 
-// A number option's value within [low, high], or the message saying why not.
-template <typename Number>
-std::variant<Number, QString> number(const QCommandLineParser &parser, const QString &name, Number low, Number high)
+// Reads the number option `name`, when given, into `target`; the message
+// saying why not when it is no number within [low, high].
+template <typename Number, typename Target>
+std::optional<QString> readNumber(const QCommandLineParser &parser, const QString &name, Number low, Number high,
+                                  std::optional<Target> &target)
 {
+    if (!parser.isSet(name))
+        return std::nullopt;
     bool ok = false;
     const QString text = parser.value(name);
     Number value{};
@@ -32,7 +36,8 @@ std::variant<Number, QString> number(const QCommandLineParser &parser, const QSt
         return say("--%1 takes a number from %2 to %3, not “%4”.")
             .arg(name, QString::number(low), QString::number(high), text);
     }
-    return value;
+    target = Target(value);
+    return std::nullopt;
 }
 
 } // namespace
@@ -147,20 +152,19 @@ std::variant<CliOptions, Answer, UsageError> parse(const QStringList &arguments)
         + int(parser.isSet(count) && !parser.isSet(scene));
     if (modes > 1)
         return UsageError{say("Give one of --count, --interval and --scene (--scene may take --count as its most).")};
-    if (parser.isSet(count)) {
-        const auto value = number<qint64>(parser, QStringLiteral("count"), 1, Planning::maxShots);
-        if (const QString *error = std::get_if<QString>(&value))
+    for (const std::optional<QString> &error :
+         {readNumber(parser, QStringLiteral("count"), qint64(1), Planning::maxShots, options.count),
+          readNumber(parser, QStringLiteral("interval"), 0.1, 86400.0, options.interval),
+          readNumber(parser, QStringLiteral("quality"), 0.5, 1.0, options.quality),
+          readNumber(parser, QStringLiteral("columns"), qint64(1), qint64(10), options.columns),
+          readNumber(parser, QStringLiteral("width"), qint64(100), qint64(10000), options.width)}) {
+        if (error)
             return UsageError{*error};
-        options.count = std::get<qint64>(value);
+    }
+    if (options.count)
         options.mode = ExtractMode::count;
-    }
-    if (parser.isSet(interval)) {
-        const auto value = number<double>(parser, QStringLiteral("interval"), 0.1, 86400);
-        if (const QString *error = std::get_if<QString>(&value))
-            return UsageError{*error};
-        options.interval = std::get<double>(value);
+    if (options.interval)
         options.mode = ExtractMode::interval;
-    }
     if (parser.isSet(scene))
         options.mode = ExtractMode::scene;
     options.precise = parser.isSet(precise);
@@ -170,29 +174,11 @@ std::variant<CliOptions, Answer, UsageError> parse(const QStringList &arguments)
             return UsageError{say("--format takes jpg or png, not “%1”.").arg(parser.value(format))};
         options.format = value;
     }
-    if (parser.isSet(quality)) {
-        const auto value = number<double>(parser, QStringLiteral("quality"), 0.5, 1);
-        if (const QString *error = std::get_if<QString>(&value))
-            return UsageError{*error};
-        options.quality = std::get<double>(value);
-    }
     options.defaults = parser.isSet(defaults);
     if (parser.isSet(exportDir))
         options.exportDir = parser.value(exportDir);
     if (parser.isSet(sheet))
         options.sheet = parser.value(sheet);
-    if (parser.isSet(columns)) {
-        const auto value = number<qint64>(parser, QStringLiteral("columns"), 1, 10);
-        if (const QString *error = std::get_if<QString>(&value))
-            return UsageError{*error};
-        options.columns = int(std::get<qint64>(value));
-    }
-    if (parser.isSet(width)) {
-        const auto value = number<qint64>(parser, QStringLiteral("width"), 100, 10000);
-        if (const QString *error = std::get_if<QString>(&value))
-            return UsageError{*error};
-        options.width = int(std::get<qint64>(value));
-    }
     if (parser.isSet(theme)) {
         const QString value = parser.value(theme).toLower();
         if (value != u"dark" && value != u"light")

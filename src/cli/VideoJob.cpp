@@ -65,6 +65,17 @@ struct WorkFolder {
     }
 };
 
+// Creates `path` empty, failing when anything is there already, so that a
+// name is ours before the file is written; 0 or errno.
+int claim(const QString &path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return errno;
+    ::close(fd);
+    return 0;
+}
+
 } // namespace
 
 std::optional<QString> reserveSheetName(const QString &folder, const VideoInfo &video, QString *reason)
@@ -75,16 +86,15 @@ std::optional<QString> reserveSheetName(const QString &folder, const VideoInfo &
     for (int k = 1; k <= maxSuffix; ++k) {
         const QString candidate = QDir(folder).filePath(
             (k == 1 ? base : base + QLatin1Char(' ') + QString::number(k)) + QLatin1Char('.') + extension);
-        const int fd = ::open(QFile::encodeName(candidate).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0) {
-            ::close(fd);
+        const int error = claim(candidate);
+        if (error == 0)
             return candidate;
-        }
-        if (errno != EEXIST)
+        if (error != EEXIST || k == maxSuffix) {
+            if (reason)
+                *reason = NewFiles::describe(error);
             break;
+        }
     }
-    if (reason)
-        *reason = NewFiles::describe(errno);
     return std::nullopt;
 }
 
@@ -161,14 +171,10 @@ JobOutcome run(const QString &path, const JobOptions &options, const Progress &p
             reason = say("the share image is too large to draw");
         } else if (options.sheetFile) {
             // Claimed first, so an existing file is never replaced.
-            const int fd = ::open(QFile::encodeName(*options.sheetFile).constData(),
-                                  O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-            if (fd >= 0) {
-                ::close(fd);
+            if (const int error = claim(*options.sheetFile); error == 0)
                 target = QFileInfo(*options.sheetFile).absoluteFilePath();
-            } else {
-                reason = errno == EEXIST ? say("“%1” already exists").arg(*options.sheetFile) : NewFiles::describe(errno);
-            }
+            else
+                reason = error == EEXIST ? say("“%1” already exists").arg(*options.sheetFile) : NewFiles::describe(error);
         } else {
             target = reserveSheetName(*options.sheetFolder, info, &reason);
         }
