@@ -24,6 +24,7 @@ std::unique_ptr<DecoderLane> DecoderLane::open(const QString &path, VideoInput::
     const int64_t ticksPerSecond = av_rescale_q(1, AVRational{1, 1}, lane->m_timeBase);
     lane->m_cursor = std::make_unique<FrameCursor>(input);
     lane->m_picker = std::make_unique<FramePicker>(*lane->m_cursor, lane->m_start, frameTicks, ticksPerSecond);
+    lane->m_picker->setStatedEnd(input.statedEnd());
     return lane;
 }
 

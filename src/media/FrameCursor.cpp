@@ -1,5 +1,7 @@
 #include "media/FrameCursor.h"
 
+#include <functional>
+
 #include <algorithm>
 #include <cstring>
 
@@ -107,15 +109,30 @@ const std::vector<int64_t> &FrameCursor::keyframes()
     return m_keyframes;
 }
 
-std::optional<int64_t> FrameCursor::firstIndexTimestamp()
+namespace {
+
+// The earliest or latest timestamp of the stream's index.
+template <typename Prefer>
+std::optional<int64_t> indexTimestamp(AVStream *stream, Prefer prefer)
 {
-    AVStream *stream = m_input.stream();
-    std::optional<int64_t> first;
+    std::optional<int64_t> best;
     const int count = avformat_index_get_entries_count(stream);
     for (int i = 0; i < count; ++i) {
         const AVIndexEntry *entry = avformat_index_get_entry(stream, i);
-        if (entry && entry->timestamp != AV_NOPTS_VALUE && (!first || entry->timestamp < *first))
-            first = entry->timestamp;
+        if (entry && entry->timestamp != AV_NOPTS_VALUE && (!best || prefer(entry->timestamp, *best)))
+            best = entry->timestamp;
     }
-    return first;
+    return best;
+}
+
+} // namespace
+
+std::optional<int64_t> FrameCursor::firstIndexTimestamp()
+{
+    return indexTimestamp(m_input.stream(), std::less<int64_t>());
+}
+
+std::optional<int64_t> FrameCursor::lastIndexTimestamp()
+{
+    return indexTimestamp(m_input.stream(), std::greater<int64_t>());
 }

@@ -30,6 +30,7 @@ public:
     // grown (some demuxers add entries as they read).
     const std::vector<int64_t> &keyframes() override;
     std::optional<int64_t> firstIndexTimestamp() override;
+    std::optional<int64_t> lastIndexTimestamp() override;
     MediaError error() const override { return m_error; }
     bool stopped() const override { return m_input.interrupted(); }
 

@@ -133,13 +133,23 @@ bool FramePicker::reach(int64_t target, bool strictlyAfterHeld, MediaError *erro
 
 const AVFrame *FramePicker::afterLastFrame(int64_t target, MediaError *error)
 {
-    // The last frame stays on screen until its end; past that there is none.
-    if (m_held && target <= endOf(m_held.get()))
+    // The last frame stays on screen until its end or the video's, whichever
+    // is later (a stream's nominal frame duration can be shorter than its
+    // frames really last); past that there is none.
+    if (m_held && (target <= endOf(m_held.get()) || holdsUntilStatedEnd(target)))
         return m_held.get();
     *error = !m_source.error().isEmpty() ? m_source.error()
              : m_held ? MediaError::failed(MediaError::Step::decode, QStringLiteral("beyond the end of the video"))
                       : MediaError::failed(MediaError::Step::decode, QStringLiteral("no frame could be decoded"));
     return nullptr;
+}
+
+bool FramePicker::holdsUntilStatedEnd(int64_t target)
+{
+    if (!m_statedEnd || target >= *m_statedEnd)
+        return false;
+    const std::optional<int64_t> lastIndexed = m_source.lastIndexTimestamp();
+    return !lastIndexed || *lastIndexed <= m_held->best_effort_timestamp;
 }
 
 const AVFrame *FramePicker::take(FramePtr frame)

@@ -12,7 +12,8 @@
 //   earliest frame inside, decoding forward. With no frame inside at all, the
 //   frame nearest to the target answers;
 // - past the end: the last frame answers while the target lies within its
-//   display duration (its end included); later targets fail.
+//   display duration (its end included) or before the video's stated end,
+//   since a player shows it until then; later targets fail.
 // Requests that move forward within one keyframe interval decode on from the
 // current position; anything else seeks to a keyframe first. While a batch is
 // planned, frames nothing refers to and no open request of the batch can use
@@ -51,6 +52,8 @@ public:
     virtual const std::vector<int64_t> &keyframes() = 0;
     // The earliest timestamp the index holds, keyframe or not.
     virtual std::optional<int64_t> firstIndexTimestamp() = 0;
+    // The latest timestamp the index holds, keyframe or not; none without one.
+    virtual std::optional<int64_t> lastIndexTimestamp() { return std::nullopt; }
     // Why the last next() or seek() stopped early; empty when it did not.
     virtual MediaError error() const = 0;
     virtual bool stopped() const = 0;
@@ -70,6 +73,10 @@ public:
 
     // Exact frames (every window a single tick) or tolerant windows.
     void setExact(bool exact) { m_exact = exact; }
+    // Where the file says the video ends, in stream ticks: the last frame
+    // answers every target before it, unless the index promised frames
+    // after it (data cut off: those fail one by one).
+    void setStatedEnd(std::optional<int64_t> end) { m_statedEnd = end; }
     bool exact() const { return m_exact; }
 
     // The requests of the batch about to be answered, in the order they
@@ -93,6 +100,7 @@ private:
     const AVFrame *exactFrame(int64_t target, MediaError *error);
     const AVFrame *within(const Window &window, MediaError *error);
     const AVFrame *afterLastFrame(int64_t target, MediaError *error);
+    bool holdsUntilStatedEnd(int64_t target);
     const AVFrame *take(FramePtr frame);
     FramePtr next();
     bool seekTo(int64_t timestamp, bool anyFrame = false);
@@ -111,6 +119,7 @@ private:
     const int64_t m_frameTicks;
     const int64_t m_ticksPerSecond;
     bool m_exact = true;
+    std::optional<int64_t> m_statedEnd;
     FramePtr m_held;   // last frame taken from the source, in presentation order
     FramePtr m_ahead;  // the frame after m_held, decoded but not yet taken
     bool m_atStart = true;

@@ -8,6 +8,7 @@
 #include <QUrl>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 
 namespace {
@@ -94,7 +95,8 @@ ScannedEnd scanEnd(VideoInput &input, int64_t near, int64_t fileSize)
             scanned.complete = !input.interrupted();
             break;
         }
-        if (packet->stream_index == input.streamIndex()) {
+        // Packets an edit list leaves out are never shown.
+        if (packet->stream_index == input.streamIndex() && !(packet->flags & AV_PKT_FLAG_DISCARD)) {
             ++packets;
             const int64_t time = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
             if (time != AV_NOPTS_VALUE) {
@@ -113,16 +115,23 @@ ScannedEnd scanEnd(VideoInput &input, int64_t near, int64_t fileSize)
     return scanned;
 }
 
-// The duration to plan with when the stated one is missing, implausible or
-// runs past the data the file holds: where the video stream's packets really
-// end. `stated` is kept whenever the packets do not prove it wrong.
-double verifiedDuration(VideoInput &input, double stated, int64_t fileSize)
+// How far the frames may end from the stated length before the statement
+// counts as wrong: a frame or two, since a last packet without a duration
+// ends a frame early and containers round their lengths.
+constexpr double statedEndSlackFrames = 2;
+constexpr double statedEndSlackSeconds = 0.1;  // when the frame rate is unknown
+
+// The duration to plan with: where the video stream's packets really end,
+// whenever that differs from the stated length by more than a frame or two,
+// in either direction, or the stated one is missing, implausible or runs past
+// the data the file holds. An edit list can state a length its frames do not
+// fill; frames past the stated end are shown by players too. `stated` is
+// kept whenever the packets do not prove it wrong.
+double verifiedDuration(VideoInput &input, double stated, int64_t fileSize, double frameSeconds)
 {
     const AVStream *stream = input.stream();
     const bool missing = !(stated > 0);
     const bool implausible = !missing && double(fileSize) * 8 / stated < implausibleBitsPerSecond;
-    if (!missing && !implausible && !indexPassesFileEnd(stream, fileSize))
-        return stated;
     const int64_t start = input.startPts();
     const int64_t near = missing || implausible
         ? INT64_MAX / 2
@@ -131,8 +140,10 @@ double verifiedDuration(VideoInput &input, double stated, int64_t fileSize)
     if (scanned.end == AV_NOPTS_VALUE)
         return missing ? 0 : stated;
     const double seen = std::max(0.0, toSeconds(scanned.end - start, stream->time_base));
-    if (scanned.complete)
-        return missing || seen < stated ? seen : stated;
+    if (scanned.complete) {
+        const double slack = frameSeconds > 0 ? statedEndSlackFrames * frameSeconds : statedEndSlackSeconds;
+        return missing || implausible || std::abs(seen - stated) > slack + 1e-6 ? seen : stated;
+    }
     // The scan stopped before the end: what lies beyond it is estimated from
     // the bytes the scanned packets took for their time.
     if (scanned.lastPosition > scanned.firstPosition && scanned.firstPosition >= 0
@@ -140,7 +151,9 @@ double verifiedDuration(VideoInput &input, double stated, int64_t fileSize)
         const double secondsPerByte = toSeconds(scanned.end - scanned.firstTime, stream->time_base)
             / double(scanned.lastPosition - scanned.firstPosition);
         const double estimate = seen + double(fileSize - scanned.lastPosition) * secondsPerByte;
-        return missing || implausible ? estimate : std::min(stated, estimate);
+        if (missing || implausible)
+            return estimate;
+        return indexPassesFileEnd(stream, fileSize) ? std::min(stated, estimate) : stated;
     }
     return missing || implausible ? seen : stated;
 }
@@ -165,7 +178,6 @@ std::optional<Facts> probe(const QString &path, std::stop_token stop)
         return std::nullopt;
 
     const AVStream *stream = input->stream();
-    const AVFormatContext *format = input->format();
     Facts facts;
 
     const AVCodecParameters *parameters = stream->codecpar;
@@ -175,21 +187,13 @@ std::optional<Facts> probe(const QString &path, std::stop_token stop)
     const AVRational rate = input->frameRate();
     facts.fps = rate.num > 0 ? float(av_q2d(rate)) : 0.0f;
 
-    // The stream's own length where it has one: the container's may be
-    // missing (Matroska) or cover a longer audio track. Otherwise the
-    // container's end, measured from where the video starts.
-    const double start = toSeconds(input->startPts(), stream->time_base);
-    if (stream->duration != AV_NOPTS_VALUE && stream->duration > 0) {
-        facts.duration = toSeconds(stream->duration, stream->time_base);
-    } else if (format->duration != AV_NOPTS_VALUE && format->duration > 0) {
-        const double containerStart =
-            format->start_time != AV_NOPTS_VALUE ? toSeconds(format->start_time, AV_TIME_BASE_Q) : start;
-        facts.duration = std::max(0.0, containerStart + toSeconds(format->duration, AV_TIME_BASE_Q) - start);
-    }
+    const int64_t start = input->startPts();
+    if (const std::optional<int64_t> end = input->statedEnd())
+        facts.duration = std::max(0.0, toSeconds(*end - start, stream->time_base));
 
     const QFileInfo info(path);
     facts.fileSize = info.isFile() ? info.size() : 0;
-    facts.duration = verifiedDuration(*input, facts.duration, facts.fileSize);
+    facts.duration = verifiedDuration(*input, facts.duration, facts.fileSize, rate.num > 0 ? 1 / av_q2d(rate) : 0);
     if (stop.stop_requested())
         return std::nullopt;
     return facts;

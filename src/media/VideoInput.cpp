@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <mutex>
 
 extern "C" {
@@ -160,4 +161,18 @@ AVRational VideoInput::frameRate() const
             return rate;
     }
     return AVRational{0, 1};
+}
+
+std::optional<int64_t> VideoInput::statedEnd() const
+{
+    const int64_t start = startPts();
+    if (m_stream->duration != AV_NOPTS_VALUE && m_stream->duration > 0)
+        return start + m_stream->duration;
+    const AVFormatContext *format = m_format.get();
+    if (format->duration == AV_NOPTS_VALUE || format->duration <= 0)
+        return std::nullopt;
+    const int64_t containerStart = format->start_time != AV_NOPTS_VALUE
+        ? av_rescale_q(format->start_time, AV_TIME_BASE_Q, m_stream->time_base)
+        : start;
+    return std::max(start, containerStart + av_rescale_q(format->duration, AV_TIME_BASE_Q, m_stream->time_base));
 }

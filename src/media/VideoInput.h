@@ -18,6 +18,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class VideoInput {
 public:
@@ -47,6 +48,12 @@ public:
     // The stream's nominal frame rate: the average, else the base rate;
     // {0, 1} when neither is known.
     AVRational frameRate() const;
+    // Where the file says the video ends, in the stream's time base: the
+    // stream's own length where it has one (the container's may be missing,
+    // as in Matroska, or cover a longer audio track), else the container's
+    // end; none when neither is stated. Only a statement: the frames may end
+    // elsewhere (MediaAsset::probe finds out).
+    std::optional<int64_t> statedEnd() const;
     DisplayTransform transform() const { return DisplayTransform::ofStream(m_stream); }
     bool interrupted() const { return m_interrupted && m_interrupted(); }
     Threads threads() const { return m_threads; }

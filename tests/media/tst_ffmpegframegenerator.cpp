@@ -372,6 +372,23 @@ private slots:
         QCOMPARE(numberOf(generator->image(at(0.5))), 15);
     }
 
+    // What is on screen between the last frame and the stated end is the
+    // last frame, exact or tolerant; after the stated end nothing is.
+    void lastFrameHoldsUntilTheStatedEnd()
+    {
+        for (const double tolerance : {0.0, 0.1}) {
+            auto generator = openOrFail(TestVideos::lastFrameBeforeStatedEnd());
+            QVERIFY(generator);
+            generator->setTolerance(at(tolerance), at(tolerance));
+            QCOMPARE(numberOf(generator->image(at(1.3))), 29);
+            QCOMPARE(numberOf(generator->image(at(1.7))), -2);
+        }
+        auto edited = openOrFail(TestVideos::editListLongerThanFrames());
+        QVERIFY(edited);
+        QCOMPARE(numberOf(edited->image(at(0.5))), 39);
+        QCOMPARE(numberOf(edited->image(at(1.9))), 59);
+    }
+
     void truncatedDataFailsWhereItEnds()
     {
         auto generator = openOrFail(TestVideos::truncatedData());

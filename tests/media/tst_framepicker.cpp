@@ -73,6 +73,24 @@ private slots:
         QCOMPARE(error.reason, QStringLiteral("beyond the end of the video"));
     }
 
+    void lastFrameHoldsUntilTheStatedEnd()
+    {
+        // The stream's frames end at 200, the file says the video ends at
+        // 260: what is on screen in between is the last frame, for exact and
+        // tolerant requests alike.
+        for (const bool exact : {true, false}) {
+            ScriptedSource source;
+            FramePicker picker(source, 0, 10, 100);
+            picker.setExact(exact);
+            picker.setStatedEnd(260);
+            MediaError error;
+            QCOMPARE(ptsOf(picker.answer({240, exact ? 240 : 235, exact ? 240 : 245}, 0, &error)), 190);
+            QCOMPARE(ptsOf(picker.answer(exactly(259), 0, &error)), 190);
+            QCOMPARE(picker.answer({275, exact ? 275 : 270, exact ? 275 : 280}, 0, &error), nullptr);
+            QCOMPARE(error.reason, QStringLiteral("beyond the end of the video"));
+        }
+    }
+
     void toleranceTakesTheKeyframeInsideTheWindow()
     {
         ScriptedSource source;

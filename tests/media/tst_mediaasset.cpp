@@ -180,6 +180,20 @@ private slots:
         QVERIFY(generator);
         QVERIFY(generator->image(MediaTime::fromSeconds(facts->duration - 1 / 30.0)).ok());
         QVERIFY(!generator->image(MediaTime::fromSeconds(facts->duration + 2 / 30.0)).ok());
+
+        // Stated longer than the frames go, by an edit list (2 s stated, 1.2 s
+        // of frames) or by a longer audio track (1.5 s, 1 s of frames): the
+        // length ends with the last frame.
+        for (const auto &[clip, framesEnd] : {std::pair{TestVideos::editListLongerThanFrames(), 1.2},
+                                              std::pair{TestVideos::lastFrameBeforeStatedEnd(), 1.0}}) {
+            const auto lying = MediaAsset::probe(clip);
+            QVERIFY(lying);
+            QVERIFY2(qAbs(lying->duration - framesEnd) < 0.02, qPrintable(QString::number(lying->duration)));
+        }
+        // A stated length the frames fill is kept as it is.
+        const auto honest = MediaAsset::probe(TestVideos::make({.width = 160, .height = 120, .frames = 60, .bframes = true}));
+        QVERIFY(honest);
+        QCOMPARE(honest->duration, 2.0);
     }
 
     // A named pipe that never delivers data stands for a file on a mount

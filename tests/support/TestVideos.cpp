@@ -1,5 +1,7 @@
 #include "TestVideos.h"
 
+#include <QtEndian>
+
 extern "C" {
 #include <libavutil/frame.h>
 #include <libavutil/pixdesc.h>
@@ -462,6 +464,45 @@ QString TestVideos::editListWithoutSyncBeforeEdit()
         bytes.replace(stss + 12, 4, second);
         QFile file(out);
         return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+    });
+}
+
+QString TestVideos::editListLongerThanFrames()
+{
+    const QString source = make({.width = 160, .height = 120, .frames = 60, .gop = 30, .bframes = true});
+    if (source.isEmpty())
+        return {};
+    return cached("edit-list-longer", source, "mp4", [&](const QString &out) {
+        QFile in(source);
+        if (!in.open(QIODevice::ReadOnly))
+            return false;
+        QByteArray bytes = in.readAll();
+        // mdhd (version 0): version and flags, two times, then the timescale.
+        // elst (version 0): version and flags, entry count, then the first
+        // entry's segment duration and media time; the segment keeps its
+        // length while the media it shows starts 0.8 s later.
+        const qsizetype mdhd = bytes.indexOf("mdhd");
+        const qsizetype elst = bytes.indexOf("elst");
+        if (mdhd < 0 || elst < 0 || bytes.size() < elst + 20)
+            return false;
+        const auto read32 = [&](qsizetype at) { return qFromBigEndian<quint32>(bytes.constData() + at); };
+        const quint32 timescale = read32(mdhd + 16);
+        const qint32 mediaTime = qint32(read32(elst + 16)) + qint32(timescale * 8 / 10);
+        const quint32 shifted = qToBigEndian(quint32(mediaTime));
+        bytes.replace(elst + 16, 4, reinterpret_cast<const char *>(&shifted), 4);
+        QFile file(out);
+        return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+    });
+}
+
+QString TestVideos::lastFrameBeforeStatedEnd()
+{
+    const QString source = make({.width = 160, .height = 120, .frames = 30});
+    if (source.isEmpty())
+        return {};
+    return cached("last-frame-before-end", source, "mkv", [&](const QString &out) {
+        return runFfmpeg({"-i", source, "-f", "lavfi", "-i", "sine=frequency=440:duration=1.5", "-map", "0:v",
+                          "-map", "1:a", "-c:v", "copy", "-c:a", "libopus", "-f", "matroska", out});
     });
 }
 

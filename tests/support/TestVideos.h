@@ -95,6 +95,14 @@ public:
     // with its first sync-sample mark taken away: no frame before the edit
     // is marked as a keyframe. Frame k of the result shows number 45 + k.
     static QString editListWithoutSyncBeforeEdit();
+    // A numbered 60-frame clip (30 fps, keyframes every 30, B-frames) whose
+    // edit list starts 0.8 s into the media but still states 2 s, as phone
+    // clips do: the stated length runs 0.8 s past the last frame, which
+    // shows number 59 from 1.1667 s on. Frame k of the result shows 24 + k.
+    static QString editListLongerThanFrames();
+    // A numbered 30-frame clip (1 s at 30 fps) in Matroska with a 1.5 s
+    // audio track: the file states 1.5 s, the last frame starts at 0.9667 s.
+    static QString lastFrameBeforeStatedEnd();
     static QString zeroBytes();
     static QString textNamedMp4();
     // A valid MP4 whose video codec tag is unknown, so no decoder exists.
