@@ -49,12 +49,21 @@ bool holdsLocked(Store &s, const QString &file, QSize cover)
     return hit && (hit->fullSize || (!cover.isEmpty() && covers(hit->image.size(), cover)));
 }
 
-void insert(const QString &file, Entry entry)
+// Stores `entry` unless a larger picture of the file is cached already: two
+// views may ask for one file at different sizes, and whichever decode ends
+// last must not leave the larger view with a smaller picture. Returns the
+// picture cached for the file afterwards.
+QImage insert(const QString &file, Entry entry)
 {
     Store &s = store();
     const QMutexLocker lock(&s.mutex);
+    if (const Entry *held = s.cache.object(file);
+        held && (held->fullSize || covers(held->image.size(), entry.image.size())))
+        return held->image;
+    QImage image = entry.image;
     const qint64 cost = costOf(entry.image);
     s.cache.insert(file, new Entry(std::move(entry)), cost);
+    return image;
 }
 
 // Runs on a pool thread. JPEG thumbnails shrink inside the decoder first;
@@ -119,9 +128,7 @@ QCoro::Task<std::optional<QImage>> image(QString file, QSize cover)
     std::optional<Entry> decoded = co_await decoding;
     if (!decoded)
         co_return std::nullopt;
-    QImage result = decoded->image;
-    insert(file, std::move(*decoded));
-    co_return result;
+    co_return insert(file, std::move(*decoded));
 }
 
 void relieve()

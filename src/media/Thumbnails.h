@@ -36,9 +36,10 @@ bool holds(const QString &file, QSize cover);
 // The cached image of `file` when holds(file, cover); else decodes it on a
 // pool thread, reduced to the smallest size that covers `cover` (never
 // enlarged; an empty cover asks for the thumbnail size), and caches the result in
-// place of a smaller one. None when the file is missing or cannot be
-// decoded; nothing is then cached, so the next request tries again. Two
-// concurrent misses for one file both decode; the later store wins.
+// place of a smaller one; the cached picture is returned. None when the file
+// is missing or cannot be decoded; nothing is then cached, so the next
+// request tries again. Two concurrent misses for one file both decode; the
+// larger picture stays, whichever ends last.
 QCoro::Task<std::optional<QImage>> image(QString file, QSize cover = {});
 
 // Drops the least recently used entries until at most a quarter of the

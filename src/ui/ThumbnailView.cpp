@@ -73,7 +73,15 @@ void ThumbnailRenderer::paint(QPainter &painter, const QRectF &frame, qreal radi
     const QSize pixels = (frame.size() * ratio).toSize();
     if (pixels.isEmpty())
         return;
-    const QString key = QStringLiteral("%1|%2x%3|%4").arg(file).arg(pixels.width()).arg(pixels.height()).arg(radius);
+    // The source picture's size is part of the key: a larger decode of the
+    // same file, which replaces a small one drawn enlarged, must be drawn anew.
+    const QString key = QStringLiteral("%1|%2x%3|%4|%5x%6")
+                            .arg(file)
+                            .arg(pixels.width())
+                            .arg(pixels.height())
+                            .arg(radius)
+                            .arg(image->width())
+                            .arg(image->height());
     QPixmap *drawn = m_drawn.object(key);
     if (!drawn) {
         QImage canvas(pixels, QImage::Format_ARGB32_Premultiplied);

@@ -39,8 +39,8 @@ void paint(QPainter &painter, const QRectF &frame, qreal radius, const std::opti
 // Draws thumbnails as ThumbnailView::paint does, and keeps each one as drawn
 // (scaled, rounded, at the device's pixel ratio) so redrawing it, as
 // scrolling does all the time, is a plain copy instead of a filtered scale.
-// Entries are keyed by file and frame size; a file always holds the same
-// picture. At most `maxBytes` of drawn pixels are kept.
+// Entries are keyed by file, frame size and the size of the picture drawn; a
+// file always holds the same picture, but may be decoded larger later. At most `maxBytes` of drawn pixels are kept.
 //
 // Thread: UI thread.
 class ThumbnailRenderer {

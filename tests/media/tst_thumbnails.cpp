@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThreadPool>
 
 namespace {
 
@@ -109,6 +110,29 @@ private slots:
         QVERIFY(filled(Qt::blue, 64, 32).save(small, "JPEG"));
         QCOMPARE(imageOf(small, QSize(300, 300))->size(), QSize(64, 32));
         QVERIFY(Thumbnails::holds(small, QSize(600, 600)));
+    }
+
+    // Two views ask for one file at once, the larger first: the smaller
+    // decode ends last and must not replace the larger picture.
+    void aSmallerDecodeNeverReplacesALargerOne()
+    {
+        const QString file = m_dir.filePath("both.jpg");
+        QVERIFY(filled(Qt::green, 480, 270).save(file, "JPEG", 95));
+        QThreadPool *pool = QThreadPool::globalInstance();
+        const int threads = pool->maxThreadCount();
+        pool->setMaxThreadCount(1);  // decodes run one after another, in order
+        std::optional<QImage> large, small;
+        bool largeDone = false, smallDone = false;
+        load(file, QSize(400, 225), &large, &largeDone);
+        load(file, QSize(64, 36), &small, &smallDone);
+        const QDeadlineTimer deadline(5000);
+        while (!(largeDone && smallDone) && !deadline.hasExpired())
+            QTest::qWait(2);
+        pool->setMaxThreadCount(threads);
+        QVERIFY(largeDone && smallDone);
+        QCOMPARE(large->size(), QSize(400, 225));
+        QVERIFY(Thumbnails::holds(file, QSize(400, 225)));
+        QCOMPARE(Thumbnails::lookup(file)->size(), QSize(400, 225));
     }
 
     void holdsAtMostItsBytesAndGivesThemBack()

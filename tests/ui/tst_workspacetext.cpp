@@ -10,6 +10,8 @@
 #include "widgets/TabularText.h"
 
 #include <QFontMetricsF>
+#include <QPainter>
+#include <QPalette>
 #include <QTest>
 
 #include <algorithm>
@@ -121,6 +123,28 @@ private slots:
                      && qAbs(result.height() - covered.height()) < 0.001,
                  qPrintable(QStringLiteral("%1,%2 %3x%4").arg(result.left()).arg(result.top())
                                 .arg(result.width()).arg(result.height())));
+    }
+
+    // A picture first drawn from a small decode (enlarged, blurry) is drawn
+    // from the larger decode of the same file once that arrives.
+    void rendererRedrawsALargerPicture()
+    {
+        ThumbnailRenderer renderer;
+        QImage canvas(100, 100, QImage::Format_ARGB32_Premultiplied);
+        const QRectF frame(0, 0, 100, 100);
+        const auto drawAndSample = [&](const QImage &picture) {
+            canvas.fill(Qt::transparent);
+            QPainter painter(&canvas);
+            renderer.paint(painter, frame, 0, QStringLiteral("/shots/0001_thumb.jpg"), picture, QPalette());
+            painter.end();
+            return canvas.pixelColor(50, 50);
+        };
+        QImage small(10, 10, QImage::Format_RGB32);
+        small.fill(Qt::red);
+        QImage large(100, 100, QImage::Format_RGB32);
+        large.fill(Qt::blue);
+        QCOMPARE(drawAndSample(small), QColor(Qt::red));
+        QCOMPARE(drawAndSample(large), QColor(Qt::blue));
     }
 
     void pillAndMark()
