@@ -141,7 +141,7 @@ SheetView::SheetView(QList<Shot> shots, VideoInfo video, Preferences &prefs, Ser
 QWidget *SheetView::buildPanel()
 {
     auto *panel = new QWidget(this);
-    panel->setFixedWidth(panelWidth);
+    panel->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Preferred);
     auto *column = new QVBoxLayout(panel);
     column->setContentsMargins(panelInset, panelInset, panelInset, panelInset);
     column->setSpacing(panelSpacing);
@@ -175,7 +175,7 @@ QWidget *SheetView::buildPanel()
     m_columnsUp->setAccessibleName(tr("More Columns"));
     for (QToolButton *button : {m_columnsDown, m_columnsUp}) {
         button->setAutoRaise(false);
-        button->setFixedSize(28, 24);
+        button->setFixedSize(button->sizeHint().expandedTo(QSize(28, 24)));
         stepperRow->addWidget(button);
     }
     stepperRow->addStretch();
@@ -257,6 +257,9 @@ QWidget *SheetView::buildPanel()
     connect(m_close, &QPushButton::clicked, this, &QDialog::reject);
     actions->addWidget(m_close);
     column->addLayout(actions);
+    // At least the usual width, and as wide as its texts need in the
+    // user's font and language, so none of them is ever cut.
+    panel->setMinimumWidth(std::max(panelWidth, panel->minimumSizeHint().width()));
     return panel;
 }
 

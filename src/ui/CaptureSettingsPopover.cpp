@@ -66,7 +66,6 @@ CaptureSettingsPopover::CaptureSettingsPopover(Preferences &preferences, QWidget
 {
     setFrameStyle(QFrame::StyledPanel | QFrame::Raised);
     setAutoFillBackground(true);
-    setFixedWidth(panelWidth);
 
     m_mode->setObjectName(QStringLiteral("mode"));
     m_interval->setObjectName(QStringLiteral("interval"));
@@ -114,6 +113,9 @@ CaptureSettingsPopover::CaptureSettingsPopover(Preferences &preferences, QWidget
     auto *outer = new QVBoxLayout(this);
     outer->setContentsMargins(18, 16, 18, 16);
     outer->addLayout(m_form);
+    // At least the panel's usual width, wider where the texts need it (a
+    // large font, a long translation): a cut segment reads as another word.
+    setFixedWidth(std::max(panelWidth, minimumSizeHint().width()));
 
     connect(m_mode, &SegmentedControl::currentChanged, this, [this](int index) {
         m_preferences.setMode(index == sceneSegment   ? ExtractMode::scene
@@ -158,7 +160,7 @@ void CaptureSettingsPopover::fitHeight()
     // A window's size hint ignores that wrapped text grows taller in a
     // narrow panel; the layout's height for the panel's width does not.
     layout()->activate();
-    resize(panelWidth, std::max(layout()->totalHeightForWidth(panelWidth), layout()->totalMinimumSize().height()));
+    resize(width(), std::max(layout()->totalHeightForWidth(width()), layout()->totalMinimumSize().height()));
 }
 
 void CaptureSettingsPopover::popUp(QWidget *anchor)

@@ -19,6 +19,7 @@ class SegmentedControl;
 class CaptureSettingsPopover : public QFrame {
     Q_OBJECT
 public:
+    // The panel's width when its texts fit in it; wider when they do not.
     static constexpr int panelWidth = 360;
 
     explicit CaptureSettingsPopover(Preferences &preferences, QWidget *parent = nullptr);

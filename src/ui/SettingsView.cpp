@@ -81,7 +81,6 @@ SettingsView::SettingsView(Preferences &preferences, FolderPicker pickFolder, QW
     , m_qualityLabel(new TabularLabel(this))
     , m_shareBadge(new QCheckBox(tr("Add “Made with Framelark” to share images"), this))
 {
-    setFixedWidth(viewWidth);
     m_folder->setObjectName(QStringLiteral("folder"));
     m_askEveryTime->setObjectName(QStringLiteral("askEveryTime"));
     m_quality->setObjectName(QStringLiteral("quality"));
@@ -148,6 +147,9 @@ SettingsView::SettingsView(Preferences &preferences, FolderPicker pickFolder, QW
     refreshFolder();
     refreshQuality();
     refreshBadge();
+    // The usual width, wider where the texts need it in the user's font
+    // and language.
+    setFixedWidth(std::max(viewWidth, minimumSizeHint().width()));
 }
 
 std::optional<QString> SettingsView::pickFolderWithDialog(QWidget *parent, const QString &start)
@@ -185,6 +187,13 @@ void SettingsView::chooseFolder()
         return;
     }
     m_preferences.setDefaultExportFolder(mark);
+}
+
+QSize SettingsView::sizeHint() const
+{
+    // The layout's own hint ignores that wrapped text grows taller at a
+    // fixed width; the height for that width does not.
+    return {width(), std::max(QWidget::sizeHint().height(), heightForWidth(width()))};
 }
 
 void SettingsView::refreshFolder()

@@ -22,6 +22,7 @@ class QSlider;
 class SettingsView : public QWidget {
     Q_OBJECT
 public:
+    // The width when the texts fit in it; wider when they do not.
     static constexpr int viewWidth = 520;
 
     // Asks the user for a folder; none when cancelled. Modal.
@@ -38,6 +39,9 @@ public:
     // Asks for a folder and stores it as the default export folder. A folder
     // that cannot be stored clears the setting, so Export asks again.
     void chooseFolder();
+
+    // As tall as the wrapped notes need at the view's width.
+    QSize sizeHint() const override;
 
 protected:
     void showEvent(QShowEvent *event) override;

@@ -4,6 +4,10 @@
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionButton>
+
+#include <algorithm>
 
 SegmentedControl::SegmentedControl(const QStringList &labels, QWidget *parent)
     : QWidget(parent)
@@ -21,6 +25,7 @@ SegmentedControl::SegmentedControl(const QStringList &labels, QWidget *parent)
         m_group->addButton(button, i);
         row->addWidget(button);
     }
+    fitSegments();
     connect(m_group, &QButtonGroup::idClicked, this, &SegmentedControl::currentChanged);
     connect(m_group, &QButtonGroup::idToggled, this, [this](int, bool) { updateColors(); });
 }
@@ -43,11 +48,36 @@ void SegmentedControl::updateColors()
     }
 }
 
+void SegmentedControl::fitSegments()
+{
+    // Every segment as wide as the widest label needs, so the row reads as
+    // one control; no narrower than that, so no label is ever cut. The
+    // styles' usual minimum width for push buttons would make short labels
+    // needlessly wide.
+    int widest = 0;
+    for (QAbstractButton *button : m_group->buttons()) {
+        QStyleOptionButton option;
+        option.initFrom(button);
+        option.text = button->text();
+        const QSize text(button->fontMetrics().horizontalAdvance(button->text()), button->fontMetrics().height());
+        const QSize needed = button->style()->sizeFromContents(QStyle::CT_PushButton, &option, text, button);
+        // sizeFromContents may raise it to the style's minimum; the text
+        // itself and the frame's margins are what must fit.
+        const int margins = 2 * (button->style()->pixelMetric(QStyle::PM_ButtonMargin, &option, button)
+                                 + button->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, button));
+        widest = std::max(widest, std::min(needed.width(), text.width() + margins + 8));
+    }
+    for (QAbstractButton *button : m_group->buttons())
+        button->setMinimumWidth(widest);
+}
+
 void SegmentedControl::changeEvent(QEvent *event)
 {
     QWidget::changeEvent(event);
     if (event->type() == QEvent::PaletteChange)
         updateColors();
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+        fitSegments();
 }
 
 int SegmentedControl::current() const

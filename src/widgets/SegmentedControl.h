@@ -1,6 +1,7 @@
 #pragma once
 // A row of mutually exclusive, joined buttons: the desktop's segmented
-// picker. Exactly one segment is checked once a current index is set.
+// picker. Exactly one segment is checked once a current index is set. The
+// segments share one width, the widest label's, in the current font.
 //
 // Thread: UI thread only.
 
@@ -27,6 +28,7 @@ protected:
 
 private:
     void updateColors();
+    void fitSegments();
 
     QButtonGroup *m_group;
 };
