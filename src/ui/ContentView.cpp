@@ -298,6 +298,12 @@ void ContentView::openSettings()
             auto *shortcut = new QShortcut(keys, m_settingsWindow);
             connect(shortcut, &QShortcut::activated, m_settingsWindow, &QWidget::close);
         }
+        // Opened over the main window, as a dialog would be; where the user
+        // moves it afterwards, it stays for the rest of the run.
+        m_settingsWindow->adjustSize();
+        QRect placed(QPoint(), m_settingsWindow->size());
+        placed.moveCenter(window()->geometry().center());
+        m_settingsWindow->move(placed.topLeft());
     }
     m_settingsWindow->show();
     m_settingsWindow->raise();

@@ -57,6 +57,17 @@ void drawMark(QPainter &painter, const QRectF &mark, bool selected, const QColor
     painter.drawEllipse(mark.adjusted(ring / 2, ring / 2, -ring / 2, -ring / 2));
 }
 
+// A dark line under a light dashed one: one of the two stands out on any
+// picture, bright or dark, in either theme.
+void drawFocusRing(QPainter &painter, const QRectF &ring)
+{
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(QPen(QColor(0, 0, 0, 200), 3));
+    painter.drawRoundedRect(ring, ShotDelegate::cellRadius - 2, ShotDelegate::cellRadius - 2);
+    painter.setPen(QPen(Qt::white, 1.5, Qt::DashLine));
+    painter.drawRoundedRect(ring, ShotDelegate::cellRadius - 2, ShotDelegate::cellRadius - 2);
+}
+
 QFont pillFont(const QFont &base)
 {
     QFont font = Style::font(base, Style::TextStyle::caption);
@@ -84,6 +95,11 @@ QRectF ShotDelegate::markRect(const QRectF &cell, qreal diameter)
     return {cell.left() + cornerInset, cell.top() + cornerInset, diameter, diameter};
 }
 
+QRectF ShotDelegate::focusRingRect(const QRectF &cell)
+{
+    return cell.adjusted(4.5, 4.5, -4.5, -4.5);
+}
+
 qreal ShotDelegate::markDiameter(const QFont &font)
 {
     // About the size of a third-level title's line, following the user's font.
@@ -101,11 +117,26 @@ void ShotDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
 
     painter->save();
     painter->setRenderHint(QPainter::Antialiasing);
-    painter->setOpacity(selected ? 1.0 : deselectedOpacity);
 
     const QString thumbFile = index.data(ShotListModel::ThumbFileRole).toString();
     const std::optional<QImage> image = m_loader ? m_loader->cached(thumbFile) : std::nullopt;
     m_renderer.paint(*painter, cell, cellRadius, thumbFile, image, option.palette);
+    if (!selected) {
+        // A veil of the grid's background dims the picture, and an outline
+        // keeps the cell in view where the picture is as dark as the
+        // background (a black shot in the dark theme).
+        painter->setPen(Qt::NoPen);
+        QColor veil = option.palette.color(QPalette::Base);
+        veil.setAlphaF(float(1 - deselectedOpacity));
+        painter->setBrush(veil);
+        painter->drawRoundedRect(cell, cellRadius, cellRadius);
+        QColor outline = option.palette.color(QPalette::Text);
+        outline.setAlphaF(0.35f);
+        painter->setPen(QPen(outline, 1));
+        painter->setBrush(Qt::NoBrush);
+        painter->drawRoundedRect(cell.adjusted(0.5, 0.5, -0.5, -0.5), cellRadius, cellRadius);
+        painter->setOpacity(deselectedOpacity + 0.25);  // the pill and the mark, a little dimmed
+    }
 
     // Time pill.
     const QFont font = pillFont(option.font);
@@ -121,19 +152,15 @@ void ShotDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
 
     drawMark(*painter, markRect(cell, markDiameter(option.font)), selected, accent);
 
+    painter->setOpacity(1);
     if (selected) {
         // Inside the cell so neighbouring cells and the viewport edge never cut it.
         painter->setPen(QPen(accent, 2));
         painter->setBrush(Qt::NoBrush);
         painter->drawRoundedRect(cell.adjusted(1, 1, -1, -1), cellRadius - 1, cellRadius - 1);
     }
-    if ((option.state & QStyle::State_HasFocus) && (option.state & QStyle::State_Active)) {
-        // Inside the cell: repaints of a cell cover only its own rectangle.
-        painter->setOpacity(1);
-        painter->setPen(QPen(Qt::white, 1.5, Qt::DotLine));
-        painter->setBrush(Qt::NoBrush);
-        painter->drawRoundedRect(cell.adjusted(4, 4, -4, -4), cellRadius - 2, cellRadius - 2);
-    }
+    if ((option.state & QStyle::State_HasFocus) && (option.state & QStyle::State_Active))
+        drawFocusRing(*painter, focusRingRect(cell));
     painter->restore();
 }
 

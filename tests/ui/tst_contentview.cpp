@@ -784,6 +784,9 @@ private slots:
         QTRY_VERIFY(settings->isVisible());
         QCOMPARE(settings->windowTitle(), QStringLiteral("Settings"));
         QCOMPARE(settings->width(), 520);
+        // Over the main window, not at the screen's corner.
+        const QPoint offset = settings->geometry().center() - view.geometry().center();
+        QVERIFY2(offset.manhattanLength() <= 4, qPrintable(QStringLiteral("%1,%2").arg(offset.x()).arg(offset.y())));
         // A second request raises the same window.
         view.openSettings();
         QCOMPARE(view.settingsWindow(), settings);

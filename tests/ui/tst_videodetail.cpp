@@ -288,10 +288,21 @@ private slots:
         QCOMPARE(button("export")->text(), QStringLiteral("Export 11"));
         QCOMPARE(button("toggleAll")->text(), QStringLiteral("Select All"));
         QCOMPARE(m_detail->shots()->index(1).data(ShotListModel::SelectedRole).toBool(), false);
-        // Dimmed to 35 % over the background; its neighbour untouched.
+        // Dimmed to 45 % under a veil of the background; its neighbour untouched.
         QTRY_VERIFY(TestSupport::near(pixelAt(cellCentre(1)),
-                                      blend(ScriptedEngine::colour(1), base, 0.35).rgb(), 12));
+                                      blend(ScriptedEngine::colour(1), base, 0.45).rgb(), 12));
         QVERIFY(TestSupport::near(pixelAt(cellCentre(2)), ScriptedEngine::colour(2).rgb(), 12));
+        // An outline keeps the dimmed cell in view whatever its picture: in a
+        // dark palette, a cell with no picture at all still stands out.
+        QPalette dark = m_detail->grid()->viewport()->palette();
+        dark.setColor(QPalette::Base, QColor(30, 30, 30));
+        dark.setColor(QPalette::Text, QColor(230, 230, 230));
+        dark.setColor(QPalette::WindowText, QColor(230, 230, 230));
+        m_detail->grid()->viewport()->setPalette(dark);
+        Thumbnails::clear();
+        const QRect cell = m_detail->grid()->visualRect(m_detail->shots()->index(1));
+        const QColor edge = QColor::fromRgb(pixelAt(QPoint(cell.left(), cell.center().y())));
+        QVERIFY2(edge.lightness() > 30 + 40, qPrintable(edge.name()));
 
         QTest::mouseClick(m_detail->grid()->viewport(), Qt::LeftButton, {}, cellCentre(1));
         QVERIFY(item->deselected().isEmpty());
