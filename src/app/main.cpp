@@ -1,5 +1,6 @@
 // Framelark: turns videos into still screenshots. Only wiring lives here.
 #include "app/AppDelegate.h"
+#include "app/DesktopAppearance.h"
 #include "app/MainMenus.h"
 #include "app/SingleInstance.h"
 #include "app/Translations.h"
@@ -74,6 +75,16 @@ int main(int argc, char *argv[])
     QCommandLineParser parser;
     describe(parser);
     parser.process(app);
+
+    // Light or dark as the desktop says, now and whenever it changes; a
+    // desktop that says nothing keeps the toolkit's palette.
+    const QPalette startPalette = QApplication::palette();
+    DesktopAppearance appearance(QDBusConnection::sessionBus());
+    QObject::connect(&appearance, &DesktopAppearance::schemeChanged, &app,
+                     [startPalette](DesktopAppearance::Scheme scheme) {
+                         QApplication::setPalette(DesktopAppearance::paletteFor(scheme, startPalette));
+                     });
+    appearance.start();
 
     // A second launch gives its files to the running instance and ends.
     const QStringList paths = SingleInstance::absolutePaths(parser.positionalArguments(), QDir::currentPath());

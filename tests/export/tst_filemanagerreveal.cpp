@@ -1,9 +1,8 @@
 #include "export/FileManagerReveal.h"
+#include "support/PrivateBus.h"
 
 #include <QDBusConnection>
 #include <QDesktopServices>
-#include <QProcess>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
@@ -35,7 +34,7 @@ public slots:
 class FileManagerRevealTest : public QObject {
     Q_OBJECT
     QTemporaryDir m_dir;
-    QProcess m_bus;
+    PrivateBus m_bus;
     QString m_address;
     OpenedUrls m_opened;
 
@@ -49,36 +48,9 @@ private slots:
     {
         QVERIFY(m_dir.isValid());
         QDesktopServices::setUrlHandler("file", &m_opened, "open");
-        const QString daemon = QStandardPaths::findExecutable("dbus-daemon");
-        if (daemon.isEmpty())
-            return;
-        // A bus of our own, without the system's service files, so nothing
-        // real is ever activated. Its socket lives in /tmp, not in the test's
-        // folder: a Unix socket address holds at most 108 bytes, which a
-        // checkout at a deep path exceeds.
-        const QString config = m_dir.filePath("bus.conf");
-        QFile file(config);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(QStringLiteral(
-                       "<busconfig><type>session</type><listen>unix:tmpdir=/tmp</listen>"
-                       "<auth>EXTERNAL</auth><policy context=\"default\">"
-                       "<allow send_destination=\"*\" eavesdrop=\"true\"/><allow eavesdrop=\"true\"/>"
-                       "<allow own=\"*\"/></policy></busconfig>")
-                       .toUtf8());
-        file.close();
-        m_bus.start(daemon, {"--config-file=" + config, "--nofork", "--print-address=1"});
-        QVERIFY(m_bus.waitForStarted(5000));
-        QTRY_VERIFY_WITH_TIMEOUT(m_bus.canReadLine(), 5000);
-        m_address = QString::fromUtf8(m_bus.readLine()).trimmed();
+        m_address = m_bus.start();
     }
-    void cleanupTestCase()
-    {
-        QDesktopServices::unsetUrlHandler("file");
-        if (m_bus.state() != QProcess::NotRunning) {
-            m_bus.terminate();
-            m_bus.waitForFinished(5000);
-        }
-    }
+    void cleanupTestCase() { QDesktopServices::unsetUrlHandler("file"); }
     void init() { m_opened.urls.clear(); }
 
     void theFileManagerShowsTheFolders()
