@@ -15,6 +15,7 @@
 #include "ui/ShotListModel.h"
 #include "ui/VideoDetail.h"
 #include "ui/Workspace.h"
+#include "UiTiming.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -88,80 +89,6 @@ extern "C" int tjDecompress2(void *handle, const unsigned char *jpeg, unsigned l
 }
 
 namespace {
-
-// --- UI thread event durations ----------------------------------------------
-
-class TimedApplication : public QApplication {
-public:
-    using QApplication::QApplication;
-
-    bool notify(QObject *receiver, QEvent *event) override
-    {
-        if (depth > 0 || QThread::currentThread() != thread())
-            return QApplication::notify(receiver, event);
-        ++depth;
-        QElapsedTimer timer;
-        timer.start();
-        const bool result = QApplication::notify(receiver, event);
-        const double ms = timer.nsecsElapsed() / 1e6;
-        --depth;
-        if (recording) {
-            events.push_back(ms);
-            if (ms > slowest) {
-                slowest = ms;
-                slowestWhat = QStringLiteral("%1 to %2").arg(int(event->type())).arg(
-                    receiver ? QString::fromLatin1(receiver->metaObject()->className()) : QString());
-            }
-        }
-        return result;
-    }
-
-    int depth = 0;
-    bool recording = false;
-    std::vector<double> events;
-    double slowest = 0;
-    QString slowestWhat;
-};
-
-struct Stats {
-    double median = 0, p95 = 0, max = 0;
-    size_t count = 0;
-};
-
-Stats stats(std::vector<double> values)
-{
-    Stats s;
-    s.count = values.size();
-    if (values.empty())
-        return s;
-    std::sort(values.begin(), values.end());
-    auto at = [&](double q) { return values[std::min(values.size() - 1, size_t(q * (values.size() - 1) + 0.5))]; };
-    s.median = at(0.5);
-    s.p95 = at(0.95);
-    s.max = values.back();
-    return s;
-}
-
-void print(const char *name, const Stats &s)
-{
-    std::printf("%-28s n=%-6zu median %7.3f ms   p95 %7.3f ms   max %7.3f ms\n", name, s.count, s.median, s.p95,
-                s.max);
-}
-
-// CPU time of the calling thread, unaffected by other processes on the machine.
-double threadCpuMs()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
-}
-
-long peakRssKb()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
-}
 
 // A picture that reads as a frame of a video: a sky-to-ground gradient in a
 // hue of its own, a sun, and the shot's number.

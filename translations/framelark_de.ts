@@ -168,6 +168,22 @@
         <source>Couldn’t copy “%1” to “%2”: %3.</source>
         <translation>„%1“ konnte nicht nach „%2“ kopiert werden: %3.</translation>
     </message>
+    <message>
+        <source>Export Stopped</source>
+        <translation>Export gestoppt</translation>
+    </message>
+    <message>
+        <source>%1 of %2 screenshots were exported before it.</source>
+        <translation>%1 von %2 Screenshots wurden davor exportiert.</translation>
+    </message>
+    <message>
+        <source>No screenshots were exported.</source>
+        <translation>Es wurden keine Screenshots exportiert.</translation>
+    </message>
+    <message>
+        <source>%1 of %2 screenshots were exported into %3. Each of them is complete.</source>
+        <translation>%1 von %2 Screenshots wurden nach %3 exportiert. Jeder davon ist vollständig.</translation>
+    </message>
 </context>
 <context>
     <name>FileDialogs</name>
@@ -458,6 +474,13 @@
     </message>
 </context>
 <context>
+    <name>ShotListModel</name>
+    <message>
+        <source>%1 · frame %2</source>
+        <translation>%1 · Bild %2</translation>
+    </message>
+</context>
+<context>
     <name>StatusText</name>
     <message>
         <source>Finding scenes…</source>
@@ -485,6 +508,10 @@
     <message>
         <source>%1 couldn&apos;t be read</source>
         <translation>%1 nicht lesbar</translation>
+    </message>
+    <message>
+        <source>Exporting %1 of %2…</source>
+        <translation>Exportiere %1 von %2 …</translation>
     </message>
 </context>
 <context>
@@ -528,6 +555,10 @@
     <message>
         <source>Copy Image</source>
         <translation>Bild kopieren</translation>
+    </message>
+    <message>
+        <source>Stop Export</source>
+        <translation>Export stoppen</translation>
     </message>
 </context>
 <context>

@@ -2,6 +2,16 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en" sourcelanguage="en">
 <context>
+    <name>CaptureSettings</name>
+    <message numerus="yes">
+        <source>Scenes · at most %n</source>
+        <translation>
+            <numerusform>Scenes · at most %n</numerusform>
+            <numerusform>Scenes · at most %n</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
     <name>Framelark</name>
     <message numerus="yes">
         <source>%n shots</source>

@@ -167,6 +167,22 @@
         <source>Couldn’t copy “%1” to “%2”: %3.</source>
         <translation>无法将“%1”复制到“%2”：%3。</translation>
     </message>
+    <message>
+        <source>Export Stopped</source>
+        <translation>导出已停止</translation>
+    </message>
+    <message>
+        <source>%1 of %2 screenshots were exported before it.</source>
+        <translation>在此之前已导出 %2 张截图中的 %1 张。</translation>
+    </message>
+    <message>
+        <source>No screenshots were exported.</source>
+        <translation>未导出任何截图。</translation>
+    </message>
+    <message>
+        <source>%1 of %2 screenshots were exported into %3. Each of them is complete.</source>
+        <translation>已将 %2 张截图中的 %1 张导出到 %3。每张都是完整的。</translation>
+    </message>
 </context>
 <context>
     <name>FileDialogs</name>
@@ -456,6 +472,13 @@
     </message>
 </context>
 <context>
+    <name>ShotListModel</name>
+    <message>
+        <source>%1 · frame %2</source>
+        <translation>%1 · 第 %2 帧</translation>
+    </message>
+</context>
+<context>
     <name>StatusText</name>
     <message>
         <source>Finding scenes…</source>
@@ -482,6 +505,10 @@
     <message>
         <source>%1 couldn&apos;t be read</source>
         <translation>%1 张无法读取</translation>
+    </message>
+    <message>
+        <source>Exporting %1 of %2…</source>
+        <translation>正在导出第 %1 张，共 %2 张…</translation>
     </message>
 </context>
 <context>
@@ -525,6 +552,10 @@
     <message>
         <source>Copy Image</source>
         <translation>复制图像</translation>
+    </message>
+    <message>
+        <source>Stop Export</source>
+        <translation>停止导出</translation>
     </message>
 </context>
 <context>

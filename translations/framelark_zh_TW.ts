@@ -167,6 +167,22 @@
         <source>Couldn’t copy “%1” to “%2”: %3.</source>
         <translation>無法將「%1」複製到「%2」：%3。</translation>
     </message>
+    <message>
+        <source>Export Stopped</source>
+        <translation>匯出已停止</translation>
+    </message>
+    <message>
+        <source>%1 of %2 screenshots were exported before it.</source>
+        <translation>在此之前已匯出 %2 張截圖中的 %1 張。</translation>
+    </message>
+    <message>
+        <source>No screenshots were exported.</source>
+        <translation>未匯出任何截圖。</translation>
+    </message>
+    <message>
+        <source>%1 of %2 screenshots were exported into %3. Each of them is complete.</source>
+        <translation>已將 %2 張截圖中的 %1 張匯出到 %3。每張都是完整的。</translation>
+    </message>
 </context>
 <context>
     <name>FileDialogs</name>
@@ -456,6 +472,13 @@
     </message>
 </context>
 <context>
+    <name>ShotListModel</name>
+    <message>
+        <source>%1 · frame %2</source>
+        <translation>%1 · 第 %2 格</translation>
+    </message>
+</context>
+<context>
     <name>StatusText</name>
     <message>
         <source>Finding scenes…</source>
@@ -482,6 +505,10 @@
     <message>
         <source>%1 couldn&apos;t be read</source>
         <translation>%1 張無法讀取</translation>
+    </message>
+    <message>
+        <source>Exporting %1 of %2…</source>
+        <translation>正在匯出第 %1 張，共 %2 張…</translation>
     </message>
 </context>
 <context>
@@ -525,6 +552,10 @@
     <message>
         <source>Copy Image</source>
         <translation>複製影像</translation>
+    </message>
+    <message>
+        <source>Stop Export</source>
+        <translation>停止匯出</translation>
     </message>
 </context>
 <context>

@@ -49,6 +49,22 @@ QString formatTime(double seconds, bool alwaysHours, const QString &separator)
         + twoDigits(secs % 60);
 }
 
+QString formatPreciseTime(double seconds)
+{
+    const qint64 ms = std::isfinite(seconds) && seconds > 0 ? qint64(std::llround(seconds * 1000)) : 0;
+    return formatTime(double(ms / 1000), true, QStringLiteral(":")) + QLatin1Char('.')
+        + QString::number(ms % 1000).rightJustified(3, QLatin1Char('0'));
+}
+
+std::optional<qint64> frameNumber(double seconds, double fps)
+{
+    if (!(fps > 0) || !std::isfinite(seconds))
+        return std::nullopt;
+    // A frame's time is its start; the small allowance absorbs the rounding
+    // of times stored in another time base (1/600 s, milliseconds).
+    return qint64(std::floor(std::max(0.0, seconds) * fps + 0.01));
+}
+
 QString formatByteCount(qint64 bytes, const QLocale &locale)
 {
     static const char *const units[] = {"bytes", "KB", "MB", "GB", "TB", "PB", "EB"};

@@ -8,10 +8,16 @@
 #include "model/Preferences.h"
 #include "model/VideoItem.h"
 
+#include <QCoroFuture>
 #include <QDir>
 #include <QFileInfo>
+#include <QLocale>
+#include <QTimer>
+#include <QtConcurrent>
 
 #include <cerrno>
+#include <memory>
+#include <numeric>
 
 namespace {
 
@@ -68,21 +74,97 @@ void Exporter::exportVideos(const QList<QPointer<VideoItem>> &videos, const QStr
     const std::optional<QString> destination = exportFolder(message, videos.first()->info().url);
     if (!destination)
         return;
-    QStringList created;
+    QList<Job> jobs;
+    qint64 total = 0;
     for (const QPointer<VideoItem> &video : videos) {
         // The panel runs an event loop: a video may have been closed or
         // reset meanwhile, and then there is nothing of it to export.
         if (!video || video->status() != VideoStatus::done || video->selectedShots().isEmpty())
             continue;
-        const Outcome outcome = exportVideo(*video, *destination);
-        if (!outcome.failure.isEmpty()) {
-            m_model.setAlert(AppAlert{tr("Export Failed"), outcome.failure});
-            return;
-        }
-        created.append(outcome.folder);
+        jobs.append({video->info().baseName(), video->selectedShots()});
+        total += jobs.last().shots.size();
     }
-    if (!created.isEmpty() && m_reveal)
-        m_reveal(created);
+    if (jobs.isEmpty())
+        return;
+    copyInBackground(&m_model, std::move(jobs), *destination, m_model.beginExport(total), m_reveal);
+}
+
+QCoro::Task<> Exporter::copyInBackground(QPointer<AppModel> model, QList<Job> jobs, QString destination,
+                                         std::stop_token stop, Reveal reveal)
+{
+    struct Result {
+        QStringList created;
+        QString failure;
+        qint64 copied = 0;
+        bool stopped = false;
+    };
+    // The copying thread counts; the UI thread shows the count a few times a
+    // second rather than once a file, which for thousands of small files
+    // would flood the event loop.
+    const auto copied = std::make_shared<std::atomic<qint64>>(0);
+    QTimer ticker;
+    ticker.setInterval(100);
+    QObject::connect(&ticker, &QTimer::timeout, model.data(), [model, copied] {
+        if (model)
+            model->setExportDone(copied->load());
+    });
+    ticker.start();
+    QFuture<Result> copying = QtConcurrent::run([jobs, destination, stop, copied] {
+        Result result;
+        qint64 before = 0;
+        for (const Job &job : jobs) {
+            const Outcome outcome = writeFolder(job.videoName, job.shots, destination, stop, copied.get());
+            if (!outcome.folder.isEmpty())
+                result.created.append(outcome.folder);
+            before += outcome.copied;
+            result.copied = before;
+            result.stopped = outcome.stopped;
+            if (!outcome.failure.isEmpty()) {
+                result.failure = outcome.failure;
+                break;
+            }
+            if (outcome.stopped)
+                break;
+        }
+        return result;
+    });
+    const Result result = co_await copying;
+    ticker.stop();
+    if (!model)
+        co_return;
+    model->setExportDone(result.copied);
+    model->endExport();
+    const qint64 total = std::accumulate(jobs.cbegin(), jobs.cend(), qint64(0),
+                                         [](qint64 sum, const Job &job) { return sum + job.shots.size(); });
+    if (!result.failure.isEmpty()) {
+        QString message = result.failure;
+        if (result.copied > 0)
+            message += QStringLiteral("\n\n") + copiedBefore(result.copied, total);
+        model->setAlert(AppAlert{tr("Export Failed"), message});
+        co_return;
+    }
+    if (result.stopped) {
+        model->setAlert(AppAlert{tr("Export Stopped"), stoppedMessage(result.copied, total, result.created)});
+    }
+    if (!result.created.isEmpty() && reveal)
+        reveal(result.created);
+}
+
+QString Exporter::copiedBefore(qint64 copied, qint64 total)
+{
+    return tr("%1 of %2 screenshots were exported before it.")
+        .arg(QLocale().toString(copied), QLocale().toString(total));
+}
+
+QString Exporter::stoppedMessage(qint64 copied, qint64 total, const QStringList &folders)
+{
+    if (folders.isEmpty())
+        return tr("No screenshots were exported.");
+    QStringList names;
+    for (const QString &folder : folders)
+        names.append(QStringLiteral("“%1”").arg(QFileInfo(folder).fileName()));
+    return tr("%1 of %2 screenshots were exported into %3. Each of them is complete.")
+        .arg(QLocale().toString(copied), QLocale().toString(total), QLocale().createSeparatedList(names));
 }
 
 std::optional<QString> Exporter::exportFolder(const QString &message, const QUrl &near)
@@ -100,13 +182,11 @@ std::optional<QString> Exporter::exportFolder(const QString &message, const QUrl
     return chosen;
 }
 
-Exporter::Outcome Exporter::exportVideo(const VideoItem &video, const QString &destination)
+Exporter::Outcome Exporter::writeFolder(const QString &name, const QList<Shot> &shots, const QString &destination,
+                                         std::stop_token stop, std::atomic<qint64> *copied)
 {
-    return writeFolder(video.info().baseName(), video.selectedShots(), destination);
-}
-
-Exporter::Outcome Exporter::writeFolder(const QString &name, const QList<Shot> &shots, const QString &destination)
-{
+    if (stop.stop_requested())
+        return {{}, {}, 0, true};
     const QString base = tr("%1 Screenshots").arg(name);
     const QDir into(destination);
 
@@ -121,24 +201,36 @@ Exporter::Outcome Exporter::writeFolder(const QString &name, const QList<Shot> &
             break;
         if (failure->error != EEXIST || k == maxSuffix) {
             return {{}, tr("Couldn’t create the folder “%1”: %2.")
-                            .arg(QDir::toNativeSeparators(folder), NewFiles::describe(failure->error))};
+                            .arg(QDir::toNativeSeparators(folder), NewFiles::describe(failure->error)), 0, false};
         }
     }
 
+    Outcome outcome{folder, {}, 0, false};
     qint64 number = 0;
     for (const Shot &shot : shots) {
+        if (stop.stop_requested()) {
+            outcome.stopped = true;
+            return outcome;
+        }
         const QFileInfo source(shot.file);
         const QString target =
             QDir(folder).filePath(fileName(name, ++number, shot.time, source.suffix()));
         if (const std::optional<NewFiles::Failure> failure = NewFiles::copyToNew(shot.file, target)) {
-            const QString reason = NewFiles::describe(failure->error);
-            if (failure->side == NewFiles::Failure::Side::source) {
-                return {{}, tr("Couldn’t read the screenshot “%1”: %2.")
-                                .arg(QDir::toNativeSeparators(shot.file), reason)};
+            // Closing all deletes the shots while the last one is copied:
+            // that is the stop, not a failure.
+            if (stop.stop_requested()) {
+                outcome.stopped = true;
+                return outcome;
             }
-            return {{}, tr("Couldn’t copy “%1” to “%2”: %3.")
-                            .arg(source.fileName(), QDir::toNativeSeparators(folder), reason)};
+            const QString reason = NewFiles::describe(failure->error);
+            outcome.failure = failure->side == NewFiles::Failure::Side::source
+                ? tr("Couldn’t read the screenshot “%1”: %2.").arg(QDir::toNativeSeparators(shot.file), reason)
+                : tr("Couldn’t copy “%1” to “%2”: %3.").arg(source.fileName(), QDir::toNativeSeparators(folder), reason);
+            return outcome;
         }
+        ++outcome.copied;
+        if (copied)
+            copied->fetch_add(1);
     }
-    return {folder, {}};
+    return outcome;
 }

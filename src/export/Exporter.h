@@ -4,15 +4,19 @@
 // per video inside a destination the user named once (the default export
 // folder) or picks now, then shows the new folders in the file manager.
 //
-// Thread: UI thread, synchronous (the folder panel is modal and the copies
-// are made before the call returns). Ownership: holds references only; the
-// model, preferences and dialogs must outlive it.
+// Thread: started on the UI thread, where the folder panel is modal; the
+// copying then runs on a pool thread while the model shows its progress
+// (AppModel::exportProgress) and may stop it (AppModel::stopExport), and the
+// end is handled on the UI thread again. Ownership: holds references only;
+// the model, preferences and dialogs must outlive it.
 //
 // Failure: the first folder that cannot be created or file that cannot be
 // copied ends the export with an "Export Failed" alert on the model naming
-// the path and the system's reason. What was created before stays; later
-// videos are not exported; nothing is revealed. Existing files and folders
-// are never replaced.
+// the path and the system's reason, and how many shots were copied before.
+// What was created before stays (whole files only); later videos are not
+// exported; nothing is revealed. A stopped export says what it copied and
+// reveals the folders it made. Existing files and folders are never
+// replaced.
 
 #include "engine/Records.h"
 
@@ -23,7 +27,11 @@
 #include <QStringList>
 #include <QUrl>
 
+#include <QCoroTask>
+
+#include <atomic>
 #include <functional>
+#include <stop_token>
 #include <optional>
 
 class AppModel;
@@ -40,9 +48,11 @@ public:
     Exporter(AppModel &model, Preferences &prefs, Dialogs &dialogs, Reveal reveal);
 
     // The selected shots of the selected video; nothing unless canExport.
+    // Returns once the copying has started (or nothing was to be done); it
+    // ends when the model's exportProgress does.
     void exportSelected();
     // The selected shots of every open video that has any, in list order;
-    // nothing unless canExportAll.
+    // nothing unless canExportAll. Returns as exportSelected() does.
     void exportAll();
 
     // "Holiday_001_00-00-02.jpg": the video's name, the running number
@@ -52,22 +62,35 @@ public:
                             const QString &extension);
 
     struct Outcome {
-        QString folder;  // the new folder, when it succeeded
-        QString failure; // what to tell the user, when it did not
+        QString folder;  // the new folder, when it was made
+        QString failure; // what to tell the user, when it did not succeed
+        qint64 copied = 0;     // shots copied, whole
+        bool stopped = false;  // `stop` ended it early
     };
     // Copies `shots` into a new "<videoName> Screenshots" folder (" 2", " 3"
     // … when the name is taken) inside the existing folder `destination`,
     // named by fileName() in order. Never replaces anything; stops at the
-    // first failure, keeping what was written. Any thread; blocking.
-    static Outcome writeFolder(const QString &videoName, const QList<Shot> &shots, const QString &destination);
+    // first failure, keeping what was written, and between two files when
+    // `stop` asks. `copied`, when given, is raised after each whole file
+    // (for another thread to read). Any thread; blocking.
+    static Outcome writeFolder(const QString &videoName, const QList<Shot> &shots, const QString &destination,
+                               std::stop_token stop = {}, std::atomic<qint64> *copied = nullptr);
 
 private:
+    // One video's part of an export, taken when it starts.
+    struct Job {
+        QString videoName;
+        QList<Shot> shots;
+    };
+    static QString copiedBefore(qint64 copied, qint64 total);
+    static QString stoppedMessage(qint64 copied, qint64 total, const QStringList &folders);
+    static QCoro::Task<> copyInBackground(QPointer<AppModel> model, QList<Job> jobs, QString destination,
+                                          std::stop_token stop, Reveal reveal);
 
     void exportVideos(const QList<QPointer<VideoItem>> &videos, const QString &message);
     // The default export folder when usable, else the user's choice in the
     // panel (remembered as the last one); none when cancelled.
     std::optional<QString> exportFolder(const QString &message, const QUrl &near);
-    Outcome exportVideo(const VideoItem &video, const QString &destination);
 
     AppModel &m_model;
     Preferences &m_prefs;

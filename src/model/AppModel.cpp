@@ -34,6 +34,7 @@ AppModel::~AppModel()
 bool AppModel::shutdown(std::chrono::milliseconds timeout)
 {
     m_closing.request_stop();
+    stopExport();
     stopRunner();
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     const auto left = [deadline] {
@@ -126,8 +127,9 @@ bool exportable(const VideoItem *item)
 void AppModel::updateExportable()
 {
     const VideoItem *current = selected();
-    const bool one = current && exportable(current);
-    const bool all = m_videos.size() > 1
+    const bool idle = !m_exportProgress;
+    const bool one = idle && current && exportable(current);
+    const bool all = idle && m_videos.size() > 1
         && std::all_of(m_videos.begin(), m_videos.end(),
                        [](const VideoItem *item) { return item->status() == VideoStatus::done; })
         && std::any_of(m_videos.begin(), m_videos.end(), hasSelectedShot);
@@ -144,6 +146,38 @@ void AppModel::updateExportable()
         m_canEditShots = editable;
         emit canEditShotsChanged();
     }
+}
+
+std::stop_token AppModel::beginExport(qint64 total)
+{
+    m_exportStop = std::stop_source();
+    m_exportProgress = ExportProgress{0, total};
+    emit exportProgressChanged();
+    updateExportable();
+    return m_exportStop.get_token();
+}
+
+void AppModel::setExportDone(qint64 done)
+{
+    if (!m_exportProgress || m_exportProgress->done == done)
+        return;
+    m_exportProgress->done = done;
+    emit exportProgressChanged();
+}
+
+void AppModel::endExport()
+{
+    if (!m_exportProgress)
+        return;
+    m_exportProgress.reset();
+    emit exportProgressChanged();
+    updateExportable();
+}
+
+void AppModel::stopExport()
+{
+    if (m_exportProgress)
+        m_exportStop.request_stop();
 }
 
 void AppModel::watch(VideoItem *item)
@@ -219,6 +253,8 @@ void AppModel::remove(const QUuid &id)
 
 void AppModel::closeAll()
 {
+    // The shots an export still copies are about to be deleted.
+    stopExport();
     for (VideoItem *item : std::as_const(m_videos))
         item->disconnect(this);
     stopRunner();

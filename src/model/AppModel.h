@@ -53,11 +53,29 @@ public:
     bool showShareImage() const { return m_showShareImage; }
     void setShowShareImage(bool show);
 
-    // The selected video is extracted and has at least one selected shot.
+    // The selected video is extracted and has at least one selected shot,
+    // and no export is copying.
     bool canExport() const { return m_canExport; }
-    // More than one video is open, all are extracted, and at least one has a
-    // selected shot.
+    // More than one video is open, all are extracted, at least one has a
+    // selected shot, and no export is copying.
     bool canExportAll() const { return m_canExportAll; }
+    // How far the export that is copying has got: shots copied of all it
+    // copies. None while no export runs.
+    struct ExportProgress {
+        qint64 done = 0;
+        qint64 total = 0;
+        bool operator==(const ExportProgress &) const = default;
+    };
+    std::optional<ExportProgress> exportProgress() const { return m_exportProgress; }
+    // An export starts copying `total` shots: canExport and canExportAll are
+    // false until it ends. The token tells it to stop (stopExport, closeAll,
+    // shutdown).
+    std::stop_token beginExport(qint64 total);
+    void setExportDone(qint64 done);
+    void endExport();
+    // Asks the running export to stop after the file it is copying; what is
+    // copied stays. Nothing without one.
+    void stopExport();
     // The selected video has at least one shot: its selection can be edited.
     bool canEditShots() const { return m_canEditShots; }
 
@@ -128,6 +146,7 @@ signals:
     void canExportChanged();
     void canExportAllChanged();
     void canEditShotsChanged();
+    void exportProgressChanged();
 
 private:
     class ShotInbox;
@@ -178,6 +197,8 @@ private:
     bool m_showShareImage = false;
     bool m_canExport = false;
     bool m_canExportAll = false;
+    std::optional<ExportProgress> m_exportProgress;
+    std::stop_source m_exportStop;
     bool m_canEditShots = false;
     std::optional<ExtractSettings> m_settings;
     // Videos one of whose shots is being moved; one step at a time each.

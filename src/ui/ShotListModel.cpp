@@ -104,6 +104,13 @@ void ShotListModel::thumbnailLoaded(const QString &thumbFile)
     }
 }
 
+QString ShotListModel::preciseTime(double seconds) const
+{
+    const QString time = formatPreciseTime(seconds);
+    const std::optional<qint64> frame = frameNumber(seconds, m_item ? double(m_item->info().fps) : 0);
+    return frame ? tr("%1 · frame %2").arg(time, QString::number(*frame)) : time;
+}
+
 int ShotListModel::rowCount(const QModelIndex &parent) const
 {
     return parent.isValid() ? 0 : int(m_shots.size());
@@ -117,6 +124,8 @@ QVariant ShotListModel::data(const QModelIndex &index, int role) const
     switch (role) {
     case Qt::DisplayRole:
         return formatTime(shot.time, false, QStringLiteral(":"));
+    case Qt::ToolTipRole:
+        return preciseTime(shot.time);
     case IdRole:
         return shot.id;
     case TimeRole:

@@ -19,6 +19,7 @@ class ShotListModel : public QAbstractListModel {
 public:
     enum Role {
         // Qt::DisplayRole: the shot time as the grid writes it ("01:05").
+        // Qt::ToolTipRole: the exact time and frame ("00:01:05.480 · frame 1964").
         IdRole = Qt::UserRole + 1, // qint64
         TimeRole,                  // double, seconds
         FileRole,                  // QString, the full-size image
@@ -40,6 +41,10 @@ public:
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     QVariant data(const QModelIndex &index, int role) const override;
     QHash<int, QByteArray> roleNames() const override;
+
+    // The exact time of a shot at `seconds` with its frame number where the
+    // frame rate is known: "00:01:05.480 · frame 1964".
+    QString preciseTime(double seconds) const;
 
 private:
     void followShots();

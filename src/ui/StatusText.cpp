@@ -26,6 +26,11 @@ QString progress(qint64 shots, qint64 total)
     return QString::number(shots) + QStringLiteral(" / ") + QString::number(total);
 }
 
+QString exporting(qint64 done, qint64 total, const QLocale &locale)
+{
+    return tr("Exporting %1 of %2…").arg(locale.toString(done), locale.toString(total));
+}
+
 QString scanning(double fraction, const QLocale &locale)
 {
     const int percent = std::isfinite(fraction) ? int(std::clamp(fraction, 0.0, 1.0) * 100) : 0;

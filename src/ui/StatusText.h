@@ -19,6 +19,9 @@ QString progress(qint64 shots, qint64 total);
 // "Finding scenes… 42%": a scene run's scan, `fraction` 0..1, in `locale`.
 QString scanning(double fraction, const QLocale &locale = QLocale());
 
+// "Exporting 340 of 2,000…": an export's copies, with the locale's grouping.
+QString exporting(qint64 done, qint64 total, const QLocale &locale = QLocale());
+
 // A list row's second line: "Waiting…", the scan while a scene run looks for
 // scenes, the progress, or the shot count.
 QString row(VideoStatus status, qint64 shots, qint64 total, std::optional<double> scan = std::nullopt);

@@ -30,6 +30,9 @@
 #include <QVBoxLayout>
 #include <QtConcurrent>
 
+#include <algorithm>
+#include <climits>
+
 namespace {
 
 // Loads the full-size image off the UI thread and puts it on the clipboard;
@@ -61,6 +64,7 @@ VideoDetail::VideoDetail(AppModel &model, QWidget *parent)
     , m_status(new ElidedLabel(Qt::ElideRight))
     , m_toggleAll(new QPushButton)
     , m_export(new QPushButton)
+    , m_stopExport(new QPushButton(tr("Stop Export")))
     , m_share(new QPushButton(tr("Create Share Image")))
 {
     m_grid->setObjectName(QStringLiteral("grid"));
@@ -70,6 +74,7 @@ VideoDetail::VideoDetail(AppModel &model, QWidget *parent)
     m_status->setObjectName(QStringLiteral("status"));
     m_toggleAll->setObjectName(QStringLiteral("toggleAll"));
     m_export->setObjectName(QStringLiteral("export"));
+    m_stopExport->setObjectName(QStringLiteral("stopExport"));
     m_share->setObjectName(QStringLiteral("share"));
     m_grid->setModel(m_shots);
     m_grid->setItemDelegate(m_delegate);
@@ -125,6 +130,7 @@ VideoDetail::VideoDetail(AppModel &model, QWidget *parent)
     row->addStretch(0);
     row->addWidget(m_toggleAll);
     row->addWidget(m_export);
+    row->addWidget(m_stopExport);
     row->addWidget(m_share);
 
     connect(m_toggleAll, &QPushButton::clicked, this, [this] {
@@ -133,7 +139,9 @@ VideoDetail::VideoDetail(AppModel &model, QWidget *parent)
     });
     connect(m_export, &QPushButton::clicked, this, &VideoDetail::exportRequested);
     connect(m_share, &QPushButton::clicked, this, [this] { m_model.setShowShareImage(true); });
+    connect(m_stopExport, &QPushButton::clicked, &m_model, &AppModel::stopExport);
     connect(&m_model, &AppModel::canExportChanged, this, &VideoDetail::refresh);
+    connect(&m_model, &AppModel::exportProgressChanged, this, &VideoDetail::refresh);
 
     auto *column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
@@ -183,10 +191,19 @@ void VideoDetail::refresh()
 
     m_spinner->setVisible(item && shots == 0 && item->status() != VideoStatus::done);
 
-    m_progress->setVisible(extracting);
-    m_counter->setVisible(extracting);
-    m_status->setVisible(!extracting);
-    if (extracting && item->scanProgress()) {
+    const std::optional<AppModel::ExportProgress> exporting = m_model.exportProgress();
+    const bool busy = extracting || exporting;
+    m_progress->setVisible(busy);
+    m_counter->setVisible(busy);
+    m_status->setVisible(!busy);
+    m_export->setVisible(!exporting);
+    m_stopExport->setVisible(bool(exporting));
+    if (exporting) {
+        const qint64 total = std::max<qint64>(exporting->total, 1);
+        m_progress->setRange(0, int(std::min<qint64>(total, INT_MAX)));
+        m_progress->setValue(int(std::min(exporting->done, total)));
+        m_counter->setText(StatusText::exporting(exporting->done, exporting->total));
+    } else if (extracting && item->scanProgress()) {
         // The bar follows the scan over the video until the shots are planned.
         constexpr int steps = 1000;
         m_progress->setRange(0, steps);

@@ -4,9 +4,13 @@
 // a summary and the actions on the selection: select or deselect all, export
 // the selected shots, create a share image.
 //
+// While an export copies, the footer shows its progress and a button that
+// stops it, in place of the extraction's progress or the summary.
+//
 // Every control calls one operation (VideoItem::toggle/toggleAll,
-// exportRequested, AppModel::setShowShareImage) and every enabled state reads
-// one property (the item's shots, AppModel::canExport).
+// exportRequested, AppModel::stopExport, AppModel::setShowShareImage) and
+// every enabled state reads one property (the item's shots,
+// AppModel::canExport, AppModel::exportProgress).
 //
 // Thread: UI thread. Ownership: the model must outlive the view; the item is
 // observed through a QPointer and may go away at any time.
@@ -69,5 +73,6 @@ private:
     ElidedLabel *m_status;
     QPushButton *m_toggleAll;
     QPushButton *m_export;
+    QPushButton *m_stopExport;
     QPushButton *m_share;
 };

@@ -38,6 +38,29 @@ private slots:
         QCOMPARE(::formatTime(time, alwaysHours, separator), text);
     }
 
+    void preciseTimeAndFrame_data()
+    {
+        QTest::addColumn<double>("time");
+        QTest::addColumn<double>("fps");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<qint64>("frame");  // -1: none
+        QTest::newRow("frame 2175 at 30") << 72.5 << 30.0 << "00:01:12.500" << qint64(2175);
+        QTest::newRow("NTSC frame 1001") << 1001 * 1001 / 30000.0 << 30000 / 1001.0 << "00:00:33.400" << qint64(1001);
+        QTest::newRow("a 1/600 s time just below a frame") << 599 / 600.0 << 30.0 << "00:00:00.998" << qint64(29);
+        QTest::newRow("hours") << 3725.04 << 25.0 << "01:02:05.040" << qint64(93126);
+        QTest::newRow("no rate") << 1.5 << 0.0 << "00:00:01.500" << qint64(-1);
+        QTest::newRow("negative") << -1.0 << 30.0 << "00:00:00.000" << qint64(0);
+    }
+    void preciseTimeAndFrame()
+    {
+        QFETCH(double, time);
+        QFETCH(double, fps);
+        QFETCH(QString, text);
+        QFETCH(qint64, frame);
+        QCOMPARE(formatPreciseTime(time), text);
+        QCOMPARE(frameNumber(time, fps).value_or(-1), frame);
+    }
+
     void byteCount_data()
     {
         QTest::addColumn<qint64>("bytes");

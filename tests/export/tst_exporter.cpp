@@ -11,7 +11,9 @@
 #include <QDir>
 #include <QFile>
 #include <QSignalSpy>
+#include <QSemaphore>
 #include <QTemporaryDir>
+#include <QThreadPool>
 #include <QTest>
 
 #include <memory>
@@ -100,6 +102,25 @@ class ExporterTest : public QObject {
         }
         return nullptr;
     }
+    // As the commands do, then waits (at most a minute) for the copying to end.
+    void exportSelected()
+    {
+        m_exporter->exportSelected();
+        waitForExport();
+    }
+    void exportAll()
+    {
+        m_exporter->exportAll();
+        waitForExport();
+    }
+    void waitForExport()
+    {
+        const QDeadlineTimer deadline(60000);
+        while (m_model->exportProgress() && !deadline.hasExpired())
+            QTest::qWait(2);
+        if (const auto progress = m_model->exportProgress())
+            qFatal("the export did not end: %lld of %lld", progress->done, progress->total);
+    }
     QString shotFile(const QString &video, qint64 id) const
     {
         for (const Shot &shot : item(video)->shots()) {
@@ -154,7 +175,7 @@ private slots:
         m_engine->shots["Holiday.mov"] = {{0, 2.0, "jpg"}, {1, 65.5, "jpg"}, {2, 3725.9, "jpg"}};
         QVERIFY(open({"Holiday.mov"}));
         QVERIFY(m_model->canExport());
-        m_exporter->exportSelected();
+        exportSelected();
 
         QCOMPARE(m_dialogs.asked.size(), 1);
         QCOMPARE(m_dialogs.asked[0].message,
@@ -181,7 +202,7 @@ private slots:
     {
         QVERIFY(open({"Holiday.mov"}));
         for (int i = 0; i < 3; ++i)
-            m_exporter->exportSelected();
+            exportSelected();
         QCOMPARE(entries(m_dest), (QStringList{"Holiday Screenshots", "Holiday Screenshots 2",
                                                "Holiday Screenshots 3"}));
         for (const QString &folder : entries(m_dest))
@@ -192,7 +213,7 @@ private slots:
         QCOMPARE(m_dialogs.asked[1].startFolder, m_dest);
         // Once that folder is gone, beside the video again.
         m_prefs->setLastExportFolder(m_dir->filePath("removed"));
-        m_exporter->exportSelected();
+        exportSelected();
         QCOMPARE(m_dialogs.asked[3].startFolder, QStringLiteral("/videos"));
     }
 
@@ -225,7 +246,7 @@ private slots:
         for (const QString &l : links)
             QVERIFY(QFile::link(m_dir->filePath("nowhere"), m_dest + "/" + l));
         QVERIFY(open({"Holiday.mov"}));
-        m_exporter->exportSelected();
+        exportSelected();
         QCOMPARE(m_revealed, QList<QStringList>{{m_dest + "/" + expected}});
         QCOMPARE(entries(m_dest + "/" + expected).size(), 3);
         for (const QString &f : folders)
@@ -259,7 +280,7 @@ private slots:
         QFETCH(QString, first);
         m_engine->shots[video] = {{4, 1.2, extension}, {9, 7.0, extension}};
         QVERIFY(open({video}));
-        m_exporter->exportSelected();
+        exportSelected();
         QCOMPARE(entries(m_dest), QStringList{folder});
         const QStringList files = entries(m_dest + "/" + folder);
         QCOMPARE(files.size(), 2);
@@ -273,7 +294,7 @@ private slots:
         QVERIFY(open({"Holiday.mov"}));
         item("Holiday.mov")->toggle(1);
         item("Holiday.mov")->toggle(2);
-        m_exporter->exportSelected();
+        exportSelected();
         const QString folder = m_dest + "/Holiday Screenshots";
         QCOMPARE(entries(folder),
                  (QStringList{"Holiday_001_00-00-00.jpg", "Holiday_002_00-00-30.jpg"}));
@@ -287,7 +308,7 @@ private slots:
             many.append({id, double(id), "jpg"});
         m_engine->shots["Long.mp4"] = many;
         QVERIFY(open({"Long.mp4"}));
-        m_exporter->exportSelected();
+        exportSelected();
         const QStringList files = entries(m_dest + "/Long Screenshots");
         QCOMPARE(files.size(), 1001);
         for (const char *name : {"Long_001_00-00-00.jpg", "Long_999_00-16-38.jpg",
@@ -383,8 +404,8 @@ private slots:
         QVERIFY(open({"a.mp4", "b.mp4"}, false));
         QTRY_COMPARE_WITH_TIMEOUT(item("b.mp4")->status(), VideoStatus::extracting, 5000);
         QCOMPARE(item("a.mp4")->status(), VideoStatus::pending);
-        m_exporter->exportSelected();
-        m_exporter->exportAll();
+        exportSelected();
+        exportAll();
         QVERIFY(m_dialogs.asked.isEmpty());
         QVERIFY(entries(m_dest).isEmpty());
         m_engine->release("b.mp4");
@@ -394,7 +415,7 @@ private slots:
     {
         QVERIFY(open({"a.mp4", "b.mp4", "c.mp4"}));
         item("b.mp4")->toggleAll();
-        m_exporter->exportAll();
+        exportAll();
         QCOMPARE(m_dialogs.asked.size(), 1);
         QCOMPARE(m_dialogs.asked[0].message,
                  QStringLiteral("Choose a folder. Each video gets its own screenshots folder inside it."));
@@ -414,7 +435,7 @@ private slots:
         m_prefs->setDefaultExportFolder(ExportFolder::bookmark(chosen));
         m_prefs->setLastExportFolder("/somewhere/earlier");
         QVERIFY(open({"Holiday.mov"}));
-        m_exporter->exportSelected();
+        exportSelected();
         QVERIFY(m_dialogs.asked.isEmpty());
         QCOMPARE(entries(chosen), QStringList{"Holiday Screenshots"});
         QVERIFY(entries(m_dest).isEmpty());
@@ -426,7 +447,7 @@ private slots:
         m_prefs->setDefaultExportFolder(m_dir->filePath("gone").toUtf8());
         m_prefs->setLastExportFolder(m_dir->path());
         QVERIFY(open({"Holiday.mov"}));
-        m_exporter->exportSelected();
+        exportSelected();
         QCOMPARE(m_dialogs.asked.size(), 1);
         QCOMPARE(m_dialogs.asked[0].startFolder, m_dir->path());
         QCOMPARE(entries(m_dest), QStringList{"Holiday Screenshots"});
@@ -440,8 +461,8 @@ private slots:
         m_dialogs.answer.reset();
         QVERIFY(open({"a.mp4", "b.mp4"}));
         QSignalSpy alert(m_model.get(), &AppModel::alertChanged);
-        m_exporter->exportAll();
-        m_exporter->exportSelected();
+        exportAll();
+        exportSelected();
         QCOMPARE(m_dialogs.asked.size(), 2);
         QVERIFY(entries(m_dest).isEmpty());
         QVERIFY(m_revealed.isEmpty());
@@ -456,16 +477,57 @@ private slots:
         QVERIFY(open({"a.mp4", "b.mp4"}));
         const QString missing = shotFile("a.mp4", 1);
         QVERIFY(QFile::remove(missing));
-        m_exporter->exportAll();
+        exportAll();
         QVERIFY(m_model->alert());
         QCOMPARE(m_model->alert()->title, QStringLiteral("Export Failed"));
         QCOMPARE(m_model->alert()->message,
-                 QStringLiteral("Couldn’t read the screenshot “%1”: No such file or directory.")
+                 QStringLiteral("Couldn’t read the screenshot “%1”: No such file or directory.\n\n"
+                                "1 of 6 screenshots were exported before it.")
                      .arg(missing));
         // Nothing is rolled back, nothing after it is exported or shown.
         QCOMPARE(entries(m_dest), QStringList{"a Screenshots"});
         QCOMPARE(entries(m_dest + "/a Screenshots"), QStringList{"a_001_00-00-01.jpg"});
         QVERIFY(m_revealed.isEmpty());
+    }
+
+    // The copying runs off the UI thread while the model shows how far it
+    // got; a stop before any copy leaves nothing behind and says so.
+    void aStoppedExportSaysWhatItCopied()
+    {
+        QVERIFY(open({"a.mp4", "b.mp4"}));
+        QList<std::optional<AppModel::ExportProgress>> seen;
+        connect(m_model.get(), &AppModel::exportProgressChanged, this,
+                [&] { seen.append(m_model->exportProgress()); });
+        // The copying cannot start while the pool's one thread is taken.
+        QThreadPool *pool = QThreadPool::globalInstance();
+        const int threads = pool->maxThreadCount();
+        pool->setMaxThreadCount(1);
+        QSemaphore hold;
+        pool->start([&hold] { hold.acquire(); });
+        m_exporter->exportAll();
+        QVERIFY(m_model->exportProgress());
+        QCOMPARE(m_model->exportProgress()->total, 6);
+        QVERIFY(!m_model->canExport());
+        QVERIFY(!m_model->canExportAll());
+        m_model->stopExport();
+        hold.release();
+        waitForExport();
+        pool->setMaxThreadCount(threads);
+        QVERIFY(m_model->alert());
+        QCOMPARE(m_model->alert()->title, QStringLiteral("Export Stopped"));
+        QCOMPARE(m_model->alert()->message, QStringLiteral("No screenshots were exported."));
+        QVERIFY(entries(m_dest).isEmpty());
+        QVERIFY(m_model->canExportAll());
+        QCOMPARE(seen.first(), (AppModel::ExportProgress{0, 6}));
+        QCOMPARE(seen.last(), std::nullopt);
+
+        // A whole export counts up to its total and ends.
+        m_model->setAlert(std::nullopt);
+        seen.clear();
+        exportAll();
+        QVERIFY(!m_model->alert());
+        QCOMPARE(seen.size() >= 2 ? seen.at(seen.size() - 2) : std::nullopt, (AppModel::ExportProgress{6, 6}));
+        QCOMPARE(entries(m_dest), (QStringList{"a Screenshots", "b Screenshots"}));
     }
 
     void anUnusableDestinationFails_data()
@@ -483,7 +545,7 @@ private slots:
         QVERIFY(TestSupport::writeFile(m_dir->filePath("file"), "x"));
         m_dialogs.answer = m_dir->filePath(destination);
         QVERIFY(open({"Holiday.mov"}));
-        m_exporter->exportSelected();
+        exportSelected();
         QVERIFY(m_model->alert());
         QCOMPARE(m_model->alert()->title, QStringLiteral("Export Failed"));
         QCOMPARE(m_model->alert()->message,
@@ -499,7 +561,7 @@ private slots:
             QSKIP("root may write anywhere");
         QVERIFY(QFile::setPermissions(m_dest, QFile::ReadOwner | QFile::ExeOwner));
         QVERIFY(open({"Holiday.mov"}));
-        m_exporter->exportSelected();
+        exportSelected();
         QVERIFY(QFile::setPermissions(m_dest, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
         QVERIFY(m_model->alert());
         QCOMPARE(m_model->alert()->message,

@@ -93,6 +93,19 @@ private slots:
         QCOMPARE(model.index(1).data(ShotListModel::ThumbFileRole).toString(), QStringLiteral("/w/step/0000_thumb.jpg"));
     }
 
+    // Cells read whole seconds; the tooltip tells which frame it is.
+    void toolTipGivesTheExactTimeAndFrame()
+    {
+        VideoInfo info;
+        info.fps = 25;
+        VideoItem item(info);
+        item.setShots({Shot{0, 3.04, QStringLiteral("/w/0000.jpg"), QStringLiteral("/w/0000_thumb.jpg"), {}}});
+        ShotListModel model;
+        model.setItem(&item);
+        QCOMPARE(model.index(0).data(Qt::DisplayRole).toString(), QStringLiteral("00:03"));
+        QCOMPARE(model.index(0).data(Qt::ToolTipRole).toString(), QStringLiteral("00:00:03.040 · frame 76"));
+    }
+
     void videoRowsFollowTheModel_data()
     {
         QTest::addColumn<QString>("change");
