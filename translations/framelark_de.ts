@@ -474,10 +474,29 @@
     </message>
 </context>
 <context>
+    <name>ShotGrid</name>
+    <message>
+        <source>Shots</source>
+        <translation>Screenshots</translation>
+    </message>
+</context>
+<context>
     <name>ShotListModel</name>
     <message>
         <source>%1 · frame %2</source>
         <translation>%1 · Bild %2</translation>
+    </message>
+    <message>
+        <source>Shot %1 of %2, %3, %4</source>
+        <translation>Screenshot %1 von %2, %3, %4</translation>
+    </message>
+    <message>
+        <source>selected</source>
+        <translation>ausgewählt</translation>
+    </message>
+    <message>
+        <source>not selected</source>
+        <translation>nicht ausgewählt</translation>
     </message>
 </context>
 <context>
@@ -560,6 +579,14 @@
         <source>Stop Export</source>
         <translation>Export stoppen</translation>
     </message>
+    <message>
+        <source>Progress</source>
+        <translation>Fortschritt</translation>
+    </message>
+    <message>
+        <source>Waiting for the first shots</source>
+        <translation>Warten auf die ersten Screenshots</translation>
+    </message>
 </context>
 <context>
     <name>VideoList</name>
@@ -573,6 +600,10 @@
             <numerusform>Alle exportieren (%n Video)</numerusform>
             <numerusform>Alle exportieren (%n Videos)</numerusform>
         </translation>
+    </message>
+    <message>
+        <source>Videos</source>
+        <translation>Videos</translation>
     </message>
 </context>
 <context>

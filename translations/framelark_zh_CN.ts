@@ -472,10 +472,29 @@
     </message>
 </context>
 <context>
+    <name>ShotGrid</name>
+    <message>
+        <source>Shots</source>
+        <translation>截图</translation>
+    </message>
+</context>
+<context>
     <name>ShotListModel</name>
     <message>
         <source>%1 · frame %2</source>
         <translation>%1 · 第 %2 帧</translation>
+    </message>
+    <message>
+        <source>Shot %1 of %2, %3, %4</source>
+        <translation>第 %1 张截图，共 %2 张，%3，%4</translation>
+    </message>
+    <message>
+        <source>selected</source>
+        <translation>已选择</translation>
+    </message>
+    <message>
+        <source>not selected</source>
+        <translation>未选择</translation>
     </message>
 </context>
 <context>
@@ -557,6 +576,14 @@
         <source>Stop Export</source>
         <translation>停止导出</translation>
     </message>
+    <message>
+        <source>Progress</source>
+        <translation>进度</translation>
+    </message>
+    <message>
+        <source>Waiting for the first shots</source>
+        <translation>正在等待第一批截图</translation>
+    </message>
 </context>
 <context>
     <name>VideoList</name>
@@ -569,6 +596,10 @@
         <translation>
             <numerusform>全部导出（%n 个视频）</numerusform>
         </translation>
+    </message>
+    <message>
+        <source>Videos</source>
+        <translation>视频</translation>
     </message>
 </context>
 <context>

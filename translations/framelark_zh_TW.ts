@@ -472,10 +472,29 @@
     </message>
 </context>
 <context>
+    <name>ShotGrid</name>
+    <message>
+        <source>Shots</source>
+        <translation>截圖</translation>
+    </message>
+</context>
+<context>
     <name>ShotListModel</name>
     <message>
         <source>%1 · frame %2</source>
         <translation>%1 · 第 %2 格</translation>
+    </message>
+    <message>
+        <source>Shot %1 of %2, %3, %4</source>
+        <translation>第 %1 張截圖，共 %2 張，%3，%4</translation>
+    </message>
+    <message>
+        <source>selected</source>
+        <translation>已選取</translation>
+    </message>
+    <message>
+        <source>not selected</source>
+        <translation>未選取</translation>
     </message>
 </context>
 <context>
@@ -557,6 +576,14 @@
         <source>Stop Export</source>
         <translation>停止匯出</translation>
     </message>
+    <message>
+        <source>Progress</source>
+        <translation>進度</translation>
+    </message>
+    <message>
+        <source>Waiting for the first shots</source>
+        <translation>正在等待第一批截圖</translation>
+    </message>
 </context>
 <context>
     <name>VideoList</name>
@@ -569,6 +596,10 @@
         <translation>
             <numerusform>全部匯出（%n 部影片）</numerusform>
         </translation>
+    </message>
+    <message>
+        <source>Videos</source>
+        <translation>影片</translation>
     </message>
 </context>
 <context>

@@ -14,6 +14,8 @@
 #include "model/Preferences.h"
 #include "ui/ContentView.h"
 #include "ui/FileDialogs.h"
+#include "ui/ShotGridAccessible.h"
+#include "widgets/Accessibility.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -85,6 +87,10 @@ int main(int argc, char *argv[])
                          QApplication::setPalette(DesktopAppearance::paletteFor(scheme, startPalette));
                      });
     appearance.start();
+
+    // What screen readers are told of the controls drawn here.
+    Accessibility::install();
+    ShotGridAccessible::install();
 
     // A second launch gives its files to the running instance and ends.
     const QStringList paths = SingleInstance::absolutePaths(parser.positionalArguments(), QDir::currentPath());

@@ -13,6 +13,8 @@ CaptureSettingsButton::CaptureSettingsButton(Preferences &preferences, QWidget *
 {
     setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     setToolTip(tr("Screenshot Settings"));
+    // Read before the summary it shows, which is its description.
+    setAccessibleName(tr("Screenshot Settings"));
     // Checked while the panel is open, so the button reads as pressed.
     setCheckable(true);
     connect(this, &QToolButton::clicked, this, &CaptureSettingsButton::toggle);
@@ -36,6 +38,7 @@ void CaptureSettingsButton::toggle()
 void CaptureSettingsButton::refresh()
 {
     setText(CaptureSettings::summary(m_preferences.extractSettings()));
+    setAccessibleDescription(text());
 }
 
 void CaptureSettingsButton::updateIcon()

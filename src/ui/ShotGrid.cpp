@@ -2,6 +2,7 @@
 
 #include "ui/ShotListModel.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QCursor>
@@ -200,6 +201,49 @@ void ShotGrid::rowsInserted(const QModelIndex &parent, int start, int end)
     QAbstractItemView::rowsInserted(parent, start, end);
     updateGeometries();
     viewport()->update();
+    if (QAccessible::isActive()) {
+        for (int row = start; row <= end; ++row) {
+            QAccessibleEvent event(this, QAccessible::ObjectCreated);
+            event.setChild(row);
+            QAccessible::updateAccessibility(&event);
+        }
+    }
+}
+
+void ShotGrid::currentChanged(const QModelIndex &current, const QModelIndex &previous)
+{
+    QAbstractItemView::currentChanged(current, previous);
+    if (QAccessible::isActive() && current.isValid() && hasFocus()) {
+        QAccessibleEvent event(this, QAccessible::Focus);
+        event.setChild(current.row());
+        QAccessible::updateAccessibility(&event);
+    }
+}
+
+void ShotGrid::dataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight, const QList<int> &roles)
+{
+    QAbstractItemView::dataChanged(topLeft, bottomRight, roles);
+    if (!QAccessible::isActive() || !(roles.isEmpty() || roles.contains(ShotListModel::SelectedRole)))
+        return;
+    QAccessible::State changed;
+    changed.selected = true;
+    // The model announces a selection change for every row; a reader needs
+    // to hear of the rows it can see, not of thousands scrolled away.
+    const auto [firstInView, lastInView] = rowsInView();
+    for (int row = std::max(topLeft.row(), firstInView); row <= std::min(bottomRight.row(), lastInView); ++row) {
+        QAccessibleStateChangeEvent event(this, changed);
+        event.setChild(row);
+        QAccessible::updateAccessibility(&event);
+        QAccessibleEvent named(this, QAccessible::NameChanged);
+        named.setChild(row);
+        QAccessible::updateAccessibility(&named);
+    }
+}
+
+void ShotGrid::toggleCell(const QModelIndex &index)
+{
+    if (index.isValid() && index.model() == model())
+        emit cellClicked(index);
 }
 
 void ShotGrid::rowsAboutToBeRemoved(const QModelIndex &parent, int start, int end)

@@ -11,7 +11,8 @@
 // emits cellMenuRequested. "," and "." (with Shift: "<" and ">" or whatever
 // the layout makes of them) emit stepRequested for the cell under the
 // pointer, else the current cell. The grid keeps no selection of its own:
-// the shots' selection lives in the video item.
+// the shots' selection lives in the video item. Screen readers see a list of
+// cells (ShotGridAccessible) and hear where the focus goes and what changes.
 //
 // Thread: UI thread.
 
@@ -42,6 +43,10 @@ public:
     // when no row is in view.
     std::pair<int, int> rowsInView() const;
 
+    // Toggles the cell's shot as a click does (emits cellClicked); for
+    // assistive technologies.
+    void toggleCell(const QModelIndex &index);
+
     QRect visualRect(const QModelIndex &index) const override;
     void scrollTo(const QModelIndex &index, ScrollHint hint = EnsureVisible) override;
     QModelIndex indexAt(const QPoint &point) const override;
@@ -60,6 +65,9 @@ protected:
     QRegion visualRegionForSelection(const QItemSelection &) const override { return {}; }
     void updateGeometries() override;
     void rowsInserted(const QModelIndex &parent, int start, int end) override;
+    void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
+    void dataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight,
+                     const QList<int> &roles = QList<int>()) override;
     void rowsAboutToBeRemoved(const QModelIndex &parent, int start, int end) override;
     void reset() override;
 

@@ -126,6 +126,12 @@ QVariant ShotListModel::data(const QModelIndex &index, int role) const
         return formatTime(shot.time, false, QStringLiteral(":"));
     case Qt::ToolTipRole:
         return preciseTime(shot.time);
+    case Qt::AccessibleTextRole: {
+        const bool selected = !(m_item && m_item->deselected().contains(shot.id));
+        return tr("Shot %1 of %2, %3, %4")
+            .arg(QString::number(index.row() + 1), QString::number(m_shots.size()),
+                 formatTime(shot.time, false, QStringLiteral(":")), selected ? tr("selected") : tr("not selected"));
+    }
     case IdRole:
         return shot.id;
     case TimeRole:

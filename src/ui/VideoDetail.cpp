@@ -70,6 +70,8 @@ VideoDetail::VideoDetail(AppModel &model, QWidget *parent)
     m_grid->setObjectName(QStringLiteral("grid"));
     m_spinner->setObjectName(QStringLiteral("spinner"));
     m_progress->setObjectName(QStringLiteral("progress"));
+    m_progress->setAccessibleName(tr("Progress"));
+    m_spinner->setAccessibleName(tr("Waiting for the first shots"));
     m_counter->setObjectName(QStringLiteral("counter"));
     m_status->setObjectName(QStringLiteral("status"));
     m_toggleAll->setObjectName(QStringLiteral("toggleAll"));

@@ -23,6 +23,7 @@ VideoList::VideoList(AppModel &model, QWidget *parent)
     , m_exportAll(new QPushButton)
 {
     m_view->setObjectName(QStringLiteral("videos"));
+    m_view->setAccessibleName(tr("Videos"));
     m_exportAll->setObjectName(QStringLiteral("exportAll"));
     m_view->setModel(m_videos);
     QItemSelectionModel *ownSelection = m_view->selectionModel();

@@ -1,5 +1,6 @@
 #include "widgets/ElidedLabel.h"
 
+#include <QAccessible>
 #include <QPainter>
 
 ElidedLabel::ElidedLabel(Qt::TextElideMode mode, QWidget *parent)
@@ -16,7 +17,10 @@ void ElidedLabel::setText(const QString &text)
     m_text = text;
     updateGeometry();
     setToolTip(m_text);
-    update();
+    update();    if (QAccessible::isActive()) {
+        QAccessibleEvent event(this, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&event);
+    }
 }
 
 QString ElidedLabel::shownText() const

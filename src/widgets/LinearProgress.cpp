@@ -1,5 +1,6 @@
 #include "widgets/LinearProgress.h"
 
+#include <QAccessible>
 #include <QStyleOptionProgressBar>
 #include <QStylePainter>
 
@@ -29,6 +30,10 @@ void LinearProgress::setValue(int value)
         return;
     m_value = value;
     update();
+    if (QAccessible::isActive()) {
+        QAccessibleValueChangeEvent event(this, m_value);
+        QAccessible::updateAccessibility(&event);
+    }
 }
 
 QSize LinearProgress::sizeHint() const

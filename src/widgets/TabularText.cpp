@@ -2,6 +2,7 @@
 
 #include "text/TabularDigits.h"
 
+#include <QAccessible>
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QStyle>
@@ -34,7 +35,10 @@ void TabularLabel::setText(const QString &text)
         return;
     m_text = text;
     updateGeometry();
-    update();
+    update();    if (QAccessible::isActive()) {
+        QAccessibleEvent event(this, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&event);
+    }
 }
 
 void TabularLabel::setAlignment(Qt::Alignment alignment)

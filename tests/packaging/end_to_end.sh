@@ -4,7 +4,8 @@
 # second launch, then Ctrl+Q. Passes when the shots of all four appear in the
 # temporary root, the second launch returns at once, quitting ends the process
 # and deletes the temporary root, and the decoding libraries printed nothing
-# about the damaged video.
+# about the damaged video. On X11 the window is also read over AT-SPI, as a
+# screen reader reads it (accessibility_tree.py), on a session bus of its own.
 # Usage: end_to_end.sh PREFIX [x11|wayland]
 # wayland: the application runs on Qt's Wayland platform inside a Weston
 # compositor that has no X server for its clients. A headless Weston has no
@@ -14,6 +15,7 @@
 # Bounds: every wait has a deadline; FRAMELARK_E2E_WAIT (seconds, default 120)
 # scales for slow sanitizer builds.
 set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
 prefix=$(realpath "$1")
 app=$prefix/bin/framelark
 platform=${2:-x11}
@@ -27,8 +29,12 @@ runtime=$(mktemp -d /tmp/framelark-e2e-run.XXXXXX)
 xvfb_pid=
 weston_pid=
 app_pid=
+bus_pid=
+atspi_pid=
 cleanup() {
   [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
+  [ -n "$atspi_pid" ] && kill "$atspi_pid" 2>/dev/null || true
+  [ -n "$bus_pid" ] && kill "$bus_pid" 2>/dev/null || true
   [ -n "$weston_pid" ] && kill "$weston_pid" 2>/dev/null || true
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
   wait 2>/dev/null || true
@@ -96,6 +102,19 @@ launch() {
   fi
 }
 
+# A session bus and an accessibility bus of the run's own, so the window can
+# be read as a screen reader reads it.
+launcher=/usr/libexec/at-spi-bus-launcher
+if [ "$platform" = x11 ] && [ -x "$launcher" ] && /usr/bin/python3 -c 'import pyatspi' 2>/dev/null; then
+  dbus-daemon --session --nofork --print-address=3 3>"$work/bus" 2>"$work/bus.log" &
+  bus_pid=$!
+  wait_for 20 test -s "$work/bus" || fail "dbus-daemon did not start: $(cat "$work/bus.log")"
+  export DBUS_SESSION_BUS_ADDRESS=$(head -n1 "$work/bus")
+  "$launcher" --launch-immediately >"$work/atspi.log" 2>&1 &
+  atspi_pid=$!
+  export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+fi
+
 cd "$work"
 launch "$app" a.mp4 b.mp4 damaged.mp4 >"$work/app.log" 2>&1 &
 app_pid=$!
@@ -124,6 +143,12 @@ else
   find_window() { window=$(xdotool search --onlyvisible --class '^Framelark$' 2>/dev/null | head -n1); [ -n "$window" ]; }
 fi
 wait_for 30 find_window || fail "no visible Framelark window"
+
+if [ -n "$atspi_pid" ]; then
+  /usr/bin/python3 "$here/accessibility_tree.py" "$wait_limit" >"$work/a11y.log" 2>&1 \
+    || fail "read over AT-SPI: $(cat "$work/a11y.log")"
+  cat "$work/a11y.log"
+fi
 
 # A second launch hands its file to the running instance and returns.
 start=$SECONDS

@@ -3,10 +3,12 @@
 #include "media/Thumbnails.h"
 #include "support/TestSupport.h"
 #include "ui/ShotGrid.h"
+#include "ui/ShotGridAccessible.h"
 #include "ui/ShotListModel.h"
 #include "ui/ThumbnailLoader.h"
 #include "ui/ThumbnailView.h"
 #include "ui/VideoDetail.h"
+#include "widgets/Accessibility.h"
 #include "widgets/BusySpinner.h"
 #include "widgets/ElidedLabel.h"
 #include "widgets/LinearProgress.h"
@@ -14,6 +16,7 @@
 #include "WorkspaceFixture.h"
 
 #include <QAbstractItemModelTester>
+#include <QAccessible>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMenu>
@@ -89,7 +92,12 @@ class VideoDetailTest : public QObject {
     }
 
 private slots:
-    void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
+    void initTestCase()
+    {
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        Accessibility::install();
+        ShotGridAccessible::install();
+    }
     void init()
     {
         Thumbnails::clear();
@@ -198,6 +206,61 @@ private slots:
         QCOMPARE(child<BusySpinner>("spinner")->isHidden(), shots > 0);
         QCOMPARE(button("toggleAll")->isEnabled(), shots > 0);
         QVERIFY(!button("export")->isEnabled());
+    }
+
+    // As a screen reader reads the pane: the grid a list of named cells
+    // that can be toggled from there, the footer's texts and progress with
+    // names and values, and no control without a name.
+    void screenReadersSeeCellsAndControls()
+    {
+        VideoItem *item = showDone();
+        QVERIFY(item);
+        show();
+        QAccessibleInterface *grid = QAccessible::queryAccessibleInterface(m_detail->grid());
+        QVERIFY(grid);
+        QCOMPARE(grid->role(), QAccessible::List);
+        QCOMPARE(grid->text(QAccessible::Name), QStringLiteral("Shots"));
+        QCOMPARE(grid->childCount(), 12);
+        QAccessibleInterface *third = grid->child(2);
+        QVERIFY(third);
+        QCOMPARE(grid->child(2), third);
+        QCOMPARE(grid->indexOfChild(third), 2);
+        QCOMPARE(third->role(), QAccessible::ListItem);
+        const QString time = m_detail->shots()->index(2).data(Qt::DisplayRole).toString();
+        QCOMPARE(third->text(QAccessible::Name), QStringLiteral("Shot 3 of 12, %1, selected").arg(time));
+        QVERIFY(third->state().selected);
+        QCOMPARE(third->rect().center(),
+                 m_detail->grid()->viewport()->mapToGlobal(m_detail->grid()->visualRect(m_detail->shots()->index(2)).center()));
+        QCOMPARE(grid->childAt(third->rect().center().x(), third->rect().center().y()), third);
+        third->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+        QCOMPARE(item->deselected(), QSet<qint64>{2});
+        QCOMPARE(third->text(QAccessible::Name), QStringLiteral("Shot 3 of 12, %1, not selected").arg(time));
+        QVERIFY(!third->state().selected);
+        third->actionInterface()->doAction(QAccessibleActionInterface::setFocusAction());
+        QCOMPARE(m_detail->grid()->currentIndex().row(), 2);
+
+        QAccessibleInterface *status = QAccessible::queryAccessibleInterface(child<ElidedLabel>("status"));
+        QCOMPARE(status->role(), QAccessible::StaticText);
+        QCOMPARE(status->text(QAccessible::Name), child<ElidedLabel>("status")->text());
+        item->setStatus(VideoStatus::extracting);
+        item->setTotal(24);
+        QAccessibleInterface *progress = QAccessible::queryAccessibleInterface(child<LinearProgress>("progress"));
+        QCOMPARE(progress->role(), QAccessible::ProgressBar);
+        QCOMPARE(progress->valueInterface()->currentValue().toInt(), 12);
+        QCOMPARE(progress->valueInterface()->maximumValue().toInt(), 24);
+        QCOMPARE(QAccessible::queryAccessibleInterface(child<TabularLabel>("counter"))->text(QAccessible::Name),
+                 QStringLiteral("12 / 24"));
+
+        QStringList nameless;
+        for (QWidget *widget : m_detail->findChildren<QWidget *>()) {
+            QAccessibleInterface *control = QAccessible::queryAccessibleInterface(widget);
+            const QAccessible::Role role = control ? control->role() : QAccessible::NoRole;
+            const bool interactive = role == QAccessible::PushButton || role == QAccessible::CheckBox
+                || role == QAccessible::ProgressBar || role == QAccessible::Animation || role == QAccessible::List;
+            if (interactive && control->text(QAccessible::Name).isEmpty())
+                nameless.append(widget->metaObject()->className());
+        }
+        QVERIFY2(nameless.isEmpty(), qPrintable(nameless.join(", ")));
     }
 
     void statusLineOfAFinishedVideo()
