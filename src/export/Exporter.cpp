@@ -86,6 +86,10 @@ void Exporter::exportVideos(const QList<QPointer<VideoItem>> &videos, const QStr
     }
     if (jobs.isEmpty())
         return;
+    // The remembered folder is stored now, while the disk is idle: the
+    // store's deferred write would otherwise wait behind the copies, on the
+    // UI thread.
+    m_prefs.sync();
     copyInBackground(&m_model, std::move(jobs), *destination, m_model.beginExport(total), m_reveal);
 }
 

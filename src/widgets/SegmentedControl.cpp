@@ -65,7 +65,7 @@ void SegmentedControl::fitSegments()
         // itself and the frame's margins are what must fit.
         const int margins = 2 * (button->style()->pixelMetric(QStyle::PM_ButtonMargin, &option, button)
                                  + button->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, button));
-        widest = std::max(widest, std::min(needed.width(), text.width() + margins + 8));
+        widest = std::max(widest, std::min(needed.width(), text.width() + margins + 16));
     }
     for (QAbstractButton *button : m_group->buttons())
         button->setMinimumWidth(widest);
