@@ -244,7 +244,10 @@ int main(int argc, char *argv[])
         return 2;
     }
     const QString video = QFileInfo(positional[1]).absoluteFilePath();
+    QElapsedTimer probing;
+    probing.start();
     const auto facts = MediaAsset::probe(video);
+    const double probeSeconds = probing.nsecsElapsed() / 1e9;
     if (!facts) {
         std::fprintf(stderr, "cannot open %s\n", qPrintable(video));
         return 1;
@@ -261,9 +264,9 @@ int main(int argc, char *argv[])
     settings.format = parser.isSet(png) ? ShotFormat::png : ShotFormat::jpg;
     settings.quality = parser.value(quality).toDouble();
     const QList<double> times = Planning::times(settings.mode, settings.interval, settings.count, facts->duration);
-    std::printf("video %s: %.2f s, %gx%g; %lld planned shots, %s\n", qPrintable(video), facts->duration,
-                facts->size.width(), facts->size.height(), (long long)times.size(),
-                settings.precise ? "precise" : "tolerant");
+    std::printf("video %s: %.2f s, %gx%g; %lld planned shots, %s; probed in %.3f s\n", qPrintable(video),
+                facts->duration, facts->size.width(), facts->size.height(), (long long)times.size(),
+                settings.precise ? "precise" : "tolerant", probeSeconds);
 
     const QString dir = parser.value(out);
     if (positional[0] == u"extract") {

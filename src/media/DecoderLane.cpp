@@ -1,5 +1,7 @@
 #include "media/DecoderLane.h"
 
+#include "media/ParkedInputs.h"
+
 #include <algorithm>
 
 namespace {
@@ -11,8 +13,11 @@ std::unique_ptr<DecoderLane> DecoderLane::open(const QString &path, VideoInput::
 {
     std::unique_ptr<DecoderLane> lane(new DecoderLane(std::move(parent)));
     lane->m_path = path;
-    lane->m_input = VideoInput::open(
-        path, [stop = lane->m_stop.token()] { return stop.stop_requested(); }, threads, error);
+    const auto stopped = [stop = lane->m_stop.token()] { return stop.stop_requested(); };
+    // The input a probe of the file just opened, else a new one.
+    lane->m_input = ParkedInputs::take(path, stopped, threads);
+    if (!lane->m_input)
+        lane->m_input = VideoInput::open(path, stopped, threads, error);
     if (!lane->m_input)
         return nullptr;
     VideoInput &input = *lane->m_input;

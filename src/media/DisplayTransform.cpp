@@ -5,6 +5,7 @@ extern "C" {
 #include <libavutil/pixdesc.h>
 }
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -164,17 +165,27 @@ FramePtr DisplayTransform::apply(const AVFrame *frame) const
         //   2y = c·(2x' − (ow−1)) + d·(2y' − (oh−1)) + (sh−1)
         // Moving one element right in the output moves (a, c) in the source.
         const ptrdiff_t step = ptrdiff_t(a) * size + ptrdiff_t(c) * srcStride;
-        for (int y = 0; y < oh; ++y) {
-            const int sx = (a * (-(ow - 1)) + b * (2 * y - (oh - 1)) + (sw - 1)) / 2;
-            const int sy = (c * (-(ow - 1)) + d * (2 * y - (oh - 1)) + (sh - 1)) / 2;
-            const uint8_t *src = frame->data[plane] + ptrdiff_t(sy) * srcStride + ptrdiff_t(sx) * size;
-            uint8_t *dst = out->data[plane] + ptrdiff_t(y) * out->linesize[plane];
-            if (size == 1) {
-                for (int x = 0; x < ow; ++x, src += step)
-                    dst[x] = *src;
-            } else {
-                for (int x = 0; x < ow; ++x, src += step, dst += size)
-                    std::memcpy(dst, src, size_t(size));
+        // In tiles: a turn reads the source down its columns, and a tile's
+        // source rows stay in the cache while it is written (a 1080p turn
+        // took 3 to 4 times as long row by row, on the decoding thread).
+        constexpr int tile = 64;
+        for (int y0 = 0; y0 < oh; y0 += tile) {
+            const int y1 = std::min(oh, y0 + tile);
+            for (int x0 = 0; x0 < ow; x0 += tile) {
+                const int width = std::min(ow, x0 + tile) - x0;
+                for (int y = y0; y < y1; ++y) {
+                    const int sx = (a * (2 * x0 - (ow - 1)) + b * (2 * y - (oh - 1)) + (sw - 1)) / 2;
+                    const int sy = (c * (2 * x0 - (ow - 1)) + d * (2 * y - (oh - 1)) + (sh - 1)) / 2;
+                    const uint8_t *src = frame->data[plane] + ptrdiff_t(sy) * srcStride + ptrdiff_t(sx) * size;
+                    uint8_t *dst = out->data[plane] + ptrdiff_t(y) * out->linesize[plane] + ptrdiff_t(x0) * size;
+                    if (size == 1) {
+                        for (int x = 0; x < width; ++x, src += step)
+                            dst[x] = *src;
+                    } else {
+                        for (int x = 0; x < width; ++x, src += step, dst += size)
+                            std::memcpy(dst, src, size_t(size));
+                    }
+                }
             }
         }
     }

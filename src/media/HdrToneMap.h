@@ -6,8 +6,8 @@
 // video is. Without it, an HDR frame shown as SDR looks washed out: lifted
 // blacks, dull highlights and faded colours.
 //
-// Pure; any thread. Each thread keeps its own filter graph for the last frame
-// shape it mapped.
+// Any thread, several at once. Filter graphs are built per frame shape and
+// kept for the next frames of that shape, whichever thread maps them.
 
 #include "media/FfmpegPtr.h"
 

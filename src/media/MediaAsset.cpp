@@ -2,6 +2,7 @@
 
 #include "engine/Logging.h"
 #include "media/FrameCursor.h"
+#include "media/ParkedInputs.h"
 #include "media/VideoInput.h"
 
 #include <QFileInfo>
@@ -196,6 +197,9 @@ std::optional<Facts> probe(const QString &path, std::stop_token stop)
     facts.duration = verifiedDuration(*input, facts.duration, facts.fileSize, rate.num > 0 ? 1 / av_q2d(rate) : 0);
     if (stop.stop_requested())
         return std::nullopt;
+    // The extraction that follows opens the same file: it takes this input
+    // rather than analysing the file again.
+    ParkedInputs::park(std::move(input));
     return facts;
 }
 

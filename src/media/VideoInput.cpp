@@ -55,6 +55,7 @@ std::unique_ptr<VideoInput> VideoInput::openInput(const QString &path, Interrupt
     }
     std::unique_ptr<VideoInput> input(new VideoInput);
     input->m_interrupted = std::move(interrupted);
+    input->m_path = path;
 
     AVFormatContext *raw = avformat_alloc_context();
     if (!raw) {
@@ -175,4 +176,17 @@ std::optional<int64_t> VideoInput::statedEnd() const
         ? av_rescale_q(format->start_time, AV_TIME_BASE_Q, m_stream->time_base)
         : start;
     return std::max(start, containerStart + av_rescale_q(format->duration, AV_TIME_BASE_Q, m_stream->time_base));
+}
+
+bool VideoInput::rewind()
+{
+    std::optional<int64_t> first;
+    const int count = avformat_index_get_entries_count(m_stream);
+    for (int i = 0; i < count; ++i) {
+        const AVIndexEntry *entry = avformat_index_get_entry(m_stream, i);
+        if (entry && entry->timestamp != AV_NOPTS_VALUE && (!first || entry->timestamp < *first))
+            first = entry->timestamp;
+    }
+    return first
+        && av_seek_frame(m_format.get(), m_stream->index, *first, AVSEEK_FLAG_BACKWARD | AVSEEK_FLAG_ANY) >= 0;
 }

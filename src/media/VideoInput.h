@@ -56,6 +56,10 @@ public:
     std::optional<int64_t> statedEnd() const;
     DisplayTransform transform() const { return DisplayTransform::ofStream(m_stream); }
     bool interrupted() const { return m_interrupted && m_interrupted(); }
+    // Replaces the stop check, for an input handed on to another user.
+    void setInterrupted(Interrupted interrupted) { m_interrupted = std::move(interrupted); }
+    // The file, as given to open().
+    const QString &path() const { return m_path; }
     Threads threads() const { return m_threads; }
 
     // Replaces the decoder by a fresh one with other threads. Only before the
@@ -63,6 +67,13 @@ public:
     // decoder's state is wanted: decoder state does not carry over. False
     // (and the old decoder kept) when the new one cannot be opened.
     bool reopenDecoder(Threads threads);
+    // Frees the decoder and its frames, for an input kept unused a while;
+    // reopenDecoder() gives it one again.
+    void releaseDecoder() { m_codec.reset(); }
+    // Back to the stream's first packet, as open() leaves it: seeks to the
+    // earliest entry of the index, keyframe or not. False for a stream
+    // without an index, or when the seek fails; the input is then of no use.
+    bool rewind();
 
 private:
     VideoInput() = default;
@@ -72,6 +83,7 @@ private:
 
     // Declared first so it outlives the demuxer whose callback points at it.
     Interrupted m_interrupted;
+    QString m_path;
     FormatContextPtr m_format;
     CodecContextPtr m_codec;
     AVStream *m_stream = nullptr;

@@ -2,13 +2,16 @@
 #include "media/FfmpegFrameGenerator.h"
 #include "media/FrameCursor.h"
 #include "media/MediaAsset.h"
+#include "media/ParkedInputs.h"
 #include "support/TestVideos.h"
 
 extern "C" {
 #include <libavutil/pixdesc.h>
 }
 
+#include <QDateTime>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QRandomGenerator>
 #include <QTest>
 
@@ -387,6 +390,47 @@ private slots:
         QVERIFY(edited);
         QCOMPARE(numberOf(edited->image(at(0.5))), 39);
         QCOMPARE(numberOf(edited->image(at(1.9))), 59);
+    }
+
+    // The probe leaves its opened input to the first generator of the file,
+    // which decodes from it exactly what a freshly opened one does: from the
+    // stream's first packet (an edit list whose start has no keyframe before
+    // it), after the probe read the end, and turned upright.
+    void theFirstGeneratorTakesTheProbesInput()
+    {
+        const QList<QString> clips{TestVideos::make({.width = 160, .height = 120, .frames = 60, .gop = 30, .bframes = true}),
+                                   TestVideos::editListWithoutSyncBeforeEdit(), TestVideos::lastFrameBeforeStatedEnd(),
+                                   TestVideos::realSizeClip(0)};
+        for (const QString &clip : clips) {
+            QVERIFY(!clip.isEmpty());
+            ParkedInputs::clear();
+            QVERIFY(MediaAsset::probe(clip));
+            QCOMPARE(ParkedInputs::count(), 1);
+            auto taken = openOrFail(clip);
+            QVERIFY(taken);
+            QCOMPARE(ParkedInputs::count(), 0);
+            auto fresh = openOrFail(clip);
+            for (const double tolerance : {0.0, 0.1}) {
+                for (auto *generator : {taken.get(), fresh.get()})
+                    generator->setTolerance(at(tolerance), at(tolerance));
+                for (const double time : {0.0, 0.05, 0.3, 0.36}) {
+                    const int expected = numberOf(fresh->image(at(time)));
+                    QVERIFY2(expected >= 0, qPrintable(QStringLiteral("%1 at %2 s").arg(clip).arg(time)));
+                    QCOMPARE(numberOf(taken->image(at(time))), expected);
+                }
+            }
+        }
+        // A file changed since the probe is opened afresh.
+        const QString clip = TestVideos::make({.width = 160, .height = 120, .frames = 30});
+        QVERIFY(MediaAsset::probe(clip));
+        QFile file(clip);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(5), QFileDevice::FileModificationTime));
+        file.close();
+        auto reopened = openOrFail(clip);
+        QVERIFY(reopened);
+        QCOMPARE(ParkedInputs::count(), 0);
+        QCOMPARE(numberOf(reopened->image(at(0.5))), 15);
     }
 
     void truncatedDataFailsWhereItEnds()

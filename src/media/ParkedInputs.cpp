@@ -1,0 +1,106 @@
+#include "media/ParkedInputs.h"
+
+#include <QDateTime>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <deque>
+#include <mutex>
+
+namespace {
+
+struct Parked {
+    std::unique_ptr<VideoInput> input;
+    qint64 size = -1;
+    QDateTime modified;
+    std::chrono::steady_clock::time_point at;
+};
+
+struct Store {
+    std::mutex mutex;
+    std::deque<Parked> parked;  // oldest first
+};
+
+Store &store()
+{
+    static Store instance;
+    return instance;
+}
+
+void dropExpired(std::deque<Parked> &parked)
+{
+    const auto now = std::chrono::steady_clock::now();
+    std::erase_if(parked, [now](const Parked &p) { return now - p.at > ParkedInputs::maxAge; });
+}
+
+} // namespace
+
+namespace ParkedInputs {
+
+void park(std::unique_ptr<VideoInput> input)
+{
+    if (!input)
+        return;
+    input->releaseDecoder();
+    input->setInterrupted({});
+    const QFileInfo file(input->path());
+    Parked entry{std::move(input), file.size(), file.lastModified(), std::chrono::steady_clock::now()};
+    std::deque<Parked> closing;  // closed outside the lock
+    {
+        const std::lock_guard lock(store().mutex);
+        auto &parked = store().parked;
+        dropExpired(parked);
+        for (auto it = parked.begin(); it != parked.end();) {
+            if (it->input->path() == entry.input->path()) {
+                closing.push_back(std::move(*it));
+                it = parked.erase(it);
+            } else {
+                ++it;
+            }
+        }
+        parked.push_back(std::move(entry));
+        while (int(parked.size()) > maxParked) {
+            closing.push_back(std::move(parked.front()));
+            parked.pop_front();
+        }
+    }
+}
+
+std::unique_ptr<VideoInput> take(const QString &path, VideoInput::Interrupted interrupted,
+                                 VideoInput::Threads threads)
+{
+    Parked entry;
+    {
+        const std::lock_guard lock(store().mutex);
+        auto &parked = store().parked;
+        dropExpired(parked);
+        const auto it = std::find_if(parked.begin(), parked.end(),
+                                     [&](const Parked &p) { return p.input->path() == path; });
+        if (it == parked.end())
+            return nullptr;
+        entry = std::move(*it);
+        parked.erase(it);
+    }
+    const QFileInfo file(path);
+    if (file.size() != entry.size || file.lastModified() != entry.modified)
+        return nullptr;  // the file changed since: open it afresh
+    entry.input->setInterrupted(std::move(interrupted));
+    if (!entry.input->rewind() || !entry.input->reopenDecoder(threads))
+        return nullptr;
+    return std::move(entry.input);
+}
+
+int count()
+{
+    const std::lock_guard lock(store().mutex);
+    return int(store().parked.size());
+}
+
+void clear()
+{
+    std::deque<Parked> closing;
+    const std::lock_guard lock(store().mutex);
+    closing.swap(store().parked);
+}
+
+} // namespace ParkedInputs
