@@ -51,21 +51,17 @@ void SegmentedControl::updateColors()
 void SegmentedControl::fitSegments()
 {
     // Every segment as wide as the widest label needs, so the row reads as
-    // one control; no narrower than that, so no label is ever cut. The
-    // styles' usual minimum width for push buttons would make short labels
-    // needlessly wide.
+    // one control; no narrower than that, so no label is ever cut. Measured
+    // from the label rather than the style's size hint, whose usual minimum
+    // width for push buttons would make short labels needlessly wide.
     int widest = 0;
     for (QAbstractButton *button : m_group->buttons()) {
         QStyleOptionButton option;
         option.initFrom(button);
-        option.text = button->text();
-        const QSize text(button->fontMetrics().horizontalAdvance(button->text()), button->fontMetrics().height());
-        const QSize needed = button->style()->sizeFromContents(QStyle::CT_PushButton, &option, text, button);
-        // sizeFromContents may raise it to the style's minimum; the text
-        // itself and the frame's margins are what must fit.
+        // The frame's margins and some air on either side of the label.
         const int margins = 2 * (button->style()->pixelMetric(QStyle::PM_ButtonMargin, &option, button)
-                                 + button->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, button));
-        widest = std::max(widest, std::min(needed.width(), text.width() + margins + 16));
+                                 + button->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, button) + 8);
+        widest = std::max(widest, button->fontMetrics().horizontalAdvance(button->text()) + margins);
     }
     for (QAbstractButton *button : m_group->buttons())
         button->setMinimumWidth(widest);
