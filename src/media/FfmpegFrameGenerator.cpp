@@ -118,7 +118,29 @@ void FfmpegFrameGenerator::answerWithLanes(const std::vector<MediaTime> &times, 
     ResultQueue queue;
     const auto push = [&queue](FrameResult &&r) { queue.push(std::move(r)); };
     std::thread one([&] { m_primary->images(first, push); });
-    std::thread two([&] { m_second->images(second, push); });
+    std::thread two([&] {
+        // The second lane opens here, beside the first lane's decoding:
+        // opening analyses the file, which for some streams means decoding
+        // several frames, and the first lane need not wait for that.
+        if (!m_second && !m_secondFailed) {
+            m_second = DecoderLane::open(m_path, m_secondThreads, m_stop.token());
+            if (m_second)
+                m_second->setTolerance(m_before, m_after);
+            m_secondFailed = !m_second;
+        }
+        if (m_second) {
+            m_second->images(second, push);
+            return;
+        }
+        // Unanswered, as a batch failure: the caller retries them one by one.
+        for (const MediaTime &time : second) {
+            FrameResult failed;
+            failed.requested = time;
+            failed.error = MediaError::failed(MediaError::Step::open, QStringLiteral("the second decoder could not be opened"));
+            failed.error.file = m_path;
+            push(std::move(failed));
+        }
+    });
     for (size_t n = 0; n < times.size(); ++n) {
         FrameResult result = queue.pop();
         // Decoded before the cancel but not yet handed on: no longer wanted.
@@ -177,14 +199,11 @@ std::vector<bool> FfmpegFrameGenerator::laneShare(const std::vector<MediaTime> &
 
 bool FfmpegFrameGenerator::openSecondLane()
 {
+    // The first lane gives up half its threads now; the second opens on its
+    // own thread when the first batch runs (answerWithLanes).
     const unsigned cores = std::max(2u, std::thread::hardware_concurrency());
-    const VideoInput::Threads each{int(cores / 2), FF_THREAD_FRAME | FF_THREAD_SLICE};
-    std::unique_ptr<DecoderLane> lane = DecoderLane::open(m_path, each, m_stop.token());
-    if (!lane || !m_primary->reopenDecoder(each))
-        return false;
-    lane->setTolerance(m_before, m_after);
-    m_second = std::move(lane);
-    return true;
+    m_secondThreads = VideoInput::Threads{int(cores / 2), FF_THREAD_FRAME | FF_THREAD_SLICE};
+    return m_primary->reopenDecoder(m_secondThreads);
 }
 
 FfmpegFrameGenerator::Statistics FfmpegFrameGenerator::statistics() const

@@ -77,7 +77,9 @@ private:
     const QString m_path;
     StopNode m_stop;  // before the lanes, whose stops hang below it
     std::unique_ptr<DecoderLane> m_primary;
-    std::unique_ptr<DecoderLane> m_second;
+    std::unique_ptr<DecoderLane> m_second;  // opened by the first batch that uses it
+    VideoInput::Threads m_secondThreads;
+    bool m_secondFailed = false;
     enum class LaneUse { undecided, no, yes };
     LaneUse m_laneUse = LaneUse::no;
     bool m_chooseThreads = false;  // the first setTolerance() picks the decoder threads

@@ -9,7 +9,9 @@ extern "C" {
 #include <libavutil/pixdesc.h>
 }
 
+#include <QCoreApplication>
 #include <QDateTime>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QRandomGenerator>
@@ -193,6 +195,22 @@ private slots:
         // Keyframes at frames 0 and 120: the four times after 120 go to the lane.
         QCOMPARE(spreadFirst->statistics().laneRequests, 4);
         QVERIFY(spreadFirst->decoderThreads().count >= 1);
+
+        // The lane opens as the batch starts; a file gone by then leaves
+        // its requests failed, for the caller to retry, and the rest answered.
+        const QString moved = QDir::temp().filePath(QStringLiteral("lane-%1.mp4").arg(QCoreApplication::applicationPid()));
+        QVERIFY(QFile::copy(path, moved));
+        auto orphaned = openOrFail(moved);
+        QVERIFY(orphaned);
+        orphaned->setTolerance(MediaTime{0}, MediaTime{0});
+        QVERIFY(QFile::remove(moved));
+        int answered = 0, failedToOpen = 0;
+        orphaned->images(spread, [&](FrameResult &&r) {
+            answered += numberOf(r) == int(r.requested.value / 20);
+            failedToOpen += !r.ok() && r.error.step == MediaError::Step::open;
+        });
+        QCOMPARE(answered, 4);
+        QCOMPARE(failedToOpen, 4);
     }
 
     // Ascending times within a keyframe interval decode on without seeking back.
