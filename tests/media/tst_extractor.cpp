@@ -372,7 +372,12 @@ private slots:
         // How many writers had reported when each frame was handed out.
         std::vector<int> finishedAt;
         script.beforeAnswer = [&](MediaTime) { finishedAt.push_back(log.finished()); };
-        QCOMPARE(run(script, times, log), 0);
+        // A producer waiting for busy writers is no stall; on a loaded
+        // machine the short watch of the other tests would call it one and
+        // hand frames out again.
+        QCOMPARE(Extractor::run(script.factory(), times, {}, m_dir.path(), log.callback(), {},
+                                Extractor::Timing{10ms, 2s}),
+                 0);
         const int limit = Extractor::writerLimit();
         QCOMPARE(log.maxConcurrent(), limit);
         QCOMPARE(finishedAt.size(), size_t(40));
