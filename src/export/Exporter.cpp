@@ -75,6 +75,7 @@ void Exporter::exportVideos(const QList<QPointer<VideoItem>> &videos, const QStr
     if (!destination)
         return;
     QList<Job> jobs;
+    QSet<QUuid> exported;
     qint64 total = 0;
     for (const QPointer<VideoItem> &video : videos) {
         // The panel runs an event loop: a video may have been closed or
@@ -82,6 +83,7 @@ void Exporter::exportVideos(const QList<QPointer<VideoItem>> &videos, const QStr
         if (!video || video->status() != VideoStatus::done || video->selectedShots().isEmpty())
             continue;
         jobs.append({video->info().baseName(), video->selectedShots()});
+        exported.insert(video->id());
         total += jobs.last().shots.size();
     }
     if (jobs.isEmpty())
@@ -90,7 +92,7 @@ void Exporter::exportVideos(const QList<QPointer<VideoItem>> &videos, const QStr
     // store's deferred write would otherwise wait behind the copies, on the
     // UI thread.
     m_prefs.sync();
-    copyInBackground(&m_model, std::move(jobs), *destination, m_model.beginExport(total), m_reveal);
+    copyInBackground(&m_model, std::move(jobs), *destination, m_model.beginExport(total, exported), m_reveal);
 }
 
 QCoro::Task<> Exporter::copyInBackground(QPointer<AppModel> model, QList<Job> jobs, QString destination,

@@ -126,7 +126,9 @@ void FfmpegFrameGenerator::answerWithLanes(const std::vector<MediaTime> &times, 
             m_second = DecoderLane::open(m_path, m_secondThreads, m_stop.token());
             if (m_second)
                 m_second->setTolerance(m_before, m_after);
-            m_secondFailed = !m_second;
+            // A cancel interrupts the opening too; that is no failure of
+            // the file, and the next generator opens it again anyway.
+            m_secondFailed = !m_second && !m_stop.stopRequested();
         }
         if (m_second) {
             m_second->images(second, push);
@@ -136,7 +138,9 @@ void FfmpegFrameGenerator::answerWithLanes(const std::vector<MediaTime> &times, 
         for (const MediaTime &time : second) {
             FrameResult failed;
             failed.requested = time;
-            failed.error = MediaError::failed(MediaError::Step::open, QStringLiteral("the second decoder could not be opened"));
+            failed.error = m_stop.stopRequested()
+                ? MediaError::stopped(MediaError::Step::open)
+                : MediaError::failed(MediaError::Step::open, QStringLiteral("the second decoder could not be opened"));
             failed.error.file = m_path;
             push(std::move(failed));
         }
@@ -152,6 +156,9 @@ void FfmpegFrameGenerator::answerWithLanes(const std::vector<MediaTime> &times, 
     }
     one.join();
     two.join();
+    // Later batches stay with the first lane when the second cannot open.
+    if (m_secondFailed)
+        m_laneUse = LaneUse::no;
 }
 
 // Two decoders working on different keyframe intervals beat one decoder with

@@ -7,14 +7,12 @@ extern "C" {
 
 #include <QByteArray>
 
-#include <mutex>
 #include <QThread>
 
 #include <algorithm>
 #include <condition_variable>
 #include <mutex>
 #include <tuple>
-#include <vector>
 #include <vector>
 
 namespace {
@@ -55,6 +53,7 @@ struct Graph {
     AVFilterContext *source = nullptr;  // owned by graph
     AVFilterContext *sink = nullptr;    // owned by graph
     Shape shape;
+    int generation = -1;  // the pool's generation it belongs to; -1: none
 };
 
 // Graphs are kept between frames, across writer threads and runs, and
@@ -109,7 +108,9 @@ Graph build(const Shape &shape)
     return result;
 }
 
-// The graphs of the shape mapped last; a frame of another shape drops them.
+// The graphs of the shape mapped last; a frame of another shape drops them
+// and starts a new generation. Graphs of an older generation, and graphs
+// built while the pool was taken over, are not put back.
 class GraphPool {
 public:
     static GraphPool &instance()
@@ -119,19 +120,25 @@ public:
     }
 
     // A graph of `shape` for the caller alone: an idle one, a new one while
-    // fewer than maxGraphs() exist, else the next one put back. Empty when
-    // it cannot be built.
+    // fewer than maxGraphs() exist, else the next one put back. A caller
+    // whose shape was replaced while it waited gets none and builds one of
+    // its own. Empty when none can be built.
     Graph take(const Shape &shape)
     {
         std::unique_lock lock(m_mutex);
         if (!(shape == m_shape)) {
             m_shape = shape;
             m_idle.clear();
-            m_inUse = 0;  // graphs of the old shape are not put back
+            m_inUse = 0;
+            ++m_generation;
+            m_returned.notify_all();  // those waiting for the old shape stop waiting
         }
-        m_returned.wait(lock, [&] { return !m_idle.empty() || m_inUse < maxGraphs() || !(shape == m_shape); });
-        if (!(shape == m_shape))
-            return {};  // another shape took over meanwhile: build one of our own, unshared
+        const int generation = m_generation;
+        m_returned.wait(lock, [&] {
+            return !m_idle.empty() || m_inUse < maxGraphs() || m_generation != generation;
+        });
+        if (m_generation != generation)
+            return {};
         ++m_inUse;
         if (!m_idle.empty()) {
             Graph graph = std::move(m_idle.back());
@@ -140,11 +147,15 @@ public:
         }
         lock.unlock();
         Graph graph = build(shape);
+        lock.lock();
+        if (m_generation != generation)
+            return graph;  // unpooled: the count it was taken under is gone
         if (!graph.graph) {
-            lock.lock();
             --m_inUse;
             m_returned.notify_one();
+            return graph;
         }
+        graph.generation = generation;
         return graph;
     }
 
@@ -152,7 +163,7 @@ public:
     void give(Graph graph, bool usable)
     {
         const std::lock_guard lock(m_mutex);
-        if (!(graph.shape == m_shape))
+        if (graph.generation < 0 || graph.generation != m_generation)
             return;
         --m_inUse;
         if (usable)
@@ -166,6 +177,7 @@ private:
     Shape m_shape;
     std::vector<Graph> m_idle;
     int m_inUse = 0;
+    int m_generation = 0;
 };
 
 } // namespace

@@ -90,6 +90,21 @@ std::unique_ptr<VideoInput> take(const QString &path, VideoInput::Interrupted in
     return std::move(entry.input);
 }
 
+void forget(const QString &path)
+{
+    std::deque<Parked> closing;
+    const std::lock_guard lock(store().mutex);
+    auto &parked = store().parked;
+    for (auto it = parked.begin(); it != parked.end();) {
+        if (it->input->path() == path) {
+            closing.push_back(std::move(*it));
+            it = parked.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
 int count()
 {
     const std::lock_guard lock(store().mutex);

@@ -32,8 +32,11 @@ void park(std::unique_ptr<VideoInput> input);
 std::unique_ptr<VideoInput> take(const QString &path, VideoInput::Interrupted interrupted,
                                  VideoInput::Threads threads);
 
+// Closes the input parked for `path`, if any: its video was closed.
+void forget(const QString &path);
+// Closes every parked input (all videos were closed).
+void clear();
 // How many wait now; for tests.
 int count();
-void clear();
 
 } // namespace ParkedInputs

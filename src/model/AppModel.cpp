@@ -6,6 +6,7 @@
 
 #include "engine/Planning.h"
 #include "engine/TempRoot.h"
+#include "media/ParkedInputs.h"
 #include "media/Thumbnails.h"
 
 #include <algorithm>
@@ -148,9 +149,10 @@ void AppModel::updateExportable()
     }
 }
 
-std::stop_token AppModel::beginExport(qint64 total)
+std::stop_token AppModel::beginExport(qint64 total, QSet<QUuid> videos)
 {
     m_exportStop = std::stop_source();
+    m_exportVideos = std::move(videos);
     m_exportProgress = ExportProgress{0, total};
     emit exportProgressChanged();
     updateExportable();
@@ -170,6 +172,7 @@ void AppModel::endExport()
     if (!m_exportProgress)
         return;
     m_exportProgress.reset();
+    m_exportVideos.clear();
     emit exportProgressChanged();
     updateExportable();
 }
@@ -204,6 +207,8 @@ void AppModel::apply(const ExtractSettings &settings)
     if (m_settings && *m_settings == settings)
         return;
     m_settings = settings;
+    // Every video's shots are about to be deleted, those an export copies too.
+    stopExport();
     stopRunner();
     for (VideoItem *item : m_videos)
         item->reset();
@@ -227,6 +232,9 @@ void AppModel::remove(const QUuid &id)
     const bool wasExtracting = item->status() == VideoStatus::extracting;
     if (wasExtracting)
         stopRunner();
+    if (m_exportVideos.contains(id))
+        stopExport();  // its shots are about to be deleted
+    ParkedInputs::forget(item->info().url.toLocalFile());
     // Unwatched first: its reset must not flicker the export availability
     // of the videos that stay.
     item->disconnect(this);
@@ -255,6 +263,7 @@ void AppModel::closeAll()
 {
     // The shots an export still copies are about to be deleted.
     stopExport();
+    ParkedInputs::clear();
     for (VideoItem *item : std::as_const(m_videos))
         item->disconnect(this);
     stopRunner();

@@ -67,10 +67,11 @@ public:
         bool operator==(const ExportProgress &) const = default;
     };
     std::optional<ExportProgress> exportProgress() const { return m_exportProgress; }
-    // An export starts copying `total` shots: canExport and canExportAll are
-    // false until it ends. The token tells it to stop (stopExport, closeAll,
-    // shutdown).
-    std::stop_token beginExport(qint64 total);
+    // An export starts copying `total` shots of `videos`: canExport and
+    // canExportAll are false until it ends. The token tells it to stop
+    // (stopExport; also closeAll, shutdown, apply, and removing one of
+    // `videos`, which delete the shots it copies).
+    std::stop_token beginExport(qint64 total, QSet<QUuid> videos = {});
     void setExportDone(qint64 done);
     void endExport();
     // Asks the running export to stop after the file it is copying; what is
@@ -199,6 +200,7 @@ private:
     bool m_canExportAll = false;
     std::optional<ExportProgress> m_exportProgress;
     std::stop_source m_exportStop;
+    QSet<QUuid> m_exportVideos;
     bool m_canEditShots = false;
     std::optional<ExtractSettings> m_settings;
     // Videos one of whose shots is being moved; one step at a time each.

@@ -521,6 +521,22 @@ private slots:
         QCOMPARE(seen.first(), (AppModel::ExportProgress{0, 6}));
         QCOMPARE(seen.last(), std::nullopt);
 
+        // New capture settings delete every shot, those it copies too: the
+        // export stops rather than fail on them.
+        m_model->setAlert(std::nullopt);
+        pool->setMaxThreadCount(1);
+        pool->start([&hold] { hold.acquire(); });
+        m_exporter->exportAll();
+        QVERIFY(m_model->exportProgress());
+        ExtractSettings other;
+        other.count = 5;
+        m_model->apply(other);
+        hold.release();
+        waitForExport();
+        pool->setMaxThreadCount(threads);
+        QCOMPARE(m_model->alert()->title, QStringLiteral("Export Stopped"));
+        QVERIFY(open({}));
+
         // A whole export counts up to its total and ends.
         m_model->setAlert(std::nullopt);
         seen.clear();

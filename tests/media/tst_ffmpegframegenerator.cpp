@@ -428,6 +428,7 @@ private slots:
             QVERIFY(taken);
             QCOMPARE(ParkedInputs::count(), 0);
             auto fresh = openOrFail(clip);
+            QVERIFY(fresh);
             for (const double tolerance : {0.0, 0.1}) {
                 for (auto *generator : {taken.get(), fresh.get()})
                     generator->setTolerance(at(tolerance), at(tolerance));
@@ -438,17 +439,20 @@ private slots:
                 }
             }
         }
-        // A file changed since the probe is opened afresh.
-        const QString clip = TestVideos::make({.width = 160, .height = 120, .frames = 30});
-        QVERIFY(MediaAsset::probe(clip));
-        QFile file(clip);
-        QVERIFY(file.open(QIODevice::ReadWrite));
-        QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(5), QFileDevice::FileModificationTime));
-        file.close();
-        auto reopened = openOrFail(clip);
+        // A file replaced since the probe (a longer clip under the same name)
+        // is opened afresh: the parked input would end at 1 s.
+        const QString replaced = QDir::temp().filePath(QStringLiteral("replaced-%1.mp4").arg(QCoreApplication::applicationPid()));
+        QFile::remove(replaced);
+        QVERIFY(QFile::copy(TestVideos::make({.width = 160, .height = 120, .frames = 30}), replaced));
+        QVERIFY(MediaAsset::probe(replaced));
+        QCOMPARE(ParkedInputs::count(), 1);
+        QVERIFY(QFile::remove(replaced));
+        QVERIFY(QFile::copy(TestVideos::make({.width = 160, .height = 120, .frames = 60}), replaced));
+        auto reopened = openOrFail(replaced);
         QVERIFY(reopened);
         QCOMPARE(ParkedInputs::count(), 0);
-        QCOMPARE(numberOf(reopened->image(at(0.5))), 15);
+        QCOMPARE(numberOf(reopened->image(at(1.5))), 45);
+        QFile::remove(replaced);
     }
 
     void truncatedDataFailsWhereItEnds()

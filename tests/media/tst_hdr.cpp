@@ -11,8 +11,10 @@ extern "C" {
 #include <QTest>
 
 #include <array>
+#include <atomic>
 #include <cmath>
 #include <cstring>
+#include <thread>
 
 namespace {
 
@@ -186,6 +188,29 @@ private slots:
             QVERIFY2(qGreen(got[green]) > 100 && qRed(got[green]) < 30 && qBlue(got[green]) < 20, why);
             QVERIFY2(qRed(before[green]) > 50 && qBlue(before[green]) > 30, why);
         }
+    }
+
+    // Writers of two videos of different shapes map at once and share the
+    // graphs: every frame comes out, and at the size it went in; no writer
+    // is left waiting for a graph of a shape nobody maps any more.
+    void twoShapesAtOnceAllFinish()
+    {
+        const QList<QSize> shapes{QSize(96, 54), QSize(64, 64)};
+        std::atomic<int> right{0};
+        std::vector<std::thread> writers;
+        for (int w = 0; w < 6; ++w) {
+            writers.emplace_back([&, w] {
+                for (int n = 0; n < 4; ++n) {
+                    const QSize size = shapes[(w + n) % 2];
+                    const FramePtr frame = hdrFrame(AV_PIX_FMT_YUV420P10LE, size, AVCOL_TRC_ARIB_STD_B67);
+                    const FramePtr sdr = frame ? HdrToneMap::toSdr(*frame) : FramePtr();
+                    right += sdr && sdr->width == size.width() && sdr->height == size.height();
+                }
+            });
+        }
+        for (std::thread &writer : writers)
+            writer.join();
+        QCOMPARE(right.load(), 24);
     }
 
     void onlyPqAndHlgCountAsHdr()
