@@ -263,6 +263,31 @@ private slots:
         QVERIFY2(nameless.isEmpty(), qPrintable(nameless.join(", ")));
     }
 
+    // While an export copies, the footer shows how far it got and a button
+    // that stops it, in place of the summary and the Export button.
+    void exportingShowsProgressAndStops()
+    {
+        VideoItem *item = showDone();
+        QVERIFY(item);
+        show();
+        const std::stop_token stop = model().beginExport(12, {item->id()});
+        model().setExportDone(3);
+        QVERIFY(!child<LinearProgress>("progress")->isHidden());
+        QCOMPARE(child<LinearProgress>("progress")->value(), 3);
+        QCOMPARE(child<LinearProgress>("progress")->maximum(), 12);
+        QCOMPARE(child<TabularLabel>("counter")->text(), QStringLiteral("Exporting 3 of 12…"));
+        QVERIFY(child<ElidedLabel>("status")->isHidden());
+        QVERIFY(button("export")->isHidden());
+        QVERIFY(!button("share")->isEnabled());
+        QTest::mouseClick(button("stopExport"), Qt::LeftButton);
+        QVERIFY(stop.stop_requested());
+        model().endExport();
+        QVERIFY(button("stopExport")->isHidden());
+        QVERIFY(!button("export")->isHidden());
+        QVERIFY(button("export")->isEnabled());
+        QVERIFY(!child<ElidedLabel>("status")->isHidden());
+    }
+
     void statusLineOfAFinishedVideo()
     {
         VideoInfo info;
