@@ -1,7 +1,5 @@
 #include "media/FrameCursor.h"
 
-#include <functional>
-
 #include <algorithm>
 #include <cstring>
 
@@ -109,30 +107,13 @@ const std::vector<int64_t> &FrameCursor::keyframes()
     return m_keyframes;
 }
 
-namespace {
-
-// The earliest or latest timestamp of the stream's index.
-template <typename Prefer>
-std::optional<int64_t> indexTimestamp(AVStream *stream, Prefer prefer)
-{
-    std::optional<int64_t> best;
-    const int count = avformat_index_get_entries_count(stream);
-    for (int i = 0; i < count; ++i) {
-        const AVIndexEntry *entry = avformat_index_get_entry(stream, i);
-        if (entry && entry->timestamp != AV_NOPTS_VALUE && (!best || prefer(entry->timestamp, *best)))
-            best = entry->timestamp;
-    }
-    return best;
-}
-
-} // namespace
 
 std::optional<int64_t> FrameCursor::firstIndexTimestamp()
 {
-    return indexTimestamp(m_input.stream(), std::less<int64_t>());
+    return m_input.firstIndexTimestamp();
 }
 
 std::optional<int64_t> FrameCursor::lastIndexTimestamp()
 {
-    return indexTimestamp(m_input.stream(), std::greater<int64_t>());
+    return m_input.lastIndexTimestamp();
 }

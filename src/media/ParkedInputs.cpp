@@ -27,10 +27,25 @@ Store &store()
     return instance;
 }
 
-void dropExpired(std::deque<Parked> &parked)
+// Moves the entries `drop` picks from `parked` to `closing`, so that they are
+// closed after the lock is released.
+template <typename Drop>
+void moveOut(std::deque<Parked> &parked, std::deque<Parked> &closing, Drop drop)
+{
+    for (auto it = parked.begin(); it != parked.end();) {
+        if (drop(*it)) {
+            closing.push_back(std::move(*it));
+            it = parked.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+void dropExpired(std::deque<Parked> &parked, std::deque<Parked> &closing)
 {
     const auto now = std::chrono::steady_clock::now();
-    std::erase_if(parked, [now](const Parked &p) { return now - p.at > ParkedInputs::maxAge; });
+    moveOut(parked, closing, [now](const Parked &p) { return now - p.at > ParkedInputs::maxAge; });
 }
 
 } // namespace
@@ -49,15 +64,8 @@ void park(std::unique_ptr<VideoInput> input)
     {
         const std::lock_guard lock(store().mutex);
         auto &parked = store().parked;
-        dropExpired(parked);
-        for (auto it = parked.begin(); it != parked.end();) {
-            if (it->input->path() == entry.input->path()) {
-                closing.push_back(std::move(*it));
-                it = parked.erase(it);
-            } else {
-                ++it;
-            }
-        }
+        dropExpired(parked, closing);
+        moveOut(parked, closing, [&](const Parked &p) { return p.input->path() == entry.input->path(); });
         parked.push_back(std::move(entry));
         while (int(parked.size()) > maxParked) {
             closing.push_back(std::move(parked.front()));
@@ -70,10 +78,11 @@ std::unique_ptr<VideoInput> take(const QString &path, VideoInput::Interrupted in
                                  VideoInput::Threads threads)
 {
     Parked entry;
+    std::deque<Parked> closing;
     {
         const std::lock_guard lock(store().mutex);
         auto &parked = store().parked;
-        dropExpired(parked);
+        dropExpired(parked, closing);
         const auto it = std::find_if(parked.begin(), parked.end(),
                                      [&](const Parked &p) { return p.input->path() == path; });
         if (it == parked.end())
@@ -94,15 +103,7 @@ void forget(const QString &path)
 {
     std::deque<Parked> closing;
     const std::lock_guard lock(store().mutex);
-    auto &parked = store().parked;
-    for (auto it = parked.begin(); it != parked.end();) {
-        if (it->input->path() == path) {
-            closing.push_back(std::move(*it));
-            it = parked.erase(it);
-        } else {
-            ++it;
-        }
-    }
+    moveOut(store().parked, closing, [&](const Parked &p) { return p.input->path() == path; });
 }
 
 int count()

@@ -4,6 +4,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <functional>
 #include <mutex>
 
 extern "C" {
@@ -178,15 +179,37 @@ std::optional<int64_t> VideoInput::statedEnd() const
     return std::max(start, containerStart + av_rescale_q(format->duration, AV_TIME_BASE_Q, m_stream->time_base));
 }
 
+namespace {
+
+// The earliest or latest timestamp of the stream's index.
+template <typename Prefer>
+std::optional<int64_t> indexTimestamp(AVStream *stream, Prefer prefer)
+{
+    std::optional<int64_t> best;
+    const int count = avformat_index_get_entries_count(stream);
+    for (int i = 0; i < count; ++i) {
+        const AVIndexEntry *entry = avformat_index_get_entry(stream, i);
+        if (entry && entry->timestamp != AV_NOPTS_VALUE && (!best || prefer(entry->timestamp, *best)))
+            best = entry->timestamp;
+    }
+    return best;
+}
+
+} // namespace
+
+std::optional<int64_t> VideoInput::firstIndexTimestamp() const
+{
+    return indexTimestamp(m_stream, std::less<int64_t>());
+}
+
+std::optional<int64_t> VideoInput::lastIndexTimestamp() const
+{
+    return indexTimestamp(m_stream, std::greater<int64_t>());
+}
+
 bool VideoInput::rewind()
 {
-    std::optional<int64_t> first;
-    const int count = avformat_index_get_entries_count(m_stream);
-    for (int i = 0; i < count; ++i) {
-        const AVIndexEntry *entry = avformat_index_get_entry(m_stream, i);
-        if (entry && entry->timestamp != AV_NOPTS_VALUE && (!first || entry->timestamp < *first))
-            first = entry->timestamp;
-    }
+    const std::optional<int64_t> first = firstIndexTimestamp();
     return first
         && av_seek_frame(m_format.get(), m_stream->index, *first, AVSEEK_FLAG_BACKWARD | AVSEEK_FLAG_ANY) >= 0;
 }

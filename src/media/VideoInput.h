@@ -70,6 +70,10 @@ public:
     // Frees the decoder and its frames, for an input kept unused a while;
     // reopenDecoder() gives it one again.
     void releaseDecoder() { m_codec.reset(); }
+    // The earliest and the latest timestamp the stream's index holds,
+    // keyframe or not; none without an index.
+    std::optional<int64_t> firstIndexTimestamp() const;
+    std::optional<int64_t> lastIndexTimestamp() const;
     // Back to the stream's first packet, as open() leaves it: seeks to the
     // earliest entry of the index, keyframe or not. False for a stream
     // without an index, or when the seek fails; the input is then of no use.
