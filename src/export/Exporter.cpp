@@ -17,7 +17,6 @@
 
 #include <cerrno>
 #include <memory>
-#include <numeric>
 
 namespace {
 
@@ -92,10 +91,11 @@ void Exporter::exportVideos(const QList<QPointer<VideoItem>> &videos, const QStr
     // store's deferred write would otherwise wait behind the copies, on the
     // UI thread.
     m_prefs.sync();
-    copyInBackground(&m_model, std::move(jobs), *destination, m_model.beginExport(total, exported), m_reveal);
+    const std::stop_token stop = m_model.beginExport(total, exported);
+    copyInBackground(&m_model, std::move(jobs), total, *destination, stop, m_reveal);
 }
 
-QCoro::Task<> Exporter::copyInBackground(QPointer<AppModel> model, QList<Job> jobs, QString destination,
+QCoro::Task<> Exporter::copyInBackground(QPointer<AppModel> model, QList<Job> jobs, qint64 total, QString destination,
                                          std::stop_token stop, Reveal reveal)
 {
     struct Result {
@@ -140,8 +140,6 @@ QCoro::Task<> Exporter::copyInBackground(QPointer<AppModel> model, QList<Job> jo
         co_return;
     model->setExportDone(result.copied);
     model->endExport();
-    const qint64 total = std::accumulate(jobs.cbegin(), jobs.cend(), qint64(0),
-                                         [](qint64 sum, const Job &job) { return sum + job.shots.size(); });
     if (!result.failure.isEmpty()) {
         QString message = result.failure;
         if (result.copied > 0)

@@ -84,7 +84,7 @@ private:
     };
     static QString copiedBefore(qint64 copied, qint64 total);
     static QString stoppedMessage(qint64 copied, qint64 total, const QStringList &folders);
-    static QCoro::Task<> copyInBackground(QPointer<AppModel> model, QList<Job> jobs, QString destination,
+    static QCoro::Task<> copyInBackground(QPointer<AppModel> model, QList<Job> jobs, qint64 total, QString destination,
                                           std::stop_token stop, Reveal reveal);
 
     void exportVideos(const QList<QPointer<VideoItem>> &videos, const QString &message);
