@@ -9,7 +9,8 @@ constexpr AVRational mediaTimeBase{1, int(MediaTime::timescale)};
 }
 
 std::unique_ptr<DecoderLane> DecoderLane::open(const QString &path, VideoInput::Threads threads,
-                                               std::stop_token parent, MediaError *error)
+                                               std::stop_token parent, MediaError *error,
+                                               const VideoInput::Analysis *analysed)
 {
     std::unique_ptr<DecoderLane> lane(new DecoderLane(std::move(parent)));
     lane->m_path = path;
@@ -17,7 +18,7 @@ std::unique_ptr<DecoderLane> DecoderLane::open(const QString &path, VideoInput::
     // The input a probe of the file just opened, else a new one.
     lane->m_input = ParkedInputs::take(path, stopped, threads);
     if (!lane->m_input)
-        lane->m_input = VideoInput::open(path, stopped, threads, error);
+        lane->m_input = VideoInput::open(path, stopped, threads, error, analysed);
     if (!lane->m_input)
         return nullptr;
     VideoInput &input = *lane->m_input;

@@ -21,8 +21,12 @@
 class DecoderLane final : public FrameGenerator {
 public:
     // Null when `path` cannot be opened, with the reason in `error` when given.
+    // `analysed`: another input's analysis of the file, to open it faster.
     static std::unique_ptr<DecoderLane> open(const QString &path, VideoInput::Threads threads,
-                                             std::stop_token parent, MediaError *error = nullptr);
+                                             std::stop_token parent, MediaError *error = nullptr,
+                                             const VideoInput::Analysis *analysed = nullptr);
+    // A copy of the input's analysis, for another lane on the same file.
+    std::unique_ptr<VideoInput::Analysis> analysis() const { return m_input->analysis(); }
 
     void setTolerance(MediaTime before, MediaTime after) override;
     void images(const std::vector<MediaTime> &times,

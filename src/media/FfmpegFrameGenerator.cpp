@@ -63,6 +63,7 @@ std::unique_ptr<FfmpegFrameGenerator> FfmpegFrameGenerator::open(const QString &
     generator->m_primary = DecoderLane::open(path, threads.value_or(keyframeThreads()), generator->m_stop.token(), error);
     if (!generator->m_primary)
         return nullptr;
+    generator->m_analysis = generator->m_primary->analysis();
     generator->m_chooseThreads = !threads;
     generator->m_laneUse = threads ? LaneUse::no : LaneUse::undecided;
     return generator;
@@ -120,10 +121,11 @@ void FfmpegFrameGenerator::answerWithLanes(const std::vector<MediaTime> &times, 
     std::thread one([&] { m_primary->images(first, push); });
     std::thread two([&] {
         // The second lane opens here, beside the first lane's decoding:
-        // opening analyses the file, which for some streams means decoding
-        // several frames, and the first lane need not wait for that.
+        // opening may analyse the file (where the primary's analysis cannot
+        // be taken), which for some streams means decoding several frames,
+        // and the first lane need not wait for that.
         if (!m_second && !m_secondFailed) {
-            m_second = DecoderLane::open(m_path, m_secondThreads, m_stop.token());
+            m_second = DecoderLane::open(m_path, m_secondThreads, m_stop.token(), nullptr, m_analysis.get());
             if (m_second)
                 m_second->setTolerance(m_before, m_after);
             // A cancel interrupts the opening too; that is no failure of

@@ -78,6 +78,9 @@ private:
     StopNode m_stop;  // before the lanes, whose stops hang below it
     std::unique_ptr<DecoderLane> m_primary;
     std::unique_ptr<DecoderLane> m_second;  // opened by the first batch that uses it
+    // The primary's analysis, taken before any lane decodes, so that the
+    // second lane opens without analysing the file again.
+    std::unique_ptr<VideoInput::Analysis> m_analysis;
     VideoInput::Threads m_secondThreads;
     bool m_secondFailed = false;
     enum class LaneUse { undecided, no, yes };

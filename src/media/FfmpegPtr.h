@@ -26,6 +26,9 @@ struct AVFrameDeleter {
 struct AVPacketDeleter {
     void operator()(AVPacket *packet) const { av_packet_free(&packet); }
 };
+struct AVCodecParametersDeleter {
+    void operator()(AVCodecParameters *parameters) const { avcodec_parameters_free(&parameters); }
+};
 struct SwsContextDeleter {
     void operator()(SwsContext *context) const { sws_freeContext(context); }
 };
@@ -38,6 +41,7 @@ using FormatContextPtr = std::unique_ptr<AVFormatContext, AVFormatContextCloser>
 using CodecContextPtr = std::unique_ptr<AVCodecContext, AVCodecContextDeleter>;
 using FramePtr = std::unique_ptr<AVFrame, AVFrameDeleter>;
 using PacketPtr = std::unique_ptr<AVPacket, AVPacketDeleter>;
+using CodecParametersPtr = std::unique_ptr<AVCodecParameters, AVCodecParametersDeleter>;
 using SwsContextPtr = std::unique_ptr<SwsContext, SwsContextDeleter>;
 using FilterGraphPtr = std::unique_ptr<AVFilterGraph, AVFilterGraphDeleter>;
 

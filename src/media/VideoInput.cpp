@@ -28,10 +28,10 @@ void setError(MediaError *error, QString reason, int code = 0)
 } // namespace
 
 std::unique_ptr<VideoInput> VideoInput::open(const QString &path, Interrupted interrupted,
-                                             Threads threads, MediaError *error)
+                                             Threads threads, MediaError *error, const Analysis *analysed)
 {
     const Interrupted stopped = interrupted;
-    std::unique_ptr<VideoInput> input = openInput(path, std::move(interrupted), threads, error);
+    std::unique_ptr<VideoInput> input = openInput(path, std::move(interrupted), threads, error, analysed);
     if (!input && error) {
         error->file = path;
         // A stop makes the demuxer fail too; that is not the file's fault.
@@ -41,7 +41,8 @@ std::unique_ptr<VideoInput> VideoInput::open(const QString &path, Interrupted in
 }
 
 std::unique_ptr<VideoInput> VideoInput::openInput(const QString &path, Interrupted interrupted,
-                                                  Threads threads, MediaError *error)
+                                                  Threads threads, MediaError *error,
+                                                  const Analysis *analysed)
 {
     // The largest block FFmpeg may ask for at once, for the whole process:
     // far above any real frame (an 8K 16-bit plane is 66 MB) or index, far
@@ -78,10 +79,12 @@ std::unique_ptr<VideoInput> VideoInput::openInput(const QString &path, Interrupt
     }
     input->m_format.reset(raw);
 
-    rc = avformat_find_stream_info(raw, nullptr);
-    if (rc < 0) {
-        setError(error, ffmpegErrorText(rc), rc);
-        return nullptr;
+    if (!analysed || !input->adoptAnalysis(*analysed)) {
+        rc = avformat_find_stream_info(raw, nullptr);
+        if (rc < 0) {
+            setError(error, ffmpegErrorText(rc), rc);
+            return nullptr;
+        }
     }
     for (unsigned i = 0; i < raw->nb_streams; ++i) {
         AVStream *stream = raw->streams[i];
@@ -139,6 +142,48 @@ CodecContextPtr VideoInput::openDecoder(const AVStream *stream, Threads threads,
         return nullptr;
     }
     return codec;
+}
+
+std::unique_ptr<VideoInput::Analysis> VideoInput::analysis() const
+{
+    auto analysis = std::make_unique<Analysis>();
+    analysis->formatName = m_format->iformat->name;
+    analysis->streamCount = m_format->nb_streams;
+    analysis->streamIndex = m_stream->index;
+    analysis->parameters.reset(avcodec_parameters_alloc());
+    if (!analysis->parameters || avcodec_parameters_copy(analysis->parameters.get(), m_stream->codecpar) < 0)
+        return nullptr;
+    analysis->averageRate = m_stream->avg_frame_rate;
+    analysis->baseRate = m_stream->r_frame_rate;
+    analysis->streamStart = m_stream->start_time;
+    analysis->streamDuration = m_stream->duration;
+    analysis->formatStart = m_format->start_time;
+    analysis->formatDuration = m_format->duration;
+    return analysis;
+}
+
+bool VideoInput::adoptAnalysis(const Analysis &analysed)
+{
+    AVFormatContext *format = m_format.get();
+    // MP4 and Matroska describe every stream in their header, and their
+    // timestamps come from the index or the blocks, not from analysis; other
+    // containers (MPEG-TS, raw streams) learn their streams by reading.
+    const QByteArray name = format->iformat->name;
+    const bool described = name.startsWith("mov,") || name.startsWith("matroska");
+    if (!described || name != analysed.formatName || format->nb_streams != analysed.streamCount
+        || analysed.streamIndex < 0 || unsigned(analysed.streamIndex) >= format->nb_streams)
+        return false;
+    AVStream *stream = format->streams[analysed.streamIndex];
+    if (stream->codecpar->codec_id != analysed.parameters->codec_id
+        || avcodec_parameters_copy(stream->codecpar, analysed.parameters.get()) < 0)
+        return false;
+    stream->avg_frame_rate = analysed.averageRate;
+    stream->r_frame_rate = analysed.baseRate;
+    stream->start_time = analysed.streamStart;
+    stream->duration = analysed.streamDuration;
+    format->start_time = analysed.formatStart;
+    format->duration = analysed.formatDuration;
+    return true;
 }
 
 bool VideoInput::reopenDecoder(Threads threads)

@@ -29,10 +29,30 @@ public:
         int type = FF_THREAD_SLICE;      // FF_THREAD_SLICE and/or FF_THREAD_FRAME
     };
 
+    // What opening learned about the chosen stream beyond the file's header
+    // (parameters, rates, start and length). Analysing may decode several
+    // frames on one thread (a tenth of a second for grainy 1080p H.264), so a
+    // second input on the same file takes this copy instead. Owns its copies.
+    struct Analysis {
+        QByteArray formatName;
+        unsigned streamCount = 0;
+        int streamIndex = -1;
+        CodecParametersPtr parameters;
+        AVRational averageRate{0, 1};
+        AVRational baseRate{0, 1};
+        int64_t streamStart = AV_NOPTS_VALUE;
+        int64_t streamDuration = AV_NOPTS_VALUE;
+        int64_t formatStart = AV_NOPTS_VALUE;
+        int64_t formatDuration = AV_NOPTS_VALUE;
+    };
+
     // Null on any failure, with the reason, FFmpeg's code and `path` in `error`
     // when given (an open step; cancelled when `interrupted` said stop).
+    // With `analysed` (another input's analysis() of the same file), a
+    // container whose header describes its streams fully is not analysed again.
     static std::unique_ptr<VideoInput> open(const QString &path, Interrupted interrupted,
-                                            Threads threads, MediaError *error = nullptr);
+                                            Threads threads, MediaError *error = nullptr,
+                                            const Analysis *analysed = nullptr);
 
     VideoInput(const VideoInput &) = delete;
     VideoInput &operator=(const VideoInput &) = delete;
@@ -78,11 +98,17 @@ public:
     // earliest entry of the index, keyframe or not. False for a stream
     // without an index, or when the seek fails; the input is then of no use.
     bool rewind();
+    // A copy of this input's analysis; null when out of memory.
+    std::unique_ptr<Analysis> analysis() const;
 
 private:
     VideoInput() = default;
     static std::unique_ptr<VideoInput> openInput(const QString &path, Interrupted interrupted,
-                                                 Threads threads, MediaError *error);
+                                                 Threads threads, MediaError *error,
+                                                 const Analysis *analysed);
+    // Takes `analysed` for this file in place of avformat_find_stream_info;
+    // false where the container's header may leave things to analysis.
+    bool adoptAnalysis(const Analysis &analysed);
     static CodecContextPtr openDecoder(const AVStream *stream, Threads threads, MediaError *error);
 
     // Declared first so it outlives the demuxer whose callback points at it.

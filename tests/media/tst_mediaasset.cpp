@@ -1,5 +1,6 @@
 #include "media/FfmpegFrameGenerator.h"
 #include "media/FfmpegLog.h"
+#include "media/FrameCursor.h"
 #include "media/MediaAsset.h"
 #include "media/VideoInput.h"
 #include "support/TestVideos.h"
@@ -194,6 +195,36 @@ private slots:
         const auto honest = MediaAsset::probe(TestVideos::make({.width = 160, .height = 120, .frames = 60, .bframes = true}));
         QVERIFY(honest);
         QCOMPARE(honest->duration, 2.0);
+    }
+
+    // A second input that takes the first one's analysis instead of its own
+    // must see the stream exactly as an analysed one does: start, rate,
+    // length, parameters and the first frame's time.
+    void secondInputTakesTheAnalysis()
+    {
+        const QStringList clips{TestVideos::make({.width = 160, .height = 120, .frames = 30, .bframes = true, .startOffset = 1.5, .audio = true}),
+                                TestVideos::make({.width = 160, .height = 120, .frames = 30, .container = "mkv"}),
+                                TestVideos::make({.width = 160, .height = 120, .frames = 30, .container = "ts"}),
+                                TestVideos::editListLongerThanFrames()};
+        for (const QString &clip : clips) {
+            const auto first = VideoInput::open(clip, {}, {});
+            QVERIFY2(first, qPrintable(clip));
+            const auto analysis = first->analysis();
+            QVERIFY(analysis);
+            const auto plain = VideoInput::open(clip, {}, {});
+            const auto second = VideoInput::open(clip, {}, {}, nullptr, analysis.get());
+            QVERIFY(plain && second);
+            QCOMPARE(second->startPts(), plain->startPts());
+            QCOMPARE(av_cmp_q(second->frameRate(), plain->frameRate()), 0);
+            QCOMPARE(second->statedEnd(), plain->statedEnd());
+            QCOMPARE(second->stream()->codecpar->format, plain->stream()->codecpar->format);
+            QCOMPARE(second->stream()->codecpar->video_delay, plain->stream()->codecpar->video_delay);
+            FrameCursor plainFrames(*plain), secondFrames(*second);
+            const FramePtr a = plainFrames.next({});
+            const FramePtr b = secondFrames.next({});
+            QVERIFY(a && b);
+            QCOMPARE(b->best_effort_timestamp, a->best_effort_timestamp);
+        }
     }
 
     // A named pipe that never delivers data stands for a file on a mount

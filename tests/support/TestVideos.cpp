@@ -44,6 +44,8 @@ QString containerFormat(const QString &container)
 {
     if (container == QLatin1String("mkv"))
         return QStringLiteral("matroska");
+    if (container == QLatin1String("ts"))
+        return QStringLiteral("mpegts");
     return container;  // mp4, mov
 }
 
