@@ -62,15 +62,7 @@ ExtractSettings CliOptions::extractSettings(const Preferences *stored) const
 
 SheetOptions CliOptions::sheetOptions(const Preferences *stored) const
 {
-    SheetOptions options;
-    if (stored && !defaults) {
-        options.columns = int(std::clamp<qint64>(stored->sheetColumns(), 1, 10));
-        options.width = int(std::clamp<qint64>(stored->sheetWidth(), 100, 10000));
-        options.dark = stored->sheetDark();
-        options.showTime = stored->sheetTime();
-        options.showHeader = stored->sheetHeader();
-        options.badge = stored->shareBadge();
-    }
+    SheetOptions options = stored && !defaults ? stored->sheetOptions() : SheetOptions{};
     if (columns)
         options.columns = *columns;
     if (width)
@@ -156,8 +148,8 @@ std::variant<CliOptions, Answer, UsageError> parse(const QStringList &arguments)
          {readNumber(parser, QStringLiteral("count"), qint64(1), Planning::maxShots, options.count),
           readNumber(parser, QStringLiteral("interval"), 0.1, 86400.0, options.interval),
           readNumber(parser, QStringLiteral("quality"), 0.5, 1.0, options.quality),
-          readNumber(parser, QStringLiteral("columns"), qint64(1), qint64(10), options.columns),
-          readNumber(parser, QStringLiteral("width"), qint64(100), qint64(10000), options.width)}) {
+          readNumber(parser, QStringLiteral("columns"), qint64(SheetOptions::minColumns), qint64(SheetOptions::maxColumns), options.columns),
+          readNumber(parser, QStringLiteral("width"), qint64(SheetOptions::minWidth), qint64(SheetOptions::maxWidth), options.width)}) {
         if (error)
             return UsageError{*error};
     }

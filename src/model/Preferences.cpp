@@ -195,6 +195,12 @@ bool Preferences::sheetDark() const { return read(*m_store, key::sheetDark); }
 bool Preferences::sheetTime() const { return read(*m_store, key::sheetTime); }
 bool Preferences::sheetHeader() const { return read(*m_store, key::sheetHeader); }
 
+SheetOptions Preferences::sheetOptions() const
+{
+    return {SheetOptions::clampColumns(sheetColumns()), SheetOptions::clampWidth(sheetWidth()), sheetDark(),
+            sheetTime(), sheetHeader(), shareBadge()};
+}
+
 void Preferences::setShareBadge(bool value) { write(key::shareBadge, value); }
 void Preferences::setSheetColumns(qint64 value) { write(key::sheetColumns, value); }
 void Preferences::setSheetWidth(qint64 value) { write(key::sheetWidth, value); }

@@ -5,6 +5,7 @@
 // Thread: UI thread only. Ownership: owns its QSettings store.
 
 #include "engine/Records.h"
+#include "engine/SheetOptions.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -47,7 +48,10 @@ public:
     std::optional<QString> lastExportFolder() const;
     void setLastExportFolder(const QString &value);
 
-    // Share image options, defaults as SheetOptions{}'s.
+    // The share image options as one record, columns and width brought into
+    // SheetOptions' ranges: what the window and the command line both render.
+    SheetOptions sheetOptions() const;
+    // Share image options as stored, defaults as SheetOptions{}'s.
     bool shareBadge() const;
     qint64 sheetColumns() const;
     qint64 sheetWidth() const;

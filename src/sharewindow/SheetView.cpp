@@ -28,20 +28,12 @@
 
 namespace {
 
-constexpr int minColumns = 1;
-constexpr int maxColumns = 10;
 constexpr int widths[] = {1600, 2400, 3600};
 constexpr int panelWidth = 250;
 constexpr int panelInset = 20;
 constexpr int panelSpacing = 18;
 constexpr int buttonSpacing = 8;
 constexpr int largeButtonHeight = 32;
-
-int toInt(qint64 value)
-{
-    return int(std::clamp<qint64>(value, std::numeric_limits<int>::min(),
-                                  std::numeric_limits<int>::max()));
-}
 
 SheetView::SaveChoice askSavePath(QWidget *parent, const QString &proposed)
 {
@@ -180,10 +172,10 @@ QWidget *SheetView::buildPanel()
     }
     stepperRow->addStretch();
     connect(m_columnsDown, &QToolButton::clicked, this, [this] {
-        m_prefs.setSheetColumns(std::clamp<qint64>(m_prefs.sheetColumns() - 1, minColumns, maxColumns));
+        m_prefs.setSheetColumns(SheetOptions::clampColumns(options().columns - 1));
     });
     connect(m_columnsUp, &QToolButton::clicked, this, [this] {
-        m_prefs.setSheetColumns(std::clamp<qint64>(m_prefs.sheetColumns() + 1, minColumns, maxColumns));
+        m_prefs.setSheetColumns(SheetOptions::clampColumns(options().columns + 1));
     });
     form->addWidget(m_columnsLabel, 0, 0);
     form->addWidget(stepper, 0, 1);
@@ -265,16 +257,15 @@ QWidget *SheetView::buildPanel()
 
 SheetOptions SheetView::options() const
 {
-    return {toInt(m_prefs.sheetColumns()), toInt(m_prefs.sheetWidth()), m_prefs.sheetDark(),
-            m_prefs.sheetTime(), m_prefs.sheetHeader(), m_prefs.shareBadge()};
+    return m_prefs.sheetOptions();
 }
 
 void SheetView::syncControls()
 {
     const SheetOptions current = options();
     m_columnsLabel->setText(tr("Columns: %1").arg(current.columns));
-    m_columnsDown->setEnabled(current.columns > minColumns);
-    m_columnsUp->setEnabled(current.columns < maxColumns);
+    m_columnsDown->setEnabled(current.columns > SheetOptions::minColumns);
+    m_columnsUp->setEnabled(current.columns < SheetOptions::maxColumns);
     // A stored width that is not offered shows no selection but is used.
     m_width->setCurrentIndex(m_width->findData(current.width));
     m_background->setCurrent(current.dark ? 0 : 1);

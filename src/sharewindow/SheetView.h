@@ -73,7 +73,7 @@ public:
     SheetView(QList<Shot> shots, VideoInfo video, Preferences &prefs, Services services,
               QWidget *parent = nullptr);
 
-    // The options as stored now (out-of-range integers clamped into int).
+    // The options as stored now, brought into their ranges.
     SheetOptions options() const;
     // The image shown; null before the first render lands.
     QImage image() const { return m_session->image(); }

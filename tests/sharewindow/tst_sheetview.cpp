@@ -1,3 +1,4 @@
+#include "cli/CliOptions.h"
 #include "engine/TempRoot.h"
 #include "media/ImageFiles.h"
 #include "model/Preferences.h"
@@ -357,6 +358,8 @@ private slots:
 
     void storedValuesOutsideTheControlsAreUsed()
     {
+        // A width the menu does not offer is used as it is; values outside
+        // the ranges are brought inside them.
         m_prefs->setSheetWidth(2000);
         m_prefs->setSheetColumns(0);
         SheetView view(m_shots, m_video, *m_prefs, scripted());
@@ -364,10 +367,44 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(rendered.count(), 1, timeout);
         QCOMPARE(view.findChild<QComboBox *>("widthCombo")->currentIndex(), -1);
         QCOMPARE(m_scripted->last.width, 2000);
-        QCOMPARE(m_scripted->last.columns, 0);
-        QCOMPARE(view.findChild<QLabel *>("columnsLabel")->text(), QStringLiteral("Columns: 0"));
-        view.findChild<QToolButton *>("columnsUp")->click();
-        QCOMPARE(m_prefs->sheetColumns(), 1);
+        QCOMPARE(m_scripted->last.columns, 1);
+        QCOMPARE(view.findChild<QLabel *>("columnsLabel")->text(), QStringLiteral("Columns: 1"));
+        QVERIFY(!view.findChild<QToolButton *>("columnsDown")->isEnabled());
+        m_prefs->setSheetColumns(12);
+        QTRY_COMPARE_WITH_TIMEOUT(m_scripted->last.columns, 10, timeout);
+        QVERIFY(!view.findChild<QToolButton *>("columnsUp")->isEnabled());
+        view.findChild<QToolButton *>("columnsDown")->click();
+        QCOMPARE(m_prefs->sheetColumns(), 9);
+    }
+
+    // The window and the command line read the same stored options into the
+    // same sheet, byte for byte, ranges included.
+    void windowAndCommandLineMakeTheSameSheet()
+    {
+        m_prefs->setSheetColumns(12);
+        m_prefs->setSheetWidth(900);
+        m_prefs->setSheetDark(false);
+        m_prefs->setSheetTime(false);
+        SheetView::Services services = scripted();
+        services.render = SheetView::defaultServices().render;
+        SheetView view(m_shots, m_video, *m_prefs, services);
+        QTRY_VERIFY_WITH_TIMEOUT(!view.image().isNull(), timeout);
+        QTemporaryDir target;
+        m_saveAnswer = target.filePath(QStringLiteral("window.png"));
+        m_saveFormat = SheetFiles::SaveFormat::png;
+        view.save();
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(m_saveAnswer), timeout);
+
+        const auto parsed = CliArguments::parse({QStringLiteral("framelark-cli"), QStringLiteral("--sheet"),
+                                               target.path(), QStringLiteral("clip.mp4")});
+        QVERIFY(std::holds_alternative<CliOptions>(parsed));
+        const SheetOptions options = std::get<CliOptions>(parsed).sheetOptions(m_prefs.get());
+        QCOMPARE(options.columns, 10);
+        const std::optional<QImage> sheet = SheetRenderer::render(m_shots, m_video, options);
+        QVERIFY(sheet);
+        const QString cli = target.filePath(QStringLiteral("cli.png"));
+        QVERIFY(SheetFiles::save(*sheet, cli));
+        QCOMPARE(head(cli, 1 << 30), head(m_saveAnswer, 1 << 30));
     }
 
     void staleRenderNeverReplacesANewerOne_data()
