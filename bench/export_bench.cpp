@@ -16,7 +16,7 @@
 #include "export/ExportFolder.h"
 #include "model/AppModel.h"
 #include "model/Dialogs.h"
-#include "model/Preferences.h"
+#include "settings/Preferences.h"
 #include "UiTiming.h"
 
 #include <QCommandLineParser>

@@ -8,7 +8,7 @@
 //   framelark-sheet-window-bench [--shots N] [--columns C]
 #include "app/Translations.h"
 #include "media/ImageFiles.h"
-#include "model/Preferences.h"
+#include "settings/Preferences.h"
 #include "share/SheetFiles.h"
 #include "sharewindow/SheetPreview.h"
 #include "sharewindow/SheetView.h"

@@ -153,22 +153,6 @@
         <translation>Export fehlgeschlagen</translation>
     </message>
     <message>
-        <source>%1 Screenshots</source>
-        <translation>%1 Screenshots</translation>
-    </message>
-    <message>
-        <source>Couldn’t create the folder “%1”: %2.</source>
-        <translation>Der Ordner „%1“ konnte nicht angelegt werden: %2.</translation>
-    </message>
-    <message>
-        <source>Couldn’t read the screenshot “%1”: %2.</source>
-        <translation>Der Screenshot „%1“ konnte nicht gelesen werden: %2.</translation>
-    </message>
-    <message>
-        <source>Couldn’t copy “%1” to “%2”: %3.</source>
-        <translation>„%1“ konnte nicht nach „%2“ kopiert werden: %3.</translation>
-    </message>
-    <message>
         <source>Export Stopped</source>
         <translation>Export gestoppt</translation>
     </message>
@@ -471,6 +455,25 @@
     <message>
         <source>No e-mail program could be started. Save the image and attach it by hand.</source>
         <translation>Es konnte kein E-Mail-Programm gestartet werden. Speichern Sie das Bild und hängen Sie es von Hand an.</translation>
+    </message>
+</context>
+<context>
+    <name>ShotFolderWriter</name>
+    <message>
+        <source>%1 Screenshots</source>
+        <translation>%1 Screenshots</translation>
+    </message>
+    <message>
+        <source>Couldn’t create the folder “%1”: %2.</source>
+        <translation>Der Ordner „%1“ konnte nicht angelegt werden: %2.</translation>
+    </message>
+    <message>
+        <source>Couldn’t read the screenshot “%1”: %2.</source>
+        <translation>Der Screenshot „%1“ konnte nicht gelesen werden: %2.</translation>
+    </message>
+    <message>
+        <source>Couldn’t copy “%1” to “%2”: %3.</source>
+        <translation>„%1“ konnte nicht nach „%2“ kopiert werden: %3.</translation>
     </message>
 </context>
 <context>

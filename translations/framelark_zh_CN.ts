@@ -152,22 +152,6 @@
         <translation>导出失败</translation>
     </message>
     <message>
-        <source>%1 Screenshots</source>
-        <translation>%1 截图</translation>
-    </message>
-    <message>
-        <source>Couldn’t create the folder “%1”: %2.</source>
-        <translation>无法创建文件夹“%1”：%2。</translation>
-    </message>
-    <message>
-        <source>Couldn’t read the screenshot “%1”: %2.</source>
-        <translation>无法读取截图“%1”：%2。</translation>
-    </message>
-    <message>
-        <source>Couldn’t copy “%1” to “%2”: %3.</source>
-        <translation>无法将“%1”复制到“%2”：%3。</translation>
-    </message>
-    <message>
         <source>Export Stopped</source>
         <translation>导出已停止</translation>
     </message>
@@ -469,6 +453,25 @@
     <message>
         <source>No e-mail program could be started. Save the image and attach it by hand.</source>
         <translation>无法启动电子邮件程序。请先保存图像，再手动添加为附件。</translation>
+    </message>
+</context>
+<context>
+    <name>ShotFolderWriter</name>
+    <message>
+        <source>%1 Screenshots</source>
+        <translation>%1 截图</translation>
+    </message>
+    <message>
+        <source>Couldn’t create the folder “%1”: %2.</source>
+        <translation>无法创建文件夹“%1”：%2。</translation>
+    </message>
+    <message>
+        <source>Couldn’t read the screenshot “%1”: %2.</source>
+        <translation>无法读取截图“%1”：%2。</translation>
+    </message>
+    <message>
+        <source>Couldn’t copy “%1” to “%2”: %3.</source>
+        <translation>无法将“%1”复制到“%2”：%3。</translation>
     </message>
 </context>
 <context>

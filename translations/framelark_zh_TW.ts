@@ -152,22 +152,6 @@
         <translation>匯出失敗</translation>
     </message>
     <message>
-        <source>%1 Screenshots</source>
-        <translation>%1 截圖</translation>
-    </message>
-    <message>
-        <source>Couldn’t create the folder “%1”: %2.</source>
-        <translation>無法建立資料夾「%1」：%2。</translation>
-    </message>
-    <message>
-        <source>Couldn’t read the screenshot “%1”: %2.</source>
-        <translation>無法讀取截圖「%1」：%2。</translation>
-    </message>
-    <message>
-        <source>Couldn’t copy “%1” to “%2”: %3.</source>
-        <translation>無法將「%1」複製到「%2」：%3。</translation>
-    </message>
-    <message>
         <source>Export Stopped</source>
         <translation>匯出已停止</translation>
     </message>
@@ -469,6 +453,25 @@
     <message>
         <source>No e-mail program could be started. Save the image and attach it by hand.</source>
         <translation>無法啟動電子郵件程式。請先儲存影像，再手動加入附件。</translation>
+    </message>
+</context>
+<context>
+    <name>ShotFolderWriter</name>
+    <message>
+        <source>%1 Screenshots</source>
+        <translation>%1 截圖</translation>
+    </message>
+    <message>
+        <source>Couldn’t create the folder “%1”: %2.</source>
+        <translation>無法建立資料夾「%1」：%2。</translation>
+    </message>
+    <message>
+        <source>Couldn’t read the screenshot “%1”: %2.</source>
+        <translation>無法讀取截圖「%1」：%2。</translation>
+    </message>
+    <message>
+        <source>Couldn’t copy “%1” to “%2”: %3.</source>
+        <translation>無法將「%1」複製到「%2」：%3。</translation>
     </message>
 </context>
 <context>

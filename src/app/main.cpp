@@ -11,7 +11,7 @@
 #include "media/Thumbnails.h"
 #include "model/AppModel.h"
 #include "model/Engine.h"
-#include "model/Preferences.h"
+#include "settings/Preferences.h"
 #include "ui/ContentView.h"
 #include "ui/FileDialogs.h"
 #include "ui/ShotGridAccessible.h"

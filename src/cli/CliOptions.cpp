@@ -1,7 +1,7 @@
 #include "cli/CliOptions.h"
 
 #include "engine/Planning.h"
-#include "model/Preferences.h"
+#include "settings/Preferences.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

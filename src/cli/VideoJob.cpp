@@ -4,8 +4,8 @@
 #include "engine/ScenePlanning.h"
 #include "engine/TempRoot.h"
 #include "engine/WeakShots.h"
-#include "export/Exporter.h"
 #include "export/NewFiles.h"
+#include "export/ShotFolderWriter.h"
 #include "media/Extractor.h"
 #include "media/MediaAsset.h"
 #include "media/SceneScanner.h"
@@ -13,7 +13,6 @@
 #include "share/SheetRenderer.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -21,9 +20,7 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <fcntl.h>
 #include <mutex>
-#include <unistd.h>
 
 namespace VideoJob {
 
@@ -34,10 +31,6 @@ QString say(const char *text)
 {
     return QString::fromUtf8(text);
 }
-
-// Far more than any folder holds; only there so that a file system that
-// answers "exists" for every name cannot keep the loop going for ever.
-constexpr int maxSuffix = 100000;
 
 // The planned times, with the settings the extraction then runs with.
 QList<double> plan(const QString &path, const VideoInfo &info, ExtractSettings &settings, const Progress &progress,
@@ -65,36 +58,17 @@ struct WorkFolder {
     }
 };
 
-// Creates `path` empty, failing when anything is there already, so that a
-// name is ours before the file is written; 0 or errno.
-int claim(const QString &path)
-{
-    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0)
-        return errno;
-    ::close(fd);
-    return 0;
-}
-
 } // namespace
 
 std::optional<QString> reserveSheetName(const QString &folder, const VideoInfo &video, QString *reason)
 {
     const QFileInfo name(SheetFiles::shareImageName(video));
-    const QString base = name.completeBaseName();
-    const QString extension = name.suffix();
-    for (int k = 1; k <= maxSuffix; ++k) {
-        const QString candidate = QDir(folder).filePath(
-            (k == 1 ? base : base + QLatin1Char(' ') + QString::number(k)) + QLatin1Char('.') + extension);
-        const int error = claim(candidate);
-        if (error == 0)
-            return candidate;
-        if (error != EEXIST || k == maxSuffix) {
-            if (reason)
-                *reason = NewFiles::describe(error);
-            break;
-        }
-    }
+    const NewFiles::Claimed made = NewFiles::createUnderFreeName(
+        folder, name.completeBaseName(), QLatin1Char('.') + name.suffix(), NewFiles::Kind::emptyFile);
+    if (!made.failure)
+        return made.path;
+    if (reason)
+        *reason = NewFiles::describe(made.failure->error);
     return std::nullopt;
 }
 
@@ -157,7 +131,7 @@ JobOutcome run(const QString &path, const JobOptions &options, const Progress &p
     }
 
     if (options.exportDir) {
-        const Exporter::Outcome exported = Exporter::writeFolder(info.baseName(), shots, *options.exportDir);
+        const ShotFolderWriter::Outcome exported = ShotFolderWriter::write(info.baseName(), shots, *options.exportDir);
         if (!exported.folder.isEmpty())
             outcome.outputs.append(exported.folder);
         if (!exported.failure.isEmpty())
@@ -171,10 +145,12 @@ JobOutcome run(const QString &path, const JobOptions &options, const Progress &p
             reason = say("the share image is too large to draw");
         } else if (options.sheetFile) {
             // Claimed first, so an existing file is never replaced.
-            if (const int error = claim(*options.sheetFile); error == 0)
+            if (const auto failure = NewFiles::createEmpty(*options.sheetFile); !failure)
                 target = QFileInfo(*options.sheetFile).absoluteFilePath();
+            else if (failure->error == EEXIST)
+                reason = say("“%1” already exists").arg(*options.sheetFile);
             else
-                reason = error == EEXIST ? say("“%1” already exists").arg(*options.sheetFile) : NewFiles::describe(error);
+                reason = NewFiles::describe(failure->error);
         } else {
             target = reserveSheetName(*options.sheetFolder, info, &reason);
         }

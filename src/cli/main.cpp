@@ -8,7 +8,7 @@
 #include "cli/VideoJob.h"
 #include "engine/TempRoot.h"
 #include "media/FfmpegLog.h"
-#include "model/Preferences.h"
+#include "settings/Preferences.h"
 
 #include <QGuiApplication>
 

@@ -1,30 +1,19 @@
 #include "export/Exporter.h"
 
-#include "engine/Formatting.h"
 #include "export/ExportFolder.h"
-#include "export/NewFiles.h"
+#include "export/ShotFolderWriter.h"
 #include "model/AppModel.h"
 #include "model/Dialogs.h"
-#include "model/Preferences.h"
+#include "settings/Preferences.h"
 #include "model/VideoItem.h"
 
 #include <QCoroFuture>
-#include <QDir>
 #include <QFileInfo>
 #include <QLocale>
 #include <QTimer>
 #include <QtConcurrent>
 
-#include <cerrno>
 #include <memory>
-
-namespace {
-
-// Far more than any destination holds; only there so a file system that
-// answers "exists" for every name cannot keep the loop going for ever.
-constexpr int maxSuffix = 100000;
-
-} // namespace
 
 Exporter::Exporter(AppModel &model, Preferences &prefs, Dialogs &dialogs, Reveal reveal)
     : m_model(model)
@@ -32,15 +21,6 @@ Exporter::Exporter(AppModel &model, Preferences &prefs, Dialogs &dialogs, Reveal
     , m_dialogs(dialogs)
     , m_reveal(std::move(reveal))
 {
-}
-
-QString Exporter::fileName(const QString &videoName, qint64 number, double time,
-                           const QString &extension)
-{
-    // One multi-argument arg(): a "%2" inside the video's name stays text.
-    return QStringLiteral("%1_%2_%3.%4")
-        .arg(videoName, QStringLiteral("%1").arg(number, 3, 10, QLatin1Char('0')),
-             formatTime(time, true, QStringLiteral("-")), extension);
 }
 
 void Exporter::exportSelected()
@@ -119,7 +99,8 @@ QCoro::Task<> Exporter::copyInBackground(QPointer<AppModel> model, QList<Job> jo
         Result result;
         qint64 before = 0;
         for (const Job &job : jobs) {
-            const Outcome outcome = writeFolder(job.videoName, job.shots, destination, stop, copied.get());
+            const ShotFolderWriter::Outcome outcome =
+                ShotFolderWriter::write(job.videoName, job.shots, destination, stop, copied.get());
             if (!outcome.folder.isEmpty())
                 result.created.append(outcome.folder);
             before += outcome.copied;
@@ -184,57 +165,4 @@ std::optional<QString> Exporter::exportFolder(const QString &message, const QUrl
         return std::nullopt;
     m_prefs.setLastExportFolder(*chosen);
     return chosen;
-}
-
-Exporter::Outcome Exporter::writeFolder(const QString &name, const QList<Shot> &shots, const QString &destination,
-                                         std::stop_token stop, std::atomic<qint64> *copied)
-{
-    if (stop.stop_requested())
-        return {{}, {}, 0, true};
-    const QString base = tr("%1 Screenshots").arg(name);
-    const QDir into(destination);
-
-    // Creating is the test for "free": a name taken by anything, even in
-    // the moment since the last try, moves on to the next number rather
-    // than writing into someone's folder.
-    QString folder;
-    for (int k = 1;; ++k) {
-        folder = into.filePath(k == 1 ? base : base + QLatin1Char(' ') + QString::number(k));
-        const std::optional<NewFiles::Failure> failure = NewFiles::makeFolder(folder);
-        if (!failure)
-            break;
-        if (failure->error != EEXIST || k == maxSuffix) {
-            return {{}, tr("Couldn’t create the folder “%1”: %2.")
-                            .arg(QDir::toNativeSeparators(folder), NewFiles::describe(failure->error)), 0, false};
-        }
-    }
-
-    Outcome outcome{folder, {}, 0, false};
-    qint64 number = 0;
-    for (const Shot &shot : shots) {
-        if (stop.stop_requested()) {
-            outcome.stopped = true;
-            return outcome;
-        }
-        const QFileInfo source(shot.file);
-        const QString target =
-            QDir(folder).filePath(fileName(name, ++number, shot.time, source.suffix()));
-        if (const std::optional<NewFiles::Failure> failure = NewFiles::copyToNew(shot.file, target)) {
-            // Closing all deletes the shots while the last one is copied:
-            // that is the stop, not a failure.
-            if (stop.stop_requested()) {
-                outcome.stopped = true;
-                return outcome;
-            }
-            const QString reason = NewFiles::describe(failure->error);
-            outcome.failure = failure->side == NewFiles::Failure::Side::source
-                ? tr("Couldn’t read the screenshot “%1”: %2.").arg(QDir::toNativeSeparators(shot.file), reason)
-                : tr("Couldn’t copy “%1” to “%2”: %3.").arg(source.fileName(), QDir::toNativeSeparators(folder), reason);
-            return outcome;
-        }
-        ++outcome.copied;
-        if (copied)
-            copied->fetch_add(1);
-    }
-    return outcome;
 }

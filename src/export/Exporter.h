@@ -3,6 +3,7 @@
 // out of the private temporary folder into a new "<name> Screenshots" folder
 // per video inside a destination the user named once (the default export
 // folder) or picks now, then shows the new folders in the file manager.
+// The writing itself is ShotFolderWriter's, which the command line shares.
 //
 // Thread: started on the UI thread, where the folder panel is modal; the
 // copying then runs on a pool thread while the model shows its progress
@@ -29,7 +30,6 @@
 
 #include <QCoroTask>
 
-#include <atomic>
 #include <functional>
 #include <stop_token>
 #include <optional>
@@ -54,27 +54,6 @@ public:
     // The selected shots of every open video that has any, in list order;
     // nothing unless canExportAll. Returns as exportSelected() does.
     void exportAll();
-
-    // "Holiday_001_00-00-02.jpg": the video's name, the running number
-    // (padded to three digits, never cut), the shot's time and the
-    // extension of its file.
-    static QString fileName(const QString &videoName, qint64 number, double time,
-                            const QString &extension);
-
-    struct Outcome {
-        QString folder;  // the new folder, when it was made
-        QString failure; // what to tell the user, when it did not succeed
-        qint64 copied = 0;     // shots copied, whole
-        bool stopped = false;  // `stop` ended it early
-    };
-    // Copies `shots` into a new "<videoName> Screenshots" folder (" 2", " 3"
-    // … when the name is taken) inside the existing folder `destination`,
-    // named by fileName() in order. Never replaces anything; stops at the
-    // first failure, keeping what was written, and between two files when
-    // `stop` asks. `copied`, when given, is raised after each whole file
-    // (for another thread to read). Any thread; blocking.
-    static Outcome writeFolder(const QString &videoName, const QList<Shot> &shots, const QString &destination,
-                               std::stop_token stop = {}, std::atomic<qint64> *copied = nullptr);
 
 private:
     // One video's part of an export, taken when it starts.

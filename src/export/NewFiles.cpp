@@ -1,5 +1,6 @@
 #include "export/NewFiles.h"
 
+#include <QDir>
 #include <QFile>
 
 #include <cerrno>
@@ -43,6 +44,10 @@ public:
 private:
     int m_fd;
 };
+
+// Far more than any folder holds; only there so that a file system that
+// answers "exists" for every name cannot keep the loop going for ever.
+constexpr int maxSuffix = 100000;
 
 Failure source(int error) { return Failure{Failure::Side::source, error}; }
 Failure target(int error) { return Failure{Failure::Side::target, error}; }
@@ -89,6 +94,31 @@ std::optional<Failure> makeFolder(const QString &path)
     if (::mkdir(QFile::encodeName(path).constData(), 0777) != 0)
         return target(errno);
     return std::nullopt;
+}
+
+std::optional<Failure> createEmpty(const QString &path)
+{
+    Fd fd(::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+    if (!fd.valid())
+        return target(errno);
+    if (const int error = fd.close()) {
+        ::unlink(QFile::encodeName(path).constData());  // ours: created above
+        return target(error);
+    }
+    return std::nullopt;
+}
+
+Claimed createUnderFreeName(const QString &folder, const QString &stem, const QString &extension, Kind kind)
+{
+    const QDir into(folder);
+    for (int k = 1;; ++k) {
+        const QString name = into.filePath((k == 1 ? stem : stem + QLatin1Char(' ') + QString::number(k)) + extension);
+        const std::optional<Failure> failure = kind == Kind::folder ? makeFolder(name) : createEmpty(name);
+        if (!failure)
+            return {name, std::nullopt};
+        if (failure->error != EEXIST || k == maxSuffix)
+            return {name, failure};
+    }
 }
 
 std::optional<Failure> copyToNew(const QString &from, const QString &to)

@@ -25,6 +25,25 @@ struct Failure {
 // created) and nothing may exist at `path` yet (EEXIST otherwise).
 std::optional<Failure> makeFolder(const QString &path);
 
+// Creates `path` as an empty regular file with the usual permissions, so
+// that the name is taken before anything is written to it (EEXIST when
+// anything is there, even a dangling link).
+std::optional<Failure> createEmpty(const QString &path);
+
+// What createUnderFreeName() gives: the path it created, or the failure and
+// the name it failed on.
+struct Claimed {
+    QString path;
+    std::optional<Failure> failure;
+};
+enum class Kind { folder, emptyFile };
+
+// Creates `stem` + `extension` (".jpg", or empty) inside the existing folder
+// `folder`, or "stem 2" + `extension`, "stem 3" … when the name is taken:
+// creating is the test for "free", so a name taken a moment ago is passed
+// over, never written into. Ends at the first other failure.
+Claimed createUnderFreeName(const QString &folder, const QString &stem, const QString &extension, Kind kind);
+
 // Copies the bytes of the regular file `from` into a new file `to`, created
 // with O_EXCL and the usual permissions (0666 less the umask). On any failure
 // after `to` was created, the partial file is removed again; a file that was

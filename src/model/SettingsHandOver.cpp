@@ -1,7 +1,7 @@
 #include "model/SettingsHandOver.h"
 
 #include "model/AppModel.h"
-#include "model/Preferences.h"
+#include "settings/Preferences.h"
 
 SettingsHandOver::SettingsHandOver(AppModel &model, Preferences &preferences, std::chrono::milliseconds delay,
                                    QObject *parent)

@@ -2,7 +2,7 @@
 
 #include "engine/Planning.h"
 #include "export/FileManagerReveal.h"
-#include "model/Preferences.h"
+#include "settings/Preferences.h"
 #include "share/SheetRenderer.h"
 #include "sharewindow/SheetPreview.h"
 #include "sharewindow/SheetShare.h"

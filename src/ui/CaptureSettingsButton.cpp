@@ -1,5 +1,5 @@
 #include "ui/CaptureSettingsButton.h"
-#include "model/Preferences.h"
+#include "settings/Preferences.h"
 #include "ui/CaptureSettings.h"
 #include "ui/CaptureSettingsPopover.h"
 #include "widgets/Style.h"

@@ -1,5 +1,5 @@
 #include "ui/CaptureSettingsPopover.h"
-#include "model/Preferences.h"
+#include "settings/Preferences.h"
 #include "widgets/NumberBox.h"
 #include "widgets/PopupPlacement.h"
 #include "widgets/SegmentedControl.h"

@@ -1,6 +1,6 @@
 #include "ui/ContentView.h"
 #include "model/AppModel.h"
-#include "model/Preferences.h"
+#include "settings/Preferences.h"
 #include "model/SettingsHandOver.h"
 #include "sharewindow/SheetView.h"
 #include "ui/CaptureSettingsButton.h"

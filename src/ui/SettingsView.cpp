@@ -1,7 +1,7 @@
 #include "ui/SettingsView.h"
 #include "engine/Formatting.h"
 #include "export/ExportFolder.h"
-#include "model/Preferences.h"
+#include "settings/Preferences.h"
 #include "widgets/ElidedLabel.h"
 #include "widgets/Style.h"
 #include "widgets/TabularText.h"

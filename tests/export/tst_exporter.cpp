@@ -3,7 +3,7 @@
 #include "export/ExportFolder.h"
 #include "model/AppModel.h"
 #include "model/Dialogs.h"
-#include "model/Preferences.h"
+#include "settings/Preferences.h"
 #include "support/ScriptedEngine.h"
 #include "support/TestSupport.h"
 

@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
@@ -136,6 +137,34 @@ private slots:
         QVERIFY(failure);
         QCOMPARE(failure->error, ENOENT);
         QVERIFY(!QFileInfo::exists(path("missing")));
+    }
+
+    // A taken name, even a dangling link, moves on to the next number;
+    // any other failure ends at once and names where it failed.
+    void freeNamesAreTakenByCreating()
+    {
+        const QString folder = path(QStringLiteral("free"));
+        QVERIFY(QDir().mkpath(folder));
+        QVERIFY(QFile::link(folder + QStringLiteral("/nowhere"), folder + QStringLiteral("/Holiday 2.jpg")));
+        using NewFiles::Kind;
+        QStringList made;
+        for (int i = 0; i < 2; ++i) {
+            const NewFiles::Claimed claimed = NewFiles::createUnderFreeName(folder, QStringLiteral("Holiday"),
+                                                                            QStringLiteral(".jpg"), Kind::emptyFile);
+            QVERIFY(!claimed.failure);
+            made << QFileInfo(claimed.path).fileName();
+        }
+        QCOMPARE(made, (QStringList{QStringLiteral("Holiday.jpg"), QStringLiteral("Holiday 3.jpg")}));
+        QCOMPARE(QFileInfo(folder + QStringLiteral("/Holiday 3.jpg")).size(), 0);
+        const NewFiles::Claimed sub = NewFiles::createUnderFreeName(folder, QStringLiteral("Holiday.jpg"), {}, Kind::folder);
+        QCOMPARE(QFileInfo(sub.path).fileName(), QStringLiteral("Holiday.jpg 2"));
+        QVERIFY(QFileInfo(sub.path).isDir());
+
+        const NewFiles::Claimed missing = NewFiles::createUnderFreeName(
+            folder + QStringLiteral("/gone"), QStringLiteral("Holiday"), QStringLiteral(".jpg"), Kind::emptyFile);
+        QVERIFY(missing.failure);
+        QCOMPARE(missing.failure->error, ENOENT);
+        QCOMPARE(missing.path, folder + QStringLiteral("/gone/Holiday.jpg"));
     }
 
     void describesErrorsInWords()

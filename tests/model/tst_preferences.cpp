@@ -1,4 +1,4 @@
-#include "model/Preferences.h"
+#include "settings/Preferences.h"
 #include "support/TestSupport.h"
 
 #include <QSignalSpy>

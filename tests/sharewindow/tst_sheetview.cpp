@@ -1,7 +1,7 @@
 #include "cli/CliOptions.h"
 #include "engine/TempRoot.h"
 #include "media/ImageFiles.h"
-#include "model/Preferences.h"
+#include "settings/Preferences.h"
 #include "share/SheetLayout.h"
 #include "share/SheetRenderer.h"
 #include "sharewindow/SheetPreview.h"

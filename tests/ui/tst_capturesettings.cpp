@@ -1,5 +1,5 @@
 #include "app/Translations.h"
-#include "model/Preferences.h"
+#include "settings/Preferences.h"
 #include "ui/CaptureSettings.h"
 #include "ui/CaptureSettingsButton.h"
 #include "ui/CaptureSettingsPopover.h"

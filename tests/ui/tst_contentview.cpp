@@ -4,7 +4,7 @@
 #include "media/Thumbnails.h"
 #include "model/AppModel.h"
 #include "model/Dialogs.h"
-#include "model/Preferences.h"
+#include "settings/Preferences.h"
 #include "sharewindow/SheetView.h"
 #include "support/ScriptedEngine.h"
 #include "ui/CaptureSettingsButton.h"

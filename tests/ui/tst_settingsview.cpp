@@ -1,4 +1,4 @@
-#include "model/Preferences.h"
+#include "settings/Preferences.h"
 #include "ui/SettingsView.h"
 #include "widgets/ElidedLabel.h"
 #include "widgets/Style.h"

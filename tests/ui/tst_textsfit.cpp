@@ -1,7 +1,7 @@
 // Every text of the capture popover, the share panel and Settings shows whole
 // with a large desktop font and in the longest translation.
 #include "app/Translations.h"
-#include "model/Preferences.h"
+#include "settings/Preferences.h"
 #include "sharewindow/SheetView.h"
 #include "ui/CaptureSettingsPopover.h"
 #include "ui/SettingsView.h"
