@@ -1,14 +1,12 @@
 #include "cli/VideoJob.h"
 
-#include "engine/Planning.h"
-#include "engine/ScenePlanning.h"
 #include "engine/TempRoot.h"
 #include "engine/WeakShots.h"
 #include "export/NewFiles.h"
 #include "export/ShotFolderWriter.h"
 #include "media/Extractor.h"
 #include "media/MediaAsset.h"
-#include "media/SceneScanner.h"
+#include "media/RunPlanner.h"
 #include "share/SheetFiles.h"
 #include "share/SheetRenderer.h"
 
@@ -30,22 +28,6 @@ namespace {
 QString say(const char *text)
 {
     return QString::fromUtf8(text);
-}
-
-// The planned times, with the settings the extraction then runs with.
-QList<double> plan(const QString &path, const VideoInfo &info, ExtractSettings &settings, const Progress &progress,
-                   std::stop_token stop)
-{
-    if (settings.mode != ExtractMode::scene)
-        return Planning::times(settings.mode, settings.interval, settings.count, info.duration);
-    const std::optional<SceneScanner::Scan> scan = SceneScanner::scan(
-        path, info.duration, settings.count, [&](double fraction) { progress(0, 0, fraction); }, stop);
-    // As in the window: the plan sits on the frames it wants.
-    const bool precise = settings.precise;
-    settings.precise = true;
-    if (!scan)
-        return Planning::times(ExtractMode::count, settings.interval, settings.count, info.duration);
-    return ScenePlanning::times(scan->cuts, scan->keyframes, info.duration, settings.count, precise);
 }
 
 // Removes the work folder whatever way the job ends.
@@ -93,10 +75,12 @@ JobOutcome run(const QString &path, const JobOptions &options, const Progress &p
         return finish();
     }
     const VideoInfo &info = *outcome.info;
-    ExtractSettings settings = options.settings;
-    const QList<double> times = plan(path, info, settings, progress, stop);
-    if (stop.stop_requested())
+    const std::optional<Planning::RunPlan> plan = RunPlanner::plan(
+        path, info.duration, options.settings, [&](double fraction) { progress(0, 0, fraction); }, stop);
+    if (!plan || stop.stop_requested())
         return finish();
+    const QList<double> &times = plan->times;
+    const ExtractSettings &settings = plan->settings;
     outcome.planned = times.size();
     progress(0, outcome.planned, 1);
 

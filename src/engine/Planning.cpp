@@ -7,6 +7,14 @@
 
 namespace Planning {
 
+RunPlan plan(const ExtractSettings &settings, double duration)
+{
+    RunPlan plan{times(settings.mode, settings.interval, settings.count, duration), settings};
+    if (settings.mode == ExtractMode::scene)
+        plan.settings.precise = true;
+    return plan;
+}
+
 QList<double> times(ExtractMode mode, double interval, qint64 count, double duration)
 {
     // A broken container can report NaN, infinity or a negative length; none

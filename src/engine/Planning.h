@@ -19,6 +19,20 @@ inline constexpr qint64 maxShots = 2000;
 // always finite and holds at most maxShots entries. Pure; any thread.
 QList<double> times(ExtractMode mode, double interval, qint64 count, double duration);
 
+// What a run extracts: its times, and the settings it extracts them with.
+struct RunPlan {
+    QList<double> times;
+    ExtractSettings settings;
+};
+
+// The plan of a run planned without looking at the frames: interval and
+// count runs as set, and a scene run with no scenes to go by (no scan, or
+// one that failed or was given up on), which plans as count mode. A scene
+// run is always frame-exact: its times sit on the frames it wants
+// (keyframes when not precise), and any tolerance could slide a shot across
+// a cut. Pure; any thread.
+RunPlan plan(const ExtractSettings &settings, double duration);
+
 } // namespace Planning
 
 // "1 shot", "12 shots" in the loaded translation.

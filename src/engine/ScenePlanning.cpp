@@ -68,4 +68,12 @@ QList<double> times(const std::vector<Cut> &cuts, const std::vector<double> &key
     return result;
 }
 
+Planning::RunPlan plan(const std::vector<Cut> &cuts, const std::vector<double> &keyframes, double duration,
+                       const ExtractSettings &settings)
+{
+    Planning::RunPlan plan{times(cuts, keyframes, duration, settings.count, settings.precise), settings};
+    plan.settings.precise = true;
+    return plan;
+}
+
 } // namespace ScenePlanning

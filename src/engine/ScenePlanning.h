@@ -5,6 +5,8 @@
 //
 // Pure; any thread.
 
+#include "engine/Planning.h"
+
 #include <QList>
 
 #include <vector>
@@ -36,5 +38,10 @@ std::vector<Cut> strongest(std::vector<Cut> cuts, long long most);
 // `most` shots, so one long shot still gives shots spread over the video.
 QList<double> times(const std::vector<Cut> &cuts, const std::vector<double> &keyframes, double duration,
                     long long most, bool precise);
+
+// A scene run's plan from what its scan found: times() for at most
+// `settings.count` shots, extracted frame-exact (see Planning::plan).
+Planning::RunPlan plan(const std::vector<Cut> &cuts, const std::vector<double> &keyframes, double duration,
+                       const ExtractSettings &settings);
 
 } // namespace ScenePlanning

@@ -167,10 +167,10 @@ private:
                               std::stop_token stop);
     static QCoro::Task<> extract(QPointer<AppModel> model, QPointer<VideoItem> item,
                                  ExtractSettings settings, std::stop_token stop);
-    // The shot times of a scene run, found by the engine's scan while the
-    // item shows its progress; the count plan when the scan cannot tell.
+    // The plan of a scene run, from the engine's scan while the item shows
+    // its progress; the count plan when the scan falls silent.
     // None when the run was stopped or the item reset meanwhile.
-    static QCoro::Task<std::optional<QList<double>>> sceneTimes(QPointer<AppModel> model, QPointer<VideoItem> item,
+    static QCoro::Task<std::optional<Planning::RunPlan>> scenePlan(QPointer<AppModel> model, QPointer<VideoItem> item,
                                                                ExtractSettings settings, std::stop_token stop);
     // Lets the engine close the decoders kept for stepping, except the
     // selected video's: the user has moved on from those.

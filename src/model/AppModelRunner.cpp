@@ -190,13 +190,13 @@ QCoro::Task<> AppModel::extract(QPointer<AppModel> model, QPointer<VideoItem> it
     // while stopped ones wind down, and that wait is not this video's time.
     // A scene run's time includes its scan.
     const auto clock = std::make_shared<RunClock>();
-    QList<double> times;
-    if (settings.mode == ExtractMode::scene && model->m_engine.scan && model->m_extractions) {
+    Planning::RunPlan plan;
+    if (settings.mode == ExtractMode::scene && model->m_engine.planScenes && model->m_extractions) {
         item->setStatus(VideoStatus::extracting);
         item->setScanProgress(0.0);
         clock->began = std::chrono::steady_clock::now().time_since_epoch().count();
-        QCoro::Task<std::optional<QList<double>>> scanning = sceneTimes(model, item, settings, stop);
-        std::optional<QList<double>> found = co_await scanning;
+        QCoro::Task<std::optional<Planning::RunPlan>> scanning = scenePlan(model, item, settings, stop);
+        std::optional<Planning::RunPlan> found = co_await scanning;
         if (!found) {
             // Stopped, removed or reset meanwhile; a stopped scan is never
             // left showing.
@@ -205,13 +205,12 @@ QCoro::Task<> AppModel::extract(QPointer<AppModel> model, QPointer<VideoItem> it
             co_return;
         }
         item->setScanProgress(std::nullopt);
-        times = *std::move(found);
-        // The plan already sits on the frames it wants: keyframes when not
-        // precise. Any tolerance could slide a shot across a cut.
-        settings.precise = true;
+        plan = *std::move(found);
     } else {
-        times = AppModel::times(settings.mode, settings.interval, settings.count, item->info().duration);
+        plan = Planning::plan(settings, item->info().duration);
     }
+    const QList<double> &times = plan.times;
+    settings = plan.settings;
     item->setTotal(times.size());
     item->setStatus(VideoStatus::extracting);
     const std::optional<QString> dir = TempRoot::createWorkFolder();
@@ -269,8 +268,8 @@ QCoro::Task<> AppModel::extract(QPointer<AppModel> model, QPointer<VideoItem> it
     item->setStatus(VideoStatus::done);
 }
 
-QCoro::Task<std::optional<QList<double>>> AppModel::sceneTimes(QPointer<AppModel> model, QPointer<VideoItem> item,
-                                                                 ExtractSettings settings, std::stop_token stop)
+QCoro::Task<std::optional<Planning::RunPlan>> AppModel::scenePlan(QPointer<AppModel> model, QPointer<VideoItem> item,
+                                                                    ExtractSettings settings, std::stop_token stop)
 {
     const qint64 gen = item->generation();
     const VideoInfo info = item->info();
@@ -298,9 +297,9 @@ QCoro::Task<std::optional<QList<double>>> AppModel::sceneTimes(QPointer<AppModel
             },
             Qt::QueuedConnection);
     };
-    QFuture<std::optional<QList<double>>> running = QtConcurrent::run(
-        model->m_extractions.get(), [scanFn = model->m_engine.scan, info, settings, progress, stop = own->get_token()] {
-            return scanFn(info, settings, progress, stop);
+    QFuture<std::optional<Planning::RunPlan>> running = QtConcurrent::run(
+        model->m_extractions.get(), [planFn = model->m_engine.planScenes, info, settings, progress, stop = own->get_token()] {
+            return planFn(info, settings, progress, stop);
         });
     QCoro::Task<bool> finishing = finishedOrSilent(
         running, [reports] { return reports->beats.load(); }, model->m_patience.silence);
@@ -313,11 +312,10 @@ QCoro::Task<std::optional<QList<double>>> AppModel::sceneTimes(QPointer<AppModel
     }
     if (stop.stop_requested() || !model || !item || item->generation() != gen)
         co_return std::nullopt;
-    std::optional<QList<double>> times = finished ? running.result() : std::nullopt;
-    if (!times || times->isEmpty()) {
-        // A file the scan cannot read gets the count plan; extraction then
-        // tells which of its shots cannot be read either.
-        times = AppModel::times(ExtractMode::count, settings.interval, settings.count, info.duration);
-    }
-    co_return times;
+    std::optional<Planning::RunPlan> plan = finished ? running.result() : std::nullopt;
+    // A scan given up on plans by count; extraction then tells which of its
+    // shots cannot be read.
+    if (!plan || plan->times.isEmpty())
+        plan = Planning::plan(settings, info.duration);
+    co_return plan;
 }

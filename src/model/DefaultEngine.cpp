@@ -2,10 +2,9 @@
 // tests, which inject scripted engines, never link the FFmpeg code paths.
 #include "model/Engine.h"
 
-#include "engine/ScenePlanning.h"
 #include "media/Extractor.h"
 #include "media/MediaAsset.h"
-#include "media/SceneScanner.h"
+#include "media/RunPlanner.h"
 #include "media/ShotStepper.h"
 
 #include <QHash>
@@ -63,15 +62,11 @@ Engine Engine::ffmpeg()
         }
         // Destroyed outside the lock, after any step still using it.
     };
-    engine.scan = [](const VideoInfo &info, const ExtractSettings &settings, const ScanProgress &progress,
-                     std::stop_token stop) -> std::optional<QList<double>> {
+    engine.planScenes = [](const VideoInfo &info, const ExtractSettings &settings, const ScanProgress &progress,
+                           std::stop_token stop) -> std::optional<Planning::RunPlan> {
         if (!info.url.isLocalFile())
-            return std::nullopt;
-        const std::optional<SceneScanner::Scan> scan
-            = SceneScanner::scan(info.url.toLocalFile(), info.duration, settings.count, progress, stop);
-        if (!scan)
-            return std::nullopt;
-        return ScenePlanning::times(scan->cuts, scan->keyframes, info.duration, settings.count, settings.precise);
+            return Planning::plan(settings, info.duration);
+        return RunPlanner::plan(info.url.toLocalFile(), info.duration, settings, progress, stop);
     };
     return engine;
 }

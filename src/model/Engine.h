@@ -3,6 +3,7 @@
 // functions: the application uses the FFmpeg-backed ones (Engine::ffmpeg()),
 // tests script their own with controllable timing.
 
+#include "engine/Planning.h"
 #include "engine/Records.h"
 
 #include <QList>
@@ -42,21 +43,21 @@ struct Engine {
 
     // How far a scan has got, 0..1; from the scanning thread.
     using ScanProgress = std::function<void(double fraction)>;
-    // The shot times of a scene run of at most `settings.count` shots, one a
-    // little into each scene, ascending; none when the video cannot be
-    // scanned or `stop` was requested. Blocking; called on the extraction
+    // The plan of a scene run of at most `settings.count` shots, one a
+    // little into each scene, with the settings to extract them with; none
+    // only when `stop` was requested. Blocking; called on the extraction
     // thread. Optional: without it a scene run plans like count mode.
-    using Scan = std::function<std::optional<QList<double>>(const VideoInfo &info, const ExtractSettings &settings,
-                                                            const ScanProgress &progress, std::stop_token stop)>;
+    using PlanScenes = std::function<std::optional<Planning::RunPlan>(
+        const VideoInfo &info, const ExtractSettings &settings, const ScanProgress &progress, std::stop_token stop)>;
 
     Probe probe;
     Extract extract;
     Step step;
     Release release;
-    Scan scan;
+    PlanScenes planScenes;
 
     // MediaAsset::load and Extractor::run on FFmpeg frame generators; steps
-    // through a ShotStepper kept per video until released; scans with the
-    // SceneScanner.
+    // through a ShotStepper kept per video until released; plans scene runs
+    // with the RunPlanner, as the command line does.
     static Engine ffmpeg();
 };

@@ -1,6 +1,7 @@
 #include "engine/Planning.h"
 #include "engine/ScenePlanning.h"
 #include "media/Extractor.h"
+#include "media/RunPlanner.h"
 #include "media/SceneScanner.h"
 #include "support/TestVideos.h"
 
@@ -72,7 +73,14 @@ private slots:
         // Keyframes 5 s apart never place a cut by themselves.
         QVERIFY(gop == 10 || scan->refined > 0);
 
-        const QList<double> times = ScenePlanning::times(scan->cuts, scan->keyframes, 42, 24, precise);
+        // The plan the window and the command line both run: the scan's
+        // times, extracted frame-exact whatever the setting.
+        const ExtractSettings settings{.mode = ExtractMode::scene, .count = 24, .precise = precise};
+        const std::optional<Planning::RunPlan> plan = RunPlanner::plan(path, 42, settings, {}, {});
+        QVERIFY(plan);
+        QVERIFY(plan->settings.precise);
+        const QList<double> &times = plan->times;
+        QCOMPARE(times, ScenePlanning::times(scan->cuts, scan->keyframes, 42, 24, precise));
         const QList<int> frames = shotFrames(path, times);
         QCOMPARE(frames.size(), cuts.size() + 1);
         QList<int> bounds = cuts;
@@ -129,6 +137,11 @@ private slots:
         QCOMPARE(reported.back(), 1.0);
         QCOMPARE(ScenePlanning::times(scan->cuts, scan->keyframes, 20, 5, false),
                  Planning::times(ExtractMode::count, 10, 5, 20));
+        // A file the scan cannot read plans by count too.
+        const ExtractSettings scene{.mode = ExtractMode::scene, .count = 5};
+        const std::optional<Planning::RunPlan> unreadable = RunPlanner::plan(TestVideos::textNamedMp4(), 20, scene, {}, {});
+        QVERIFY(unreadable && unreadable->settings.precise);
+        QCOMPARE(unreadable->times, Planning::times(ExtractMode::count, 10, 5, 20));
 
         std::stop_source stop;
         stop.request_stop();

@@ -397,17 +397,17 @@ private slots:
         QFETCH(bool, found);
         Engine engine = m_fake->engine();
         const auto gate = std::make_shared<std::atomic<bool>>(false);
-        engine.scan = [gate, found](const VideoInfo &, const ExtractSettings &settings,
-                                    const Engine::ScanProgress &progress,
-                                    std::stop_token stop) -> std::optional<QList<double>> {
+        engine.planScenes = [gate, found](const VideoInfo &info, const ExtractSettings &settings,
+                                          const Engine::ScanProgress &progress,
+                                          std::stop_token stop) -> std::optional<Planning::RunPlan> {
             progress(0.25);
             QElapsedTimer waited;
             waited.start();
             while (!*gate && !stop.stop_requested() && waited.elapsed() < 20000)
                 QThread::msleep(5);
             if (!found || settings.count != 7)
-                return std::nullopt;
-            return QList<double>{1, 5, 9};
+                return Planning::plan(settings, info.duration);
+            return Planning::RunPlan{{1, 5, 9}, settings};
         };
         m_model = std::make_unique<AppModel>(engine, nullptr);
         m_fake->shotIds = {0, 1, 2};
