@@ -240,6 +240,7 @@ void AppModel::remove(const QUuid &id)
     item->disconnect(this);
     item->reset();
     m_videos.removeAt(i);
+    emit videoRemoved(int(i));
     emit videosChanged();
     if (m_selectedID == id) {
         if (i < m_videos.size())
@@ -271,6 +272,7 @@ void AppModel::closeAll()
         item->reset();
     const QList<VideoItem *> closed = m_videos;
     m_videos.clear();
+    emit videosReset();
     emit videosChanged();
     setSelectedID(std::nullopt);
     setShowShareImage(false);

@@ -137,6 +137,12 @@ public:
     static QList<double> times(ExtractMode mode, double interval, qint64 count, double duration);
 
 signals:
+    // Which rows of videos() changed, right after the change and before
+    // videosChanged(): one video added at `row` or removed from it, or the
+    // whole list replaced (closeAll).
+    void videoInserted(int row);
+    void videoRemoved(int row);
+    void videosReset();
     void videosChanged();
     void selectedIDChanged();
     // The item selected() gives is a different one.

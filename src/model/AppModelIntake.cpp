@@ -66,6 +66,7 @@ QCoro::Task<> AppModel::add(QList<QUrl> urls)
         auto *item = new VideoItem(*info, this);
         watch(item);
         m_videos.append(item);
+        emit videoInserted(int(m_videos.size() - 1));
         emit videosChanged();
         setSelectedID(item->id());
         updateSelected();

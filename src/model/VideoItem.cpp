@@ -96,7 +96,9 @@ void VideoItem::insert(const Shot &shot)
 {
     const auto at = std::upper_bound(m_shots.begin(), m_shots.end(), shot.id,
                                      [](qint64 id, const Shot &existing) { return id < existing.id; });
+    const int row = int(at - m_shots.begin());
     m_shots.insert(at, shot);
+    emit shotInserted(row);
     emit shotsChanged();
 }
 
@@ -107,13 +109,33 @@ bool VideoItem::replace(const Shot &shot)
     if (at == m_shots.end())
         return false;
     *at = shot;
+    emit shotReplaced(int(at - m_shots.begin()));
     emit shotsChanged();
+    return true;
+}
+
+bool VideoItem::remove(qint64 shotId)
+{
+    const auto at = std::find_if(m_shots.cbegin(), m_shots.cend(),
+                                 [&](const Shot &existing) { return existing.id == shotId; });
+    if (at == m_shots.cend())
+        return false;
+    const int row = int(at - m_shots.cbegin());
+    m_shots.removeAt(row);
+    emit shotRemoved(row);
+    emit shotsChanged();
+    if (m_deselected.contains(shotId)) {
+        QSet<qint64> deselected = m_deselected;
+        deselected.remove(shotId);
+        setDeselected(deselected);
+    }
     return true;
 }
 
 void VideoItem::setShots(const QList<Shot> &shots)
 {
     m_shots = shots;
+    emit shotsReset();
     emit shotsChanged();
 }
 

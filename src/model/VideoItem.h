@@ -4,7 +4,7 @@
 // image files.
 //
 // Thread: UI thread only. Ownership: owned by AppModel (QObject parent); views
-// keep QPointers and listen to AppModel::videosChanged. The work folder on
+// keep QPointers and listen to AppModel's row signals. The work folder on
 // disk belongs to the item and is deleted by reset().
 
 #include "engine/Records.h"
@@ -73,7 +73,11 @@ public:
     // Puts `shot` in the place of the shot with its id (its selection stays);
     // false when there is none.
     bool replace(const Shot &shot);
+    // Takes out the shot with id `shotId`, and its deselection; false when
+    // there is none.
+    bool remove(qint64 shotId);
 
+    // Replaces every shot at once (shotsReset).
     void setShots(const QList<Shot> &shots);
     void setDeselected(const QSet<qint64> &deselected);
     void setStatus(VideoStatus status);
@@ -86,6 +90,14 @@ public:
 signals:
     // Every property notifies only on a real change, except shots (every
     // write) and generation (every increment).
+    //
+    // Which rows of shots() changed, right after the change and before
+    // shotsChanged(): one shot inserted, replaced or removed at `row`, or
+    // all of them replaced at once.
+    void shotInserted(int row);
+    void shotReplaced(int row);
+    void shotRemoved(int row);
+    void shotsReset();
     void shotsChanged();
     void deselectedChanged();
     void statusChanged();

@@ -24,67 +24,34 @@ void ShotListModel::setItem(VideoItem *item)
     if (!item)
         return;
     m_connections = {
-        connect(item, &VideoItem::shotsChanged, this, &ShotListModel::followShots),
+        connect(item, &VideoItem::shotInserted, this,
+                [this](int row) {
+                    beginInsertRows(QModelIndex(), row, row);
+                    m_shots = m_item->shots();
+                    endInsertRows();
+                }),
+        connect(item, &VideoItem::shotReplaced, this,
+                [this](int row) {
+                    m_shots = m_item->shots();
+                    emit dataChanged(index(row), index(row));
+                }),
+        connect(item, &VideoItem::shotRemoved, this,
+                [this](int row) {
+                    beginRemoveRows(QModelIndex(), row, row);
+                    m_shots = m_item->shots();
+                    endRemoveRows();
+                }),
+        connect(item, &VideoItem::shotsReset, this,
+                [this] {
+                    if (m_shots.isEmpty() && m_item->shots().isEmpty())
+                        return;  // nothing a view shows changes
+                    beginResetModel();
+                    m_shots = m_item->shots();
+                    endResetModel();
+                }),
         connect(item, &VideoItem::deselectedChanged, this, &ShotListModel::followSelection),
         connect(item, &QObject::destroyed, this, [this] { setItem(nullptr); }),
     };
-}
-
-void ShotListModel::followShots()
-{
-    const QList<Shot> next = m_item->shots();
-    // The runs of shots that are new, as (first row, count) in `next`, when
-    // the old shots all remain in order; otherwise the change is a reset.
-    QList<std::pair<qsizetype, qsizetype>> runs;
-    qsizetype i = 0;
-    qsizetype j = 0;
-    while (j < next.size()) {
-        if (i < m_shots.size() && m_shots.at(i).id == next.at(j).id) {
-            ++i;
-            ++j;
-            continue;
-        }
-        const qsizetype start = j;
-        while (j < next.size() && !(i < m_shots.size() && m_shots.at(i).id == next.at(j).id))
-            ++j;
-        runs.append({start, j - start});
-    }
-    if (i != m_shots.size() || next.isEmpty()) {
-        if (m_shots.isEmpty() && next.isEmpty())
-            return;
-        beginResetModel();
-        m_shots = next;
-        endResetModel();
-        return;
-    }
-    if (runs.size() == 1) {
-        // The usual case, one shot at a time: share the item's list rather
-        // than copying it to insert into a private one.
-        const auto [start, count] = runs.first();
-        beginInsertRows(QModelIndex(), int(start), int(start + count - 1));
-        m_shots = next;
-        endInsertRows();
-        return;
-    }
-    // Runs are in final positions; each one's earlier rows are already in place.
-    for (const auto &[start, count] : runs) {
-        beginInsertRows(QModelIndex(), int(start), int(start + count - 1));
-        m_shots.insert(start, count, Shot());
-        for (qsizetype k = start; k < start + count; ++k)
-            m_shots[k] = next.at(k);
-        endInsertRows();
-    }
-    const QList<Shot> before = m_shots;
-    m_shots = next; // share the item's data
-    if (!runs.isEmpty())
-        return;
-    // The same shots: one may have moved to another frame (new time, new files).
-    for (qsizetype row = 0; row < next.size(); ++row) {
-        const Shot &a = before.at(row);
-        const Shot &b = next.at(row);
-        if (a.time != b.time || a.file != b.file || a.thumbFile != b.thumbFile)
-            emit dataChanged(index(int(row)), index(int(row)));
-    }
 }
 
 void ShotListModel::followSelection()

@@ -1,8 +1,9 @@
 #pragma once
-// The shots of one video as a list model for the shot grid. Follows the
-// item: arriving shots become inserted rows at their sorted position (so the
-// grid keeps its scroll position while it fills), a changed selection is a
-// data change, and emptied shots (the item was reset) a model reset.
+// The shots of one video as a list model for the shot grid. Forwards the
+// item's row changes: an arriving shot is an inserted row at its sorted
+// position (so the grid keeps its scroll position while it fills), a stepped
+// shot a changed row, a removed one a removed row, a changed selection a data
+// change, and shots replaced at once (the item was reset) a model reset.
 //
 // Thread: UI thread. Ownership: the item is observed, not owned; when it is
 // destroyed the model becomes empty.
@@ -49,12 +50,12 @@ public:
     QString preciseTime(double seconds) const;
 
 private:
-    void followShots();
     void followSelection();
 
     QPointer<VideoItem> m_item;
     QList<QMetaObject::Connection> m_connections;
-    // The shots as last announced to views; follows the item's.
+    // The shots as last announced to views: the item's, taken inside each
+    // begin/end pair so views never see a row count ahead of the rows.
     QList<Shot> m_shots;
     double m_aspect = 16.0 / 9.0;
 };

@@ -13,7 +13,9 @@ VideoListModel::VideoListModel(AppModel &model, QObject *parent)
         m_rows.append(item);
         watch(item);
     }
-    connect(&model, &AppModel::videosChanged, this, &VideoListModel::followVideos);
+    connect(&model, &AppModel::videoInserted, this, &VideoListModel::followInsert);
+    connect(&model, &AppModel::videoRemoved, this, &VideoListModel::followRemoval);
+    connect(&model, &AppModel::videosReset, this, &VideoListModel::followReset);
 }
 
 void VideoListModel::watch(VideoItem *item)
@@ -31,50 +33,39 @@ void VideoListModel::rowChanged(VideoItem *item)
     emit dataChanged(index(row), index(row), {StatusRole, ThumbFileRole});
 }
 
-void VideoListModel::followVideos()
+void VideoListModel::followInsert(int row)
 {
-    const QList<VideoItem *> &next = m_model.videos();
-    // The common start and end; what lies between was inserted or removed.
-    qsizetype prefix = 0;
-    while (prefix < m_rows.size() && prefix < next.size() && m_rows.at(prefix) == next.at(prefix))
-        ++prefix;
-    qsizetype suffix = 0;
-    while (suffix < m_rows.size() - prefix && suffix < next.size() - prefix
-           && m_rows.at(m_rows.size() - 1 - suffix) == next.at(next.size() - 1 - suffix))
-        ++suffix;
-    const qsizetype removed = m_rows.size() - prefix - suffix;
-    const qsizetype added = next.size() - prefix - suffix;
-    if (removed == 0 && added == 0)
-        return;
+    VideoItem *item = m_model.videos().at(row);
+    beginInsertRows(QModelIndex(), row, row);
+    m_rows.insert(row, item);
+    watch(item);
+    endInsertRows();
+    emit updated();
+}
 
-    if (removed > 0 && added == 0) {
-        beginRemoveRows(QModelIndex(), int(prefix), int(prefix + removed - 1));
-        for (qsizetype i = prefix; i < prefix + removed; ++i) {
-            if (m_rows.at(i))
-                disconnect(m_rows.at(i), nullptr, this, nullptr);
-        }
-        m_rows.remove(prefix, removed);
-        endRemoveRows();
-    } else if (added > 0 && removed == 0) {
-        beginInsertRows(QModelIndex(), int(prefix), int(prefix + added - 1));
-        for (qsizetype i = prefix; i < prefix + added; ++i) {
-            m_rows.insert(i, next.at(i));
-            watch(next.at(i));
-        }
-        endInsertRows();
-    } else {
-        beginResetModel();
-        for (const QPointer<VideoItem> &item : std::as_const(m_rows)) {
-            if (item)
-                disconnect(item, nullptr, this, nullptr);
-        }
-        m_rows.clear();
-        for (VideoItem *item : next) {
-            m_rows.append(item);
-            watch(item);
-        }
-        endResetModel();
+void VideoListModel::followRemoval(int row)
+{
+    beginRemoveRows(QModelIndex(), row, row);
+    if (m_rows.at(row))
+        disconnect(m_rows.at(row), nullptr, this, nullptr);
+    m_rows.removeAt(row);
+    endRemoveRows();
+    emit updated();
+}
+
+void VideoListModel::followReset()
+{
+    beginResetModel();
+    for (const QPointer<VideoItem> &item : std::as_const(m_rows)) {
+        if (item)
+            disconnect(item, nullptr, this, nullptr);
     }
+    m_rows.clear();
+    for (VideoItem *item : m_model.videos()) {
+        m_rows.append(item);
+        watch(item);
+    }
+    endResetModel();
     emit updated();
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 // The open videos as a list model for the sidebar, in the model's order.
-// Added and removed videos become inserted and removed rows (other changes
-// of the list are a reset); a video's status, shots and total change its
-// row's data.
+// Forwards the model's row changes: an added or removed video is an
+// inserted or removed row, closing all a reset; a video's status, shots and
+// total change its row's data.
 //
 // Thread: UI thread. Ownership: the AppModel is observed and must outlive
 // this model.
@@ -45,7 +45,9 @@ signals:
     void updated();
 
 private:
-    void followVideos();
+    void followInsert(int row);
+    void followRemoval(int row);
+    void followReset();
     void watch(VideoItem *item);
     void rowChanged(VideoItem *item);
 

@@ -37,42 +37,60 @@ private slots:
     void shotRowsFollowTheItem_data()
     {
         QTest::addColumn<QList<qint64>>("before");
-        QTest::addColumn<QList<qint64>>("after");
+        QTest::addColumn<QList<qint64>>("arriving");
         QTest::addColumn<QStringList>("inserted");
-        QTest::addColumn<int>("resets");
-        QTest::newRow("first shot") << QList<qint64>{} << QList<qint64>{5} << QStringList{"0+1"} << 0;
-        QTest::newRow("arrives last") << QList<qint64>{0, 1} << QList<qint64>{0, 1, 2} << QStringList{"2+1"} << 0;
-        QTest::newRow("arrives first") << QList<qint64>{1, 2} << QList<qint64>{0, 1, 2} << QStringList{"0+1"} << 0;
-        QTest::newRow("a block between") << QList<qint64>{0, 3} << QList<qint64>{0, 1, 2, 3} << QStringList{"1+2"} << 0;
-        QTest::newRow("three gaps") << QList<qint64>{1, 3} << QList<qint64>{0, 1, 2, 3, 4}
-                                    << QStringList{"0+1", "2+1", "4+1"} << 0;
-        QTest::newRow("unchanged") << QList<qint64>{0, 1} << QList<qint64>{0, 1} << QStringList{} << 0;
-        QTest::newRow("one gone") << QList<qint64>{0, 1, 2} << QList<qint64>{0, 2} << QStringList{} << 1;
-        QTest::newRow("reordered") << QList<qint64>{0, 1} << QList<qint64>{1, 0} << QStringList{} << 1;
-        QTest::newRow("emptied") << QList<qint64>{0, 1} << QList<qint64>{} << QStringList{} << 1;
+        QTest::newRow("first shot") << QList<qint64>{} << QList<qint64>{5} << QStringList{"0+1"};
+        QTest::newRow("arrives last") << QList<qint64>{0, 1} << QList<qint64>{2} << QStringList{"2+1"};
+        QTest::newRow("arrives first") << QList<qint64>{1, 2} << QList<qint64>{0} << QStringList{"0+1"};
+        QTest::newRow("two between") << QList<qint64>{0, 3} << QList<qint64>{2, 1} << QStringList{"1+1", "1+1"};
+        QTest::newRow("three gaps") << QList<qint64>{1, 3} << QList<qint64>{4, 0, 2} << QStringList{"2+1", "0+1", "2+1"};
     }
+    // Shots arriving one by one are one-row inserts at their sorted place.
     void shotRowsFollowTheItem()
     {
         QFETCH(QList<qint64>, before);
-        QFETCH(QList<qint64>, after);
+        QFETCH(QList<qint64>, arriving);
         QFETCH(QStringList, inserted);
-        QFETCH(int, resets);
         VideoItem item(VideoInfo{});
         item.setShots(shots(before));
         ShotListModel model;
         model.setItem(&item);
         QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
         QSignalSpy inserts(&model, &QAbstractItemModel::rowsInserted);
-        QSignalSpy removals(&model, &QAbstractItemModel::rowsRemoved);
         QSignalSpy resetSpy(&model, &QAbstractItemModel::modelReset);
-        item.setShots(shots(after));
+        for (const Shot &shot : shots(arriving))
+            item.insert(shot);
         QCOMPARE(ranges(inserts), inserted);
-        QCOMPARE(removals.count(), 0);
-        QCOMPARE(resetSpy.count(), resets);
+        QCOMPARE(resetSpy.count(), 0);
         QList<qint64> shown;
         for (int row = 0; row < model.rowCount(); ++row)
             shown.append(model.index(row).data(ShotListModel::IdRole).toLongLong());
-        QCOMPARE(shown, after);
+        QList<qint64> all = before + arriving;
+        std::sort(all.begin(), all.end());
+        QCOMPARE(shown, all);
+    }
+
+    // A removed shot is one removed row and leaves the selection; shots
+    // replaced at once are a reset.
+    void removedAndResetShots()
+    {
+        VideoItem item(VideoInfo{});
+        item.setShots(shots({0, 1, 2}));
+        item.toggle(1);
+        ShotListModel model;
+        model.setItem(&item);
+        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QSignalSpy removals(&model, &QAbstractItemModel::rowsRemoved);
+        QSignalSpy resetSpy(&model, &QAbstractItemModel::modelReset);
+        QVERIFY(item.remove(1));
+        QVERIFY(!item.remove(1));
+        QCOMPARE(ranges(removals), QStringList{"1+1"});
+        QVERIFY(item.deselected().isEmpty());
+        QCOMPARE(model.index(1).data(ShotListModel::IdRole).toLongLong(), 2);
+        QCOMPARE(resetSpy.count(), 0);
+        item.reset();
+        QCOMPARE(resetSpy.count(), 1);
+        QCOMPARE(model.rowCount(), 0);
     }
 
     // A shot moved to another frame keeps its row; only that row changes.
@@ -112,15 +130,16 @@ private slots:
         QTest::addColumn<QStringList>("after");
         QTest::addColumn<QStringList>("inserted");
         QTest::addColumn<QStringList>("removed");
+        QTest::addColumn<int>("resets");
         QTest::newRow("open another") << "add d.mp4" << QStringList{"a.mp4", "b.mp4", "c.mp4", "d.mp4"}
-                                      << QStringList{"3+1"} << QStringList{};
+                                      << QStringList{"3+1"} << QStringList{} << 0;
         QTest::newRow("open an open one") << "add b.mp4" << QStringList{"a.mp4", "b.mp4", "c.mp4"} << QStringList{}
-                                          << QStringList{};
+                                          << QStringList{} << 0;
         QTest::newRow("remove the middle") << "remove b.mp4" << QStringList{"a.mp4", "c.mp4"} << QStringList{}
-                                           << QStringList{"1+1"};
+                                           << QStringList{"1+1"} << 0;
         QTest::newRow("remove the first") << "remove a.mp4" << QStringList{"b.mp4", "c.mp4"} << QStringList{}
-                                          << QStringList{"0+1"};
-        QTest::newRow("close all") << "closeAll" << QStringList{} << QStringList{} << QStringList{"0+3"};
+                                          << QStringList{"0+1"} << 0;
+        QTest::newRow("close all") << "closeAll" << QStringList{} << QStringList{} << QStringList{} << 1;
     }
     void videoRowsFollowTheModel()
     {
@@ -128,13 +147,14 @@ private slots:
         QFETCH(QStringList, after);
         QFETCH(QStringList, inserted);
         QFETCH(QStringList, removed);
+        QFETCH(int, resets);
         ModelFixture fixture;
         QVERIFY(fixture.add({"a.mp4", "b.mp4", "c.mp4"}));
         VideoListModel model(*fixture.model);
         QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
         QSignalSpy inserts(&model, &QAbstractItemModel::rowsInserted);
         QSignalSpy removals(&model, &QAbstractItemModel::rowsRemoved);
-        QSignalSpy resets(&model, &QAbstractItemModel::modelReset);
+        QSignalSpy resetSpy(&model, &QAbstractItemModel::modelReset);
         const QString name = change.section(' ', 1);
         if (change.startsWith(QLatin1String("add")))
             QVERIFY(fixture.add({name}));
@@ -144,7 +164,7 @@ private slots:
             fixture.model->closeAll();
         QCOMPARE(ranges(inserts), inserted);
         QCOMPARE(ranges(removals), removed);
-        QCOMPARE(resets.count(), 0);
+        QCOMPARE(resetSpy.count(), resets);
         QStringList shown;
         for (int row = 0; row < model.rowCount(); ++row)
             shown.append(model.index(row).data().toString());

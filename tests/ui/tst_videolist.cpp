@@ -116,7 +116,7 @@ private slots:
                                  5000);
         model().closeAll();
         QCOMPARE(m_list->videos()->rowCount(), 0);
-        QCOMPARE(resets.count(), 0);
+        QCOMPARE(resets.count(), 1);
     }
 
     void highlightIsBoundToTheModel()
