@@ -1,7 +1,7 @@
 // AppModel: construction and shutdown, the observed state (selection,
 // alert, export availability) and the commands that change the list
 // (apply, remove, close all). Opening files is in AppModelIntake.cpp,
-// extracting them in AppModelRunner.cpp.
+// moving shots in AppModelStepping.cpp; the work itself is ShotRunner's.
 #include "model/AppModel.h"
 
 #include "engine/Planning.h"
@@ -15,13 +15,9 @@ using namespace std::chrono_literals;
 
 AppModel::AppModel(Engine engine, Dialogs *dialogs, QObject *parent)
     : QObject(parent)
-    , m_engine(std::move(engine))
     , m_dialogs(dialogs)
-    , m_extractions(std::make_unique<QThreadPool>())
-    , m_probes(std::make_unique<QThreadPool>())
+    , m_runner(new ShotRunner(std::move(engine), this))
 {
-    m_extractions->setMaxThreadCount(4);
-    m_probes->setMaxThreadCount(4);
     connect(this, &AppModel::videosChanged, this, &AppModel::updateExportable);
     connect(this, &AppModel::selectedChanged, this, &AppModel::updateExportable);
     connect(this, &AppModel::selectedChanged, this, &AppModel::releaseSteppers);
@@ -34,25 +30,36 @@ AppModel::~AppModel()
 
 bool AppModel::shutdown(std::chrono::milliseconds timeout)
 {
-    m_closing.request_stop();
     stopExport();
     stopRunner();
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    const auto left = [deadline] {
-        return int(std::max<qint64>(0, std::chrono::duration_cast<std::chrono::milliseconds>(
-                                           deadline - std::chrono::steady_clock::now()).count()));
-    };
-    bool done = true;
-    // A read that ignores the stop must not hold up quitting: a pool still
-    // busy at the deadline is left to the ending process rather than waited
-    // for without bound.
-    for (std::unique_ptr<QThreadPool> *pool : {&m_extractions, &m_probes}) {
-        if (*pool && !(*pool)->waitForDone(left())) {
-            (void)pool->release();
-            done = false;
-        }
+    return m_runner->shutdown(timeout);
+}
+
+VideoItem *AppModel::nextPending() const
+{
+    VideoItem *current = selected();
+    if (current && current->status() == VideoStatus::pending)
+        return current;
+    for (VideoItem *item : m_videos) {
+        if (item->status() == VideoStatus::pending)
+            return item;
     }
-    return done;
+    return nullptr;
+}
+
+void AppModel::startRunner()
+{
+    if (m_settings)
+        m_runner->start(*m_settings, [this] { return nextPending(); });
+}
+
+void AppModel::stopRunner()
+{
+    m_runner->stop();
+    for (VideoItem *item : m_videos) {
+        if (item->status() == VideoStatus::extracting)
+            item->reset();
+    }
 }
 
 QList<double> AppModel::times(ExtractMode mode, double interval, qint64 count, double duration)

@@ -1,30 +1,28 @@
 #pragma once
 // The one observable application state: the open videos, the selection, the
-// alert on show, the applied capture settings and the background worker that
-// extracts shots from every pending video, the selected one first.
+// alert on show, the applied capture settings, and the commands that change
+// them. Which video is extracted next is the model's choice (the selected
+// one first); the extracting itself is its ShotRunner's.
 //
 // Thread: UI thread only; every operation returns with the model, its items
 // and the temporary files consistent and never waits for the extractor
-// (except shutdown()). Results of superseded work are dropped by counters:
-// each worker carries the runnerToken it was started with, each extraction
-// the generation its item had.
+// (except shutdown()).
 //
 // Ownership: the model owns its VideoItems (QObject children; a removed item
-// is deleted once control returns to the event loop) and its extraction
-// thread pool. `dialogs` is not owned and may be null.
+// is deleted once control returns to the event loop) and its runner.
+// `dialogs` is not owned and may be null.
 
 #include "engine/Records.h"
 #include "engine/Stepping.h"
 #include "model/Engine.h"
+#include "model/ShotRunner.h"
 #include "model/VideoItem.h"
 
 #include <QCoroTask>
-#include <QFuture>
 #include <QList>
 #include <QObject>
 #include <QPointer>
 #include <QSet>
-#include <QThreadPool>
 #include <QUrl>
 #include <QUuid>
 
@@ -87,20 +85,14 @@ public:
     // Video" alert. Starts the runner in every case.
     QCoro::Task<> add(QList<QUrl> urls);
 
-    // How long the model waits on a file that stops answering (a network or
-    // FUSE mount gone quiet, where a read can block for good and no
-    // cancellation reaches it) before it gives up on it, so that such a file
-    // never holds up the other videos or quitting. The thread it blocks is
-    // left to end with the process.
-    struct Patience {
-        std::chrono::milliseconds probe = std::chrono::seconds(20);    // opening one file, in all
-        std::chrono::milliseconds silence = std::chrono::seconds(60);  // an extraction with no new shot
-    };
-    Patience patience() const { return m_patience; }
-    void setPatience(Patience patience) { m_patience = patience; }
+    // How long the model waits on a file that stops answering (see
+    // ShotRunner::Patience).
+    using Patience = ShotRunner::Patience;
+    Patience patience() const { return m_runner->patience(); }
+    void setPatience(Patience patience) { m_runner->setPatience(patience); }
     // A worker is extracting or about to take the next pending video; false
     // once every video is extracted, before settings arrive and after closeAll.
-    bool isWorking() const { return m_runner.has_value(); }
+    bool isWorking() const { return m_runner->isRunning(); }
     // Asks for video files and adds the chosen ones; nothing on cancel.
     void chooseVideos();
 
@@ -156,8 +148,6 @@ signals:
     void exportProgressChanged();
 
 private:
-    class ShotInbox;
-
     VideoItem *findByUrl(const QUrl &url) const;
     // The selected item if pending, else the first pending one.
     VideoItem *nextPending() const;
@@ -169,34 +159,15 @@ private:
     // and selection).
     void updateExportable();
     void watch(VideoItem *item);
-    static QCoro::Task<> work(QPointer<AppModel> model, ExtractSettings settings, qint64 token,
-                              std::stop_token stop);
-    static QCoro::Task<> extract(QPointer<AppModel> model, QPointer<VideoItem> item,
-                                 ExtractSettings settings, std::stop_token stop);
-    // The plan of a scene run, from the engine's scan while the item shows
-    // its progress; the count plan when the scan falls silent.
-    // None when the run was stopped or the item reset meanwhile.
-    static QCoro::Task<std::optional<Planning::RunPlan>> scenePlan(QPointer<AppModel> model, QPointer<VideoItem> item,
-                                                               ExtractSettings settings, std::stop_token stop);
     // Lets the engine close the decoders kept for stepping, except the
     // selected video's: the user has moved on from those.
     void releaseSteppers();
     static QCoro::Task<bool> runStep(QPointer<AppModel> model, QPointer<VideoItem> item, Shot shot,
                                      double target);
 
-    // A probe running on m_probes, and the stop that ends it.
-    struct Probing {
-        QFuture<std::optional<VideoInfo>> future;
-        std::shared_ptr<std::stop_source> stop;
-    };
-    // The probe's answer; none when the file cannot be opened or the probe
-    // has not answered by `deadline` (it is then asked to stop).
-    static QCoro::Task<std::optional<VideoInfo>> load(Probing probing,
-                                                      std::chrono::steady_clock::time_point deadline);
-
-    Engine m_engine;
     Dialogs *m_dialogs;
-    Patience m_patience;
+    // The work off the UI thread: probes, extractions and steps. A child.
+    ShotRunner *m_runner;
     QList<VideoItem *> m_videos;
     std::optional<QUuid> m_selectedID;
     QPointer<VideoItem> m_lastSelected;
@@ -213,16 +184,4 @@ private:
     QSet<QUuid> m_stepping;
     // Videos whose decoder the engine may keep open for further steps.
     QSet<QUrl> m_stepped;
-    // Present exactly while a worker is considered running; stopping it
-    // requests stop on the worker and on its extraction.
-    std::optional<std::stop_source> m_runner;
-    qint64 m_runnerToken = 0;
-    // Extractions run here, off the UI thread. More than one thread: a
-    // stopped extraction may still wind down while the next one starts, and
-    // one given up on may hold its thread for good.
-    std::unique_ptr<QThreadPool> m_extractions;
-    // Probes run here, not in the global pool, which the process would wait
-    // for at exit; stopped at shutdown.
-    std::unique_ptr<QThreadPool> m_probes;
-    std::stop_source m_closing;
 };

@@ -6,10 +6,7 @@
 #include "engine/Logging.h"
 #include "model/Dialogs.h"
 
-#include <QCoroSignal>
-#include <QFutureWatcher>
 #include <QLocale>
-#include <QtConcurrent>
 
 #include <algorithm>
 
@@ -19,22 +16,13 @@ QCoro::Task<> AppModel::add(QList<QUrl> urls)
     QStringList failed;
     // Every file is probed at once, so one that does not answer holds up
     // the others by its patience at most, not one patience each.
-    QList<std::optional<Probing>> probes;
-    const auto deadline = std::chrono::steady_clock::now() + m_patience.probe;
+    QList<std::optional<ShotRunner::Probing>> probes;
+    const auto deadline = std::chrono::steady_clock::now() + m_runner->patience().probe;
     for (qsizetype i = 0; i < urls.size(); ++i) {
         const QUrl &url = urls.at(i);
         // A file named twice is probed once; its second mention only selects it.
-        if (findByUrl(url) || urls.indexOf(url) < i || !m_engine.probe || !m_probes) {
-            probes.append(std::nullopt);
-            continue;
-        }
-        auto stop = std::make_shared<std::stop_source>();
-        QFuture<std::optional<VideoInfo>> future = QtConcurrent::run(
-            m_probes.get(), [url, probe = m_engine.probe, stop, closing = m_closing.get_token()] {
-                const std::stop_callback quitting(closing, [&stop] { stop->request_stop(); });
-                return probe(url, stop->get_token());
-            });
-        probes.append(Probing{future, stop});
+        const bool known = findByUrl(url) || urls.indexOf(url) < i;
+        probes.append(known ? std::nullopt : m_runner->probe(url));
     }
     for (qsizetype i = 0; i < urls.size(); ++i) {
         const QUrl &url = urls.at(i);
@@ -48,7 +36,7 @@ QCoro::Task<> AppModel::add(QList<QUrl> urls)
         // in a co_await inside a conditional expression.
         std::optional<VideoInfo> info;
         if (probes.at(i)) {
-            QCoro::Task<std::optional<VideoInfo>> loading = load(*probes.at(i), deadline);
+            QCoro::Task<std::optional<VideoInfo>> loading = ShotRunner::answer(*probes.at(i), deadline);
             info = co_await loading;
         }
         if (!self)
@@ -80,27 +68,6 @@ QCoro::Task<> AppModel::add(QList<QUrl> urls)
         });
     }
     startRunner();
-}
-
-QCoro::Task<std::optional<VideoInfo>> AppModel::load(Probing probing,
-                                                     std::chrono::steady_clock::time_point deadline)
-{
-    if (!probing.future.isFinished()) {
-        QFutureWatcher<std::optional<VideoInfo>> watcher;
-        watcher.setFuture(probing.future);
-        const auto left = std::max(std::chrono::milliseconds(0),
-                                   std::chrono::duration_cast<std::chrono::milliseconds>(
-                                       deadline - std::chrono::steady_clock::now()));
-        co_await qCoro(&watcher, &QFutureWatcherBase::finished, left);
-        // Still running: the file does not answer. The probe is asked to
-        // stop, which ends it at its next read; its thread is not waited
-        // for, and what it finds later is dropped.
-        if (!probing.future.isFinished()) {
-            probing.stop->request_stop();
-            co_return std::nullopt;
-        }
-    }
-    co_return probing.future.result();
 }
 
 void AppModel::chooseVideos()

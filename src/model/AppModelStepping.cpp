@@ -7,7 +7,6 @@
 
 #include <QCoroFuture>
 #include <QDir>
-#include <QtConcurrent>
 
 
 namespace {
@@ -31,15 +30,15 @@ void AppModel::releaseSteppers()
             ++it;
             continue;
         }
-        if (m_engine.release)
-            m_engine.release(*it);
+        if (m_runner->engine().release)
+            m_runner->engine().release(*it);
         it = m_stepped.erase(it);
     }
 }
 
 bool AppModel::canStep(const VideoItem *item, qint64 id, ShotStep step) const
 {
-    if (!m_engine.step || !item || item->status() != VideoStatus::done || !item->workDir()
+    if (!m_runner->engine().step || !item || item->status() != VideoStatus::done || !item->workDir()
         || m_stepping.contains(item->id()))
         return false;
     const Shot *shot = findShot(item, id);
@@ -48,7 +47,7 @@ bool AppModel::canStep(const VideoItem *item, qint64 id, ShotStep step) const
 
 QCoro::Task<bool> AppModel::step(VideoItem *item, qint64 id, ShotStep step)
 {
-    if (!canStep(item, id, step) || !m_extractions)
+    if (!canStep(item, id, step))
         co_return false;
     const Shot shot = *findShot(item, id);
     const double target = *Stepping::target(shot.time, step, item->info().fps, item->info().duration);
@@ -74,11 +73,9 @@ QCoro::Task<bool> AppModel::runStep(QPointer<AppModel> model, QPointer<VideoItem
         settings.precise = true;
         // The engine keeps the video's decoder open between steps.
         model->m_stepped.insert(item->info().url);
-        QFuture<std::optional<Shot>> running = QtConcurrent::run(
-            model->m_extractions.get(),
-            [stepFn = model->m_engine.step, info = item->info(), id = shot.id, target, settings, folder,
-             stop = model->m_closing.get_token()] { return stepFn(info, id, target, settings, folder, stop); });
-        stepped = co_await running;
+        if (std::optional<QFuture<std::optional<Shot>>> running
+            = model->m_runner->step(item->info(), shot.id, target, settings, folder))
+            stepped = co_await *running;
     }
     if (model)
         model->m_stepping.remove(itemId);

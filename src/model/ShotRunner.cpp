@@ -1,7 +1,7 @@
-// AppModel's runner: one worker at a time extracts every pending video, the
-// selected one first, off the UI thread, handing shots to the item as they
-// arrive and giving up on an extraction that falls silent.
-#include "model/AppModel.h"
+// The runner: probing, one worker at a time extracting every pending video
+// off the UI thread, handing shots to the item as they arrive and giving up
+// on an extraction that falls silent, and moving shots.
+#include "model/ShotRunner.h"
 
 #include "engine/Logging.h"
 #include "engine/TempRoot.h"
@@ -14,6 +14,8 @@
 #include <atomic>
 #include <chrono>
 #include <mutex>
+
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -64,7 +66,7 @@ QCoro::Task<bool> finishedOrSilent(QFuture<Result> running, std::function<qsizet
 // the UI thread. Shots are collected here and drained by a queued call, and
 // once more when the extractor has returned, so every shot is in the item
 // before it is marked done, whatever the order the event loop runs things in.
-class AppModel::ShotInbox : public std::enable_shared_from_this<ShotInbox> {
+class ShotRunner::ShotInbox : public std::enable_shared_from_this<ShotInbox> {
 public:
     ShotInbox(QPointer<VideoItem> item, qint64 generation)
         : m_item(std::move(item))
@@ -130,58 +132,124 @@ private:
     qsizetype m_posted = 0;
 };
 
-VideoItem *AppModel::nextPending() const
+ShotRunner::ShotRunner(Engine engine, QObject *parent)
+    : QObject(parent)
+    , m_engine(std::move(engine))
+    , m_extractions(std::make_unique<QThreadPool>())
+    , m_probes(std::make_unique<QThreadPool>())
 {
-    VideoItem *current = selected();
-    if (current && current->status() == VideoStatus::pending)
-        return current;
-    for (VideoItem *item : m_videos) {
-        if (item->status() == VideoStatus::pending)
-            return item;
-    }
-    return nullptr;
+    m_extractions->setMaxThreadCount(4);
+    m_probes->setMaxThreadCount(4);
 }
 
-void AppModel::startRunner()
+ShotRunner::~ShotRunner()
 {
-    if (m_runner || !m_settings)
+    shutdown(5s);
+}
+
+bool ShotRunner::shutdown(std::chrono::milliseconds timeout)
+{
+    m_closing.request_stop();
+    stop();
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    const auto left = [deadline] {
+        return int(std::max<qint64>(0, std::chrono::duration_cast<std::chrono::milliseconds>(
+                                           deadline - std::chrono::steady_clock::now()).count()));
+    };
+    bool done = true;
+    // A read that ignores the stop must not hold up quitting: a pool still
+    // busy at the deadline is left to the ending process rather than waited
+    // for without bound.
+    for (std::unique_ptr<QThreadPool> *pool : {&m_extractions, &m_probes}) {
+        if (*pool && !(*pool)->waitForDone(left())) {
+            (void)pool->release();
+            done = false;
+        }
+    }
+    return done;
+}
+
+std::optional<ShotRunner::Probing> ShotRunner::probe(const QUrl &url)
+{
+    if (!m_engine.probe || !m_probes)
+        return std::nullopt;
+    auto stop = std::make_shared<std::stop_source>();
+    QFuture<std::optional<VideoInfo>> future = QtConcurrent::run(
+        m_probes.get(), [url, probe = m_engine.probe, stop, closing = m_closing.get_token()] {
+            const std::stop_callback quitting(closing, [&stop] { stop->request_stop(); });
+            return probe(url, stop->get_token());
+        });
+    return Probing{future, stop};
+}
+
+QCoro::Task<std::optional<VideoInfo>> ShotRunner::answer(Probing probing,
+                                                         std::chrono::steady_clock::time_point deadline)
+{
+    if (!probing.future.isFinished()) {
+        QFutureWatcher<std::optional<VideoInfo>> watcher;
+        watcher.setFuture(probing.future);
+        const auto left = std::max(std::chrono::milliseconds(0),
+                                   std::chrono::duration_cast<std::chrono::milliseconds>(
+                                       deadline - std::chrono::steady_clock::now()));
+        co_await qCoro(&watcher, &QFutureWatcherBase::finished, left);
+        // Still running: the file does not answer. The probe is asked to
+        // stop, which ends it at its next read; its thread is not waited
+        // for, and what it finds later is dropped.
+        if (!probing.future.isFinished()) {
+            probing.stop->request_stop();
+            co_return std::nullopt;
+        }
+    }
+    co_return probing.future.result();
+}
+
+std::optional<QFuture<std::optional<Shot>>> ShotRunner::step(const VideoInfo &info, qint64 id, double target,
+                                                             const ExtractSettings &settings, const QString &folder)
+{
+    if (!m_engine.step || !m_extractions)
+        return std::nullopt;
+    return QtConcurrent::run(m_extractions.get(),
+                             [stepFn = m_engine.step, info, id, target, settings, folder,
+                              stop = m_closing.get_token()] { return stepFn(info, id, target, settings, folder, stop); });
+}
+
+void ShotRunner::start(const ExtractSettings &settings, NextPending next)
+{
+    if (m_running)
         return;
-    const qint64 token = ++m_runnerToken;
-    m_runner.emplace();
+    m_next = std::move(next);
+    const qint64 token = ++m_token;
+    m_running.emplace();
     // The worker starts at once and may finish before work() returns, in
-    // which case it has already cleared m_runner.
-    work(QPointer<AppModel>(this), *m_settings, token, m_runner->get_token());
+    // which case it has already cleared m_running.
+    work(QPointer<ShotRunner>(this), settings, token, m_running->get_token());
 }
 
-void AppModel::stopRunner()
+void ShotRunner::stop()
 {
-    if (m_runner)
-        m_runner->request_stop();
-    m_runner.reset();
-    for (VideoItem *item : m_videos) {
-        if (item->status() == VideoStatus::extracting)
-            item->reset();
-    }
+    if (m_running)
+        m_running->request_stop();
+    m_running.reset();
 }
 
-QCoro::Task<> AppModel::work(QPointer<AppModel> model, ExtractSettings settings, qint64 token,
+QCoro::Task<> ShotRunner::work(QPointer<ShotRunner> runner, ExtractSettings settings, qint64 token,
                              std::stop_token stop)
 {
     while (!stop.stop_requested()) {
-        if (!model)
+        if (!runner)
             co_return;
-        VideoItem *item = model->nextPending();
+        VideoItem *item = runner->m_next ? runner->m_next() : nullptr;
         if (!item)
             break;
-        co_await extract(model, item, settings, stop);
+        co_await extract(runner, item, settings, stop);
     }
     // Only the current worker may clear the handle; a stopped one finds a
     // newer token or no handle and leaves it alone.
-    if (model && model->m_runnerToken == token && model->m_runner)
-        model->m_runner.reset();
+    if (runner && runner->m_token == token && runner->m_running)
+        runner->m_running.reset();
 }
 
-QCoro::Task<> AppModel::extract(QPointer<AppModel> model, QPointer<VideoItem> item,
+QCoro::Task<> ShotRunner::extract(QPointer<ShotRunner> runner, QPointer<VideoItem> item,
                                 ExtractSettings settings, std::stop_token stop)
 {
     item->reset();
@@ -191,11 +259,11 @@ QCoro::Task<> AppModel::extract(QPointer<AppModel> model, QPointer<VideoItem> it
     // A scene run's time includes its scan.
     const auto clock = std::make_shared<RunClock>();
     Planning::RunPlan plan;
-    if (settings.mode == ExtractMode::scene && model->m_engine.planScenes && model->m_extractions) {
+    if (settings.mode == ExtractMode::scene && runner->m_engine.planScenes && runner->m_extractions) {
         item->setStatus(VideoStatus::extracting);
         item->setScanProgress(0.0);
         clock->began = std::chrono::steady_clock::now().time_since_epoch().count();
-        QCoro::Task<std::optional<Planning::RunPlan>> scanning = scenePlan(model, item, settings, stop);
+        QCoro::Task<std::optional<Planning::RunPlan>> scanning = scenePlan(runner, item, settings, stop);
         std::optional<Planning::RunPlan> found = co_await scanning;
         if (!found) {
             // Stopped, removed or reset meanwhile; a stopped scan is never
@@ -219,7 +287,7 @@ QCoro::Task<> AppModel::extract(QPointer<AppModel> model, QPointer<VideoItem> it
     int failed = int(times.size());
     // Without a private work folder nothing is written anywhere: every
     // planned shot counts as failed.
-    if (dir && model->m_extractions) {
+    if (dir && runner->m_extractions) {
         const auto inbox = std::make_shared<ShotInbox>(item, gen);
         Engine::ShotCallback onShot = [inbox](const Shot &shot) { inbox->post(shot); };
         // A stop of its own, so that an extraction given up on can be told
@@ -227,8 +295,8 @@ QCoro::Task<> AppModel::extract(QPointer<AppModel> model, QPointer<VideoItem> it
         const auto own = std::make_shared<std::stop_source>();
         const std::stop_callback relay(stop, [own] { own->request_stop(); });
         QFuture<int> running = QtConcurrent::run(
-            model->m_extractions.get(),
-            [extractFn = model->m_engine.extract, info = item->info(), times, settings,
+            runner->m_extractions.get(),
+            [extractFn = runner->m_engine.extract, info = item->info(), times, settings,
              folder = *dir, onShot, stop = own->get_token(), clock] {
                 if (clock->began == 0)
                     clock->began = std::chrono::steady_clock::now().time_since_epoch().count();
@@ -237,7 +305,7 @@ QCoro::Task<> AppModel::extract(QPointer<AppModel> model, QPointer<VideoItem> it
                 return failedShots;
             });
         QCoro::Task<bool> finishing = finishedOrSilent(
-            running, [inbox] { return inbox->posted(); }, model->m_patience.silence);
+            running, [inbox] { return inbox->posted(); }, runner->m_patience.silence);
         const bool finished = co_await finishing;
         inbox->drain();
         if (finished) {
@@ -249,7 +317,7 @@ QCoro::Task<> AppModel::extract(QPointer<AppModel> model, QPointer<VideoItem> it
             inbox->close();
             failed = int(times.size() - item->shots().size());
             qCWarning(logModel) << "extraction of" << item->info().url.toDisplayString(QUrl::PreferLocalFile)
-                                << "gave no answer for" << model->m_patience.silence.count() << "ms; given up";
+                                << "gave no answer for" << runner->m_patience.silence.count() << "ms; given up";
         }
     }
 
@@ -268,8 +336,9 @@ QCoro::Task<> AppModel::extract(QPointer<AppModel> model, QPointer<VideoItem> it
     item->setStatus(VideoStatus::done);
 }
 
-QCoro::Task<std::optional<Planning::RunPlan>> AppModel::scenePlan(QPointer<AppModel> model, QPointer<VideoItem> item,
-                                                                    ExtractSettings settings, std::stop_token stop)
+QCoro::Task<std::optional<Planning::RunPlan>> ShotRunner::scenePlan(QPointer<ShotRunner> runner,
+                                                                     QPointer<VideoItem> item,
+                                                                     ExtractSettings settings, std::stop_token stop)
 {
     const qint64 gen = item->generation();
     const VideoInfo info = item->info();
@@ -298,19 +367,19 @@ QCoro::Task<std::optional<Planning::RunPlan>> AppModel::scenePlan(QPointer<AppMo
             Qt::QueuedConnection);
     };
     QFuture<std::optional<Planning::RunPlan>> running = QtConcurrent::run(
-        model->m_extractions.get(), [planFn = model->m_engine.planScenes, info, settings, progress, stop = own->get_token()] {
+        runner->m_extractions.get(), [planFn = runner->m_engine.planScenes, info, settings, progress, stop = own->get_token()] {
             return planFn(info, settings, progress, stop);
         });
     QCoro::Task<bool> finishing = finishedOrSilent(
-        running, [reports] { return reports->beats.load(); }, model->m_patience.silence);
+        running, [reports] { return reports->beats.load(); }, runner->m_patience.silence);
     const bool finished = co_await finishing;
     if (!finished) {
         own->request_stop();
         if (item)
             qCWarning(logModel) << "scene scan of" << info.url.toDisplayString(QUrl::PreferLocalFile) << "gave no answer for"
-                                << (model ? model->m_patience.silence.count() : 0) << "ms; planning by count";
+                                << (runner ? runner->m_patience.silence.count() : 0) << "ms; planning by count";
     }
-    if (stop.stop_requested() || !model || !item || item->generation() != gen)
+    if (stop.stop_requested() || !runner || !item || item->generation() != gen)
         co_return std::nullopt;
     std::optional<Planning::RunPlan> plan = finished ? running.result() : std::nullopt;
     // A scan given up on plans by count; extraction then tells which of its
