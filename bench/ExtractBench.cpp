@@ -8,7 +8,7 @@
 // --stall-limit S (the extractor's stall watch; raise it under valgrind,
 // which runs the decoder some fifty times slower).
 
-#include "engine/Planning.h"
+#include "basics/Planning.h"
 #include "media/Extractor.h"
 #include "media/FrameConverter.h"
 #include "media/ImageFiles.h"

@@ -7,7 +7,7 @@
 // "shot ID SECONDS FILE" per shot, then "scan SECONDS" and "total SECONDS".
 // bench/scenes makes the clip and compares with the ffmpeg tool.
 
-#include "engine/ScenePlanning.h"
+#include "basics/ScenePlanning.h"
 #include "media/Extractor.h"
 #include "media/MediaAsset.h"
 #include "media/SceneScanner.h"

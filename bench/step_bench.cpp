@@ -9,7 +9,7 @@
 // Make the clip the targets are stated for with
 //   ffmpeg -f lavfi -i testsrc2=size=1920x1080:rate=30 -t 60 -c:v libx264 -g 60 -pix_fmt yuv420p clip.mp4
 
-#include "engine/Stepping.h"
+#include "basics/Stepping.h"
 #include "media/Extractor.h"
 #include "media/MediaAsset.h"
 #include "media/ShotStepper.h"

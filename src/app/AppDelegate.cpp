@@ -1,6 +1,6 @@
 #include "app/AppDelegate.h"
 
-#include "engine/TempRoot.h"
+#include "basics/TempRoot.h"
 
 AppDelegate::AppDelegate(QObject *parent)
     : QObject(parent)

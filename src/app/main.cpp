@@ -4,7 +4,7 @@
 #include "app/MainMenus.h"
 #include "app/SingleInstance.h"
 #include "app/Translations.h"
-#include "engine/MemoryPressure.h"
+#include "basics/MemoryPressure.h"
 #include "export/Exporter.h"
 #include "export/FileManagerReveal.h"
 #include "media/FfmpegLog.h"

@@ -1,6 +1,6 @@
 #include "cli/CliOptions.h"
 
-#include "engine/Planning.h"
+#include "basics/Planning.h"
 #include "settings/Preferences.h"
 
 #include <QCommandLineParser>

@@ -5,8 +5,8 @@
 //
 // Pure apart from the loaded translation; any thread.
 
-#include "engine/Records.h"
-#include "engine/SheetOptions.h"
+#include "basics/Records.h"
+#include "basics/SheetOptions.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,6 +1,6 @@
 #include "cli/InputFiles.h"
 
-#include "engine/VideoFiles.h"
+#include "basics/VideoFiles.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 #include "cli/VideoJob.h"
 
-#include "engine/TempRoot.h"
-#include "engine/WeakShots.h"
+#include "basics/TempRoot.h"
+#include "basics/WeakShots.h"
 #include "export/NewFiles.h"
 #include "export/ShotFolderWriter.h"
 #include "media/Extractor.h"

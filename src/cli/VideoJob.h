@@ -8,8 +8,8 @@
 // their own threads). Failure: reported in the outcome, never thrown; a stop
 // ends the job promptly with `stopped` set and nothing left in the work folder.
 
-#include "engine/Records.h"
-#include "engine/SheetOptions.h"
+#include "basics/Records.h"
+#include "basics/SheetOptions.h"
 
 #include <QString>
 #include <QStringList>

@@ -6,7 +6,7 @@
 #include "cli/InputFiles.h"
 #include "cli/StopSignals.h"
 #include "cli/VideoJob.h"
-#include "engine/TempRoot.h"
+#include "basics/TempRoot.h"
 #include "media/FfmpegLog.h"
 #include "settings/Preferences.h"
 

@@ -19,7 +19,7 @@
 // reveals the folders it made. Existing files and folders are never
 // replaced.
 
-#include "engine/Records.h"
+#include "basics/Records.h"
 
 #include <QCoreApplication>
 #include <QList>

@@ -1,6 +1,6 @@
 #include "export/ShotFolderWriter.h"
 
-#include "engine/Formatting.h"
+#include "basics/Formatting.h"
 #include "export/NewFiles.h"
 
 #include <QDir>

@@ -8,7 +8,7 @@
 // existing files and folders are never replaced, and only whole files are
 // left behind.
 
-#include "engine/Records.h"
+#include "basics/Records.h"
 
 #include <QCoreApplication>
 #include <QList>

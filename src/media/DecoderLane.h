@@ -9,7 +9,7 @@
 // thread, also while a read blocks inside FFmpeg. A stop on the parent token
 // given to open() acts as cancelAll().
 
-#include "engine/StopNode.h"
+#include "basics/StopNode.h"
 #include "media/FrameCursor.h"
 #include "media/FrameGenerator.h"
 #include "media/FramePicker.h"

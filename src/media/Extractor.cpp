@@ -1,7 +1,7 @@
 #include "media/Extractor.h"
 
-#include "engine/Logging.h"
-#include "engine/StopNode.h"
+#include "basics/Logging.h"
+#include "basics/StopNode.h"
 #include "media/FrameConverter.h"
 #include "media/ImageFiles.h"
 #include "media/ShotScoring.h"

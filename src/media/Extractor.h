@@ -10,7 +10,7 @@
 // an attempt, a stop node below the run's stop; a stall watch stops the
 // attempt that makes no progress.
 
-#include "engine/Records.h"
+#include "basics/Records.h"
 #include "media/FrameGenerator.h"
 #include "media/StallWatch.h"
 

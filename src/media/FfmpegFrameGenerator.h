@@ -16,7 +16,7 @@
 // Thread safety as FrameGenerator: one producer thread; cancelAll() from any
 // thread, also while a read blocks inside FFmpeg.
 
-#include "engine/StopNode.h"
+#include "basics/StopNode.h"
 #include "media/DecoderLane.h"
 #include "media/FrameGenerator.h"
 #include "media/VideoInput.h"

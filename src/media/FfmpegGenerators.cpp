@@ -1,4 +1,4 @@
-#include "engine/Logging.h"
+#include "basics/Logging.h"
 #include "media/Extractor.h"
 #include "media/FfmpegFrameGenerator.h"
 

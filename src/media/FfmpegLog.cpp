@@ -1,6 +1,6 @@
 #include "media/FfmpegLog.h"
 
-#include "engine/Logging.h"
+#include "basics/Logging.h"
 
 extern "C" {
 #include <libavutil/log.h>

@@ -3,7 +3,7 @@
 // frames at media times, a time tolerance, and an abort that may come from any
 // thread. One FFmpeg implementation (FfmpegFrameGenerator); tests script a fake.
 
-#include "engine/MediaTime.h"
+#include "basics/MediaTime.h"
 #include "media/FfmpegPtr.h"
 #include "media/MediaError.h"
 

@@ -3,7 +3,7 @@
 // downscaling helpers the rest of the system uses. All functions are pure or
 // touch only the files named; any thread.
 
-#include "engine/Records.h"
+#include "basics/Records.h"
 #include "media/MediaError.h"
 
 #include <QImage>

@@ -1,6 +1,6 @@
 #include "media/MediaAsset.h"
 
-#include "engine/Logging.h"
+#include "basics/Logging.h"
 #include "media/FrameCursor.h"
 #include "media/ParkedInputs.h"
 #include "media/VideoInput.h"

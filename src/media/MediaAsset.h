@@ -4,7 +4,7 @@
 // file, a folder, no permission, zero bytes, text named .mp4, audio only, a
 // truncated file or a codec without a decoder all give none.
 
-#include "engine/Records.h"
+#include "basics/Records.h"
 
 #include <QString>
 

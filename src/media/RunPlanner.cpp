@@ -1,6 +1,6 @@
 #include "media/RunPlanner.h"
 
-#include "engine/ScenePlanning.h"
+#include "basics/ScenePlanning.h"
 #include "media/SceneScanner.h"
 
 namespace RunPlanner {

@@ -9,7 +9,7 @@
 // video). Failure: a video the scan cannot read still gets the count plan;
 // the extraction then tells which of its shots cannot be read either.
 
-#include "engine/Planning.h"
+#include "basics/Planning.h"
 
 #include <QString>
 

@@ -9,7 +9,7 @@
 // threads. Failure: none when the file cannot be read or the stop was
 // requested, with the reason in `error` when given.
 
-#include "engine/ScenePlanning.h"
+#include "basics/ScenePlanning.h"
 #include "media/MediaError.h"
 
 #include <QString>

@@ -6,7 +6,7 @@
 //
 // Pure; any thread.
 
-#include "engine/Records.h"
+#include "basics/Records.h"
 
 #include <QImage>
 

@@ -1,6 +1,6 @@
 #include "media/ShotStepper.h"
 
-#include "engine/Logging.h"
+#include "basics/Logging.h"
 #include "media/Extractor.h"
 
 ShotStepper::ShotStepper(QString path)

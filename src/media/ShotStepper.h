@@ -8,7 +8,7 @@
 // Failure: a step that cannot decode, convert or write gives none; the next
 // step opens the file afresh.
 
-#include "engine/Records.h"
+#include "basics/Records.h"
 #include "media/FrameGenerator.h"
 
 #include <QString>

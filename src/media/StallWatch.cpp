@@ -1,5 +1,5 @@
 #include "media/StallWatch.h"
-#include "engine/Logging.h"
+#include "basics/Logging.h"
 
 #include <condition_variable>
 

@@ -4,8 +4,8 @@
 // moving shots in AppModelStepping.cpp; the work itself is ShotRunner's.
 #include "model/AppModel.h"
 
-#include "engine/Planning.h"
-#include "engine/TempRoot.h"
+#include "basics/Planning.h"
+#include "basics/TempRoot.h"
 #include "media/ParkedInputs.h"
 #include "media/Thumbnails.h"
 

@@ -12,8 +12,8 @@
 // is deleted once control returns to the event loop) and its runner.
 // `dialogs` is not owned and may be null.
 
-#include "engine/Records.h"
-#include "engine/Stepping.h"
+#include "basics/Records.h"
+#include "basics/Stepping.h"
 #include "model/Engine.h"
 #include "model/ShotRunner.h"
 #include "model/VideoItem.h"

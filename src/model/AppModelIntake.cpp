@@ -3,7 +3,7 @@
 // others in one alert; and the file dialog that feeds it.
 #include "model/AppModel.h"
 
-#include "engine/Logging.h"
+#include "basics/Logging.h"
 #include "model/Dialogs.h"
 
 #include <QLocale>

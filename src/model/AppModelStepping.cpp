@@ -1,8 +1,8 @@
 // Moving one shot to a neighbouring frame.
 #include "model/AppModel.h"
 
-#include "engine/Logging.h"
-#include "engine/TempRoot.h"
+#include "basics/Logging.h"
+#include "basics/TempRoot.h"
 #include "media/Thumbnails.h"
 
 #include <QCoroFuture>

@@ -3,8 +3,8 @@
 // functions: the application uses the FFmpeg-backed ones (Engine::ffmpeg()),
 // tests script their own with controllable timing.
 
-#include "engine/Planning.h"
-#include "engine/Records.h"
+#include "basics/Planning.h"
+#include "basics/Records.h"
 
 #include <QList>
 #include <QString>

@@ -3,8 +3,8 @@
 // on an extraction that falls silent, and moving shots.
 #include "model/ShotRunner.h"
 
-#include "engine/Logging.h"
-#include "engine/TempRoot.h"
+#include "basics/Logging.h"
+#include "basics/TempRoot.h"
 
 #include <QCoreApplication>
 #include <QCoroSignal>

@@ -12,8 +12,8 @@
 // Ownership: owned by AppModel (a QObject child); owns its thread pools. The
 // items it extracts are the model's; it holds QPointers to them only.
 
-#include "engine/Planning.h"
-#include "engine/Records.h"
+#include "basics/Planning.h"
+#include "basics/Records.h"
 #include "model/Engine.h"
 #include "model/VideoItem.h"
 

@@ -1,7 +1,7 @@
 #include "model/VideoItem.h"
 
-#include "engine/TempRoot.h"
-#include "engine/WeakShots.h"
+#include "basics/TempRoot.h"
+#include "basics/WeakShots.h"
 
 #include <algorithm>
 

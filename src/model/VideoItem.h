@@ -7,7 +7,7 @@
 // keep QPointers and listen to AppModel's row signals. The work folder on
 // disk belongs to the item and is deleted by reset().
 
-#include "engine/Records.h"
+#include "basics/Records.h"
 
 #include <QList>
 #include <QObject>

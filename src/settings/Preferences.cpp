@@ -1,6 +1,6 @@
 #include "settings/Preferences.h"
 
-#include "engine/SheetOptions.h"
+#include "basics/SheetOptions.h"
 
 #include <cmath>
 

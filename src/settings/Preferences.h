@@ -4,8 +4,8 @@
 //
 // Thread: UI thread only. Ownership: owns its QSettings store.
 
-#include "engine/Records.h"
-#include "engine/SheetOptions.h"
+#include "basics/Records.h"
+#include "basics/SheetOptions.h"
 
 #include <QByteArray>
 #include <QObject>

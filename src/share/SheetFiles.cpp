@@ -1,7 +1,7 @@
 #include "share/SheetFiles.h"
 
-#include "engine/Logging.h"
-#include "engine/TempRoot.h"
+#include "basics/Logging.h"
+#include "basics/TempRoot.h"
 #include "media/ImageFiles.h"
 
 #include <QCoreApplication>

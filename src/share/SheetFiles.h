@@ -3,8 +3,8 @@
 // share menu carry, the proposed save name, and saving in the format the
 // chosen name asks for. No widgets.
 
-#include "engine/Records.h"
-#include "engine/SheetOptions.h"
+#include "basics/Records.h"
+#include "basics/SheetOptions.h"
 
 #include <QImage>
 #include <QList>

@@ -3,7 +3,7 @@
 // drawing. Every length is designed for a 2400-pixel-wide canvas and scales
 // linearly with the requested width; lengths are output pixels.
 
-#include "engine/SheetOptions.h"
+#include "basics/SheetOptions.h"
 
 #include <QRect>
 #include <QSizeF>

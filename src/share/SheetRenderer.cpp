@@ -1,7 +1,7 @@
 #include "share/SheetRenderer.h"
 
-#include "engine/Formatting.h"
-#include "engine/Planning.h"
+#include "basics/Formatting.h"
+#include "basics/Planning.h"
 #include "media/ImageFiles.h"
 #include "share/SheetText.h"
 

@@ -2,8 +2,8 @@
 // Draws a share image: one video's shots in a grid, with an optional header
 // (file name and summary), timestamp labels and a "Made with Framelark" line.
 
-#include "engine/Records.h"
-#include "engine/SheetOptions.h"
+#include "basics/Records.h"
+#include "basics/SheetOptions.h"
 #include "share/SheetLayout.h"
 
 #include <QImage>

@@ -14,8 +14,8 @@
 // Thread: UI thread only. Ownership: a QObject child of whoever creates it.
 // Destroying it stops every render still running and leaves no staged file.
 
-#include "engine/Records.h"
-#include "engine/SheetOptions.h"
+#include "basics/Records.h"
+#include "basics/SheetOptions.h"
 #include "share/SheetFiles.h"
 
 #include <QImage>

@@ -1,6 +1,6 @@
 #include "sharewindow/SheetView.h"
 
-#include "engine/Planning.h"
+#include "basics/Planning.h"
 #include "export/FileManagerReveal.h"
 #include "settings/Preferences.h"
 #include "share/SheetRenderer.h"

@@ -27,8 +27,8 @@
 // Thread: UI thread only. Ownership: the caller owns the view; `prefs` must
 // outlive it.
 
-#include "engine/Records.h"
-#include "engine/SheetOptions.h"
+#include "basics/Records.h"
+#include "basics/SheetOptions.h"
 #include "share/SheetFiles.h"
 #include "share/SheetSession.h"
 

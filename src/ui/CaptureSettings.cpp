@@ -1,5 +1,5 @@
 #include "ui/CaptureSettings.h"
-#include "engine/Planning.h"
+#include "basics/Planning.h"
 #include "widgets/NumberBox.h"
 
 #include <QCoreApplication>

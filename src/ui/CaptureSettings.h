@@ -2,7 +2,7 @@
 // The one-line description of the capture settings that titles the toolbar
 // button: "24 shots", "Every 2.5 sec · Precise · PNG".
 
-#include "engine/Records.h"
+#include "basics/Records.h"
 
 #include <QString>
 

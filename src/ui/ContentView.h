@@ -4,7 +4,9 @@
 // screen (no video open) or the workspace of the selected video. It takes
 // files dropped anywhere on it, hands the stored capture settings to the
 // model a short quiet moment after they last changed (and once after the
-// window first appears), and presents the model's alert.
+// window first appears), and presents the model's alert and, while the
+// model's showShareImage is set, the share image window of the selected
+// video.
 //
 // Thread: UI thread only. Does not own `model`, `preferences` or `exporter`,
 // which must outlive it.
@@ -41,9 +43,11 @@ public:
                 QWidget *parent = nullptr);
     ~ContentView() override;
 
-    // Called each time the model's showShareImage becomes true; it presents
-    // the share image window for the selected video, which sets the flag
-    // back to false when it closes. Without a presenter the flag stays set.
+    // Replaces how the share image window is presented (tests): called each
+    // time the model's showShareImage becomes true, in place of opening a
+    // SheetView, and must set the flag back to false when its window closes.
+    // Without one the view opens the SheetView itself, window-modal, over
+    // this window.
     using ShareImagePresenter = std::function<void()>;
     void setShareImagePresenter(ShareImagePresenter presenter);
 

@@ -1,6 +1,6 @@
 #include "ui/FileDialogs.h"
 
-#include "engine/VideoFiles.h"
+#include "basics/VideoFiles.h"
 
 #include <QDir>
 #include <QFileDialog>

@@ -1,5 +1,5 @@
 #include "ui/SettingsView.h"
-#include "engine/Formatting.h"
+#include "basics/Formatting.h"
 #include "export/ExportFolder.h"
 #include "settings/Preferences.h"
 #include "widgets/ElidedLabel.h"

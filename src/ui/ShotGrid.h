@@ -16,7 +16,7 @@
 //
 // Thread: UI thread.
 
-#include "engine/Stepping.h"
+#include "basics/Stepping.h"
 #include "ui/GridGeometry.h"
 
 #include <QAbstractItemView>

@@ -1,6 +1,6 @@
 #include "ui/ShotListModel.h"
 
-#include "engine/Formatting.h"
+#include "basics/Formatting.h"
 #include "model/VideoItem.h"
 #include "ui/GridGeometry.h"
 

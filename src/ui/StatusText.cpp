@@ -1,7 +1,7 @@
 #include "ui/StatusText.h"
 
-#include "engine/Formatting.h"
-#include "engine/Planning.h"
+#include "basics/Formatting.h"
+#include "basics/Planning.h"
 
 #include <QCoreApplication>
 #include <QStringList>

@@ -4,7 +4,7 @@
 //
 // Pure apart from the loaded translation; UI thread (tr()).
 
-#include "engine/Records.h"
+#include "basics/Records.h"
 
 #include <QLocale>
 #include <QString>

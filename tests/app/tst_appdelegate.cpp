@@ -1,5 +1,5 @@
 #include "app/AppDelegate.h"
-#include "engine/TempRoot.h"
+#include "basics/TempRoot.h"
 #include "support/TestSupport.h"
 
 #include <QFileInfo>

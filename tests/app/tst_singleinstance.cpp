@@ -1,6 +1,6 @@
 #include "app/AppDelegate.h"
 #include "app/SingleInstance.h"
-#include "engine/TempRoot.h"
+#include "basics/TempRoot.h"
 #include "support/TestSupport.h"
 
 #include <QDir>

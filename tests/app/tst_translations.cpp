@@ -3,7 +3,7 @@
 // are complete and in step with the sources.
 #include "app/Links.h"
 #include "app/Translations.h"
-#include "engine/Planning.h"
+#include "basics/Planning.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "engine/TempRoot.h"
+#include "basics/TempRoot.h"
 #include "export/Exporter.h"
 #include "export/ExportFolder.h"
 #include "model/AppModel.h"

@@ -1,5 +1,5 @@
-#include "engine/Planning.h"
-#include "engine/ScenePlanning.h"
+#include "basics/Planning.h"
+#include "basics/ScenePlanning.h"
 #include "media/Extractor.h"
 #include "media/RunPlanner.h"
 #include "media/SceneScanner.h"

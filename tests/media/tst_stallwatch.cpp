@@ -1,4 +1,4 @@
-#include "engine/StopNode.h"
+#include "basics/StopNode.h"
 #include "media/StallWatch.h"
 
 #include <QTest>

@@ -1,4 +1,4 @@
-#include "engine/WeakShots.h"
+#include "basics/WeakShots.h"
 #include "media/Extractor.h"
 #include "media/ShotScoring.h"
 #include "support/TestVideos.h"

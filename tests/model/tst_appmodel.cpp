@@ -1,4 +1,4 @@
-#include "engine/TempRoot.h"
+#include "basics/TempRoot.h"
 #include "media/Thumbnails.h"
 #include "model/AppModel.h"
 #include "support/ScriptedEngine.h"

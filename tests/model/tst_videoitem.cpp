@@ -1,4 +1,4 @@
-#include "engine/TempRoot.h"
+#include "basics/TempRoot.h"
 #include "model/VideoItem.h"
 #include "support/TestSupport.h"
 

@@ -1,5 +1,5 @@
 #include "cli/CliOptions.h"
-#include "engine/TempRoot.h"
+#include "basics/TempRoot.h"
 #include "media/ImageFiles.h"
 #include "settings/Preferences.h"
 #include "share/SheetLayout.h"

@@ -1,5 +1,5 @@
 #include "app/MainMenus.h"
-#include "engine/TempRoot.h"
+#include "basics/TempRoot.h"
 #include "export/Exporter.h"
 #include "media/Thumbnails.h"
 #include "model/AppModel.h"

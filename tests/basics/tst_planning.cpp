@@ -1,7 +1,7 @@
 #include "app/Translations.h"
-#include "engine/Planning.h"
-#include "engine/ScenePlanning.h"
-#include "engine/Stepping.h"
+#include "basics/Planning.h"
+#include "basics/ScenePlanning.h"
+#include "basics/Stepping.h"
 
 #include <QCoreApplication>
 #include <QTest>

@@ -1,4 +1,4 @@
-#include "engine/Stepping.h"
+#include "basics/Stepping.h"
 
 namespace Stepping {
 

@@ -1,7 +1,7 @@
 #pragma once
 // The one way a time in a video, a byte count and a video summary are written.
 
-#include "engine/Records.h"
+#include "basics/Records.h"
 
 #include <QLocale>
 #include <QString>

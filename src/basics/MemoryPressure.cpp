@@ -1,4 +1,4 @@
-#include "engine/MemoryPressure.h"
+#include "basics/MemoryPressure.h"
 
 #include <QFile>
 

@@ -1,4 +1,4 @@
-#include "engine/Planning.h"
+#include "basics/Planning.h"
 
 #include <QCoreApplication>
 

@@ -5,7 +5,7 @@
 //
 // Pure; any thread.
 
-#include "engine/Planning.h"
+#include "basics/Planning.h"
 
 #include <QList>
 

@@ -1,4 +1,4 @@
-#include "engine/WeakShots.h"
+#include "basics/WeakShots.h"
 
 #include <algorithm>
 #include <cmath>

@@ -5,7 +5,7 @@
 //
 // Pure; any thread.
 
-#include "engine/Records.h"
+#include "basics/Records.h"
 
 #include <QList>
 #include <QSet>

@@ -1,7 +1,7 @@
 #pragma once
 // Which moments of a video become shots, and the one text for a number of shots.
 
-#include "engine/Records.h"
+#include "basics/Records.h"
 
 #include <QList>
 #include <QString>

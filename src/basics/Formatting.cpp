@@ -1,4 +1,4 @@
-#include "engine/Formatting.h"
+#include "basics/Formatting.h"
 
 #include <QStringList>
 

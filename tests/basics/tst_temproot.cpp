@@ -1,4 +1,4 @@
-#include "engine/TempRoot.h"
+#include "basics/TempRoot.h"
 #include "support/TestSupport.h"
 
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "engine/VideoFiles.h"
+#include "basics/VideoFiles.h"
 
 namespace VideoFiles {
 

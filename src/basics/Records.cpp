@@ -1,4 +1,4 @@
-#include "engine/Records.h"
+#include "basics/Records.h"
 
 QString rawValue(ExtractMode mode)
 {

@@ -1,5 +1,5 @@
 #pragma once
-// One logging category per layer. All are silent by default (only critical
+// One logging category per layer that logs. All are silent by default (only critical
 // messages pass, and none is written); a user who reports a bug turns them on
 // with QT_LOGGING_RULES, for example
 //   QT_LOGGING_RULES='framelark.*=true' framelark video.mp4 2> framelark.log
@@ -7,10 +7,6 @@
 
 #include <QLoggingCategory>
 
-Q_DECLARE_LOGGING_CATEGORY(logEngine)  // framelark.engine: temporary root, planning
 Q_DECLARE_LOGGING_CATEGORY(logMedia)   // framelark.media: probing, decoding, writing, FFmpeg's own log
 Q_DECLARE_LOGGING_CATEGORY(logModel)   // framelark.model: intake, runs, commands
-Q_DECLARE_LOGGING_CATEGORY(logExport)  // framelark.export: export operations
 Q_DECLARE_LOGGING_CATEGORY(logShare)   // framelark.share: share image rendering and files
-Q_DECLARE_LOGGING_CATEGORY(logUi)      // framelark.ui: windows
-Q_DECLARE_LOGGING_CATEGORY(logApp)     // framelark.app: launch, hand-over, translations

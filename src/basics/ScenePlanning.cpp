@@ -1,6 +1,6 @@
-#include "engine/ScenePlanning.h"
+#include "basics/ScenePlanning.h"
 
-#include "engine/Planning.h"
+#include "basics/Planning.h"
 
 #include <algorithm>
 #include <cmath>
