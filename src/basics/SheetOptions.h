@@ -1,6 +1,6 @@
 #pragma once
 // The six choices that shape a share image. A plain value: the share image
-// window keeps one and re-renders whenever it changes as a whole.
+// session renders again whenever it changes as a whole.
 
 #include <QHashFunctions>
 

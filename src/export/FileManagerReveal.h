@@ -2,7 +2,7 @@
 // Shows files or folders, selected, in the desktop's file manager: asks the
 // org.freedesktop.FileManager1 service on the session bus, and when there is
 // no bus or the call fails, opens the folder that contains them instead.
-// Used for exported folders and for a saved share image alike.
+// Used for exported folders and for the share image's file alike.
 //
 // Thread: UI thread (needs a running event loop for the reply). Never blocks:
 // the D-Bus call is asynchronous and bounded by `timeoutMs`.

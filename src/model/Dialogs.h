@@ -1,5 +1,5 @@
 #pragma once
-// The modal panels the model asks the user through. The application provides
+// The modal panels the model and the exporter ask the user through. The application provides
 // one on QFileDialog; tests provide scripted answers.
 //
 // Thread: UI thread only. Calls block until the panel closes.

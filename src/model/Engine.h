@@ -1,6 +1,6 @@
 #pragma once
-// What the model needs from the extraction engine, as two replaceable
-// functions: the application uses the FFmpeg-backed ones (Engine::ffmpeg()),
+// What the model needs from the extraction engine, as five replaceable
+// functions (step, release and planScenes optional): the application uses the FFmpeg-backed ones (Engine::ffmpeg()),
 // tests script their own with controllable timing.
 
 #include "basics/Planning.h"
@@ -25,7 +25,7 @@ struct Engine {
     // Writes one shot per planned time into the existing folder `dir`,
     // reporting each through `onShot`, and returns the number of times that
     // produced no shot. Ends early when `stop` is requested. Blocking; called
-    // on a dedicated extraction thread.
+    // on a thread of the runner's extraction pool.
     using Extract = std::function<int(const VideoInfo &info, const QList<double> &times,
                                       const ExtractSettings &settings, const QString &dir,
                                       const ShotCallback &onShot, std::stop_token stop)>;
@@ -45,8 +45,8 @@ struct Engine {
     using ScanProgress = std::function<void(double fraction)>;
     // The plan of a scene run of at most `settings.count` shots, one a
     // little into each scene, with the settings to extract them with; none
-    // only when `stop` was requested. Blocking; called on the extraction
-    // thread. Optional: without it a scene run plans like count mode.
+    // only when `stop` was requested. Blocking; called on a thread of the
+    // runner's extraction pool. Optional: without it a scene run plans like count mode.
     using PlanScenes = std::function<std::optional<Planning::RunPlan>(
         const VideoInfo &info, const ExtractSettings &settings, const ScanProgress &progress, std::stop_token stop)>;
 

@@ -94,7 +94,7 @@ private:
                               std::stop_token stop);
     static QCoro::Task<> extract(QPointer<ShotRunner> runner, QPointer<VideoItem> item,
                                  ExtractSettings settings, std::stop_token stop);
-    // The plan of a scene run, from the engine's scan while the item shows
+    // The plan of a scene run, from the engine's planScenes while the item shows
     // its progress; the count plan when the scan falls silent. None when the
     // run was stopped or the item reset meanwhile.
     static QCoro::Task<std::optional<Planning::RunPlan>> scenePlan(QPointer<ShotRunner> runner,
@@ -108,7 +108,7 @@ private:
     // requests stop on the worker and on its extraction.
     std::optional<std::stop_source> m_running;
     qint64 m_token = 0;
-    // Extractions and steps run here. More than one thread: a stopped
+    // Extractions, scene plans and steps run here. More than one thread: a stopped
     // extraction may still wind down while the next one starts, and one
     // given up on may hold its thread for good.
     std::unique_ptr<QThreadPool> m_extractions;

@@ -4,7 +4,8 @@
 // image files.
 //
 // Thread: UI thread only. Ownership: owned by AppModel (QObject parent); views
-// keep QPointers and listen to AppModel's row signals. The work folder on
+// keep QPointers and listen to the item's row signals (shots) and
+// AppModel's (videos). The work folder on
 // disk belongs to the item and is deleted by reset().
 
 #include "basics/Records.h"
@@ -58,8 +59,8 @@ public:
     // The shots not deselected, in shots() order.
     QList<Shot> selectedShots() const;
 
-    // --- Extraction state. AppModel creates items and is the only writer in
-    // the application; views only read. Public so that tests can put an item
+    // --- Extraction state. AppModel creates items; it and its ShotRunner
+    // are the only writers in the application; views only read. Public so that tests can put an item
     // in any state without running an extraction.
 
     explicit VideoItem(const VideoInfo &info, QObject *parent = nullptr);

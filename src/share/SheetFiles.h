@@ -44,7 +44,7 @@ using RenderFunction = std::function<std::optional<QImage>(
     const QList<Shot> &, const VideoInfo &, const SheetOptions &)>;
 
 // One finished background render: the image and, when it could be written,
-// a JPEG of it under a name no other render uses (see stage()).
+// a JPEG of it under a name no other render uses (see renderAndStage()).
 struct Rendered {
     QImage image;
     std::optional<QString> staged;

@@ -8,9 +8,9 @@
 // stops it, in place of the extraction's progress or the summary.
 //
 // Every control calls one operation (VideoItem::toggle/toggleAll,
-// exportRequested, AppModel::stopExport, AppModel::setShowShareImage) and
-// every enabled state reads one property (the item's shots,
-// AppModel::canExport, AppModel::exportProgress).
+// exportRequested, AppModel::stopExport, AppModel::setShowShareImage,
+// AppModel::step) and every enabled state reads one property (the item's
+// shots, AppModel::canExport, AppModel::exportProgress, AppModel::canStep).
 //
 // Thread: UI thread. Ownership: the model must outlive the view; the item is
 // observed through a QPointer and may go away at any time.
@@ -44,8 +44,9 @@ public:
     // Shows `item` (none: an empty pane).
     void setItem(VideoItem *item);
 
-    // The context menu of the cell at `row`: "Open in Image Viewer" and
-    // "Copy Image". Null for a row that does not exist.
+    // The context menu of the cell at `row`: "Open in Image Viewer", "Copy
+    // Image" and the four steps to another frame (each enabled by
+    // AppModel::canStep). Null for a row that does not exist.
     std::unique_ptr<QMenu> menuFor(int row);
 
     ShotGrid *grid() const { return m_grid; }

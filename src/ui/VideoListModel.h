@@ -2,7 +2,7 @@
 // The open videos as a list model for the sidebar, in the model's order.
 // Forwards the model's row changes: an added or removed video is an
 // inserted or removed row, closing all a reset; a video's status, shots and
-// total change its row's data.
+// total and scan progress change its row's data.
 //
 // Thread: UI thread. Ownership: the AppModel is observed and must outlive
 // this model.
