@@ -25,6 +25,10 @@ public:
         if (depth > 0 || QThread::currentThread() != thread())
             return QApplication::notify(receiver, event);
         ++depth;
+        // Taken before the event is delivered: delivering may delete the
+        // receiver (a deferred delete) and the event.
+        const int type = int(event->type());
+        const char *what = receiver ? receiver->metaObject()->className() : "";
         QElapsedTimer timer;
         timer.start();
         const bool result = QApplication::notify(receiver, event);
@@ -34,8 +38,7 @@ public:
             events.push_back(ms);
             if (ms > slowest) {
                 slowest = ms;
-                slowestWhat = QStringLiteral("%1 to %2").arg(int(event->type())).arg(
-                    receiver ? QString::fromLatin1(receiver->metaObject()->className()) : QString());
+                slowestWhat = QStringLiteral("%1 to %2").arg(type).arg(QString::fromLatin1(what));
             }
         }
         return result;
