@@ -67,6 +67,7 @@ VideoList::VideoList(AppModel &model, QWidget *parent)
     footerLayout->addWidget(m_exportAll);
     m_exportAll->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     connect(m_exportAll, &QPushButton::clicked, this, &VideoList::exportAllRequested);
+    connect(m_view, &QAbstractItemView::clicked, this, &VideoList::videoClicked);
     connect(&m_model, &AppModel::videosChanged, this, &VideoList::refreshFooter);
     connect(&m_model, &AppModel::canExportAllChanged, this, &VideoList::refreshFooter);
 

@@ -36,6 +36,8 @@ public:
 signals:
     // "Export All" was pressed.
     void exportAllRequested();
+    // A row was clicked with the mouse (not reached from the keyboard).
+    void videoClicked();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -2,6 +2,7 @@
 
 #include "export/Exporter.h"
 #include "model/AppModel.h"
+#include "ui/ShotGrid.h"
 #include "ui/VideoDetail.h"
 #include "ui/VideoList.h"
 
@@ -36,6 +37,10 @@ Workspace::Workspace(AppModel &model, Exporter *exporter, QWidget *parent)
             m_exporter->exportSelected();
     });
     connect(&m_model, &AppModel::selectedChanged, this, [this] { m_detail->setItem(m_model.selected()); });
+    // A video picked with the mouse is one to work on: the grid takes the
+    // keys (steps, Enter, arrows) at once. From the keyboard the focus stays
+    // in the list, which the arrows move through.
+    connect(m_list, &VideoList::videoClicked, this, [this] { m_detail->grid()->setFocus(Qt::OtherFocusReason); });
     connect(&m_model, &AppModel::videosChanged, this, &Workspace::followVideos);
     m_detail->setItem(m_model.selected());
     followVideos();

@@ -1,6 +1,7 @@
 // The sidebar of open videos and the workspace around it.
 #include "app/Translations.h"
 #include "media/Thumbnails.h"
+#include "ui/ShotGrid.h"
 #include "ui/VideoDetail.h"
 #include "ui/VideoList.h"
 #include "ui/VideoListModel.h"
@@ -9,6 +10,7 @@
 #include "WorkspaceFixture.h"
 
 #include <QAbstractItemModelTester>
+#include <QApplication>
 #include <QListView>
 #include <QMenu>
 #include <QPushButton>
@@ -234,7 +236,8 @@ private slots:
         Workspace workspace(model(), nullptr);
         workspace.resize(900, 500);
         workspace.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&workspace));
+        workspace.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&workspace));
         QVERIFY(m_fixture->add({"a.mp4"}));
         QVERIFY(!workspace.sidebarShown());
         QCOMPARE(workspace.detail()->item(), m_fixture->item("a.mp4"));
@@ -244,8 +247,14 @@ private slots:
         QCOMPARE(workspace.list()->width(), Workspace::sidebarWidth);
         QCOMPARE(workspace.detail()->item(), m_fixture->item("b.mp4"));
         QVERIFY(workspace.detail()->width() < 900 - Workspace::sidebarWidth);
-        model().setSelectedID(m_fixture->item("a.mp4")->id());
+        // A click in the sidebar leaves the keys with the grid.
+        m_fixture->start();
+        QTRY_VERIFY_WITH_TIMEOUT(m_fixture->item("a.mp4")->status() == VideoStatus::done, 5000);
+        QListView *rows = workspace.list()->view();
+        QTest::mouseClick(rows->viewport(), Qt::LeftButton, {}, rows->visualRect(rows->model()->index(0, 0)).center());
         QCOMPARE(workspace.detail()->item(), m_fixture->item("a.mp4"));
+        QCOMPARE(QApplication::focusWidget(), workspace.detail()->grid());
+        QVERIFY(workspace.detail()->grid()->currentIndex().isValid());
         model().remove(m_fixture->item("a.mp4"));
         QVERIFY(!workspace.sidebarShown());
         QCOMPARE(workspace.detail()->item(), m_fixture->item("b.mp4"));
