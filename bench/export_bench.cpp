@@ -34,6 +34,7 @@ class NoDialogs : public Dialogs {
 public:
     QList<QUrl> chooseVideos() override { return {}; }
     std::optional<QString> chooseExportFolder(const QString &, const QString &) override { return std::nullopt; }
+    bool confirmCloseAll() override { return false; }
 };
 
 // A 1080p frame that compresses like filmed footage: a gradient with grain.

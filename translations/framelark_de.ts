@@ -183,6 +183,18 @@
         <source>Export Here</source>
         <translation>Hierher exportieren</translation>
     </message>
+    <message>
+        <source>Close All Videos?</source>
+        <translation>Alle Videos schließen?</translation>
+    </message>
+    <message>
+        <source>Shots you picked by hand will be lost.</source>
+        <translation>Von Hand ausgewählte Screenshots gehen verloren.</translation>
+    </message>
+    <message>
+        <source>Close All</source>
+        <translation>Alle schließen</translation>
+    </message>
 </context>
 <context>
     <name>Framelark</name>
@@ -267,6 +279,14 @@
     <message>
         <source>About Framelark</source>
         <translation>Über Framelark</translation>
+    </message>
+    <message>
+        <source>Undo</source>
+        <translation>Widerrufen</translation>
+    </message>
+    <message>
+        <source>Redo</source>
+        <translation>Wiederholen</translation>
     </message>
 </context>
 <context>
@@ -589,6 +609,33 @@
     <message>
         <source>Waiting for the first shots</source>
         <translation>Warten auf die ersten Screenshots</translation>
+    </message>
+</context>
+<context>
+    <name>VideoItem</name>
+    <message>
+        <source>Move Shot</source>
+        <translation>Screenshot verschieben</translation>
+    </message>
+    <message>
+        <source>Select Shot</source>
+        <translation>Screenshot auswählen</translation>
+    </message>
+    <message>
+        <source>Deselect Shot</source>
+        <translation>Screenshot abwählen</translation>
+    </message>
+    <message>
+        <source>Select All Shots</source>
+        <translation>Alle Screenshots auswählen</translation>
+    </message>
+    <message>
+        <source>Deselect All Shots</source>
+        <translation>Auswahl aller Screenshots aufheben</translation>
+    </message>
+    <message>
+        <source>Deselect Weak Shots</source>
+        <translation>Schwache Screenshots abwählen</translation>
     </message>
 </context>
 <context>

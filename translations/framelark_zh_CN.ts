@@ -182,6 +182,18 @@
         <source>Export Here</source>
         <translation>导出到此处</translation>
     </message>
+    <message>
+        <source>Close All Videos?</source>
+        <translation>要关闭所有视频吗？</translation>
+    </message>
+    <message>
+        <source>Shots you picked by hand will be lost.</source>
+        <translation>您手动挑选的截图将会丢失。</translation>
+    </message>
+    <message>
+        <source>Close All</source>
+        <translation>全部关闭</translation>
+    </message>
 </context>
 <context>
     <name>Framelark</name>
@@ -265,6 +277,14 @@
     <message>
         <source>About Framelark</source>
         <translation>关于 Framelark</translation>
+    </message>
+    <message>
+        <source>Undo</source>
+        <translation>撤销</translation>
+    </message>
+    <message>
+        <source>Redo</source>
+        <translation>重做</translation>
     </message>
 </context>
 <context>
@@ -586,6 +606,33 @@
     <message>
         <source>Waiting for the first shots</source>
         <translation>正在等待第一批截图</translation>
+    </message>
+</context>
+<context>
+    <name>VideoItem</name>
+    <message>
+        <source>Move Shot</source>
+        <translation>移动截图</translation>
+    </message>
+    <message>
+        <source>Select Shot</source>
+        <translation>选择截图</translation>
+    </message>
+    <message>
+        <source>Deselect Shot</source>
+        <translation>取消选择截图</translation>
+    </message>
+    <message>
+        <source>Select All Shots</source>
+        <translation>全选截图</translation>
+    </message>
+    <message>
+        <source>Deselect All Shots</source>
+        <translation>取消全选截图</translation>
+    </message>
+    <message>
+        <source>Deselect Weak Shots</source>
+        <translation>取消选择弱截图</translation>
     </message>
 </context>
 <context>

@@ -182,6 +182,18 @@
         <source>Export Here</source>
         <translation>匯出到此處</translation>
     </message>
+    <message>
+        <source>Close All Videos?</source>
+        <translation>要關閉所有影片嗎？</translation>
+    </message>
+    <message>
+        <source>Shots you picked by hand will be lost.</source>
+        <translation>您手動挑選的截圖將會遺失。</translation>
+    </message>
+    <message>
+        <source>Close All</source>
+        <translation>全部關閉</translation>
+    </message>
 </context>
 <context>
     <name>Framelark</name>
@@ -265,6 +277,14 @@
     <message>
         <source>About Framelark</source>
         <translation>關於 Framelark</translation>
+    </message>
+    <message>
+        <source>Undo</source>
+        <translation>還原</translation>
+    </message>
+    <message>
+        <source>Redo</source>
+        <translation>重做</translation>
     </message>
 </context>
 <context>
@@ -586,6 +606,33 @@
     <message>
         <source>Waiting for the first shots</source>
         <translation>正在等待第一批截圖</translation>
+    </message>
+</context>
+<context>
+    <name>VideoItem</name>
+    <message>
+        <source>Move Shot</source>
+        <translation>移動截圖</translation>
+    </message>
+    <message>
+        <source>Select Shot</source>
+        <translation>選取截圖</translation>
+    </message>
+    <message>
+        <source>Deselect Shot</source>
+        <translation>取消選取截圖</translation>
+    </message>
+    <message>
+        <source>Select All Shots</source>
+        <translation>全選截圖</translation>
+    </message>
+    <message>
+        <source>Deselect All Shots</source>
+        <translation>取消全選截圖</translation>
+    </message>
+    <message>
+        <source>Deselect Weak Shots</source>
+        <translation>取消選取弱截圖</translation>
     </message>
 </context>
 <context>

@@ -66,6 +66,10 @@ MainMenus::MainMenus(QMenuBar *bar, AppModel &model, Exporter &exporter, WindowC
                 run(*item);
         };
     };
+    m_actions.undo = command(edit, tr("Undo"), QKeySequence(QKeySequence::Undo), [this] { m_model.undo(); });
+    m_actions.redo = command(edit, tr("Redo"), QKeySequence(Qt::SHIFT | Qt::CTRL | Qt::Key_Z),
+                             [this] { m_model.redo(); });
+    edit->addSeparator();
     m_actions.selectAllShots = command(edit, tr("Select All Shots"), QKeySequence(Qt::CTRL | Qt::Key_A),
                                        onSelected([](VideoItem &item) { item.selectAll(); }));
     m_actions.deselectAllShots =
@@ -96,6 +100,7 @@ MainMenus::MainMenus(QMenuBar *bar, AppModel &model, Exporter &exporter, WindowC
     connect(&m_model, &AppModel::canEditShotsChanged, this, &MainMenus::updateEnabled);
     connect(&m_model, &AppModel::selectedChanged, this, &MainMenus::updateEnabled);
     connect(&m_model, &AppModel::videosChanged, this, &MainMenus::updateEnabled);
+    connect(&m_model, &AppModel::historyChanged, this, &MainMenus::updateEnabled);
     updateEnabled();
 }
 
@@ -107,4 +112,6 @@ void MainMenus::updateEnabled()
     m_actions.removeVideo->setEnabled(m_model.selected() != nullptr);
     for (QAction *action : {m_actions.selectAllShots, m_actions.deselectAllShots, m_actions.deselectWeakShots})
         action->setEnabled(m_model.canEditShots());
+    m_actions.undo->setEnabled(m_model.canUndo());
+    m_actions.redo->setEnabled(m_model.canRedo());
 }

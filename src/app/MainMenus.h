@@ -36,6 +36,8 @@ public:
         QAction *removeVideo = nullptr;
         QAction *settings = nullptr;
         QAction *quit = nullptr;
+        QAction *undo = nullptr;
+        QAction *redo = nullptr;
         QAction *selectAllShots = nullptr;
         QAction *deselectAllShots = nullptr;
         QAction *deselectWeakShots = nullptr;

@@ -27,6 +27,7 @@
 #include <QString>
 #include <QStringList>
 #include <QUrl>
+#include <QUuid>
 
 #include <QCoroTask>
 
@@ -58,6 +59,7 @@ public:
 private:
     // One video's part of an export, taken when it starts.
     struct Job {
+        QUuid video;
         QString videoName;
         QList<Shot> shots;
     };

@@ -8,6 +8,7 @@
 #include "basics/TempRoot.h"
 #include "media/ParkedInputs.h"
 #include "media/Thumbnails.h"
+#include "model/Dialogs.h"
 
 #include <algorithm>
 
@@ -21,6 +22,7 @@ AppModel::AppModel(Engine engine, Dialogs *dialogs, QObject *parent)
     connect(this, &AppModel::videosChanged, this, &AppModel::updateExportable);
     connect(this, &AppModel::selectedChanged, this, &AppModel::updateExportable);
     connect(this, &AppModel::selectedChanged, this, &AppModel::releaseSteppers);
+    connect(this, &AppModel::selectedChanged, this, &AppModel::historyChanged);
 }
 
 AppModel::~AppModel()
@@ -190,8 +192,34 @@ void AppModel::stopExport()
         m_exportStop.request_stop();
 }
 
+bool AppModel::canUndo() const
+{
+    const VideoItem *item = selected();
+    return item && !m_stepping.contains(item->id()) && item->history()->canUndo();
+}
+
+bool AppModel::canRedo() const
+{
+    const VideoItem *item = selected();
+    return item && !m_stepping.contains(item->id()) && item->history()->canRedo();
+}
+
+void AppModel::undo()
+{
+    if (canUndo())
+        selected()->history()->undo();
+}
+
+void AppModel::redo()
+{
+    if (canRedo())
+        selected()->history()->redo();
+}
+
 void AppModel::watch(VideoItem *item)
 {
+    connect(item->history(), &QUndoStack::canUndoChanged, this, &AppModel::historyChanged);
+    connect(item->history(), &QUndoStack::canRedoChanged, this, &AppModel::historyChanged);
     connect(item, &VideoItem::statusChanged, this, &AppModel::updateExportable);
     connect(item, &VideoItem::shotsChanged, this, &AppModel::updateExportable);
     connect(item, &VideoItem::deselectedChanged, this, &AppModel::updateExportable);
@@ -265,6 +293,23 @@ void AppModel::remove(const QUuid &id)
         closeAll();
     else if (wasExtracting)
         startRunner();
+}
+
+void AppModel::goBack()
+{
+    const bool handWork = std::any_of(m_videos.cbegin(), m_videos.cend(),
+                                      [](const VideoItem *item) { return item->handEdited(); });
+    if (handWork && (!m_dialogs || !m_dialogs->confirmCloseAll()))
+        return;
+    closeAll();
+}
+
+void AppModel::tookOut(const QUuid &id)
+{
+    for (VideoItem *item : std::as_const(m_videos)) {
+        if (item->id() == id)
+            item->setHandEdited(false);
+    }
 }
 
 void AppModel::closeAll()

@@ -107,6 +107,13 @@ public:
     // Back to the start screen: no videos, no selection, empty thumbnail
     // cache, temporary root deleted. The settings are kept.
     void closeAll();
+    // "Back": closeAll(), after asking (Dialogs::confirmCloseAll) when a
+    // video holds work done by hand (VideoItem::handEdited); nothing when
+    // the user cancels.
+    void goBack();
+    // The shots of video `id` were taken out (exported whole, or its share
+    // image saved or copied): closing no longer loses its hand-made work.
+    void tookOut(const QUuid &id);
 
     // At quit: stops the runner and waits up to `timeout` for a running
     // extraction to end, so nothing is written after the temporary root is
@@ -124,6 +131,14 @@ public:
     // the shot moved; otherwise (impossible, failed, the video was reset or
     // removed meanwhile) the shot is as it was.
     QCoro::Task<bool> step(VideoItem *item, qint64 id, ShotStep step);
+
+    // Undo and redo of the selected video's history (VideoItem::history):
+    // possible while it has an entry that way and none of its shots is
+    // being moved. Nothing otherwise.
+    bool canUndo() const;
+    bool canRedo() const;
+    void undo();
+    void redo();
 
     // The planned shot times (see Planning::times).
     static QList<double> times(ExtractMode mode, double interval, qint64 count, double duration);
@@ -146,6 +161,8 @@ signals:
     void canExportAllChanged();
     void canEditShotsChanged();
     void exportProgressChanged();
+    // canUndo or canRedo may read differently.
+    void historyChanged();
 
 private:
     VideoItem *findByUrl(const QUrl &url) const;

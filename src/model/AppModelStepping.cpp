@@ -52,6 +52,7 @@ QCoro::Task<bool> AppModel::step(VideoItem *item, qint64 id, ShotStep step)
     const Shot shot = *findShot(item, id);
     const double target = *Stepping::target(shot.time, step, item->info().fps, item->info().duration);
     m_stepping.insert(item->id());
+    emit historyChanged();
     QCoro::Task<bool> running = runStep(this, item, shot, target);
     const bool moved = co_await running;
     co_return moved;
@@ -77,8 +78,10 @@ QCoro::Task<bool> AppModel::runStep(QPointer<AppModel> model, QPointer<VideoItem
             = model->m_runner->step(item->info(), shot.id, target, settings, folder))
             stepped = co_await *running;
     }
-    if (model)
+    if (model) {
         model->m_stepping.remove(itemId);
+        emit model->historyChanged();
+    }
     // A result for a reset or removed video, or one that found the same
     // frame again, changes nothing.
     const bool usable = model && item && item->generation() == gen && stepped && stepped->time != shot.time;
@@ -89,7 +92,7 @@ QCoro::Task<bool> AppModel::runStep(QPointer<AppModel> model, QPointer<VideoItem
         co_return false;
     }
     stepped->id = shot.id;
-    item->replace(*stepped);
+    item->moveShot(shot, *stepped);
     Thumbnails::forget(shot.thumbFile);
     co_return true;
 }

@@ -21,4 +21,8 @@ public:
     // `startFolder`; none when cancelled.
     virtual std::optional<QString> chooseExportFolder(const QString &message,
                                                       const QString &startFolder) = 0;
+
+    // Whether to close every video although shots picked by hand would be
+    // lost; Cancel (false) is the default answer.
+    virtual bool confirmCloseAll() = 0;
 };

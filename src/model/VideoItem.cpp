@@ -5,19 +5,75 @@
 
 #include <algorithm>
 
+// One selection change: the deselected shots and the weak-shot count
+// before and after.
+class VideoItem::SelectionChange : public QUndoCommand {
+public:
+    struct State {
+        QSet<qint64> deselected;
+        std::optional<qint64> weakDeselected;
+    };
+    SelectionChange(VideoItem &item, State before, State after, const QString &text)
+        : QUndoCommand(text)
+        , m_item(item)
+        , m_before(std::move(before))
+        , m_after(std::move(after))
+    {
+    }
+    void redo() override { apply(m_after); }
+    void undo() override { apply(m_before); }
+
+private:
+    void apply(const State &state)
+    {
+        m_item.setDeselected(state.deselected);
+        m_item.setWeakDeselected(state.weakDeselected);
+        m_item.setHandEdited(true);
+    }
+    VideoItem &m_item;
+    const State m_before;
+    const State m_after;
+};
+
+// One step: the shot before and after it; both keep their files.
+class VideoItem::ShotMove : public QUndoCommand {
+public:
+    ShotMove(VideoItem &item, Shot before, Shot after)
+        : QUndoCommand(VideoItem::tr("Move Shot"))
+        , m_item(item)
+        , m_before(std::move(before))
+        , m_after(std::move(after))
+    {
+    }
+    void redo() override { apply(m_after); }
+    void undo() override { apply(m_before); }
+
+private:
+    void apply(const Shot &shot)
+    {
+        m_item.replace(shot);
+        m_item.setHandEdited(true);
+    }
+    VideoItem &m_item;
+    const Shot m_before;
+    const Shot m_after;
+};
+
 VideoItem::VideoItem(const VideoInfo &info, QObject *parent)
     : QObject(parent)
     , m_id(QUuid::createUuid())
     , m_info(info)
+    , m_history(new QUndoStack(this))
 {
 }
 
 void VideoItem::toggle(qint64 shotId)
 {
     QSet<qint64> next = m_deselected;
-    if (!next.remove(shotId))
+    const bool selecting = next.remove(shotId);
+    if (!selecting)
         next.insert(shotId);
-    choose(next);
+    choose(next, std::nullopt, selecting ? tr("Select Shot") : tr("Deselect Shot"));
 }
 
 void VideoItem::toggleAll()
@@ -30,7 +86,7 @@ void VideoItem::toggleAll()
 
 void VideoItem::selectAll()
 {
-    choose({});
+    choose({}, std::nullopt, tr("Select All Shots"));
 }
 
 void VideoItem::deselectAll()
@@ -38,23 +94,45 @@ void VideoItem::deselectAll()
     QSet<qint64> all;
     for (const Shot &shot : m_shots)
         all.insert(shot.id);
-    choose(all);
+    choose(all, std::nullopt, tr("Deselect All Shots"));
 }
 
 qint64 VideoItem::deselectWeak()
 {
     const QSet<qint64> weak = WeakShots::weakIds(m_shots);
-    setDeselected(m_deselected | weak);
-    setWeakDeselected(weak.size());
+    const QSet<qint64> next = m_deselected | weak;
+    if (next != m_deselected) {
+        m_history->push(new SelectionChange(*this, {m_deselected, m_weakDeselected}, {next, weak.size()},
+                                            tr("Deselect Weak Shots")));
+    } else {
+        setWeakDeselected(weak.size());  // nothing to undo: the shots are as they were
+    }
     return weak.size();
 }
 
-void VideoItem::choose(const QSet<qint64> &deselected)
+void VideoItem::choose(const QSet<qint64> &deselected, std::optional<qint64> weakDeselected, const QString &text)
 {
     if (deselected == m_deselected)
         return;
-    setWeakDeselected(std::nullopt);
-    setDeselected(deselected);
+    m_history->push(new SelectionChange(*this, {m_deselected, m_weakDeselected}, {deselected, weakDeselected}, text));
+}
+
+bool VideoItem::moveShot(const Shot &before, const Shot &moved)
+{
+    const bool there = std::any_of(m_shots.cbegin(), m_shots.cend(),
+                                   [&](const Shot &shot) { return shot.id == before.id; });
+    if (!there || moved.id != before.id)
+        return false;
+    m_history->push(new ShotMove(*this, before, moved));
+    return true;
+}
+
+void VideoItem::setHandEdited(bool edited)
+{
+    if (edited == m_handEdited)
+        return;
+    m_handEdited = edited;
+    emit handEditedChanged();
 }
 
 void VideoItem::setWeakDeselected(std::optional<qint64> count)
@@ -79,6 +157,7 @@ void VideoItem::reset()
 {
     ++m_generation;
     emit generationChanged();
+    m_history->clear();
     setShots({});
     setDeselected({});
     setStatus(VideoStatus::pending);
@@ -87,6 +166,7 @@ void VideoItem::reset()
     setElapsed(std::nullopt);
     setWeakDeselected(std::nullopt);
     setScanProgress(std::nullopt);
+    setHandEdited(false);
     if (m_workDir)
         TempRoot::removeTree(*m_workDir);
     setWorkDir(std::nullopt);

@@ -13,6 +13,7 @@
 #include <QList>
 #include <QObject>
 #include <QSet>
+#include <QUndoStack>
 #include <QUuid>
 
 #include <optional>
@@ -41,6 +42,11 @@ public:
     std::optional<double> scanProgress() const { return m_scanProgress; }
     std::optional<QString> workDir() const { return m_workDir; }
 
+    // The user's changes to the shots, for undo and redo: every selection
+    // command below and every step (moveShot) is one entry. Emptied by
+    // reset() (new capture settings); gone with the item. Owned.
+    QUndoStack *history() const { return m_history; }
+
     // Selects a deselected shot, deselects a selected one. The id is not
     // checked against shots().
     void toggle(qint64 shotId);
@@ -58,6 +64,12 @@ public:
     std::optional<qint64> weakDeselected() const { return m_weakDeselected; }
     // The shots not deselected, in shots() order.
     QList<Shot> selectedShots() const;
+
+    // The user changed the shots by hand (a selection change, a step) since
+    // the extraction, and no export, saved or copied share image has taken
+    // them out since: closing would lose that work. False after reset().
+    bool handEdited() const { return m_handEdited; }
+    void setHandEdited(bool edited);
 
     // --- Extraction state. AppModel creates items; it and its ShotRunner
     // are the only writers in the application; views only read. Public so that tests can put an item
@@ -77,6 +89,10 @@ public:
     // Takes out the shot with id `shotId`, and its deselection; false when
     // there is none.
     bool remove(qint64 shotId);
+    // A step the user made: puts `moved` in the place of `before` (same id)
+    // as an entry of history(), so that undo brings back `before`, picture,
+    // time and all. False when the shot is not there.
+    bool moveShot(const Shot &before, const Shot &moved);
 
     // Replaces every shot at once (shotsReset).
     void setShots(const QList<Shot> &shots);
@@ -109,10 +125,14 @@ signals:
     void workDirChanged();
     void weakDeselectedChanged();
     void scanProgressChanged();
+    void handEditedChanged();
 
 private:
-    // A selection change the user asked for, other than deselectWeak().
-    void choose(const QSet<qint64> &deselected);
+    class SelectionChange;
+    class ShotMove;
+
+    // A selection change the user asked for, as an entry of history().
+    void choose(const QSet<qint64> &deselected, std::optional<qint64> weakDeselected, const QString &text);
     void setWeakDeselected(std::optional<qint64> count);
 
     const QUuid m_id;
@@ -127,4 +147,6 @@ private:
     std::optional<QString> m_workDir;
     std::optional<qint64> m_weakDeselected;
     std::optional<double> m_scanProgress;
+    bool m_handEdited = false;
+    QUndoStack *m_history;
 };

@@ -1,5 +1,8 @@
 #include "sharewindow/SheetView.h"
 
+#include <QCoroTask>
+#include <QPointer>
+
 #include "basics/Planning.h"
 #include "export/FileManagerReveal.h"
 #include "settings/Preferences.h"
@@ -328,6 +331,8 @@ void SheetView::changeEvent(QEvent *event)
 void SheetView::copy()
 {
     m_session->copy();
+    if (m_session->copied())
+        emit tookOut();
 }
 
 void SheetView::save()
@@ -339,7 +344,11 @@ void SheetView::save()
         return;
     // Like the other quiet failures, an unwritable place writes nothing (the
     // reason goes to the log). The window stays responsive meanwhile.
-    m_session->save(SheetFiles::withExtension(choice.path, choice.format));
+    [](QPointer<SheetView> view, QCoro::Task<bool> saving) -> QCoro::Task<> {
+        const bool saved = co_await saving;
+        if (saved && view)
+            emit view->tookOut();
+    }(this, m_session->save(SheetFiles::withExtension(choice.path, choice.format)));
 }
 
 void SheetView::showShareMenu()

@@ -90,6 +90,8 @@ public:
 signals:
     // A render landed: image(), file() and copied() have their new values.
     void rendered();
+    // The share image left the program: it was copied, or saved whole.
+    void tookOut();
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;

@@ -80,7 +80,7 @@ void ContentView::buildToolBar()
     // A hidden action's shortcut is off too, so Escape does nothing on the
     // start screen.
     m_back->setShortcut(QKeySequence(Qt::Key_Escape));
-    connect(m_back, &QAction::triggered, this, [this] { m_model.closeAll(); });
+    connect(m_back, &QAction::triggered, &m_model, &AppModel::goBack);
     bar->addAction(m_back);
 
     m_addVideos = new QAction(tr("Add Videos"), this);
@@ -163,6 +163,7 @@ void ContentView::showShareImageChanged()
         return;
     }
     m_sheet = new SheetView(video->selectedShots(), video->info(), m_preferences, this);
+    connect(m_sheet, &SheetView::tookOut, &m_model, [this, id = video->id()] { m_model.tookOut(id); });
     connect(m_sheet, &QDialog::finished, this, [this, sheet = m_sheet] {
         // Forget the window before it is deleted: a request arriving between
         // now and that deletion must open a new one, not find this one.

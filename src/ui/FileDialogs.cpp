@@ -4,6 +4,8 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
 
 FileDialogs::FileDialogs(QWidget *parent)
     : m_parent(parent)
@@ -54,4 +56,18 @@ std::optional<QString> FileDialogs::chooseExportFolder(const QString &message,
     if (chosen.isEmpty() || chosen.first().isEmpty())
         return std::nullopt;
     return QDir::cleanPath(chosen.first());
+}
+
+bool FileDialogs::confirmCloseAll()
+{
+    QMessageBox box(QMessageBox::Warning, tr("Close All Videos?"), tr("Close All Videos?"), QMessageBox::NoButton,
+                    m_parent);
+    box.setInformativeText(tr("Shots you picked by hand will be lost."));
+    QPushButton *close = box.addButton(tr("Close All"), QMessageBox::DestructiveRole);
+    QPushButton *cancel = box.addButton(QMessageBox::Cancel);
+    box.setDefaultButton(cancel);
+    box.setEscapeButton(cancel);
+    box.setWindowModality(Qt::WindowModal);
+    box.exec();
+    return box.clickedButton() == close;
 }

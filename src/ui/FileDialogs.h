@@ -1,6 +1,7 @@
 #pragma once
-// The model's panels on QFileDialog: the desktop's own dialog where the
-// platform offers one, Qt's otherwise.
+// The model's panels: files and folders on QFileDialog (the desktop's own
+// dialog where the platform offers one, Qt's otherwise), and the question
+// before closing work done by hand.
 //
 // Thread: UI thread. Each call runs a modal dialog and returns when it
 // closes. Ownership: `parent` is not owned; it may go away, and then the
@@ -26,6 +27,9 @@ public:
     // and its confirm button reads "Export Here".
     std::optional<QString> chooseExportFolder(const QString &message,
                                               const QString &startFolder) override;
+    // A warning over the window: "Close All" or Cancel, Cancel the default
+    // and the answer to Escape.
+    bool confirmCloseAll() override;
 
     // The patterns of the video filter, in the order they are offered: each
     // in lower and in upper case.

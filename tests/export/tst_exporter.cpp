@@ -39,6 +39,7 @@ public:
         asked.append({message, startFolder});
         return answer;
     }
+    bool confirmCloseAll() override { return false; }
 };
 
 QCoro::Task<> addThenFlag(AppModel *model, QList<QUrl> urls, bool *done)

@@ -687,6 +687,13 @@ private slots:
         QCOMPARE(back.time, start.time);
         QVERIFY(back.file != start.file);
         QCOMPARE(QImage(back.file), original);
+        // Undo brings back the picture before the last step; redo the step.
+        QVERIFY(m_model->canUndo());
+        m_model->undo();
+        QCOMPARE(shown(), number + 1);
+        QVERIFY(m_model->canRedo());
+        m_model->redo();
+        QCOMPARE(video->shots().at(1).file, back.file);
 
         // Moving on to another video closes the decoder kept for stepping;
         // back again, the step must open the file, which is gone now.

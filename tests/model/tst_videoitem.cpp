@@ -122,6 +122,11 @@ private slots:
         QCOMPARE(item->weakDeselected(), std::optional<qint64>(2));
         QCOMPARE(item->deselectWeak(), 2);
         QCOMPARE(changes.count(), 1);
+        item->history()->undo();
+        QCOMPARE(item->deselected(), QSet<qint64>{4});
+        QVERIFY(!item->weakDeselected());
+        item->history()->redo();
+        QCOMPARE(item->weakDeselected(), std::optional<qint64>(2));
         item->selectAll();
         QCOMPARE(item->deselected(), QSet<qint64>{});
         QVERIFY(!item->weakDeselected());
@@ -133,6 +138,39 @@ private slots:
         QCOMPARE(item->weakDeselected(), std::optional<qint64>(2));
         item->reset();
         QVERIFY(!item->weakDeselected());
+    }
+
+    // Every change by hand is one entry of the history; undo gives back the
+    // exact earlier selection and shot, redo the change; reset forgets all.
+    void historyUndoesEveryChange()
+    {
+        const auto item = make();
+        item->setShots({shot(0, 0), shot(1, 1), shot(2, 2)});
+        QVERIFY(!item->handEdited());
+        item->toggle(1);
+        item->deselectAll();
+        item->selectAll();
+        const Shot moved{2, 2.04, QStringLiteral("/w/step/2.jpg"), QStringLiteral("/w/step/2_thumb.jpg"), {}};
+        QVERIFY(item->moveShot(item->shots().at(2), moved));
+        QVERIFY(!item->moveShot(shot(9), shot(9)));
+        QVERIFY(item->handEdited());
+        QCOMPARE(item->history()->count(), 4);
+        QCOMPARE(item->shots().at(2).file, moved.file);
+        item->history()->undo();
+        QCOMPARE(item->shots().at(2).time, 2.0);
+        QCOMPARE(item->shots().at(2).thumbFile, shot(2).thumbFile);
+        item->history()->undo();
+        QCOMPARE(item->deselected(), (QSet<qint64>{0, 1, 2}));
+        item->history()->undo();
+        QCOMPARE(item->deselected(), QSet<qint64>{1});
+        item->history()->undo();
+        QVERIFY(item->deselected().isEmpty());
+        QVERIFY(!item->history()->canUndo());
+        item->history()->redo();
+        QCOMPARE(item->deselected(), QSet<qint64>{1});
+        item->reset();
+        QCOMPARE(item->history()->count(), 0);
+        QVERIFY(!item->handEdited());
     }
 
     void toggleTwiceRestores()

@@ -51,6 +51,13 @@ public:
     {
         return exportFolder;
     }
+    int confirmations = 0;
+    bool closeAll = false;  // what the "Close All Videos?" question answers
+    bool confirmCloseAll() override
+    {
+        ++confirmations;
+        return closeAll;
+    }
 };
 
 QUrl video(const QString &name)
@@ -317,6 +324,41 @@ private slots:
         QCOMPARE(QDir(marker).exists(), files.isEmpty());
     }
 
+    // Escape asks before it throws away what the user picked by hand, and
+    // only until an export has taken it out.
+    void escapeKeepsHandMadeWork()
+    {
+        m_fake->files = ScriptedEngine::Files::pictures;
+        ContentView &view = window();
+        QVERIFY(showAndActivate());
+        QVERIFY(add({"a.mp4", "b.mp4"}, 2));
+        QVERIFY(allDone());
+        VideoItem *b = m_model->videos().at(1);
+        b->toggle(b->shots().first().id);
+        QVERIFY(b->handEdited());
+        QTest::keyClick(&view, Qt::Key_Escape);
+        QCOMPARE(m_dialogs->confirmations, 1);
+        QCOMPARE(m_model->videos().size(), 2);
+
+        const QString destination = m_dir->filePath(QStringLiteral("taken"));
+        QVERIFY(QDir().mkpath(destination));
+        m_dialogs->exportFolder = destination;
+        m_model->setSelectedID(b->id());
+        m_menus->actions().exportScreenshots->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(!b->handEdited(), 5000);
+        QTest::keyClick(&view, Qt::Key_Escape);
+        QCOMPARE(m_dialogs->confirmations, 1);
+        QVERIFY(m_model->videos().isEmpty());
+
+        QVERIFY(add({"c.mp4"}, 1));
+        QVERIFY(allDone());
+        m_model->videos().first()->deselectAll();
+        m_dialogs->closeAll = true;
+        view.backAction()->trigger();
+        QCOMPARE(m_dialogs->confirmations, 2);
+        QVERIFY(m_model->videos().isEmpty());
+    }
+
     // --- drops --------------------------------------------------------------
 
     void dropFilter_data()
@@ -535,7 +577,7 @@ private slots:
             "Export All Videos… [Ctrl+Shift+E]", "Create Share Image… [Ctrl+G]", "-",
             "Remove Video", "-", "Settings… [Ctrl+,]", "-", "Quit [Ctrl+Q]"}));
         QCOMPARE(describe(menus.at(1)), (QStringList{
-            "Select All Shots [Ctrl+A]", "Deselect All Shots [Ctrl+Shift+A]", "Deselect Weak Shots [Ctrl+D]"}));
+            "Undo [Ctrl+Z]", "Redo [Ctrl+Shift+Z]", "-", "Select All Shots [Ctrl+A]", "Deselect All Shots [Ctrl+Shift+A]", "Deselect Weak Shots [Ctrl+D]"}));
         QCOMPARE(describe(menus.at(2)), (QStringList{
             "Framelark Website", "Support && Privacy", "Contact Support", "-",
             "Check for a New Version…", "-", "About Framelark"}));
@@ -584,11 +626,18 @@ private slots:
         for (QAction *help : {a.website, a.support, a.contact, a.newVersion, a.about, a.settings, a.quit})
             QVERIFY(help->isEnabled());
 
-        // Deselecting every shot of the done video disables its export at once.
+        // Deselecting every shot of the done video disables its export at
+        // once; Undo takes it back, then Redo is what is left to do.
+        QVERIFY(!a.undo->isEnabled());
         if (canExport) {
             m_model->selected()->toggleAll();
             QVERIFY(!a.exportScreenshots->isEnabled());
             QVERIFY(!a.createShareImage->isEnabled());
+            QVERIFY(a.undo->isEnabled());
+            a.undo->trigger();
+            QVERIFY(a.exportScreenshots->isEnabled());
+            QVERIFY(!a.undo->isEnabled());
+            QVERIFY(a.redo->isEnabled());
         }
     }
 
