@@ -523,6 +523,25 @@
     </message>
 </context>
 <context>
+    <name>ShotViewer</name>
+    <message>
+        <source>Shot Viewer</source>
+        <translation>Screenshot-Ansicht</translation>
+    </message>
+    <message>
+        <source>Shot %1 of %2</source>
+        <translation>Screenshot %1 von %2</translation>
+    </message>
+    <message>
+        <source>✓ Selected</source>
+        <translation>✓ Ausgewählt</translation>
+    </message>
+    <message>
+        <source>Not Selected</source>
+        <translation>Nicht ausgewählt</translation>
+    </message>
+</context>
+<context>
     <name>StatusText</name>
     <message>
         <source>Finding scenes…</source>

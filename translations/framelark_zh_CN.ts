@@ -521,6 +521,25 @@
     </message>
 </context>
 <context>
+    <name>ShotViewer</name>
+    <message>
+        <source>Shot Viewer</source>
+        <translation>截图查看器</translation>
+    </message>
+    <message>
+        <source>Shot %1 of %2</source>
+        <translation>第 %1 张截图，共 %2 张</translation>
+    </message>
+    <message>
+        <source>✓ Selected</source>
+        <translation>✓ 已选择</translation>
+    </message>
+    <message>
+        <source>Not Selected</source>
+        <translation>未选择</translation>
+    </message>
+</context>
+<context>
     <name>StatusText</name>
     <message>
         <source>Finding scenes…</source>

@@ -521,6 +521,25 @@
     </message>
 </context>
 <context>
+    <name>ShotViewer</name>
+    <message>
+        <source>Shot Viewer</source>
+        <translation>截圖檢視器</translation>
+    </message>
+    <message>
+        <source>Shot %1 of %2</source>
+        <translation>第 %1 張截圖，共 %2 張</translation>
+    </message>
+    <message>
+        <source>✓ Selected</source>
+        <translation>✓ 已選取</translation>
+    </message>
+    <message>
+        <source>Not Selected</source>
+        <translation>未選取</translation>
+    </message>
+</context>
+<context>
     <name>StatusText</name>
     <message>
         <source>Finding scenes…</source>

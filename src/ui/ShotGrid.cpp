@@ -352,8 +352,15 @@ void ShotGrid::mouseReleaseEvent(QMouseEvent *event)
 
 void ShotGrid::mouseDoubleClickEvent(QMouseEvent *event)
 {
-    // A double click is two clicks: each toggles, as the second press does here.
-    mousePressEvent(event);
+    // The first click already toggled the cell; the second opens it, and
+    // its release (after a second press or not) clicks nothing.
+    m_pressed = QPersistentModelIndex();
+    m_dragged = false;
+    if (event->button() != Qt::LeftButton)
+        return;
+    const QModelIndex index = indexAt(event->position().toPoint());
+    if (index.isValid())
+        emit openRequested(index, true);
 }
 
 std::optional<ShotStep> ShotGrid::stepFor(int key, Qt::KeyboardModifiers modifiers)
@@ -388,6 +395,10 @@ void ShotGrid::keyPressEvent(QKeyEvent *event)
             emit stepRequested(target, *step);
             return;
         }
+    }
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && currentIndex().isValid()) {
+        emit openRequested(currentIndex(), false);
+        return;
     }
     if (event->key() == Qt::Key_Space && currentIndex().isValid() && event->modifiers() == Qt::NoModifier) {
         emit cellClicked(currentIndex());

@@ -55,6 +55,9 @@ signals:
     void cellClicked(const QModelIndex &index);
     void cellMenuRequested(const QModelIndex &index, const QPoint &globalPos);
     void stepRequested(const QModelIndex &index, ShotStep step);
+    // Enter on the current cell, or a double click on a cell (whose first
+    // click already went out as cellClicked).
+    void openRequested(const QModelIndex &index, bool doubleClicked);
 
 protected:
     QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;

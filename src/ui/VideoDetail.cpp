@@ -4,6 +4,7 @@
 #include "model/VideoItem.h"
 #include "ui/ShotDelegate.h"
 #include "ui/ShotGrid.h"
+#include "ui/ShotViewer.h"
 #include "ui/ShotListModel.h"
 #include "ui/StatusText.h"
 #include "ui/ThumbnailLoader.h"
@@ -58,6 +59,7 @@ VideoDetail::VideoDetail(AppModel &model, QWidget *parent)
     , m_shots(new ShotListModel(this))
     , m_delegate(new ShotDelegate(m_loader, this))
     , m_grid(new ShotGrid)
+    , m_viewer(new ShotViewer(m_shots))
     , m_spinner(new BusySpinner)
     , m_progress(new LinearProgress)
     , m_counter(new TabularLabel)
@@ -93,11 +95,36 @@ VideoDetail::VideoDetail(AppModel &model, QWidget *parent)
     connect(m_grid, &ShotGrid::stepRequested, this, [this](const QModelIndex &index, ShotStep step) {
         m_model.step(m_item, index.data(ShotListModel::IdRole).toLongLong(), step);
     });
+    // The viewer opens over the grid; a double click's first click toggled
+    // the cell, so it is toggled back and the selection stays as it was.
+    connect(m_grid, &ShotGrid::openRequested, this, [this](const QModelIndex &index, bool doubleClicked) {
+        if (doubleClicked && m_item)
+            m_item->toggle(index.data(ShotListModel::IdRole).toLongLong());
+        m_viewer->open(index.row());
+    });
+    const auto idAt = [this](int row) { return m_shots->index(row).data(ShotListModel::IdRole).toLongLong(); };
+    connect(m_viewer, &ShotViewer::toggleRequested, this, [this, idAt](int row) {
+        if (m_item)
+            m_item->toggle(idAt(row));
+    });
+    connect(m_viewer, &ShotViewer::stepRequested, this, [this, idAt](int row, ShotStep step) {
+        m_model.step(m_item, idAt(row), step);
+    });
+    connect(m_viewer, &ShotViewer::closeRequested, this, [this](int row) {
+        const bool focused = m_viewer->hasFocus();
+        m_viewer->hide();
+        if (row >= 0 && row < m_shots->rowCount())
+            m_grid->selectionModel()->setCurrentIndex(m_shots->index(row), QItemSelectionModel::NoUpdate);
+        if (focused)
+            m_grid->setFocus(Qt::OtherFocusReason);
+    });
 
     // The spinner floats over the centre of the grid area.
     auto *gridArea = new QGridLayout;
     gridArea->setContentsMargins(0, 0, 0, 0);
     gridArea->addWidget(m_grid, 0, 0);
+    gridArea->addWidget(m_viewer, 0, 0);
+    m_viewer->hide();
     gridArea->addWidget(m_spinner, 0, 0, Qt::AlignCenter);
 
     auto *divider = new QFrame;
@@ -171,6 +198,7 @@ void VideoDetail::setItem(VideoItem *item)
         disconnect(c);
     m_connections.clear();
     m_item = item;
+    m_viewer->hide();
     m_shots->setItem(item);
     m_grid->setCellAspect(m_shots->aspect());
     if (item) {

@@ -31,6 +31,7 @@ class QPushButton;
 class ShotDelegate;
 class ShotGrid;
 class ShotListModel;
+class ShotViewer;
 class TabularLabel;
 class ThumbnailLoader;
 
@@ -50,6 +51,7 @@ public:
     std::unique_ptr<QMenu> menuFor(int row);
 
     ShotGrid *grid() const { return m_grid; }
+    ShotViewer *viewer() const { return m_viewer; }
     ShotListModel *shots() const { return m_shots; }
 
 signals:
@@ -68,6 +70,7 @@ private:
     ShotListModel *m_shots;
     ShotDelegate *m_delegate;
     ShotGrid *m_grid;
+    ShotViewer *m_viewer;
     BusySpinner *m_spinner;
     LinearProgress *m_progress;
     TabularLabel *m_counter;

@@ -3,6 +3,7 @@
 #include "media/Thumbnails.h"
 #include "support/TestSupport.h"
 #include "ui/ShotGrid.h"
+#include "ui/ShotViewer.h"
 #include "ui/ShotGridAccessible.h"
 #include "ui/ShotListModel.h"
 #include "ui/ThumbnailLoader.h"
@@ -16,6 +17,7 @@
 #include "WorkspaceFixture.h"
 
 #include <QAbstractItemModelTester>
+#include <QAction>
 #include <QAccessible>
 #include <QClipboard>
 #include <QGuiApplication>
@@ -413,6 +415,55 @@ private slots:
         m_detail->grid()->setCurrentIndex(m_detail->shots()->index(2));
         QTest::keyClick(m_detail->grid()->viewport(), Qt::Key_Space);
         QCOMPARE(item->deselected(), QSet<qint64>{2});
+    }
+
+    // Enter or a double click opens the shot large; its keys move, toggle
+    // and close back to the same cell, and Escape never reaches the window.
+    void viewerKeys()
+    {
+        VideoItem *item = showDone();
+        QVERIFY(item);
+        show();
+        int backs = 0;
+        QAction back;
+        back.setShortcut(Qt::Key_Escape);
+        m_detail->addAction(&back);
+        connect(&back, &QAction::triggered, this, [&backs] { ++backs; });
+        ShotGrid *grid = m_detail->grid();
+        grid->setFocus();
+        grid->setCurrentIndex(m_detail->shots()->index(2));
+        QTest::keyClick(grid->viewport(), Qt::Key_Return);
+        ShotViewer *viewer = m_detail->viewer();
+        QVERIFY(viewer->isVisible());
+        QCOMPARE(viewer->row(), 2);
+        QTRY_VERIFY_WITH_TIMEOUT(!viewer->picture().isNull(), 5000);
+        QCOMPARE(viewer->picture().size(), QImage(item->shots().at(2).file).size());
+        QCOMPARE(viewer->placeText(), QStringLiteral("Shot 3 of 12"));
+        QCOMPARE(viewer->timeText(), QStringLiteral("00:00:05.000 · frame 125"));
+        QCOMPARE(viewer->selectionText(), QStringLiteral("✓ Selected"));
+        QTest::keyClick(viewer, Qt::Key_Right);
+        QTest::keyClick(viewer, Qt::Key_Right);
+        QTest::keyClick(viewer, Qt::Key_PageUp);
+        QCOMPARE(viewer->row(), 3);
+        QTest::keyClick(viewer, Qt::Key_Space);
+        QCOMPARE(item->deselected(), QSet<qint64>{3});
+        QCOMPARE(viewer->selectionText(), QStringLiteral("Not Selected"));
+        QTest::keyClick(viewer, Qt::Key_Escape);
+        QVERIFY(!viewer->isVisible());
+        QCOMPARE(backs, 0);
+        QCOMPARE(grid->currentIndex().row(), 3);
+
+        // A double click opens the cell and leaves its selection as it was.
+        const QPoint cell = grid->visualRect(m_detail->shots()->index(5)).center();
+        // As a window system delivers it: a click, a press, the double
+        // click, the release.
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell);
+        QTest::mousePress(grid->viewport(), Qt::LeftButton, {}, cell);
+        QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, cell);
+        QTest::mouseRelease(grid->viewport(), Qt::LeftButton, {}, cell);
+        QVERIFY(viewer->isVisible());
+        QCOMPARE(viewer->row(), 5);
+        QCOMPARE(item->deselected(), QSet<qint64>{3});
     }
 
     void gridGeometryFollowsTheWidth_data()

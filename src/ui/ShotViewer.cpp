@@ -1,0 +1,183 @@
+#include "ui/ShotViewer.h"
+
+#include "ui/ShotGrid.h"
+#include "ui/ShotListModel.h"
+
+#include <QHBoxLayout>
+#include <QImageReader>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPainter>
+#include <QVBoxLayout>
+#include <QtConcurrent>
+
+ShotViewer::ShotViewer(ShotListModel *shots, QWidget *parent)
+    : QWidget(parent)
+    , m_shots(shots)
+    , m_time(new QLabel)
+    , m_place(new QLabel)
+    , m_selection(new QLabel)
+{
+    setObjectName(QStringLiteral("shotViewer"));
+    setFocusPolicy(Qt::StrongFocus);
+    setAutoFillBackground(true);
+    setAccessibleName(tr("Shot Viewer"));
+    m_time->setObjectName(QStringLiteral("viewerTime"));
+    m_place->setObjectName(QStringLiteral("viewerPlace"));
+    m_selection->setObjectName(QStringLiteral("viewerSelection"));
+    for (QLabel *label : {m_time, m_place, m_selection})
+        label->setTextInteractionFlags(Qt::NoTextInteraction);
+    auto *bar = new QHBoxLayout;
+    bar->addWidget(m_place);
+    bar->addStretch(1);
+    bar->addWidget(m_time);
+    bar->addStretch(1);
+    bar->addWidget(m_selection);
+    auto *column = new QVBoxLayout(this);
+    column->addStretch(1);
+    column->addLayout(bar);
+
+    connect(&m_loading, &QFutureWatcher<QImage>::finished, this, [this] {
+        m_picture = m_loading.result();
+        m_scaled = QImage();
+        update();
+    });
+    connect(m_shots, &QAbstractItemModel::dataChanged, this, [this](const QModelIndex &from, const QModelIndex &to) {
+        if (m_row.isValid() && m_row.row() >= from.row() && m_row.row() <= to.row()) {
+            load();  // a step gives the shot new files
+            refreshTexts();
+        }
+    });
+    for (auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
+        connect(m_shots, signal, this, &ShotViewer::refreshTexts);
+    connect(m_shots, &QAbstractItemModel::modelReset, this, [this] { emit closeRequested(-1); });
+}
+
+void ShotViewer::open(int row)
+{
+    showRow(row);
+    show();
+    raise();
+    setFocus(Qt::OtherFocusReason);
+}
+
+void ShotViewer::showRow(int row)
+{
+    if (row < 0 || row >= m_shots->rowCount())
+        return;
+    m_row = m_shots->index(row);
+    load();
+    refreshTexts();
+}
+
+void ShotViewer::load()
+{
+    const QString file = m_row.isValid() ? m_row.data(ShotListModel::FileRole).toString() : QString();
+    if (file == m_file && !m_picture.isNull())
+        return;
+    m_file = file;
+    m_picture = QImage();
+    m_scaled = QImage();
+    update();
+    // The full-size file, decoded off the UI thread; a 4K PNG takes longer
+    // than a frame.
+    m_loading.setFuture(QtConcurrent::run([file] {
+        QImageReader reader(file);
+        reader.setAutoTransform(true);
+        return reader.read();
+    }));
+}
+
+QString ShotViewer::timeText() const
+{
+    return m_row.isValid() ? m_shots->preciseTime(m_row.data(ShotListModel::TimeRole).toDouble()) : QString();
+}
+
+QString ShotViewer::placeText() const
+{
+    return m_row.isValid() ? tr("Shot %1 of %2").arg(m_row.row() + 1).arg(m_shots->rowCount()) : QString();
+}
+
+QString ShotViewer::selectionText() const
+{
+    if (!m_row.isValid())
+        return {};
+    return m_row.data(ShotListModel::SelectedRole).toBool() ? tr("✓ Selected") : tr("Not Selected");
+}
+
+void ShotViewer::refreshTexts()
+{
+    m_time->setText(timeText());
+    m_place->setText(placeText());
+    m_selection->setText(selectionText());
+    update();
+}
+
+bool ShotViewer::event(QEvent *event)
+{
+    // Escape and Enter are the viewer's own while it has the focus, ahead of
+    // the window's shortcuts (Escape is "Back" there).
+    if (event->type() == QEvent::ShortcutOverride) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Escape || key == Qt::Key_Return || key == Qt::Key_Enter) {
+            event->accept();
+            return true;
+        }
+    }
+    return QWidget::event(event);
+}
+
+void ShotViewer::keyPressEvent(QKeyEvent *event)
+{
+    const int row = this->row();
+    if (row < 0) {
+        emit closeRequested(-1);
+        return;
+    }
+    if (const std::optional<ShotStep> step = ShotGrid::stepFor(event->key(), event->modifiers())) {
+        emit stepRequested(row, *step);
+        return;
+    }
+    switch (event->key()) {
+    case Qt::Key_Left:
+    case Qt::Key_PageUp:
+        showRow(row - 1);
+        return;
+    case Qt::Key_Right:
+    case Qt::Key_PageDown:
+        showRow(row + 1);
+        return;
+    case Qt::Key_Space:
+        emit toggleRequested(row);
+        return;
+    case Qt::Key_Escape:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        emit closeRequested(row);
+        return;
+    default:
+        QWidget::keyPressEvent(event);
+    }
+}
+
+void ShotViewer::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), palette().color(QPalette::Window));
+    if (m_picture.isNull())
+        return;
+    // Fitted into the space above the text row, in device pixels, so that it
+    // is sharp at 200 % too.
+    const QRect area = rect().adjusted(12, 12, -12, -12 - m_time->sizeHint().height() - 8);
+    QSizeF size = QSizeF(m_picture.size()).scaled(QSizeF(area.size()), Qt::KeepAspectRatio);
+    const QRectF target(area.x() + (area.width() - size.width()) / 2, area.y() + (area.height() - size.height()) / 2,
+                        size.width(), size.height());
+    const QSize device = (target.size() * devicePixelRatioF()).toSize();
+    if (m_scaled.size() != device)
+        m_scaled = m_picture.scaled(device, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    painter.drawImage(target, m_scaled);
+    if (!m_row.data(ShotListModel::SelectedRole).toBool()) {
+        // A deselected shot is dimmed as in the grid.
+        painter.fillRect(target, QColor(0, 0, 0, 110));
+    }
+}
