@@ -61,7 +61,7 @@ void Exporter::exportVideos(const QList<QPointer<VideoItem>> &videos, const QStr
         // reset meanwhile, and then there is nothing of it to export.
         if (!video || video->status() != VideoStatus::done || video->selectedShots().isEmpty())
             continue;
-        jobs.append({video->id(), video->info().baseName(), video->selectedShots()});
+        jobs.append({video->id(), video->edits(), video->info().baseName(), video->selectedShots()});
         exported.insert(video->id());
         total += jobs.last().shots.size();
     }
@@ -80,7 +80,7 @@ QCoro::Task<> Exporter::copyInBackground(QPointer<AppModel> model, QList<Job> jo
 {
     struct Result {
         QStringList created;
-        QList<QUuid> whole;  // videos all of whose shots were copied
+        QList<std::pair<QUuid, qint64>> whole;  // videos all of whose shots were copied, and their edits
         QString failure;
         qint64 copied = 0;
         bool stopped = false;
@@ -106,7 +106,7 @@ QCoro::Task<> Exporter::copyInBackground(QPointer<AppModel> model, QList<Job> jo
                 result.created.append(outcome.folder);
             before += outcome.copied;
             if (outcome.failure.isEmpty() && !outcome.stopped && outcome.copied == job.shots.size())
-                result.whole.append(job.video);
+                result.whole.append({job.video, job.edits});
             result.copied = before;
             result.stopped = outcome.stopped;
             if (!outcome.failure.isEmpty()) {
@@ -124,8 +124,8 @@ QCoro::Task<> Exporter::copyInBackground(QPointer<AppModel> model, QList<Job> jo
         co_return;
     model->setExportDone(result.copied);
     model->endExport();
-    for (const QUuid &video : result.whole)
-        model->tookOut(video);
+    for (const auto &[video, edits] : result.whole)
+        model->tookOut(video, edits);
     if (!result.failure.isEmpty()) {
         QString message = result.failure;
         if (result.copied > 0)

@@ -60,6 +60,7 @@ private:
     // One video's part of an export, taken when it starts.
     struct Job {
         QUuid video;
+        qint64 edits = 0;  // the video's VideoItem::edits when taken
         QString videoName;
         QList<Shot> shots;
     };

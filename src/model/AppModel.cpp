@@ -304,11 +304,11 @@ void AppModel::goBack()
     closeAll();
 }
 
-void AppModel::tookOut(const QUuid &id)
+void AppModel::tookOut(const QUuid &id, qint64 edits)
 {
     for (VideoItem *item : std::as_const(m_videos)) {
         if (item->id() == id)
-            item->setHandEdited(false);
+            item->takenOut(edits);
     }
 }
 

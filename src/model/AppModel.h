@@ -111,9 +111,10 @@ public:
     // video holds work done by hand (VideoItem::handEdited); nothing when
     // the user cancels.
     void goBack();
-    // The shots of video `id` were taken out (exported whole, or its share
-    // image saved or copied): closing no longer loses its hand-made work.
-    void tookOut(const QUuid &id);
+    // The shots of video `id` as they stood at its `edits` (VideoItem::edits)
+    // were taken out (exported whole, or its share image saved or copied):
+    // unless changed since, closing no longer loses hand-made work.
+    void tookOut(const QUuid &id, qint64 edits);
 
     // At quit: stops the runner and waits up to `timeout` for a running
     // extraction to end, so nothing is written after the temporary root is

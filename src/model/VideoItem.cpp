@@ -22,13 +22,25 @@ public:
     }
     void redo() override { apply(m_after); }
     void undo() override { apply(m_before); }
+    // A change that takes the selection straight back to where the previous
+    // one found it (a shot toggled twice, as by a double click) cancels that
+    // one: neither stays in the history.
+    int id() const override { return 1; }
+    bool mergeWith(const QUndoCommand *other) override
+    {
+        const auto *next = static_cast<const SelectionChange *>(other);
+        if (next->m_after.deselected != m_before.deselected || next->m_after.weakDeselected != m_before.weakDeselected)
+            return false;
+        setObsolete(true);
+        return true;
+    }
 
 private:
     void apply(const State &state)
     {
+        ++m_item.m_edits;
         m_item.setDeselected(state.deselected);
         m_item.setWeakDeselected(state.weakDeselected);
-        m_item.setHandEdited(true);
     }
     VideoItem &m_item;
     const State m_before;
@@ -51,8 +63,8 @@ public:
 private:
     void apply(const Shot &shot)
     {
+        ++m_item.m_edits;
         m_item.replace(shot);
-        m_item.setHandEdited(true);
     }
     VideoItem &m_item;
     const Shot m_before;
@@ -65,6 +77,7 @@ VideoItem::VideoItem(const VideoInfo &info, QObject *parent)
     , m_info(info)
     , m_history(new QUndoStack(this))
 {
+    connect(m_history, &QUndoStack::cleanChanged, this, &VideoItem::handEditedChanged);
 }
 
 void VideoItem::toggle(qint64 shotId)
@@ -127,12 +140,10 @@ bool VideoItem::moveShot(const Shot &before, const Shot &moved)
     return true;
 }
 
-void VideoItem::setHandEdited(bool edited)
+void VideoItem::takenOut(qint64 edits)
 {
-    if (edited == m_handEdited)
-        return;
-    m_handEdited = edited;
-    emit handEditedChanged();
+    if (edits == m_edits)
+        m_history->setClean();
 }
 
 void VideoItem::setWeakDeselected(std::optional<qint64> count)
@@ -166,7 +177,6 @@ void VideoItem::reset()
     setElapsed(std::nullopt);
     setWeakDeselected(std::nullopt);
     setScanProgress(std::nullopt);
-    setHandEdited(false);
     if (m_workDir)
         TempRoot::removeTree(*m_workDir);
     setWorkDir(std::nullopt);

@@ -65,11 +65,16 @@ public:
     // The shots not deselected, in shots() order.
     QList<Shot> selectedShots() const;
 
-    // The user changed the shots by hand (a selection change, a step) since
-    // the extraction, and no export, saved or copied share image has taken
-    // them out since: closing would lose that work. False after reset().
-    bool handEdited() const { return m_handEdited; }
-    void setHandEdited(bool edited);
+    // The shots differ from what the extraction gave or what was last taken
+    // out (an export, a saved or copied share image) by changes made by hand
+    // (selection changes, steps): closing would lose that work. Undoing back
+    // to that state makes it false again; so does reset().
+    bool handEdited() const { return !m_history->isClean(); }
+    // Counts the changes by hand applied so far, undo and redo included.
+    qint64 edits() const { return m_edits; }
+    // What was taken out was the shots as they stood at `edits`: when no
+    // change was made since, they are no longer work to lose.
+    void takenOut(qint64 edits);
 
     // --- Extraction state. AppModel creates items; it and its ShotRunner
     // are the only writers in the application; views only read. Public so that tests can put an item
@@ -147,6 +152,6 @@ private:
     std::optional<QString> m_workDir;
     std::optional<qint64> m_weakDeselected;
     std::optional<double> m_scanProgress;
-    bool m_handEdited = false;
+    qint64 m_edits = 0;
     QUndoStack *m_history;
 };

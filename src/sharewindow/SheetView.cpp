@@ -1,7 +1,6 @@
 #include "sharewindow/SheetView.h"
 
 #include <QCoroTask>
-#include <QPointer>
 
 #include "basics/Planning.h"
 #include "export/FileManagerReveal.h"
@@ -331,8 +330,8 @@ void SheetView::changeEvent(QEvent *event)
 void SheetView::copy()
 {
     m_session->copy();
-    if (m_session->copied())
-        emit tookOut();
+    if (m_session->copied() && m_tookOut)
+        m_tookOut();
 }
 
 void SheetView::save()
@@ -344,11 +343,11 @@ void SheetView::save()
         return;
     // Like the other quiet failures, an unwritable place writes nothing (the
     // reason goes to the log). The window stays responsive meanwhile.
-    [](QPointer<SheetView> view, QCoro::Task<bool> saving) -> QCoro::Task<> {
+    [](std::function<void()> tookOut, QCoro::Task<bool> saving) -> QCoro::Task<> {
         const bool saved = co_await saving;
-        if (saved && view)
-            emit view->tookOut();
-    }(this, m_session->save(SheetFiles::withExtension(choice.path, choice.format)));
+        if (saved && tookOut)
+            tookOut();
+    }(m_tookOut, m_session->save(SheetFiles::withExtension(choice.path, choice.format)));
 }
 
 void SheetView::showShareMenu()

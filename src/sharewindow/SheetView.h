@@ -86,12 +86,14 @@ public:
     // The buttons' operations.
     void copy();
     void save();
+    // Called when the share image leaves the program: copied, or saved whole
+    // (also when the save ends after the window closed).
+    void setTookOut(std::function<void()> tookOut) { m_tookOut = std::move(tookOut); }
 
 signals:
     // A render landed: image(), file() and copied() have their new values.
     void rendered();
-    // The share image left the program: it was copied, or saved whole.
-    void tookOut();
+
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
@@ -122,4 +124,5 @@ private:
     QPushButton *m_save = nullptr;
     QPushButton *m_share = nullptr;
     QPushButton *m_close = nullptr;
+    std::function<void()> m_tookOut;
 };

@@ -163,7 +163,10 @@ void ContentView::showShareImageChanged()
         return;
     }
     m_sheet = new SheetView(video->selectedShots(), video->info(), m_preferences, this);
-    connect(m_sheet, &SheetView::tookOut, &m_model, [this, id = video->id()] { m_model.tookOut(id); });
+    m_sheet->setTookOut([model = QPointer<AppModel>(&m_model), id = video->id(), edits = video->edits()] {
+        if (model)
+            model->tookOut(id, edits);
+    });
     connect(m_sheet, &QDialog::finished, this, [this, sheet = m_sheet] {
         // Forget the window before it is deleted: a request arriving between
         // now and that deletion must open a new one, not find this one.

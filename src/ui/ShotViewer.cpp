@@ -160,6 +160,18 @@ void ShotViewer::keyPressEvent(QKeyEvent *event)
     }
 }
 
+void ShotViewer::focusOutEvent(QFocusEvent *event)
+{
+    QWidget::focusOutEvent(event);
+    // The user moved on (Tab, a click elsewhere): the viewer closes rather
+    // than stay on screen while its keys reach the grid beneath it. A menu
+    // or another window taking the focus for a moment leaves it open.
+    const Qt::FocusReason reason = event->reason();
+    if (isVisible() && (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason
+                        || reason == Qt::MouseFocusReason))
+        emit closeRequested(row());
+}
+
 void ShotViewer::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);

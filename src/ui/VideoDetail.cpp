@@ -110,14 +110,7 @@ VideoDetail::VideoDetail(AppModel &model, QWidget *parent)
     connect(m_viewer, &ShotViewer::stepRequested, this, [this, idAt](int row, ShotStep step) {
         m_model.step(m_item, idAt(row), step);
     });
-    connect(m_viewer, &ShotViewer::closeRequested, this, [this](int row) {
-        const bool focused = m_viewer->hasFocus();
-        m_viewer->hide();
-        if (row >= 0 && row < m_shots->rowCount())
-            m_grid->selectionModel()->setCurrentIndex(m_shots->index(row), QItemSelectionModel::NoUpdate);
-        if (focused)
-            m_grid->setFocus(Qt::OtherFocusReason);
-    });
+    connect(m_viewer, &ShotViewer::closeRequested, this, &VideoDetail::closeViewer);
 
     // The spinner floats over the centre of the grid area.
     auto *gridArea = new QGridLayout;
@@ -189,6 +182,26 @@ VideoDetail::~VideoDetail()
         disconnect(c);
 }
 
+void VideoDetail::closeViewer(int row)
+{
+    const bool focused = m_viewer->hasFocus();
+    // The grid first, so that hiding the focused viewer does not pass the
+    // focus on to the footer's buttons.
+    if (focused)
+        m_grid->setFocus(Qt::OtherFocusReason);
+    m_viewer->hide();
+    if (row >= 0 && row < m_shots->rowCount())
+        m_grid->selectionModel()->setCurrentIndex(m_shots->index(row), QItemSelectionModel::NoUpdate);
+}
+
+void VideoDetail::focusShots()
+{
+    if (m_viewer->isVisible())
+        m_viewer->setFocus(Qt::OtherFocusReason);
+    else
+        m_grid->setFocus(Qt::OtherFocusReason);
+}
+
 void VideoDetail::setItem(VideoItem *item)
 {
     // A null m_item may be one that was just destroyed: clear up anyway.
@@ -197,8 +210,8 @@ void VideoDetail::setItem(VideoItem *item)
     for (const QMetaObject::Connection &c : std::as_const(m_connections))
         disconnect(c);
     m_connections.clear();
+    closeViewer(-1);
     m_item = item;
-    m_viewer->hide();
     m_shots->setItem(item);
     m_grid->setCellAspect(m_shots->aspect());
     if (item) {

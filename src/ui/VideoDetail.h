@@ -52,6 +52,9 @@ public:
 
     ShotGrid *grid() const { return m_grid; }
     ShotViewer *viewer() const { return m_viewer; }
+    // Gives the keyboard focus to the shots: the viewer while it is open,
+    // else the grid.
+    void focusShots();
     ShotListModel *shots() const { return m_shots; }
 
 signals:
@@ -60,6 +63,9 @@ signals:
 
 private:
     void refresh();
+    // Hides the viewer; the grid's current cell becomes `row` (when it is
+    // one), and the grid takes the focus if the viewer had it.
+    void closeViewer(int row);
     void showMenu(int row, const QPoint &globalPos);
 
     AppModel &m_model;

@@ -8,6 +8,7 @@
 
 #include <QFrame>
 #include <QHBoxLayout>
+#include <QShortcut>
 
 Workspace::Workspace(AppModel &model, Exporter *exporter, QWidget *parent)
     : QWidget(parent)
@@ -40,7 +41,14 @@ Workspace::Workspace(AppModel &model, Exporter *exporter, QWidget *parent)
     // A video picked with the mouse is one to work on: the grid takes the
     // keys (steps, Enter, arrows) at once. From the keyboard the focus stays
     // in the list, which the arrows move through.
-    connect(m_list, &VideoList::videoClicked, this, [this] { m_detail->grid()->setFocus(Qt::OtherFocusReason); });
+    connect(m_list, &VideoList::videoClicked, m_detail, &VideoDetail::focusShots);
+    // Delete and Backspace remove the selected video while the list shows,
+    // also when a click in the list has handed the focus to the shots.
+    for (const QKeySequence &keys : {QKeySequence(QKeySequence::Delete), QKeySequence(Qt::Key_Backspace)}) {
+        auto *remove = new QShortcut(keys, this, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
+        connect(remove, &QShortcut::activated, m_list, &VideoList::removeSelected);
+        m_removeKeys.append(remove);
+    }
     connect(&m_model, &AppModel::videosChanged, this, &Workspace::followVideos);
     m_detail->setItem(m_model.selected());
     followVideos();
@@ -56,4 +64,6 @@ void Workspace::followVideos()
     const bool sidebar = m_model.videos().size() >= 2;
     m_list->setVisible(sidebar);
     m_divider->setVisible(sidebar);
+    for (QShortcut *remove : std::as_const(m_removeKeys))
+        remove->setEnabled(sidebar);
 }

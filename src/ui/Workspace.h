@@ -12,6 +12,7 @@
 class AppModel;
 class Exporter;
 class QFrame;
+class QShortcut;
 class VideoDetail;
 class VideoList;
 
@@ -34,5 +35,6 @@ private:
     Exporter *m_exporter;
     VideoList *m_list;
     QFrame *m_divider;
+    QList<QShortcut *> m_removeKeys;
     VideoDetail *m_detail;
 };

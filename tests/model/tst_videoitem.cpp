@@ -166,8 +166,23 @@ private slots:
         item->history()->undo();
         QVERIFY(item->deselected().isEmpty());
         QVERIFY(!item->history()->canUndo());
+        QVERIFY(!item->handEdited());
         item->history()->redo();
         QCOMPARE(item->deselected(), QSet<qint64>{1});
+
+        // What was taken out no longer counts, unless changed since; a
+        // toggle straight back leaves no entry.
+        const qint64 exported = item->edits();
+        item->toggle(0);
+        item->takenOut(exported);
+        QVERIFY(item->handEdited());
+        item->takenOut(item->edits());
+        QVERIFY(!item->handEdited());
+        const int entries = item->history()->count();
+        item->toggle(2);
+        item->toggle(2);
+        QCOMPARE(item->history()->count(), entries);
+        QVERIFY(!item->handEdited());
         item->reset();
         QCOMPARE(item->history()->count(), 0);
         QVERIFY(!item->handEdited());

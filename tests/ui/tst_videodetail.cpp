@@ -424,6 +424,8 @@ private slots:
         VideoItem *item = showDone();
         QVERIFY(item);
         show();
+        m_detail->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_detail.get()));
         int backs = 0;
         QAction back;
         back.setShortcut(Qt::Key_Escape);
@@ -435,6 +437,7 @@ private slots:
         QTest::keyClick(grid->viewport(), Qt::Key_Return);
         ShotViewer *viewer = m_detail->viewer();
         QVERIFY(viewer->isVisible());
+        QVERIFY(viewer->hasFocus());
         QCOMPARE(viewer->row(), 2);
         QTRY_VERIFY_WITH_TIMEOUT(!viewer->picture().isNull(), 5000);
         QCOMPARE(viewer->picture().size(), QImage(item->shots().at(2).file).size());
@@ -452,6 +455,7 @@ private slots:
         QVERIFY(!viewer->isVisible());
         QCOMPARE(backs, 0);
         QCOMPARE(grid->currentIndex().row(), 3);
+        QVERIFY(grid->hasFocus());
 
         // A double click opens the cell and leaves its selection as it was.
         const QPoint cell = grid->visualRect(m_detail->shots()->index(5)).center();
@@ -464,6 +468,11 @@ private slots:
         QVERIFY(viewer->isVisible());
         QCOMPARE(viewer->row(), 5);
         QCOMPARE(item->deselected(), QSet<qint64>{3});
+        QCOMPARE(item->history()->count(), 1);
+        // Tab moves on: the viewer closes instead of leaving its keys to
+        // the grid beneath it.
+        QTest::keyClick(viewer, Qt::Key_Tab);
+        QVERIFY(!viewer->isVisible());
     }
 
     void gridGeometryFollowsTheWidth_data()
