@@ -7,9 +7,9 @@
 #include "ui/VideoRowDelegate.h"
 #include "ui/VideoSelection.h"
 
-#include <QKeyEvent>
 #include <QListView>
 #include <QMenu>
+#include <QShortcut>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -39,7 +39,10 @@ VideoList::VideoList(AppModel &model, QWidget *parent)
     // Sidebar style: the window's colour rather than a text field's.
     m_view->setBackgroundRole(QPalette::Window);
     m_view->viewport()->setBackgroundRole(QPalette::Window);
-    m_view->installEventFilter(this);
+    // Delete and Backspace remove the selected video anywhere in the window
+    // while the list shows: a click in the list hands the focus to the shots.
+    for (const QKeySequence &keys : {QKeySequence(QKeySequence::Delete), QKeySequence(Qt::Key_Backspace)})
+        connect(new QShortcut(keys, this), &QShortcut::activated, this, &VideoList::removeSelected);
     connect(m_loader, &ThumbnailLoader::loaded, m_videos, &VideoListModel::thumbnailLoaded);
     new ThumbnailScheduler(m_view, m_loader, VideoListModel::ThumbFileRole, [view = m_view] {
         const QRect area = view->viewport()->rect();
@@ -100,18 +103,6 @@ void VideoList::removeSelected()
 {
     if (VideoItem *item = m_model.selected())
         m_model.remove(item);
-}
-
-bool VideoList::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched == m_view && event->type() == QEvent::KeyPress) {
-        const auto *key = static_cast<QKeyEvent *>(event);
-        if (key->matches(QKeySequence::Delete) || key->key() == Qt::Key_Backspace) {
-            removeSelected();
-            return true;
-        }
-    }
-    return QWidget::eventFilter(watched, event);
 }
 
 void VideoList::refreshFooter()

@@ -39,9 +39,6 @@ signals:
     // A row was clicked with the mouse (not reached from the keyboard).
     void videoClicked();
 
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
 private:
     void refreshFooter();
 

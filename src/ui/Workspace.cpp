@@ -8,7 +8,6 @@
 
 #include <QFrame>
 #include <QHBoxLayout>
-#include <QShortcut>
 
 Workspace::Workspace(AppModel &model, Exporter *exporter, QWidget *parent)
     : QWidget(parent)
@@ -42,13 +41,6 @@ Workspace::Workspace(AppModel &model, Exporter *exporter, QWidget *parent)
     // keys (steps, Enter, arrows) at once. From the keyboard the focus stays
     // in the list, which the arrows move through.
     connect(m_list, &VideoList::videoClicked, m_detail, &VideoDetail::focusShots);
-    // Delete and Backspace remove the selected video while the list shows,
-    // also when a click in the list has handed the focus to the shots.
-    for (const QKeySequence &keys : {QKeySequence(QKeySequence::Delete), QKeySequence(Qt::Key_Backspace)}) {
-        auto *remove = new QShortcut(keys, this, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
-        connect(remove, &QShortcut::activated, m_list, &VideoList::removeSelected);
-        m_removeKeys.append(remove);
-    }
     connect(&m_model, &AppModel::videosChanged, this, &Workspace::followVideos);
     m_detail->setItem(m_model.selected());
     followVideos();
@@ -64,6 +56,4 @@ void Workspace::followVideos()
     const bool sidebar = m_model.videos().size() >= 2;
     m_list->setVisible(sidebar);
     m_divider->setVisible(sidebar);
-    for (QShortcut *remove : std::as_const(m_removeKeys))
-        remove->setEnabled(sidebar);
 }

@@ -12,7 +12,6 @@
 class AppModel;
 class Exporter;
 class QFrame;
-class QShortcut;
 class VideoDetail;
 class VideoList;
 
@@ -35,6 +34,5 @@ private:
     Exporter *m_exporter;
     VideoList *m_list;
     QFrame *m_divider;
-    QList<QShortcut *> m_removeKeys;
     VideoDetail *m_detail;
 };
