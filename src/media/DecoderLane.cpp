@@ -86,6 +86,21 @@ FrameResult DecoderLane::request(MediaTime time, size_t index)
     return result;
 }
 
+std::optional<FrameGenerator::Keyframe> DecoderLane::keyframeBefore(MediaTime time)
+{
+    if (m_picker->keyframeCount() == 0)
+        return std::nullopt;
+    return keyframeAt(m_picker->intervalOf(ticks(time, AV_ROUND_DOWN)));
+}
+
+std::optional<FrameGenerator::Keyframe> DecoderLane::keyframeAt(size_t index)
+{
+    if (index >= m_picker->keyframeCount())
+        return std::nullopt;
+    const int64_t pts = std::max(m_picker->keyframeTime(index), m_start);
+    return Keyframe{index, MediaTime{av_rescale_q(pts - m_start, m_timeBase, mediaTimeBase)}};
+}
+
 FramePicker::Window DecoderLane::windowOf(MediaTime time) const
 {
     const int64_t target = ticks(time, AV_ROUND_DOWN);

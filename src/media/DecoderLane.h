@@ -33,6 +33,8 @@ public:
                 const std::function<void(FrameResult &&)> &sink) override;
     FrameResult image(MediaTime time) override;
     void cancelAll() override { m_stop.requestStop(); }
+    std::optional<Keyframe> keyframeBefore(MediaTime time) override;
+    std::optional<Keyframe> keyframeAt(size_t index) override;
 
     // What the combining generator plans with.
     bool atStart() const { return m_picker->atStart(); }

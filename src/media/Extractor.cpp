@@ -150,6 +150,17 @@ std::optional<Shot> writeShot(VideoFrame frame, qint64 id, double seconds, const
     return Shot{id, seconds, files->file, files->thumbFile, ShotScoring::score(images->thumb)};
 }
 
+std::optional<Shot> writeImage(const QImage &full, qint64 id, double seconds, const ExtractSettings &settings,
+                               const QString &dir, MediaError *error)
+{
+    const QImage thumb = ImageFiles::scaled(full, ImageFiles::thumbnailSide);
+    const std::optional<ImageFiles::ShotFiles> files =
+        ImageFiles::writeShot(full, thumb, id, dir, settings.format, settings.quality, error);
+    if (!files)
+        return std::nullopt;
+    return Shot{id, seconds, files->file, files->thumbFile, ShotScoring::score(thumb)};
+}
+
 } // namespace Extractor
 
 namespace Extractor {

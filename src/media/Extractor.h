@@ -14,6 +14,7 @@
 #include "media/FrameGenerator.h"
 #include "media/StallWatch.h"
 
+#include <QImage>
 #include <QList>
 #include <QString>
 
@@ -66,6 +67,11 @@ int run(const GeneratorFactory &makeGenerator, const QList<double> &times,
 // cannot be converted or written, with `error` saying why. Any thread.
 std::optional<Shot> writeShot(VideoFrame frame, qint64 id, double seconds, const ExtractSettings &settings,
                               const QString &dir, MediaError *error = nullptr);
+
+// Writes `full`, an sRGB picture already converted from a frame shown at
+// `seconds`, as writeShot() does. Any thread.
+std::optional<Shot> writeImage(const QImage &full, qint64 id, double seconds, const ExtractSettings &settings,
+                               const QString &dir, MediaError *error = nullptr);
 
 // The generator factory for a video file on disk (FfmpegFrameGenerator).
 GeneratorFactory ffmpegGenerators(const QString &path);

@@ -49,6 +49,8 @@ public:
     void images(const std::vector<MediaTime> &times,
                 const std::function<void(FrameResult &&)> &sink) override;
     FrameResult image(MediaTime time) override;
+    std::optional<Keyframe> keyframeBefore(MediaTime time) override { return m_primary->keyframeBefore(time); }
+    std::optional<Keyframe> keyframeAt(size_t index) override { return m_primary->keyframeAt(index); }
     void cancelAll() override { m_stop.requestStop(); }
 
     // Work done so far, for tests and measurements.

@@ -52,6 +52,17 @@ public:
     // failure after cancelAll().
     virtual FrameResult image(MediaTime time) = 0;
 
+    // The keyframe that decoding towards `time` starts from: its place
+    // among the file's keyframes and (estimated) time. None when the file
+    // has no keyframe index.
+    struct Keyframe {
+        size_t index = 0;
+        MediaTime time;
+    };
+    virtual std::optional<Keyframe> keyframeBefore(MediaTime) { return std::nullopt; }
+    // Keyframe `index` in time order; none past the last.
+    virtual std::optional<Keyframe> keyframeAt(size_t) { return std::nullopt; }
+
     // Makes every outstanding request fail promptly, and every later one too:
     // a cancelled generator is finished and the extractor replaces it. Being
     // final rather than "outstanding only" closes the race where an abort

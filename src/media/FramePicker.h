@@ -93,6 +93,8 @@ public:
     // towards `pts` starts in.
     size_t intervalOf(int64_t pts);
     size_t keyframeCount() { return m_source.keyframes().size(); }
+    // The estimated presentation time of keyframe `index` (< keyframeCount()).
+    int64_t keyframeTime(size_t index) { return estimatedPts(m_source.keyframes()[index]); }
     // Average keyframe distance in ticks; none with fewer than two.
     std::optional<double> keyframeSpacing();
 

@@ -133,6 +133,21 @@ public:
     // removed meanwhile) the shot is as it was.
     QCoro::Task<bool> step(VideoItem *item, qint64 id, ShotStep step);
 
+    // Whether a shot can be added to `item` by hand now: the engine can
+    // write, the video is extracted, and none of its shots is being moved or
+    // added.
+    bool canAddShot(const VideoItem *item) const;
+    // Adds `frame`, the full-size picture on screen at exactly `time`
+    // seconds, to `item` as a new selected shot (VideoItem::addShot) with an
+    // id after every planned one, its files in a folder of their own inside
+    // the work folder. Gives the new shot's id; none when it cannot be added
+    // now, when a shot already shows that frame, or when writing failed or
+    // the video was reset or removed meanwhile.
+    QCoro::Task<std::optional<qint64>> addShot(VideoItem *item, QImage frame, double time);
+    // The shot of `item` that shows the frame on screen at `time` seconds;
+    // none when no shot does.
+    static std::optional<qint64> shotShowing(const VideoItem *item, double time);
+
     // Undo and redo of the selected video's history (VideoItem::history):
     // possible while it has an entry that way and none of its shots is
     // being moved. Nothing otherwise.
@@ -182,6 +197,8 @@ private:
     void releaseSteppers();
     static QCoro::Task<bool> runStep(QPointer<AppModel> model, QPointer<VideoItem> item, Shot shot,
                                      double target);
+    static QCoro::Task<std::optional<qint64>> runAdd(QPointer<AppModel> model, QPointer<VideoItem> item,
+                                                     QImage frame, double time);
 
     Dialogs *m_dialogs;
     // The work off the UI thread: probes, extractions and steps. A child.

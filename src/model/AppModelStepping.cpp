@@ -1,4 +1,5 @@
-// Moving one shot to a neighbouring frame.
+// Shots changed frame by frame by hand: one moved to a neighbouring frame,
+// or a frame picked on the timeline added as a new shot.
 #include "model/AppModel.h"
 
 #include "basics/Logging.h"
@@ -7,6 +8,8 @@
 
 #include <QCoroFuture>
 #include <QDir>
+
+#include <cmath>
 
 
 namespace {
@@ -95,4 +98,63 @@ QCoro::Task<bool> AppModel::runStep(QPointer<AppModel> model, QPointer<VideoItem
     item->moveShot(shot, *stepped);
     Thumbnails::forget(shot.thumbFile);
     co_return true;
+}
+
+bool AppModel::canAddShot(const VideoItem *item) const
+{
+    return m_runner->engine().write && item && item->status() == VideoStatus::done && item->workDir()
+        && !m_stepping.contains(item->id());
+}
+
+std::optional<qint64> AppModel::shotShowing(const VideoItem *item, double time)
+{
+    // Times are frame starts as decoded; two within half a frame are the
+    // same frame whatever the rounding.
+    const double fps = item->info().fps > 0 ? item->info().fps : 1 / Stepping::fallbackFrameSeconds;
+    for (const Shot &shot : item->shots()) {
+        if (std::abs(shot.time - time) < 0.5 / fps)
+            return shot.id;
+    }
+    return std::nullopt;
+}
+
+QCoro::Task<std::optional<qint64>> AppModel::addShot(VideoItem *item, QImage frame, double time)
+{
+    if (!canAddShot(item) || frame.isNull() || shotShowing(item, time))
+        co_return std::nullopt;
+    m_stepping.insert(item->id());
+    emit historyChanged();
+    QCoro::Task<std::optional<qint64>> running = runAdd(this, item, std::move(frame), time);
+    co_return co_await running;
+}
+
+QCoro::Task<std::optional<qint64>> AppModel::runAdd(QPointer<AppModel> model, QPointer<VideoItem> item, QImage frame,
+                                                    double time)
+{
+    const qint64 gen = item->generation();
+    const QUuid itemId = item->id();
+    const qint64 id = item->nextShotId();
+    // Like a step's: a folder of its own, so no later change touches files
+    // a cache or an export holds.
+    const QString folder = QDir(*item->workDir()).filePath(
+        QStringLiteral("added-") + QUuid::createUuid().toString(QUuid::WithoutBraces));
+    std::optional<Shot> added;
+    if (QDir().mkdir(folder)) {
+        const ExtractSettings settings = model->m_settings.value_or(ExtractSettings{});
+        if (std::optional<QFuture<std::optional<Shot>>> running
+            = model->m_runner->write(frame, id, time, settings, folder))
+            added = co_await *running;
+    }
+    if (model) {
+        model->m_stepping.remove(itemId);
+        emit model->historyChanged();
+    }
+    const bool usable = model && item && item->generation() == gen && added && !shotShowing(item, time);
+    if (!usable || !item->addShot(*added)) {
+        if (item && item->generation() == gen)
+            TempRoot::removeTree(folder);
+        qCInfo(logModel) << "no shot was added at" << time << "s";
+        co_return std::nullopt;
+    }
+    co_return id;
 }

@@ -54,6 +54,8 @@ Engine Engine::ffmpeg()
         const std::shared_ptr<ShotStepper> stepper = steppers->forVideo(info.url);
         return stepper->step(id, target, settings, dir, stop);
     };
+    engine.write = [](const QImage &frame, qint64 id, double time, const ExtractSettings &settings,
+                      const QString &dir) { return Extractor::writeImage(frame, id, time, settings, dir); };
     engine.release = [steppers](const QUrl &url) {
         std::shared_ptr<ShotStepper> closing;
         {

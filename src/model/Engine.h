@@ -1,11 +1,12 @@
 #pragma once
-// What the model needs from the extraction engine, as five replaceable
-// functions (step, release and planScenes optional): the application uses the FFmpeg-backed ones (Engine::ffmpeg()),
+// What the model needs from the extraction engine, as six replaceable
+// functions (step, release, write and planScenes optional): the application uses the FFmpeg-backed ones (Engine::ffmpeg()),
 // tests script their own with controllable timing.
 
 #include "basics/Planning.h"
 #include "basics/Records.h"
 
+#include <QImage>
 #include <QList>
 #include <QString>
 #include <QUrl>
@@ -41,6 +42,13 @@ struct Engine {
     // Lets go of whatever `step` keeps open for the video at `url`. UI thread.
     using Release = std::function<void(const QUrl &url)>;
 
+    // Writes `frame`, the full-size picture shown at `time` seconds, as shot
+    // `id` into the existing folder `dir`, in the format and quality of
+    // `settings`; none when it cannot. Blocking; called on a pool thread.
+    // Optional: without it no shot can be added by hand.
+    using Write = std::function<std::optional<Shot>(const QImage &frame, qint64 id, double time,
+                                                    const ExtractSettings &settings, const QString &dir)>;
+
     // How far a scan has got, 0..1; from the scanning thread.
     using ScanProgress = std::function<void(double fraction)>;
     // The plan of a scene run of at most `settings.count` shots, one a
@@ -54,10 +62,12 @@ struct Engine {
     Extract extract;
     Step step;
     Release release;
+    Write write;
     PlanScenes planScenes;
 
     // MediaAsset::load and Extractor::run on FFmpeg frame generators; steps
     // through a ShotStepper kept per video until released; plans scene runs
-    // with the RunPlanner, as the command line does.
+    // with the RunPlanner, as the command line does; writes added shots as
+    // the extractor writes its own.
     static Engine ffmpeg();
 };

@@ -213,6 +213,16 @@ std::optional<QFuture<std::optional<Shot>>> ShotRunner::step(const VideoInfo &in
                               stop = m_closing.get_token()] { return stepFn(info, id, target, settings, folder, stop); });
 }
 
+std::optional<QFuture<std::optional<Shot>>> ShotRunner::write(const QImage &frame, qint64 id, double time,
+                                                              const ExtractSettings &settings, const QString &folder)
+{
+    if (!m_engine.write || !m_extractions)
+        return std::nullopt;
+    return QtConcurrent::run(m_extractions.get(), [writeFn = m_engine.write, frame, id, time, settings, folder] {
+        return writeFn(frame, id, time, settings, folder);
+    });
+}
+
 void ShotRunner::start(const ExtractSettings &settings, NextPending next)
 {
     if (m_running)

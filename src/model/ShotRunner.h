@@ -80,6 +80,11 @@ public:
     // step function or after shutdown.
     std::optional<QFuture<std::optional<Shot>>> step(const VideoInfo &info, qint64 id, double target,
                                       const ExtractSettings &settings, const QString &folder);
+    // Writes an added shot through the engine into `folder`, on the
+    // extraction pool (see Engine::Write); none without a write function or
+    // after shutdown.
+    std::optional<QFuture<std::optional<Shot>>> write(const QImage &frame, qint64 id, double time,
+                                                      const ExtractSettings &settings, const QString &folder);
 
     // At quit: stops the worker and every probe and waits up to `timeout`
     // for what runs to end, so nothing is written after the temporary root

@@ -71,6 +71,31 @@ private:
     const Shot m_after;
 };
 
+// One shot added by hand; undo takes it out, redo puts it back in its place.
+class VideoItem::ShotAdd : public QUndoCommand {
+public:
+    ShotAdd(VideoItem &item, Shot shot)
+        : QUndoCommand(VideoItem::tr("Add Shot"))
+        , m_item(item)
+        , m_shot(std::move(shot))
+    {
+    }
+    void redo() override
+    {
+        ++m_item.m_edits;
+        m_item.insertByTime(m_shot);
+    }
+    void undo() override
+    {
+        ++m_item.m_edits;
+        m_item.remove(m_shot.id);
+    }
+
+private:
+    VideoItem &m_item;
+    const Shot m_shot;
+};
+
 VideoItem::VideoItem(const VideoInfo &info, QObject *parent)
     : QObject(parent)
     , m_id(QUuid::createUuid())
@@ -140,6 +165,33 @@ bool VideoItem::moveShot(const Shot &before, const Shot &moved)
     return true;
 }
 
+bool VideoItem::addShot(const Shot &shot)
+{
+    if (std::any_of(m_shots.cbegin(), m_shots.cend(), [&](const Shot &existing) { return existing.id == shot.id; }))
+        return false;
+    m_lastAddedId = std::max(m_lastAddedId, shot.id);
+    m_history->push(new ShotAdd(*this, shot));
+    return true;
+}
+
+qint64 VideoItem::nextShotId() const
+{
+    qint64 next = std::max(m_total, m_lastAddedId + 1);
+    for (const Shot &shot : m_shots)
+        next = std::max(next, shot.id + 1);
+    return next;
+}
+
+void VideoItem::insertByTime(const Shot &shot)
+{
+    const auto at = std::upper_bound(m_shots.begin(), m_shots.end(), shot.time,
+                                     [](double time, const Shot &existing) { return time < existing.time; });
+    const int row = int(at - m_shots.begin());
+    m_shots.insert(at, shot);
+    emit shotInserted(row);
+    emit shotsChanged();
+}
+
 void VideoItem::takenOut(qint64 edits)
 {
     if (edits == m_edits)
@@ -169,6 +221,7 @@ void VideoItem::reset()
     ++m_generation;
     emit generationChanged();
     m_history->clear();
+    m_lastAddedId = -1;
     setShots({});
     setDeselected({});
     setStatus(VideoStatus::pending);

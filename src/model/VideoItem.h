@@ -24,7 +24,8 @@ public:
     const QUuid &id() const { return m_id; }
     const VideoInfo &info() const { return m_info; }
 
-    // In ascending id order.
+    // In place order: the planned shots by id (a step keeps a shot's place),
+    // each added shot (addShot) where its time falls among them.
     const QList<Shot> &shots() const { return m_shots; }
     // Selection is kept as its complement so that new shots arrive selected.
     const QSet<qint64> &deselected() const { return m_deselected; }
@@ -99,6 +100,16 @@ public:
     // time and all. False when the shot is not there.
     bool moveShot(const Shot &before, const Shot &moved);
 
+    // A shot the user took by hand (a frame picked on the timeline): goes in
+    // among the shots where its time falls, selected, as an entry of
+    // history(); undo takes it out again, files kept for redo. False when
+    // its id is already a shot's.
+    bool addShot(const Shot &shot);
+    // The id for the next added shot: after every planned one (total()) and
+    // every id any shot had since the last reset, so that an undone shot's
+    // id is never given again while its entry can be redone.
+    qint64 nextShotId() const;
+
     // Replaces every shot at once (shotsReset).
     void setShots(const QList<Shot> &shots);
     void setDeselected(const QSet<qint64> &deselected);
@@ -135,6 +146,10 @@ signals:
 private:
     class SelectionChange;
     class ShotMove;
+    class ShotAdd;
+
+    // Inserts `shot` before the first shot with a later time.
+    void insertByTime(const Shot &shot);
 
     // A selection change the user asked for, as an entry of history().
     void choose(const QSet<qint64> &deselected, std::optional<qint64> weakDeselected, const QString &text);
@@ -153,5 +168,6 @@ private:
     std::optional<qint64> m_weakDeselected;
     std::optional<double> m_scanProgress;
     qint64 m_edits = 0;
+    qint64 m_lastAddedId = -1;
     QUndoStack *m_history;
 };

@@ -1,5 +1,6 @@
 #include "ui/ShotViewer.h"
 
+#include "ui/MomentSource.h"
 #include "ui/ShotGrid.h"
 #include "ui/ShotListModel.h"
 
@@ -38,6 +39,8 @@ ShotViewer::ShotViewer(ShotListModel *shots, QWidget *parent)
     column->addLayout(bar);
 
     connect(&m_loading, &QFutureWatcher<QImage>::finished, this, [this] {
+        if (m_loading.isCanceled() || !m_row.isValid())
+            return;  // a moment replaced the shot meanwhile
         m_picture = m_loading.result();
         m_scaled = QImage();
         update();
@@ -53,6 +56,98 @@ ShotViewer::ShotViewer(ShotListModel *shots, QWidget *parent)
     connect(m_shots, &QAbstractItemModel::modelReset, this, [this] { emit closeRequested(-1); });
 }
 
+void ShotViewer::setSource(MomentSource *source, double fps, double duration)
+{
+    if (m_source)
+        disconnect(m_source, nullptr, this, nullptr);
+    m_source = source;
+    m_fps = fps;
+    m_duration = duration;
+    if (!source) {
+        if (m_momentAsked)
+            emit closeRequested(-1);
+        return;
+    }
+    connect(source, &MomentSource::exactReady, this, [this](double requested, const Moment &moment) {
+        if (!m_momentAsked || requested != *m_momentAsked)
+            return;
+        m_picture = moment.image;
+        m_scaled = QImage();
+        m_momentShown = moment.seconds;
+        refreshTexts();
+        emit shownChanged();
+    });
+}
+
+void ShotViewer::openMoment(double seconds, const QImage &meanwhile)
+{
+    if (!m_source)
+        return;
+    m_row = QPersistentModelIndex();
+    m_file.clear();
+    m_loading.cancel();
+    m_picture = meanwhile;
+    m_scaled = QImage();
+    m_momentAsked = seconds;
+    m_momentShown.reset();
+    m_source->requestExact(seconds);
+    refreshTexts();
+    emit shownChanged();
+    show();
+    raise();
+    setFocus(Qt::OtherFocusReason);
+}
+
+void ShotViewer::showShot(qint64 id)
+{
+    for (int row = 0; row < m_shots->rowCount(); ++row) {
+        if (m_shots->index(row).data(ShotListModel::IdRole).toLongLong() == id) {
+            showRow(row);
+            return;
+        }
+    }
+}
+
+std::optional<double> ShotViewer::momentFrame() const
+{
+    return m_row.isValid() ? std::nullopt : m_momentShown;
+}
+
+std::optional<double> ShotViewer::shownTime() const
+{
+    if (!isVisible())
+        return std::nullopt;
+    if (m_row.isValid())
+        return m_row.data(ShotListModel::TimeRole).toDouble();
+    return m_momentShown ? m_momentShown : m_momentAsked;
+}
+
+void ShotViewer::moveMoment(ShotStep step)
+{
+    if (!m_source || !m_momentShown)
+        return;
+    if (const std::optional<double> target = Stepping::target(*m_momentShown, step, m_fps, m_duration)) {
+        m_momentAsked = *target;
+        m_source->requestExact(*target);
+    }
+}
+
+int ShotViewer::rowBeside(int direction) const
+{
+    const std::optional<double> at = m_momentShown ? m_momentShown : m_momentAsked;
+    if (!at)
+        return -1;
+    int found = -1;
+    for (int row = 0; row < m_shots->rowCount(); ++row) {
+        const double time = m_shots->index(row).data(ShotListModel::TimeRole).toDouble();
+        if (direction < 0 && time < *at && (found < 0 || time >= m_shots->index(found).data(ShotListModel::TimeRole).toDouble()))
+            found = row;
+        if (direction > 0 && time > *at && (found < 0 || time < m_shots->index(found).data(ShotListModel::TimeRole).toDouble()))
+            found = row;
+    }
+    return found;
+}
+
 void ShotViewer::open(int row)
 {
     showRow(row);
@@ -66,8 +161,11 @@ void ShotViewer::showRow(int row)
     if (row < 0 || row >= m_shots->rowCount())
         return;
     m_row = m_shots->index(row);
+    m_momentAsked.reset();
+    m_momentShown.reset();
     load();
     refreshTexts();
+    emit shownChanged();
 }
 
 void ShotViewer::load()
@@ -90,18 +188,22 @@ void ShotViewer::load()
 
 QString ShotViewer::timeText() const
 {
-    return m_row.isValid() ? m_shots->preciseTime(m_row.data(ShotListModel::TimeRole).toDouble()) : QString();
+    const std::optional<double> time = m_row.isValid() ? std::optional(m_row.data(ShotListModel::TimeRole).toDouble())
+                                                       : m_momentShown;
+    return time ? m_shots->preciseTime(*time) : QString();
 }
 
 QString ShotViewer::placeText() const
 {
-    return m_row.isValid() ? tr("Shot %1 of %2").arg(m_row.row() + 1).arg(m_shots->rowCount()) : QString();
+    if (m_row.isValid())
+        return tr("Shot %1 of %2").arg(m_row.row() + 1).arg(m_shots->rowCount());
+    return m_momentAsked ? tr("Not a Shot") : QString();
 }
 
 QString ShotViewer::selectionText() const
 {
     if (!m_row.isValid())
-        return {};
+        return m_momentShown ? tr("Press A to add it as a shot") : QString();
     return m_row.data(ShotListModel::SelectedRole).toBool() ? tr("✓ Selected") : tr("Not Selected");
 }
 
@@ -130,6 +232,34 @@ bool ShotViewer::event(QEvent *event)
 void ShotViewer::keyPressEvent(QKeyEvent *event)
 {
     const int row = this->row();
+    if (row < 0 && m_momentAsked) {
+        if (const std::optional<ShotStep> step = ShotGrid::stepFor(event->key(), event->modifiers())) {
+            moveMoment(*step);
+            return;
+        }
+        switch (event->key()) {
+        case Qt::Key_Left:
+        case Qt::Key_PageUp:
+        case Qt::Key_Right:
+        case Qt::Key_PageDown:
+            if (const int beside = rowBeside(event->key() == Qt::Key_Left || event->key() == Qt::Key_PageUp ? -1 : 1);
+                beside >= 0)
+                showRow(beside);
+            return;
+        case Qt::Key_A:
+            if (m_momentShown)
+                emit addRequested();
+            return;
+        case Qt::Key_Escape:
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            emit closeRequested(std::max(rowBeside(-1), 0));
+            return;
+        default:
+            QWidget::keyPressEvent(event);
+            return;
+        }
+    }
     if (row < 0) {
         emit closeRequested(-1);
         return;
@@ -188,7 +318,7 @@ void ShotViewer::paintEvent(QPaintEvent *)
     if (m_scaled.size() != device)
         m_scaled = m_picture.scaled(device, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     painter.drawImage(target, m_scaled);
-    if (!m_row.data(ShotListModel::SelectedRole).toBool()) {
+    if (m_row.isValid() && !m_row.data(ShotListModel::SelectedRole).toBool()) {
         // A deselected shot is dimmed as in the grid.
         painter.fillRect(target, QColor(0, 0, 0, 110));
     }

@@ -6,6 +6,11 @@
 // shot, Space toggles its selection, Escape and Enter close it. Escape here
 // never reaches the window's "Back".
 //
+// It also shows any moment picked on the timeline, not yet a shot: the
+// exact frame there, decoded by the MomentSource. Then "," and "." move the
+// moment itself, Left/Right go to the shot before or after it, and A asks to
+// add it as a shot.
+//
 // The view only asks: each key becomes one signal, which the detail pane
 // turns into the model's operations, and the pictures and texts follow the
 // shots model.
@@ -20,10 +25,15 @@
 #include <QFutureWatcher>
 #include <QImage>
 #include <QPersistentModelIndex>
+#include <QPointer>
 #include <QWidget>
 
+#include <optional>
+
+class MomentSource;
 class QLabel;
 class ShotListModel;
+struct Moment;
 
 class ShotViewer : public QWidget {
     Q_OBJECT
@@ -32,11 +42,27 @@ public:
 
     // Shows the shot in `row` and takes the keyboard focus.
     void open(int row);
+    // Where the exact frames of moments come from (none: moments cannot be
+    // shown), and the video's frame rate and length for moving them.
+    void setSource(MomentSource *source, double fps, double duration);
+    // Shows the frame on screen at `seconds` and takes the keyboard focus;
+    // `meanwhile` (a preview, say) shows until the exact frame arrives.
+    void openMoment(double seconds, const QImage &meanwhile = {});
+    // Shows the shot with `id`, when there is one.
+    void showShot(qint64 id);
+
+    // The exact frame of the moment shown, when a moment (not a shot) is
+    // shown and its frame has arrived: when it starts, in seconds.
+    std::optional<double> momentFrame() const;
+    // The time the viewer shows: the shot's, or the moment's; none when closed.
+    std::optional<double> shownTime() const;
+
     // The row shown; -1 when closed or the shot is gone.
     int row() const { return m_row.isValid() ? m_row.row() : -1; }
     // The picture shown; null while it loads.
     const QImage &picture() const { return m_picture; }
-    // "00:01:12.480 · frame 2175", "Shot 3 of 24" and "Selected".
+    // "00:01:12.480 · frame 2175", "Shot 3 of 24" (a moment: "Not a Shot")
+    // and "Selected" (a moment: how to add it).
     QString timeText() const;
     QString placeText() const;
     QString selectionText() const;
@@ -46,6 +72,10 @@ signals:
     void closeRequested(int row);
     void toggleRequested(int row);
     void stepRequested(int row, ShotStep step);
+    // Add the moment shown (momentFrame()) as a shot.
+    void addRequested();
+    // shownTime() or momentFrame() may read differently.
+    void shownChanged();
 
 protected:
     bool event(QEvent *event) override;
@@ -55,6 +85,9 @@ protected:
 
 private:
     void showRow(int row);
+    void moveMoment(ShotStep step);
+    // The shot before (-1) or after (+1) the moment shown; -1 when none.
+    int rowBeside(int direction) const;
     void load();
     void refreshTexts();
 
@@ -64,6 +97,13 @@ private:
     QImage m_picture;
     QImage m_scaled;  // m_picture at the size last drawn, in device pixels
     QFutureWatcher<QImage> m_loading;
+    // The moment shown instead of a shot: the time asked for and, once the
+    // exact frame arrived, the time it starts.
+    QPointer<MomentSource> m_source;
+    double m_fps = 0;
+    double m_duration = 0;
+    std::optional<double> m_momentAsked;
+    std::optional<double> m_momentShown;
     QLabel *m_time;
     QLabel *m_place;
     QLabel *m_selection;

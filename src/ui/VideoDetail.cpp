@@ -4,7 +4,9 @@
 #include "model/VideoItem.h"
 #include "ui/ShotDelegate.h"
 #include "ui/ShotGrid.h"
+#include "ui/MomentSource.h"
 #include "ui/ShotViewer.h"
+#include "ui/Timeline.h"
 #include "ui/ShotListModel.h"
 #include "ui/StatusText.h"
 #include "ui/ThumbnailLoader.h"
@@ -60,6 +62,8 @@ VideoDetail::VideoDetail(AppModel &model, QWidget *parent)
     , m_delegate(new ShotDelegate(m_loader, this))
     , m_grid(new ShotGrid)
     , m_viewer(new ShotViewer(m_shots))
+    , m_timeline(new Timeline(m_shots))
+    , m_addShot(new QPushButton(tr("Add Shot Here")))
     , m_spinner(new BusySpinner)
     , m_progress(new LinearProgress)
     , m_counter(new TabularLabel)
@@ -111,6 +115,18 @@ VideoDetail::VideoDetail(AppModel &model, QWidget *parent)
         m_model.step(m_item, idAt(row), step);
     });
     connect(m_viewer, &ShotViewer::closeRequested, this, &VideoDetail::closeViewer);
+    connect(m_viewer, &ShotViewer::addRequested, this, &VideoDetail::addShown);
+    connect(m_viewer, &ShotViewer::shownChanged, this, [this] {
+        m_timeline->setMoment(m_viewer->shownTime());
+        refresh();
+    });
+    connect(m_timeline, &Timeline::shotClicked, this, [this](int row) { m_viewer->open(row); });
+    connect(m_timeline, &Timeline::momentClicked, this,
+            [this](double seconds) { m_viewer->openMoment(seconds, m_timeline->previewPicture()); });
+    m_addShot->setObjectName(QStringLiteral("addShot"));
+    m_addShot->setToolTip(tr("Adds the frame the viewer shows as a new shot (A)"));
+    connect(m_addShot, &QPushButton::clicked, this, &VideoDetail::addShown);
+    connect(&m_model, &AppModel::historyChanged, this, &VideoDetail::refresh);
 
     // The spinner floats over the centre of the grid area.
     auto *gridArea = new QGridLayout;
@@ -119,6 +135,12 @@ VideoDetail::VideoDetail(AppModel &model, QWidget *parent)
     gridArea->addWidget(m_viewer, 0, 0);
     m_viewer->hide();
     gridArea->addWidget(m_spinner, 0, 0, Qt::AlignCenter);
+
+    auto *timelineRow = new QHBoxLayout;
+    timelineRow->setContentsMargins(12, 4, 16, 4);
+    timelineRow->setSpacing(10);
+    timelineRow->addWidget(m_timeline, 1);
+    timelineRow->addWidget(m_addShot);
 
     auto *divider = new QFrame;
     divider->setFrameShape(QFrame::HLine);
@@ -169,6 +191,7 @@ VideoDetail::VideoDetail(AppModel &model, QWidget *parent)
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
     column->addLayout(gridArea, 1);
+    column->addLayout(timelineRow);
     column->addWidget(divider);
     column->addWidget(footer);
 
@@ -213,6 +236,7 @@ void VideoDetail::setItem(VideoItem *item)
     closeViewer(-1);
     m_item = item;
     m_shots->setItem(item);
+    m_timeline->setDuration(item ? item->info().duration : 0);
     m_grid->setCellAspect(m_shots->aspect());
     if (item) {
         for (auto signal : {&VideoItem::shotsChanged, &VideoItem::deselectedChanged, &VideoItem::statusChanged,
@@ -220,7 +244,9 @@ void VideoDetail::setItem(VideoItem *item)
                             &VideoItem::weakDeselectedChanged, &VideoItem::scanProgressChanged})
             m_connections.append(connect(item, signal, this, &VideoDetail::refresh));
         m_connections.append(connect(item, &QObject::destroyed, this, [this] { setItem(nullptr); }));
+        m_connections.append(connect(item, &VideoItem::statusChanged, this, &VideoDetail::followStatus));
     }
+    followStatus();
     refresh();
 }
 
@@ -269,6 +295,37 @@ void VideoDetail::refresh()
     const bool canExport = m_model.canExport();
     m_export->setEnabled(canExport);
     m_share->setEnabled(canExport);
+
+    const std::optional<double> moment = m_viewer->isVisible() ? m_viewer->momentFrame() : std::nullopt;
+    m_addShot->setEnabled(moment && m_model.canAddShot(item) && !AppModel::shotShowing(item, *moment));
+}
+
+void VideoDetail::followStatus()
+{
+    const bool done = m_item && m_item->status() == VideoStatus::done && m_item->info().url.isLocalFile();
+    const QString path = done ? m_item->info().url.toLocalFile() : QString();
+    if (m_source && m_source->objectName() == path)
+        return;
+    MomentSource *previous = m_source;
+    m_source = done ? new MomentSource(path, 320 * devicePixelRatioF(), this) : nullptr;
+    if (m_source)
+        m_source->setObjectName(path);
+    m_timeline->setSource(m_source);
+    m_viewer->setSource(m_source, m_item ? double(m_item->info().fps) : 0, m_item ? m_item->info().duration : 0);
+    delete previous;
+}
+
+void VideoDetail::addShown()
+{
+    const std::optional<double> moment = m_viewer->momentFrame();
+    if (!m_addShot->isEnabled() || !moment)
+        return;
+    [](QPointer<VideoDetail> self, QPointer<VideoItem> item, QImage frame, double time) -> QCoro::Task<> {
+        const std::optional<qint64> id = co_await self->m_model.addShot(item, frame, time);
+        // Shown as a shot once it is one, unless the user moved on meanwhile.
+        if (self && id && self->m_item == item && self->m_viewer->momentFrame() == time)
+            self->m_viewer->showShot(*id);
+    }(this, m_item, m_viewer->picture(), *moment);
 }
 
 std::unique_ptr<QMenu> VideoDetail::menuFor(int row)

@@ -7,10 +7,14 @@
 // While an export copies, the footer shows its progress and a button that
 // stops it, in place of the extraction's progress or the summary.
 //
+// Under the grid, the timeline of the whole video and "Add Shot Here", which
+// adds the moment the viewer shows as a new shot.
+//
 // Every control calls one operation (VideoItem::toggle/toggleAll,
 // exportRequested, AppModel::stopExport, AppModel::setShowShareImage,
-// AppModel::step) and every enabled state reads one property (the item's
-// shots, AppModel::canExport, AppModel::exportProgress, AppModel::canStep).
+// AppModel::step, AppModel::addShot) and every enabled state reads one
+// property (the item's shots, AppModel::canExport, AppModel::exportProgress,
+// AppModel::canStep, AppModel::canAddShot with the viewer's moment).
 //
 // Thread: UI thread. Ownership: the model must outlive the view; the item is
 // observed through a QPointer and may go away at any time.
@@ -26,6 +30,7 @@ class AppModel;
 class BusySpinner;
 class ElidedLabel;
 class LinearProgress;
+class MomentSource;
 class QMenu;
 class QPushButton;
 class ShotDelegate;
@@ -34,6 +39,7 @@ class ShotListModel;
 class ShotViewer;
 class TabularLabel;
 class ThumbnailLoader;
+class Timeline;
 
 class VideoDetail : public QWidget {
     Q_OBJECT
@@ -52,6 +58,8 @@ public:
 
     ShotGrid *grid() const { return m_grid; }
     ShotViewer *viewer() const { return m_viewer; }
+    Timeline *timeline() const { return m_timeline; }
+    QPushButton *addShotButton() const { return m_addShot; }
     // Gives the keyboard focus to the shots: the viewer while it is open,
     // else the grid.
     void focusShots();
@@ -67,6 +75,11 @@ private:
     // one), and the grid takes the focus if the viewer had it.
     void closeViewer(int row);
     void showMenu(int row, const QPoint &globalPos);
+    // A decoder for the timeline and the viewer's moments while the video
+    // is extracted; none otherwise (it would slow the extraction).
+    void followStatus();
+    // Adds the moment the viewer shows as a shot, then shows that shot.
+    void addShown();
 
     AppModel &m_model;
     QPointer<VideoItem> m_item;
@@ -77,6 +90,9 @@ private:
     ShotDelegate *m_delegate;
     ShotGrid *m_grid;
     ShotViewer *m_viewer;
+    Timeline *m_timeline;
+    QPushButton *m_addShot;
+    MomentSource *m_source = nullptr;
     BusySpinner *m_spinner;
     LinearProgress *m_progress;
     TabularLabel *m_counter;

@@ -188,6 +188,32 @@ private slots:
         QVERIFY(!item->handEdited());
     }
 
+    void addedShotsTakeTheirPlaceAndNewIds()
+    {
+        const auto item = make();
+        item->setTotal(3);
+        item->setShots({shot(0, 0), shot(1, 10), shot(2, 20)});
+        QCOMPARE(item->nextShotId(), 3);
+        QVERIFY(item->addShot(shot(3, 15)));
+        QVERIFY(item->addShot(shot(4, 5)));
+        QVERIFY(!item->addShot(shot(4, 7)));
+        QCOMPARE(ids(item->shots()), (QList<qint64>{0, 4, 1, 3, 2}));
+        QCOMPARE(ids(item->selectedShots()), ids(item->shots()));
+        QVERIFY(item->handEdited());
+        item->toggle(3);
+        item->history()->undo();
+        item->history()->undo();
+        QCOMPARE(ids(item->shots()), (QList<qint64>{0, 1, 3, 2}));
+        // An undone shot's id is not given again while it can be redone.
+        QCOMPARE(item->nextShotId(), 5);
+        item->history()->redo();
+        QCOMPARE(ids(item->shots()), (QList<qint64>{0, 4, 1, 3, 2}));
+        QCOMPARE(item->shots().at(1).file, shot(4).file);
+        item->reset();
+        item->setTotal(3);
+        QCOMPARE(item->nextShotId(), 3);
+    }
+
     void toggleTwiceRestores()
     {
         const auto item = make();

@@ -1,13 +1,16 @@
 // The pane of one video: the grid of shots and its footer.
 #include "media/ImageFiles.h"
 #include "media/Thumbnails.h"
+#include "export/ShotFolderWriter.h"
 #include "support/TestSupport.h"
+#include "support/TestVideos.h"
 #include "ui/ShotGrid.h"
 #include "ui/ShotViewer.h"
 #include "ui/ShotGridAccessible.h"
 #include "ui/ShotListModel.h"
 #include "ui/ThumbnailLoader.h"
 #include "ui/ThumbnailView.h"
+#include "ui/Timeline.h"
 #include "ui/VideoDetail.h"
 #include "widgets/Accessibility.h"
 #include "widgets/BusySpinner.h"
@@ -24,6 +27,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTemporaryDir>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -52,6 +56,7 @@ QColor blend(const QColor &a, const QColor &b, double opacity)
 class VideoDetailTest : public QObject {
     Q_OBJECT
     std::unique_ptr<ModelFixture> m_fixture;
+    std::unique_ptr<AppModel> m_realModel;  // on the FFmpeg engine, for tests on real videos
     std::unique_ptr<VideoDetail> m_detail;
 
     AppModel &model() { return *m_fixture->model; }
@@ -109,6 +114,7 @@ private slots:
     void cleanup()
     {
         m_detail.reset();
+        m_realModel.reset();
         m_fixture.reset();
     }
 
@@ -472,6 +478,80 @@ private slots:
         // Tab moves on: the viewer closes instead of leaving its keys to
         // the grid beneath it.
         QTest::keyClick(viewer, Qt::Key_Tab);
+        QVERIFY(!viewer->isVisible());
+    }
+
+    // On a real video: a moment picked on the timeline, moved a frame,
+    // added as a shot in its place, exported with its time, undone.
+    void timelineAddsAnyFrame()
+    {
+        const QString clip = TestVideos::make({.width = 320, .height = 240, .seconds = 4, .gop = 60, .bframes = true});
+        QVERIFY(!clip.isEmpty());
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("clip.mp4"));
+        QVERIFY(QFile::copy(clip, path));
+        m_detail.reset();
+        m_realModel = std::make_unique<AppModel>(Engine::ffmpeg(), nullptr);
+        AppModel &model = *m_realModel;
+        ExtractSettings settings;
+        settings.count = 3;
+        model.apply(settings);
+        model.add({QUrl::fromLocalFile(path)});
+        QTRY_VERIFY_WITH_TIMEOUT(!model.videos().isEmpty() && model.videos().first()->status() == VideoStatus::done,
+                                 30000);
+        VideoItem *item = model.videos().first();
+        QCOMPARE(item->shots().size(), 3);
+        m_detail = std::make_unique<VideoDetail>(model);
+        m_detail->setItem(item);
+        show();
+        Timeline *timeline = m_detail->timeline();
+        ShotViewer *viewer = m_detail->viewer();
+        // Between the first two shots, clear of their marks.
+        const double first = item->shots().at(0).time, second = item->shots().at(1).time;
+        const int x = int(timeline->xOf((first + second) / 2));
+        QCOMPARE(timeline->markAt(x), -1);
+        QTest::mouseMove(timeline, {x, timeline->height() / 2});
+        QTRY_VERIFY_WITH_TIMEOUT(!timeline->previewPicture().isNull(), 10000);
+        QTest::mouseClick(timeline, Qt::LeftButton, {}, {x, timeline->height() / 2});
+        QVERIFY(viewer->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(viewer->momentFrame().has_value(), 10000);
+        const int frame = TestVideos::frameNumber(viewer->picture());
+        QCOMPARE(frame, int(std::floor(timeline->timeAt(x) * 30)));
+        QCOMPARE(viewer->placeText(), QStringLiteral("Not a Shot"));
+        QTest::keyClick(viewer, Qt::Key_Period);
+        QTRY_COMPARE_WITH_TIMEOUT(TestVideos::frameNumber(viewer->picture()), frame + 1, 10000);
+        QVERIFY(m_detail->addShotButton()->isEnabled());
+        QTest::keyClick(viewer, Qt::Key_A);
+        QTRY_COMPARE_WITH_TIMEOUT(item->shots().size(), 4, 10000);
+        const Shot added = item->shots().at(1);
+        QCOMPARE(added.id, 3);
+        QVERIFY(added.file.contains(QStringLiteral("/added-")));
+        QCOMPARE(TestVideos::frameNumber(QImage(added.file)), frame + 1);
+        QCOMPARE(item->selectedShots().size(), 4);
+        QTRY_COMPARE(viewer->row(), 1);
+        QVERIFY(!m_detail->addShotButton()->isEnabled());
+        // The same frame is never a second shot.
+        bool refused = false;
+        [](AppModel &m, VideoItem *v, QImage f, double t, bool *out) -> QCoro::Task<> {
+            *out = !(co_await m.addShot(v, f, t)).has_value();
+        }(model, item, viewer->picture(), added.time, &refused);
+        QTRY_VERIFY(refused);
+        QCOMPARE(item->shots().size(), 4);
+        // Left goes to the shot before; an export names the new one by its time.
+        QTest::keyClick(viewer, Qt::Key_Left);
+        QCOMPARE(viewer->row(), 0);
+        QTemporaryDir out;
+        const ShotFolderWriter::Outcome written =
+            ShotFolderWriter::write(QStringLiteral("clip"), item->selectedShots(), out.path());
+        QCOMPARE(written.copied, 4);
+        QVERIFY(QDir(written.folder).entryList(QDir::Files).contains(
+            ShotFolderWriter::fileName(QStringLiteral("clip"), 2, added.time, QStringLiteral("jpg"))));
+        // Undo takes it out, redo brings back the same picture.
+        model.undo();
+        QCOMPARE(item->shots().size(), 3);
+        model.redo();
+        QCOMPARE(item->shots().at(1).file, added.file);
+        QTest::keyClick(viewer, Qt::Key_Escape);
         QVERIFY(!viewer->isVisible());
     }
 

@@ -1,0 +1,136 @@
+#include "media/MomentFrames.h"
+
+#include "basics/Logging.h"
+#include "media/Extractor.h"
+#include "media/FrameConverter.h"
+#include "media/ImageFiles.h"
+
+namespace {
+
+// Around a keyframe's estimated time: wide enough for the estimate's
+// rounding, too narrow to take any other frame but the one already held.
+constexpr double keyframeWindow = 0.002;
+// A 10-minute video with a keyframe every 2 s has 300; at 320 px each
+// preview is some 200 KB.
+constexpr size_t keptPreviews = 400;
+
+} // namespace
+
+MomentFrames::MomentFrames(QString path)
+    : m_path(std::move(path))
+{
+}
+
+MomentFrames::~MomentFrames() = default;
+
+bool MomentFrames::prepare(double maxSide, std::stop_token stop)
+{
+    const bool previews = preview(0, maxSide, stop).has_value();
+    return exact(0, stop).has_value() && previews;
+}
+
+bool MomentFrames::keepNextPreview(double maxSide, std::stop_token stop)
+{
+    std::optional<double> missing;
+    {
+        const std::lock_guard guard(m_previewLane.lock);
+        if (!m_previewLane.generator)
+            return false;
+        const std::lock_guard keep(m_previewsLock);
+        // Keyframes are found by time: step through them by asking for the
+        // one after the last kept, until none is left.
+        for (;; ++m_nextToKeep) {
+            if (m_previews.size() >= keptPreviews)
+                return false;
+            if (m_previews.count(m_nextToKeep))
+                continue;
+            const std::optional<FrameGenerator::Keyframe> keyframe = m_previewLane.generator->keyframeAt(m_nextToKeep);
+            if (!keyframe)
+                return false;
+            missing = keyframe->time.seconds();
+            break;
+        }
+    }
+    return preview(*missing, maxSide, stop).has_value();
+}
+
+bool MomentFrames::open(Lane &lane, MediaTime tolerance, std::stop_token stop)
+{
+    if (stop.stop_requested())
+        return false;
+    if (!lane.generator) {
+        lane.generator = Extractor::ffmpegGenerators(m_path)(true, stop);
+        if (!lane.generator)
+            return false;
+        lane.generator->setTolerance(tolerance, tolerance);
+    }
+    return true;
+}
+
+std::optional<VideoFrame> MomentFrames::decode(Lane &lane, double seconds, double *actual, std::stop_token stop)
+{
+    FrameResult result;
+    {
+        FrameGenerator *generator = lane.generator.get();
+        const std::stop_callback cancel(stop, [generator] { generator->cancelAll(); });
+        result = lane.generator->image(MediaTime::fromSeconds(seconds));
+    }
+    if (!result.ok()) {
+        if (!stop.stop_requested())
+            qCInfo(logMedia).noquote() << "no frame at" << seconds << "s of" << m_path << ":" << result.error.text();
+        lane.generator.reset();
+        return std::nullopt;
+    }
+    *actual = result.actualSeconds;
+    return std::move(*result.image);
+}
+
+std::optional<Moment> MomentFrames::preview(double seconds, double maxSide, std::stop_token stop)
+{
+    const std::lock_guard guard(m_previewLane.lock);
+    if (!open(m_previewLane, MediaTime::fromSeconds(keyframeWindow), stop))
+        return std::nullopt;
+    // The keyframe a decoder would start from: kept, it costs nothing;
+    // otherwise one seek and one decode. A file without a keyframe index
+    // decodes the frame at the time itself.
+    const std::optional<FrameGenerator::Keyframe> keyframe =
+        m_previewLane.generator->keyframeBefore(MediaTime::fromSeconds(seconds));
+    if (keyframe) {
+        const std::lock_guard keep(m_previewsLock);
+        const auto kept = m_previews.find(keyframe->index);
+        if (kept != m_previews.end()
+            && std::max(kept->second.image.width(), kept->second.image.height()) >= int(maxSide))
+            return kept->second;
+    }
+    double actual = 0;
+    std::optional<VideoFrame> frame =
+        decode(m_previewLane, keyframe ? keyframe->time.seconds() : seconds, &actual, stop);
+    if (!frame)
+        return std::nullopt;
+    std::optional<FrameConverter::Images> images = FrameConverter::convert(*frame, maxSide);
+    if (!images)
+        return std::nullopt;
+    Moment moment{images->thumb, actual};
+    if (keyframe) {
+        const std::lock_guard keep(m_previewsLock);
+        if (m_previews.size() >= keptPreviews)
+            m_previews.erase(m_previews.begin());
+        m_previews[keyframe->index] = moment;
+    }
+    return moment;
+}
+
+std::optional<Moment> MomentFrames::exact(double seconds, std::stop_token stop)
+{
+    const std::lock_guard guard(m_exactLane.lock);
+    if (!open(m_exactLane, MediaTime(), stop))
+        return std::nullopt;
+    double actual = 0;
+    std::optional<VideoFrame> frame = decode(m_exactLane, seconds, &actual, stop);
+    if (!frame)
+        return std::nullopt;
+    std::optional<FrameConverter::Images> images = FrameConverter::convert(*frame, 8);
+    if (!images)
+        return std::nullopt;
+    return Moment{images->full, actual};
+}
