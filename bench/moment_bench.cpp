@@ -12,6 +12,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QTemporaryDir>
 #include <QFileInfo>
 #include <QUrl>
 
@@ -117,6 +118,20 @@ int main(int argc, char *argv[])
                 floorDecoder->image(MediaTime::fromSeconds(moment));
                 floor.push_back(since(timer));
             }
+        }
+        // Adding the frame shown as a shot: what happens off the UI thread
+        // between the key press and the new row (JPEG, thumbnail, score).
+        if (const std::optional<Moment> shown = frames.exact(moments.back(), {})) {
+            QTemporaryDir dir;
+            std::vector<double> adding;
+            for (int i = 0; i < 10; ++i) {
+                QElapsedTimer timer;
+                timer.start();
+                Extractor::writeImage(shown->image, 1000 + i, shown->seconds, ExtractSettings{}, dir.path());
+                adding.push_back(since(timer));
+            }
+            const Spread a = spread(adding);
+            std::printf("adding a shot  writing its files: median %.1f ms, worst %.1f ms\n", a.median, a.worst);
         }
         const Spread e = spread(exact), f = spread(floor);
         std::printf("exact frame    %d moments: median %.1f ms, worst %.1f ms, %d failed; floor median %.1f ms "

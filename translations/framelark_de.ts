@@ -540,6 +540,14 @@
         <source>Not Selected</source>
         <translation>Nicht ausgewählt</translation>
     </message>
+    <message>
+        <source>Not a Shot</source>
+        <translation>Kein Screenshot</translation>
+    </message>
+    <message>
+        <source>Press A to add it as a shot</source>
+        <translation>Mit A als Screenshot hinzufügen</translation>
+    </message>
 </context>
 <context>
     <name>StatusText</name>
@@ -573,6 +581,13 @@
     <message>
         <source>Exporting %1 of %2…</source>
         <translation>Exportiere %1 von %2 …</translation>
+    </message>
+</context>
+<context>
+    <name>Timeline</name>
+    <message>
+        <source>Timeline</source>
+        <translation>Zeitleiste</translation>
     </message>
 </context>
 <context>
@@ -629,6 +644,14 @@
         <source>Waiting for the first shots</source>
         <translation>Warten auf die ersten Screenshots</translation>
     </message>
+    <message>
+        <source>Add Shot Here</source>
+        <translation>Screenshot hier hinzufügen</translation>
+    </message>
+    <message>
+        <source>Adds the frame the viewer shows as a new shot (A)</source>
+        <translation>Fügt das angezeigte Bild als neuen Screenshot hinzu (A)</translation>
+    </message>
 </context>
 <context>
     <name>VideoItem</name>
@@ -655,6 +678,10 @@
     <message>
         <source>Deselect Weak Shots</source>
         <translation>Schwache Screenshots abwählen</translation>
+    </message>
+    <message>
+        <source>Add Shot</source>
+        <translation>Screenshot hinzufügen</translation>
     </message>
 </context>
 <context>

@@ -538,6 +538,14 @@
         <source>Not Selected</source>
         <translation>未选择</translation>
     </message>
+    <message>
+        <source>Not a Shot</source>
+        <translation>尚非截图</translation>
+    </message>
+    <message>
+        <source>Press A to add it as a shot</source>
+        <translation>按 A 添加为截图</translation>
+    </message>
 </context>
 <context>
     <name>StatusText</name>
@@ -570,6 +578,13 @@
     <message>
         <source>Exporting %1 of %2…</source>
         <translation>正在导出第 %1 张，共 %2 张…</translation>
+    </message>
+</context>
+<context>
+    <name>Timeline</name>
+    <message>
+        <source>Timeline</source>
+        <translation>时间线</translation>
     </message>
 </context>
 <context>
@@ -626,6 +641,14 @@
         <source>Waiting for the first shots</source>
         <translation>正在等待第一批截图</translation>
     </message>
+    <message>
+        <source>Add Shot Here</source>
+        <translation>在此添加截图</translation>
+    </message>
+    <message>
+        <source>Adds the frame the viewer shows as a new shot (A)</source>
+        <translation>将查看器显示的画面添加为新截图 (A)</translation>
+    </message>
 </context>
 <context>
     <name>VideoItem</name>
@@ -652,6 +675,10 @@
     <message>
         <source>Deselect Weak Shots</source>
         <translation>取消选择弱截图</translation>
+    </message>
+    <message>
+        <source>Add Shot</source>
+        <translation>添加截图</translation>
     </message>
 </context>
 <context>

@@ -538,6 +538,14 @@
         <source>Not Selected</source>
         <translation>未選取</translation>
     </message>
+    <message>
+        <source>Not a Shot</source>
+        <translation>尚非截圖</translation>
+    </message>
+    <message>
+        <source>Press A to add it as a shot</source>
+        <translation>按 A 新增為截圖</translation>
+    </message>
 </context>
 <context>
     <name>StatusText</name>
@@ -570,6 +578,13 @@
     <message>
         <source>Exporting %1 of %2…</source>
         <translation>正在匯出第 %1 張，共 %2 張…</translation>
+    </message>
+</context>
+<context>
+    <name>Timeline</name>
+    <message>
+        <source>Timeline</source>
+        <translation>時間軸</translation>
     </message>
 </context>
 <context>
@@ -626,6 +641,14 @@
         <source>Waiting for the first shots</source>
         <translation>正在等待第一批截圖</translation>
     </message>
+    <message>
+        <source>Add Shot Here</source>
+        <translation>在此新增截圖</translation>
+    </message>
+    <message>
+        <source>Adds the frame the viewer shows as a new shot (A)</source>
+        <translation>將檢視器顯示的畫面新增為新截圖 (A)</translation>
+    </message>
 </context>
 <context>
     <name>VideoItem</name>
@@ -652,6 +675,10 @@
     <message>
         <source>Deselect Weak Shots</source>
         <translation>取消選取弱截圖</translation>
+    </message>
+    <message>
+        <source>Add Shot</source>
+        <translation>新增截圖</translation>
     </message>
 </context>
 <context>

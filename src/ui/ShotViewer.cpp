@@ -38,12 +38,20 @@ ShotViewer::ShotViewer(ShotListModel *shots, QWidget *parent)
     column->addStretch(1);
     column->addLayout(bar);
 
-    connect(&m_loading, &QFutureWatcher<QImage>::finished, this, [this] {
+    connect(&m_rescaling, &QFutureWatcher<QImage>::finished, this, [this] {
+        const QImage scaled = m_rescaling.result();
+        if (m_rescaleFor.first == m_picture.cacheKey() && scaled.size() == fittedSize(m_picture.size()))
+            m_scaled = scaled;
+        update();  // also when outdated: the next paint asks again
+    });
+    connect(&m_loading, &QFutureWatcher<Loaded>::finished, this, [this] {
         if (m_loading.isCanceled() || !m_row.isValid())
             return;  // a moment replaced the shot meanwhile
-        m_picture = m_loading.result();
-        m_scaled = QImage();
+        const Loaded loaded = m_loading.result();
+        m_picture = loaded.full;
+        m_scaled = loaded.fitted;
         update();
+        prefetch();
     });
     connect(m_shots, &QAbstractItemModel::dataChanged, this, [this](const QModelIndex &from, const QModelIndex &to) {
         if (m_row.isValid() && m_row.row() >= from.row() && m_row.row() <= to.row()) {
@@ -177,13 +185,49 @@ void ShotViewer::load()
     m_picture = QImage();
     m_scaled = QImage();
     update();
-    // The full-size file, decoded off the UI thread; a 4K PNG takes longer
-    // than a frame.
-    m_loading.setFuture(QtConcurrent::run([file] {
+    QFuture<Loaded> loading;
+    for (const auto &[ahead, future] : std::as_const(m_ahead)) {
+        if (ahead == file)
+            loading = future;
+    }
+    m_loading.setFuture(loading.isValid() ? loading : decode(file));
+}
+
+QFuture<ShotViewer::Loaded> ShotViewer::decode(const QString &file) const
+{
+    // The size is taken now, on the UI thread; a 4K picture takes longer
+    // than a frame to decode and to scale.
+    const QSize space = fittedSize(QImageReader(file).size());
+    return QtConcurrent::run([file, space] {
         QImageReader reader(file);
         reader.setAutoTransform(true);
-        return reader.read();
-    }));
+        Loaded loaded;
+        loaded.full = reader.read();
+        if (!loaded.full.isNull() && space.isValid() && loaded.full.size() != space)
+            loaded.fitted = loaded.full.scaled(space, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        else
+            loaded.fitted = loaded.full;
+        return loaded;
+    });
+}
+
+void ShotViewer::prefetch()
+{
+    if (!m_row.isValid())
+        return;
+    QList<std::pair<QString, QFuture<Loaded>>> ahead;
+    for (const int row : {m_row.row() + 1, m_row.row() - 1}) {
+        if (row < 0 || row >= m_shots->rowCount())
+            continue;
+        const QString file = m_shots->index(row).data(ShotListModel::FileRole).toString();
+        QFuture<Loaded> future;
+        for (const auto &[kept, keptFuture] : std::as_const(m_ahead)) {
+            if (kept == file)
+                future = keptFuture;
+        }
+        ahead.append({file, future.isValid() ? future : decode(file)});
+    }
+    m_ahead = ahead;
 }
 
 QString ShotViewer::timeText() const
@@ -302,24 +346,53 @@ void ShotViewer::focusOutEvent(QFocusEvent *event)
         emit closeRequested(row());
 }
 
+QRectF ShotViewer::pictureRect(QSize picture) const
+{
+    // Fitted into the space above the text row.
+    const QRect area = rect().adjusted(12, 12, -12, -12 - m_time->sizeHint().height() - 8);
+    const QSizeF size = QSizeF(picture).scaled(QSizeF(area.size()), Qt::KeepAspectRatio);
+    return QRectF(area.x() + (area.width() - size.width()) / 2, area.y() + (area.height() - size.height()) / 2,
+                  size.width(), size.height());
+}
+
+QSize ShotViewer::fittedSize(QSize picture) const
+{
+    if (picture.isEmpty())
+        return {};
+    return (pictureRect(picture).size() * devicePixelRatioF()).toSize();
+}
+
 void ShotViewer::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     painter.fillRect(rect(), palette().color(QPalette::Window));
     if (m_picture.isNull())
         return;
-    // Fitted into the space above the text row, in device pixels, so that it
-    // is sharp at 200 % too.
-    const QRect area = rect().adjusted(12, 12, -12, -12 - m_time->sizeHint().height() - 8);
-    QSizeF size = QSizeF(m_picture.size()).scaled(QSizeF(area.size()), Qt::KeepAspectRatio);
-    const QRectF target(area.x() + (area.width() - size.width()) / 2, area.y() + (area.height() - size.height()) / 2,
-                        size.width(), size.height());
-    const QSize device = (target.size() * devicePixelRatioF()).toSize();
-    if (m_scaled.size() != device)
-        m_scaled = m_picture.scaled(device, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    painter.drawImage(target, m_scaled);
+    // In device pixels, so that it is sharp at 200 % too. Until a copy of
+    // the right size is made off the UI thread (after a resize), the
+    // painter's own filtering draws it.
+    const QRectF target = pictureRect(m_picture.size());
+    if (m_scaled.size() == fittedSize(m_picture.size())) {
+        painter.drawImage(target, m_scaled);
+    } else {
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.drawImage(target, m_picture);
+        rescaleLater();
+    }
     if (m_row.isValid() && !m_row.data(ShotListModel::SelectedRole).toBool()) {
         // A deselected shot is dimmed as in the grid.
         painter.fillRect(target, QColor(0, 0, 0, 110));
     }
+}
+
+void ShotViewer::rescaleLater()
+{
+    const QSize size = fittedSize(m_picture.size());
+    const std::pair<qint64, QSize> wanted{m_picture.cacheKey(), size};
+    if (m_rescaling.isRunning() || wanted == m_rescaleFor || size.isEmpty())
+        return;
+    m_rescaleFor = wanted;
+    m_rescaling.setFuture(QtConcurrent::run([picture = m_picture, size] {
+        return picture.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    }));
 }

@@ -93,10 +93,32 @@ private:
 
     ShotListModel *m_shots;
     QPersistentModelIndex m_row;
+    // A shot's file decoded off the UI thread, with a copy fitted to the
+    // space in device pixels, so that neither decoding nor a high-quality
+    // scale ever holds the UI thread.
+    struct Loaded {
+        QImage full;
+        QImage fitted;
+    };
+    // The device size `picture` is drawn at, and where, in the space now.
+    QSize fittedSize(QSize picture) const;
+    QRectF pictureRect(QSize picture) const;
+    QFuture<Loaded> decode(const QString &file) const;
+    // Starts decoding the shots beside the one shown, so that the next
+    // Left or Right shows at once.
+    void prefetch();
+
     QString m_file;      // the file m_picture was or is being loaded from
     QImage m_picture;
     QImage m_scaled;  // m_picture at the size last drawn, in device pixels
-    QFutureWatcher<QImage> m_loading;
+    QFutureWatcher<Loaded> m_loading;
+    // Scales m_picture to a new size off the UI thread; which picture and
+    // size it was last asked for.
+    void rescaleLater();
+    QFutureWatcher<QImage> m_rescaling;
+    std::pair<qint64, QSize> m_rescaleFor;
+    // The neighbours' files, decoded or decoding; the two last asked for.
+    QList<std::pair<QString, QFuture<Loaded>>> m_ahead;
     // The moment shown instead of a shot: the time asked for and, once the
     // exact frame arrived, the time it starts.
     QPointer<MomentSource> m_source;

@@ -14,7 +14,8 @@ namespace {
 
 constexpr int markHalfWidth = 4;  // how near a click must be to take a mark
 constexpr int restMs = 180;       // how long the pointer rests before the exact frame
-constexpr int bubbleWidth = 240;  // the preview's picture width, logical pixels
+constexpr int bubbleWidth = 240;  // the preview's picture box, logical pixels:
+constexpr int bubbleHeight = 180; // a portrait video's preview is narrower
 
 } // namespace
 
@@ -32,8 +33,11 @@ public:
     {
         m_picture = picture;
         m_text = text;
-        const int pictureHeight = int(std::round(bubbleWidth / std::max(aspect, 0.1)));
-        resize(bubbleWidth + 8, pictureHeight + fontMetrics().height() + 14);
+        const QSize box = QSizeF(bubbleWidth, bubbleWidth / std::max(aspect, 0.1))
+                                  .scaled(QSizeF(bubbleWidth, bubbleHeight), Qt::KeepAspectRatio)
+                                  .toSize();
+        const int textWidth = fontMetrics().horizontalAdvance(text) + 16;
+        resize(std::max(box.width(), textWidth) + 8, box.height() + fontMetrics().height() + 14);
         QWidget::show();
         raise();
         update();
