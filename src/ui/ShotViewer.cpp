@@ -8,6 +8,7 @@
 #include <QImageReader>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QResizeEvent>
 #include <QPainter>
 #include <QVBoxLayout>
 #include <QtConcurrent>
@@ -47,9 +48,8 @@ ShotViewer::ShotViewer(ShotListModel *shots, QWidget *parent)
     connect(&m_loading, &QFutureWatcher<Loaded>::finished, this, [this] {
         if (m_loading.isCanceled() || !m_row.isValid())
             return;  // a moment replaced the shot meanwhile
-        const Loaded loaded = m_loading.result();
-        m_picture = loaded.full;
-        m_scaled = loaded.fitted;
+        m_picture = m_loading.result();
+        m_scaled = m_picture;
         update();
         prefetch();
     });
@@ -190,7 +190,11 @@ void ShotViewer::load()
         if (ahead == file)
             loading = future;
     }
-    m_loading.setFuture(loading.isValid() ? loading : decode(file));
+    if (!loading.isValid()) {
+        loading = decode(file);
+        m_ahead.append({file, loading});
+    }
+    m_loading.setFuture(loading);
 }
 
 QFuture<ShotViewer::Loaded> ShotViewer::decode(const QString &file) const
@@ -201,13 +205,10 @@ QFuture<ShotViewer::Loaded> ShotViewer::decode(const QString &file) const
     return QtConcurrent::run([file, space] {
         QImageReader reader(file);
         reader.setAutoTransform(true);
-        Loaded loaded;
-        loaded.full = reader.read();
-        if (!loaded.full.isNull() && space.isValid() && loaded.full.size() != space)
-            loaded.fitted = loaded.full.scaled(space, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-        else
-            loaded.fitted = loaded.full;
-        return loaded;
+        // Never enlarged: a small file stays as sharp as it is.
+        if (space.isValid() && space.width() < reader.size().width())
+            reader.setScaledSize(space);
+        return reader.read();
     });
 }
 
@@ -216,7 +217,7 @@ void ShotViewer::prefetch()
     if (!m_row.isValid())
         return;
     QList<std::pair<QString, QFuture<Loaded>>> ahead;
-    for (const int row : {m_row.row() + 1, m_row.row() - 1}) {
+    for (const int row : {m_row.row(), m_row.row() + 1, m_row.row() - 1}) {
         if (row < 0 || row >= m_shots->rowCount())
             continue;
         const QString file = m_shots->index(row).data(ShotListModel::FileRole).toString();
@@ -344,6 +345,16 @@ void ShotViewer::focusOutEvent(QFocusEvent *event)
     if (isVisible() && (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason
                         || reason == Qt::MouseFocusReason))
         emit closeRequested(row());
+}
+
+void ShotViewer::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    // Decoded again for the new size, from the file; meanwhile the painter
+    // stretches what it has.
+    m_ahead.clear();
+    if (isVisible() && m_row.isValid() && !m_file.isEmpty() && !m_loading.isRunning())
+        m_loading.setFuture(decode(m_file));
 }
 
 QRectF ShotViewer::pictureRect(QSize picture) const

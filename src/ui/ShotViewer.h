@@ -59,7 +59,8 @@ public:
 
     // The row shown; -1 when closed or the shot is gone.
     int row() const { return m_row.isValid() ? m_row.row() : -1; }
-    // The picture shown; null while it loads.
+    // The picture shown, at the size it is drawn at in device pixels (a
+    // moment's: the frame's full size); null while it loads.
     const QImage &picture() const { return m_picture; }
     // "00:01:12.480 · frame 2175", "Shot 3 of 24" (a moment: "Not a Shot")
     // and "Selected" (a moment: how to add it).
@@ -82,6 +83,7 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     void showRow(int row);
@@ -93,13 +95,11 @@ private:
 
     ShotListModel *m_shots;
     QPersistentModelIndex m_row;
-    // A shot's file decoded off the UI thread, with a copy fitted to the
-    // space in device pixels, so that neither decoding nor a high-quality
-    // scale ever holds the UI thread.
-    struct Loaded {
-        QImage full;
-        QImage fitted;
-    };
+    // A shot's file decoded off the UI thread straight to the size it is
+    // drawn at in device pixels (a JPEG decodes at a fraction of its size
+    // first), so that neither decoding nor scaling a 4K file ever holds the
+    // UI thread. A larger window decodes the file again.
+    using Loaded = QImage;
     // The device size `picture` is drawn at, and where, in the space now.
     QSize fittedSize(QSize picture) const;
     QRectF pictureRect(QSize picture) const;
@@ -117,7 +117,7 @@ private:
     void rescaleLater();
     QFutureWatcher<QImage> m_rescaling;
     std::pair<qint64, QSize> m_rescaleFor;
-    // The neighbours' files, decoded or decoding; the two last asked for.
+    // The file shown and its neighbours', decoded or decoding.
     QList<std::pair<QString, QFuture<Loaded>>> m_ahead;
     // The moment shown instead of a shot: the time asked for and, once the
     // exact frame arrived, the time it starts.

@@ -446,6 +446,7 @@ private slots:
         QVERIFY(viewer->hasFocus());
         QCOMPARE(viewer->row(), 2);
         QTRY_VERIFY_WITH_TIMEOUT(!viewer->picture().isNull(), 5000);
+        // A file smaller than the space is shown at its own size, never enlarged.
         QCOMPARE(viewer->picture().size(), QImage(item->shots().at(2).file).size());
         QCOMPARE(viewer->placeText(), QStringLiteral("Shot 3 of 12"));
         QCOMPARE(viewer->timeText(), QStringLiteral("00:00:05.000 · frame 125"));
