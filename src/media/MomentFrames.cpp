@@ -10,9 +10,10 @@ namespace {
 // Around a keyframe's estimated time: wide enough for the estimate's
 // rounding, too narrow to take any other frame but the one already held.
 constexpr double keyframeWindow = 0.002;
-// A 10-minute video with a keyframe every 2 s has 300; at 320 px each
-// preview is some 200 KB.
-constexpr size_t keptPreviews = 400;
+// How much the kept previews may take: all 300 of a 10-minute phone video
+// (a keyframe every 2 s) at 320 px, some 230 KB each; at 200 % scale or with
+// denser keyframes, the ones asked for last.
+constexpr qsizetype keptBytes = 72 * 1024 * 1024;
 
 } // namespace
 
@@ -40,7 +41,7 @@ bool MomentFrames::keepNextPreview(double maxSide, std::stop_token stop)
         // Keyframes are found by time: step through them by asking for the
         // one after the last kept, until none is left.
         for (;; ++m_nextToKeep) {
-            if (m_previews.size() >= keptPreviews)
+            if (m_keptBytes >= keptBytes)
                 return false;
             if (m_previews.count(m_nextToKeep))
                 continue;
@@ -113,8 +114,16 @@ std::optional<Moment> MomentFrames::preview(double seconds, double maxSide, std:
     Moment moment{images->thumb, actual};
     if (keyframe) {
         const std::lock_guard keep(m_previewsLock);
-        if (m_previews.size() >= keptPreviews)
-            m_previews.erase(m_previews.begin());
+        // Over the limit, the keyframe farthest from this one goes first.
+        while (m_keptBytes + moment.image.sizeInBytes() > keptBytes && !m_previews.empty()) {
+            const auto first = m_previews.begin(), last = std::prev(m_previews.end());
+            const auto distance = [&](size_t i) { return i > keyframe->index ? i - keyframe->index : keyframe->index - i; };
+            const auto farthest = distance(first->first) > distance(last->first) ? first : last;
+            m_keptBytes -= farthest->second.image.sizeInBytes();
+            m_previews.erase(farthest);
+        }
+        m_keptBytes -= m_previews.count(keyframe->index) ? m_previews[keyframe->index].image.sizeInBytes() : 0;
+        m_keptBytes += moment.image.sizeInBytes();
         m_previews[keyframe->index] = moment;
     }
     return moment;

@@ -6,7 +6,7 @@
 // Each kind keeps a decoder of its own open between calls: previews jump
 // about the video and cost one keyframe each, while exact frames mostly move
 // a frame or two from the last one, which the open decoder reaches without
-// seeking. Previews are kept, a few hundred at most, so that passing the
+// seeking. Previews are kept, up to a memory limit, so that passing the
 // same stretch again decodes nothing.
 //
 // Thread: any. Calls of one kind are serialised; a preview and an exact
@@ -64,8 +64,9 @@ private:
     const QString m_path;
     Lane m_previewLane;
     Lane m_exactLane;
-    // Previews by the index of their keyframe, a few hundred at most.
+    // Previews by the index of their keyframe, and the bytes they take.
     std::map<size_t, Moment> m_previews;
+    qsizetype m_keptBytes = 0;
     size_t m_nextToKeep = 0;
     std::mutex m_previewsLock;
 };

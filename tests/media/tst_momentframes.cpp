@@ -1,0 +1,55 @@
+#include "media/MomentFrames.h"
+#include "support/TestVideos.h"
+
+#include <QTest>
+
+#include <cmath>
+
+class MomentFramesTest : public QObject {
+    Q_OBJECT
+private slots:
+    // Previews are the keyframe before the moment and are kept; exact frames
+    // are the frame on screen, forward and back; the idle fill keeps every
+    // keyframe once.
+    void previewsAndExactFrames()
+    {
+        const QString clip =
+            TestVideos::make({.width = 320, .height = 240, .seconds = 4, .gop = 30, .bframes = true});
+        QVERIFY(!clip.isEmpty());
+        MomentFrames frames(clip);
+        QVERIFY(frames.prepare(320, {}));
+        for (const double at : {2.5, 0.2, 3.97, 1.0}) {
+            const std::optional<Moment> preview = frames.preview(at, 320, {});
+            QVERIFY(preview);
+            const int keyframe = int(std::floor(at)) * 30;
+            QCOMPARE(TestVideos::frameNumber(preview->image), keyframe);
+            QCOMPARE(preview->seconds, keyframe / 30.0);
+            // Any moment of the same stretch takes the kept picture.
+            const std::optional<Moment> again = frames.preview(std::floor(at) + 0.9, 320, {});
+            QCOMPARE(again->image.cacheKey(), preview->image.cacheKey());
+        }
+        for (const double at : {1.51, 1.55, 1.49, 3.2, 0.0}) {
+            const std::optional<Moment> exact = frames.exact(at, {});
+            QVERIFY(exact);
+            QCOMPARE(exact->image.size(), QSize(320, 240));
+            QCOMPARE(TestVideos::frameNumber(exact->image), int(std::floor(at * 30)));
+        }
+        int kept = 0;
+        while (frames.keepNextPreview(320, {}))
+            ++kept;
+        // The four keyframes (0, 1, 2 and 3 s) are all kept already.
+        QCOMPARE(kept, 0);
+
+        MomentFrames fresh(clip);
+        QVERIFY(fresh.prepare(160, {}));
+        while (fresh.keepNextPreview(160, {}))
+            ++kept;
+        QCOMPARE(kept, 3);
+        std::stop_source stopped;
+        stopped.request_stop();
+        QVERIFY(!fresh.exact(2.0, stopped.get_token()));
+    }
+};
+
+QTEST_GUILESS_MAIN(MomentFramesTest)
+#include "tst_momentframes.moc"
