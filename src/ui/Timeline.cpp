@@ -4,6 +4,7 @@
 #include "ui/ShotListModel.h"
 #include "widgets/Style.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -78,6 +79,9 @@ Timeline::Timeline(ShotListModel *shots, QWidget *parent)
     setObjectName(QStringLiteral("timeline"));
     setAccessibleName(tr("Timeline"));
     setMouseTracking(true);
+    // Reached by Tab only: a click on it leaves the focus where it was, so
+    // that the viewer stays open while the user clicks along the strip.
+    setFocusPolicy(Qt::TabFocus);
     setCursor(Qt::PointingHandCursor);
     m_rest.setSingleShot(true);
     m_rest.setInterval(restMs);
@@ -211,13 +215,23 @@ void Timeline::paintEvent(QPaintEvent *)
         line(*m_moment, pal.color(QPalette::WindowText));
     if (m_hovered && m_source)
         line(*m_hovered, pal.color(QPalette::Highlight));
+    if (hasFocus()) {
+        painter.setPen(QPen(pal.color(QPalette::Highlight), 1));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 4, 4);
+    }
 }
 
 void Timeline::hover(int x)
 {
+    hoverAt(timeAt(x));
+}
+
+void Timeline::hoverAt(double seconds)
+{
     if (!m_source || m_duration <= 0)
         return;
-    m_hovered = timeAt(x);
+    m_hovered = std::clamp(seconds, 0.0, m_duration);
     m_previewExact = false;
     m_source->requestPreview(*m_hovered);
     m_rest.start();
@@ -283,9 +297,47 @@ void Timeline::mouseReleaseEvent(QMouseEvent *event)
     }
 }
 
+void Timeline::keyPressEvent(QKeyEvent *event)
+{
+    const double at = m_hovered.value_or(m_moment.value_or(0));
+    const double step = event->modifiers() & Qt::ShiftModifier ? 10 : 1;
+    switch (event->key()) {
+    case Qt::Key_Left:
+        hoverAt(at - step);
+        return;
+    case Qt::Key_Right:
+        hoverAt(at + step);
+        return;
+    case Qt::Key_Home:
+        hoverAt(0);
+        return;
+    case Qt::Key_End:
+        hoverAt(m_duration);
+        return;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+        if (m_hovered && m_source) {
+            const double seconds = *m_hovered;
+            endHover();
+            emit momentClicked(seconds);
+        }
+        return;
+    default:
+        QWidget::keyPressEvent(event);
+    }
+}
+
+void Timeline::focusOutEvent(QFocusEvent *event)
+{
+    QWidget::focusOutEvent(event);
+    if (!underMouse())
+        endHover();
+}
+
 void Timeline::leaveEvent(QEvent *event)
 {
     QWidget::leaveEvent(event);
-    if (!m_dragging)
+    if (!m_dragging && !hasFocus())
         endHover();
 }

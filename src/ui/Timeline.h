@@ -6,6 +6,10 @@
 // the exact frame once the pointer rests. A click on a shot's mark asks to
 // open that shot; a click anywhere else asks to open that moment.
 //
+// From the keyboard it works like a slider: Left/Right move a cursor by a
+// second (Shift: ten), Home/End go to the ends, with the same preview, and
+// Enter or Space opens the moment under the cursor.
+//
 // The view only asks: clicks become signals, the marks follow the shots
 // model, the pictures come from the MomentSource it is given.
 //
@@ -60,10 +64,13 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void leaveEvent(QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
 
 private:
     QRectF track() const;
     void hover(int x);
+    void hoverAt(double seconds);
     void endHover();
     void placeBubble();
 

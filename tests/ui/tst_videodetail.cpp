@@ -554,6 +554,14 @@ private slots:
         QCOMPARE(item->shots().at(1).file, added.file);
         QTest::keyClick(viewer, Qt::Key_Escape);
         QVERIFY(!viewer->isVisible());
+        // From the keyboard: a second before the end.
+        timeline->setFocus();
+        QTest::keyClick(timeline, Qt::Key_End);
+        QTest::keyClick(timeline, Qt::Key_Left);
+        QTest::keyClick(timeline, Qt::Key_Return);
+        QVERIFY(viewer->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(viewer->momentFrame().has_value(), 10000);
+        QCOMPARE(TestVideos::frameNumber(viewer->picture()), int(std::floor((item->info().duration - 1) * 30)));
     }
 
     void gridGeometryFollowsTheWidth_data()
