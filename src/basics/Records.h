@@ -47,6 +47,13 @@ struct ShotScore {
     float sharpness = 0;   // variance of the Laplacian of the luma
     // The luma at tinyWidth × tinyHeight, row by row, for comparing shots.
     QByteArray tiny;
+    // How steep the picture's edges are, whatever their contrast and
+    // however many there are: at the edges, the second difference's total
+    // over the first's, in the blurrier of the two directions. Defocus and
+    // motion blur widen edges and lower it; fog, night, dimming and the
+    // share of empty sky leave it alone. 0 when unmeasured or when the
+    // picture has (almost) no edges.
+    float acuity = 0;
 
     static constexpr int tinyWidth = 16;
     static constexpr int tinyHeight = 9;

@@ -19,14 +19,19 @@ float difference(const ShotScore &a, const ShotScore &b)
 
 namespace {
 
-// The median sharpness of the shots that show something; 0 when none do.
-float medianSharpness(const QList<Shot> &shots)
+bool isFlat(const ShotScore &s)
+{
+    return s.lumaSpread < flatSpread && s.acuity <= 0;
+}
+
+// The median acuity of the shots that show something; 0 when none do.
+float medianAcuity(const QList<Shot> &shots)
 {
     std::vector<float> values;
     for (const Shot &shot : shots) {
         const ShotScore &s = shot.score;
-        if (s.measured && s.meanLuma >= darkMean && s.lumaSpread >= flatSpread)
-            values.push_back(s.sharpness);
+        if (s.measured && s.meanLuma >= darkMean && !isFlat(s) && s.acuity > 0)
+            values.push_back(s.acuity);
     }
     if (values.empty())
         return 0;
@@ -37,9 +42,14 @@ float medianSharpness(const QList<Shot> &shots)
 
 } // namespace
 
+float repeatThreshold(const ShotScore &a, const ShotScore &b)
+{
+    return repeatDifference * std::min(1.0f, std::max(a.lumaSpread, b.lumaSpread) / repeatSpreadScale);
+}
+
 QList<Weakness> judge(const QList<Shot> &shots)
 {
-    const float median = medianSharpness(shots);
+    const float median = medianAcuity(shots);
     QList<Weakness> result;
     result.reserve(shots.size());
     const ShotScore *previous = nullptr;
@@ -48,13 +58,13 @@ QList<Weakness> judge(const QList<Shot> &shots)
         Weakness weakness = Weakness::none;
         if (!s.measured)
             weakness = Weakness::none;
-        else if (s.lumaSpread < flatSpread)
+        else if (isFlat(s))
             weakness = Weakness::flat;
         else if (s.meanLuma < darkMean)
             weakness = Weakness::dark;
-        else if (previous && difference(*previous, s) < repeatDifference)
+        else if (previous && difference(*previous, s) < repeatThreshold(*previous, s))
             weakness = Weakness::repeated;
-        else if (median > 0 && s.sharpness < blurryShareOfMedian * median)
+        else if (median > 0 && s.acuity > 0 && s.acuity < blurryShareOfMedian * median)
             weakness = Weakness::blurry;
         if (s.measured)
             previous = &s;

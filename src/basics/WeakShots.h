@@ -13,31 +13,44 @@
 namespace WeakShots {
 
 // Thresholds, in 0..255 luma units at ShotScoring::measureWidth, chosen on
-// the weak-shot test clip (moving colour patterns, black, the same blurred,
-// still colour bars): each sits well inside the gap between what weak and
-// ordinary shots measured there.
+// two test clips: generated (moving colour patterns, black, the same
+// blurred, still colour bars) and filmed-looking (photographs panned as a
+// camera would: ordinary, fog, night, grain, defocused, a pan blurred by
+// motion, black, a fade, frozen, white). Each sits inside the gap between
+// what weak and good shots measured there.
 //
-// Black measured a mean of 0.0; the ordinary shots 103-127.
+// Black measured a mean of 0.0; a night scene 18-19, the ordinary shots
+// 93-206.
 inline constexpr float darkMean = 16;
-// Black measured a spread of 0.0; the ordinary shots 41-74. A flat frame is
-// a single colour up to encoder noise.
+// Black and white measured a spread of 0.0-0.2 and no edges; fog 7.2, with
+// edges. A flat frame is a single colour up to encoder noise: little spread
+// and no edges (ShotScore::acuity 0).
 inline constexpr float flatSpread = 6;
-// A shot is blurry below this share of the video's median sharpness:
-// blurred shots measured 0.011 of the median, ordinary ones 0.9-1.5. Judged
-// against the video's own median, a film that is soft throughout is not
-// blurry.
-inline constexpr float blurryShareOfMedian = 0.25f;
-// Mean absolute difference of the tiny luma pictures: two shots of the still
-// bars 2 s apart measured 0.03, ordinary neighbours 10.3-13.2. At 16 × 9,
-// each value averages over a thousand pixels, so grain and compression
-// noise barely move it.
+// A shot is blurry below this share of the video's median acuity. On the
+// filmed clip (median 0.80) defocus measured 0.41-0.43 and motion blur
+// 0.40-0.48, while good shots measured 0.56 (a macro photograph, soft by
+// nature) to 2.06 (grain), fog 0.79-0.80 and night 0.86-0.87: the
+// earlier measure, the Laplacian's variance, fell with contrast and read fog
+// as blurred. Judged against the video's own median, a film that is soft
+// throughout is not blurry.
+inline constexpr float blurryShareOfMedian = 0.64f;
+// Mean absolute difference of the tiny luma pictures, per 40 levels of
+// spread (the ordinary shots' typical spread): two shots of the still bars
+// 2 s apart measured 0.03, ordinary neighbours 10.3-13.2. Scaled by the
+// spread, a slow pan through fog, whose differences are small because its
+// contrast is, is no repeat. At 16 × 9, each value averages over a thousand
+// pixels, so grain and compression noise barely move it.
 inline constexpr float repeatDifference = 2.0f;
+inline constexpr float repeatSpreadScale = 40.0f;
 
 enum class Weakness { none, dark, flat, blurry, repeated };
 
 // The mean absolute difference of two tiny pictures; infinity when they
 // cannot be compared (different sizes, unmeasured).
 float difference(const ShotScore &a, const ShotScore &b);
+
+// Below this difference (see difference()) shot `b` repeats shot `a`.
+float repeatThreshold(const ShotScore &a, const ShotScore &b);
 
 // The weakness of each shot of `shots` (one video, in time order), in the
 // same order. Unmeasured shots are never weak. A shot repeats the nearest

@@ -21,6 +21,46 @@ std::vector<quint8> lumaOf(const QImage &rgb)
     return luma;
 }
 
+// See ShotScore::acuity. Measured at twice the width of the other figures:
+// at 160 px a 1080p defocus of sigma 10 is under a pixel wide.
+float acuityOf(const QImage &thumb, float lumaSpread)
+{
+    const int width = std::min(2 * ShotScoring::measureWidth, thumb.width());
+    const int height = std::max(3, int(std::lround(double(thumb.height()) * width / thumb.width())));
+    const std::vector<quint8> luma = lumaOf(
+        thumb.scaled(width, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation).convertToFormat(QImage::Format_RGB32));
+    // An edge is a step of at least an eighth of the picture's spread (and of
+    // 2 levels, above encoder noise), so that faint and strong pictures are
+    // judged alike.
+    const int floor = std::max(4, int(std::lround(lumaSpread / 4)));  // doubled: differences are taken over 2 pixels
+    long secondX = 0, firstX = 0, secondY = 0, firstY = 0, edgesX = 0, edgesY = 0;
+    for (int y = 1; y < height - 1; ++y) {
+        const quint8 *row = luma.data() + size_t(y) * size_t(width);
+        for (int x = 1; x < width - 1; ++x) {
+            const int dx = std::abs(int(row[x + 1]) - int(row[x - 1]));
+            const int dy = std::abs(int(row[x + width]) - int(row[x - width]));
+            if (dx >= floor) {
+                secondX += std::abs(int(row[x - 1]) + int(row[x + 1]) - 2 * int(row[x]));
+                firstX += dx;
+                ++edgesX;
+            }
+            if (dy >= floor) {
+                secondY += std::abs(int(row[x - width]) + int(row[x + width]) - 2 * int(row[x]));
+                firstY += dy;
+                ++edgesY;
+            }
+        }
+    }
+    // A direction with edges on under 1 % of the picture says nothing (a
+    // picture of vertical bars has no vertical steps at all).
+    const long enough = long(width) * height / 100;
+    const double x = edgesX >= enough ? 2.0 * double(secondX) / double(firstX) : -1;
+    const double y = edgesY >= enough ? 2.0 * double(secondY) / double(firstY) : -1;
+    if (x < 0 && y < 0)
+        return 0;
+    return float(x < 0 ? y : y < 0 ? x : std::min(x, y));
+}
+
 } // namespace
 
 namespace ShotScoring {
@@ -61,6 +101,8 @@ ShotScore score(const QImage &thumb)
     const double inner = double(w - 2) * (h - 2);
     const double lapMean = lapSum / inner;
     result.sharpness = float(std::max(0.0, lapSquares / inner - lapMean * lapMean));
+
+    result.acuity = acuityOf(thumb, result.lumaSpread);
 
     const QImage tiny = small.scaled(ShotScore::tinyWidth, ShotScore::tinyHeight, Qt::IgnoreAspectRatio,
                                      Qt::SmoothTransformation);

@@ -39,13 +39,53 @@ private slots:
         QCOMPARE(WeakShots::weakIds(shots), (QSet<qint64>{2, 3, 4, 5, 7}));
     }
 
+    // Filmed-looking sections: fog, night and grain are no weakness;
+    // defocus, motion blur, black, white and a frozen picture are.
+    void sectionsOfFilmedFootage()
+    {
+        const QString path = TestVideos::filmedWeakSections();
+        if (path.isEmpty())
+            QSKIP("the photographs of mate-backgrounds are missing (scripts/setup installs them)");
+        QTemporaryDir dir;
+        std::mutex lock;
+        QList<Shot> shots;
+        ExtractSettings settings;
+        settings.precise = true;
+        QList<double> times;
+        for (int section = 0; section < 11; ++section)
+            times << section * 3 + 0.75 << section * 3 + 2.25;
+        QCOMPARE(Extractor::run(Extractor::ffmpegGenerators(path), times, settings, dir.path(),
+                                [&](const Shot &shot) {
+                                    const std::lock_guard guard(lock);
+                                    shots.append(shot);
+                                }),
+                 0);
+        std::sort(shots.begin(), shots.end(), [](const Shot &a, const Shot &b) { return a.id < b.id; });
+        QCOMPARE(shots.size(), times.size());
+        using W = WeakShots::Weakness;
+        const QList<W> expected{W::none,   W::none,   W::none,   W::none,     W::none, W::none,  W::none, W::none,
+                                W::blurry, W::blurry, W::blurry, W::blurry,   W::flat, W::flat,  W::none, W::none,
+                                W::none,   W::repeated, W::flat, W::flat,     W::none, W::none};
+        const QList<W> judged = WeakShots::judge(shots);
+        const QStringList labels = TestVideos::filmedWeakLabels();
+        for (int i = 0; i < shots.size(); ++i) {
+            const ShotScore &s = shots[i].score;
+            QVERIFY2(judged[i] == expected[i],
+                     qPrintable(QStringLiteral("%1 at %2 s: judged %3, mean %4, spread %5, acuity %6")
+                                    .arg(labels[i / 2]).arg(shots[i].time).arg(int(judged[i]))
+                                    .arg(s.meanLuma).arg(s.lumaSpread).arg(s.acuity)));
+        }
+    }
+
     // Judged from scores alone: what is compared with what.
     void judgement_data()
     {
         QTest::addColumn<QList<ShotScore>>("scores");
         QTest::addColumn<QList<int>>("weak");
         const auto score = [](float mean, float spread, float sharpness, int tiny) {
-            return ShotScore{true, mean, spread, sharpness, QByteArray(144, char(tiny))};
+            ShotScore s{true, mean, spread, sharpness, QByteArray(144, char(tiny))};
+            s.acuity = sharpness / 100;
+            return s;
         };
         QTest::newRow("a soft film is not blurry")
             << QList<ShotScore>{score(120, 40, 20, 10), score(120, 40, 22, 60), score(120, 40, 19, 110)}

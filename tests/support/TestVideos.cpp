@@ -333,6 +333,49 @@ QString TestVideos::weakSections()
                   [&](const QString &out) { return runFfmpeg(args + QStringList{out}); });
 }
 
+QStringList TestVideos::filmedWeakLabels()
+{
+    return {"ordinary", "fog", "night", "grain", "defocused", "motion blur", "black", "fade", "frozen", "white",
+            "ordinary"};
+}
+
+QString TestVideos::filmedWeakSections()
+{
+    const QString photos = QStringLiteral("/usr/share/backgrounds/mate/nature/");
+    const QStringList names{"Garden", "GreenMeadow", "Storm", "Wood", "RainDrops", "Dune", "Aqua", "YellowFlower",
+                            "TwoWings"};
+    QStringList args;
+    for (const QString &name : names) {
+        if (!QFile::exists(photos + name + ".jpg"))
+            return {};
+        args << "-framerate" << "10" << "-loop" << "1" << "-t" << "3" << "-i"
+             << photos + name + ".jpg";
+    }
+    // A pan over the photograph at `speed` source pixels a frame.
+    const auto pan = [](int input, const char *zoom, const char *speed, int fps) {
+        return QStringLiteral("[%1:v]scale=1280:720:force_original_aspect_ratio=increase,crop=1280:720,setsar=1,"
+                              "zoompan=z=%2:x='on*%3':y='ih/2-(ih/zoom/2)':d=1:s=640x360:fps=%4")
+            .arg(input).arg(QLatin1String(zoom), QLatin1String(speed)).arg(fps);
+    };
+    const QString end = QStringLiteral(",setsar=1,format=yuv420p");
+    const QString graph = pan(0, "1.3", "3", 10) + end + "[a];"
+        + pan(1, "1.3", "3", 10) + ",eq=contrast=0.25:brightness=0.25,noise=alls=4:allf=t" + end + "[b];"
+        + pan(2, "1.3", "3", 10) + ",eq=brightness=-0.27:contrast=0.5" + end + "[c];"
+        + pan(3, "1.3", "3", 10) + ",noise=alls=30:allf=t" + end + "[d];"
+        + pan(4, "1.3", "3", 10) + ",gblur=sigma=4" + end + "[e];"
+        + pan(5, "1.3", "3", 10) + ",gblur=sigma=10:sigmaV=0.3" + end + "[f];"
+        + "color=black:s=640x360:r=10:d=3" + end + "[g];"
+        + pan(6, "1.3", "3", 10) + ",fade=t=out:st=0:d=3" + end + "[h];"
+        + pan(7, "1.3", "0", 10) + end + "[i];"
+        + "color=white:s=640x360:r=10:d=3" + end + "[j];"
+        + pan(8, "1.3", "3", 10) + end + "[k];"
+        + "[a][b][c][d][e][f][g][h][i][j][k]concat=n=11:v=1:a=0[v]";
+    args << "-filter_complex" << graph << "-map" << "[v]" << "-c:v" << "libx264" << "-preset" << "veryfast" << "-g"
+         << "10" << "-pix_fmt" << "yuv420p" << "-f" << "mp4";
+    return cached("filmed-weak-sections", args.join(' '), "mp4",
+                  [&](const QString &out) { return runFfmpeg(args + QStringList{out}); });
+}
+
 QList<int> TestVideos::sceneCutFrames()
 {
     return {30, 70, 95, 145, 175, 235, 255, 295, 330, 380};

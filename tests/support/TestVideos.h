@@ -72,6 +72,13 @@ public:
     // moving colours, black, the same blurred, still colour bars, then 8 s
     // of moving colours again.
     static QString weakSections();
+    // 33 s at 10 fps, 640×360, keyframes every second: photographs panned as
+    // a camera would, in sections of 3 s (filmedWeakLabels() names them):
+    // ordinary, fog, night, grain, defocused, a fast pan blurred by motion,
+    // black, a fade out, frozen, white, ordinary. Empty when the
+    // photographs are missing.
+    static QString filmedWeakSections();
+    static QStringList filmedWeakLabels();
     // 42 s at 10 fps, 320×180: eleven scenes of different pictures, most of
     // them moving, cut hard at the frames in sceneCutFrames(). Keyframes
     // every `gop` frames and nowhere else, so that with a long interval most
