@@ -548,6 +548,10 @@
         <source>Press A to add it as a shot</source>
         <translation>Mit A als Screenshot hinzufügen</translation>
     </message>
+    <message>
+        <source>This frame cannot be decoded</source>
+        <translation>Dieses Bild lässt sich nicht dekodieren</translation>
+    </message>
 </context>
 <context>
     <name>StatusText</name>

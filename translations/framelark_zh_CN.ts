@@ -546,6 +546,10 @@
         <source>Press A to add it as a shot</source>
         <translation>按 A 添加为截图</translation>
     </message>
+    <message>
+        <source>This frame cannot be decoded</source>
+        <translation>无法解码此画面</translation>
+    </message>
 </context>
 <context>
     <name>StatusText</name>

@@ -546,6 +546,10 @@
         <source>Press A to add it as a shot</source>
         <translation>按 A 新增為截圖</translation>
     </message>
+    <message>
+        <source>This frame cannot be decoded</source>
+        <translation>無法解碼此畫面</translation>
+    </message>
 </context>
 <context>
     <name>StatusText</name>

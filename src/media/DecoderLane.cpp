@@ -98,7 +98,9 @@ std::optional<FrameGenerator::Keyframe> DecoderLane::keyframeAt(size_t index)
     if (index >= m_picker->keyframeCount())
         return std::nullopt;
     const int64_t pts = std::max(m_picker->keyframeTime(index), m_start);
-    return Keyframe{index, MediaTime{av_rescale_q(pts - m_start, m_timeBase, mediaTimeBase)}};
+    // Rounded up, so that asking for this time again finds this keyframe,
+    // not the one before it.
+    return Keyframe{index, MediaTime{av_rescale_q_rnd(pts - m_start, m_timeBase, mediaTimeBase, AV_ROUND_UP)}};
 }
 
 FramePicker::Window DecoderLane::windowOf(MediaTime time) const

@@ -32,27 +32,28 @@ bool MomentFrames::prepare(double maxSide, std::stop_token stop)
 
 bool MomentFrames::keepNextPreview(double maxSide, std::stop_token stop)
 {
-    std::optional<double> missing;
+    const std::lock_guard guard(m_previewLane.lock);
+    if (!m_previewLane.generator)
+        return false;
+    std::optional<FrameGenerator::Keyframe> keyframe;
     {
-        const std::lock_guard guard(m_previewLane.lock);
-        if (!m_previewLane.generator)
-            return false;
         const std::lock_guard keep(m_previewsLock);
-        // Keyframes are found by time: step through them by asking for the
-        // one after the last kept, until none is left.
-        for (;; ++m_nextToKeep) {
-            if (m_keptBytes >= keptBytes)
-                return false;
-            if (m_previews.count(m_nextToKeep))
-                continue;
-            const std::optional<FrameGenerator::Keyframe> keyframe = m_previewLane.generator->keyframeAt(m_nextToKeep);
-            if (!keyframe)
-                return false;
-            missing = keyframe->time.seconds();
-            break;
-        }
+        // The idle fill never pushes out what was asked for: it stops once
+        // one more preview would not fit.
+        const qsizetype each = m_previews.empty() ? 0 : m_previews.begin()->second.moment.image.sizeInBytes();
+        if (m_keptBytes + each > keptBytes)
+            return false;
+        while (m_previews.count(m_nextToKeep))
+            ++m_nextToKeep;
+        keyframe = m_previewLane.generator->keyframeAt(m_nextToKeep);
+        // Tried once each, kept or not: a keyframe that cannot be decoded
+        // must not be tried again and again.
+        ++m_nextToKeep;
     }
-    return preview(*missing, maxSide, stop).has_value();
+    if (!keyframe)
+        return false;
+    previewOf(*keyframe, maxSide, stop);
+    return true;
 }
 
 bool MomentFrames::open(Lane &lane, MediaTime tolerance, std::stop_token stop)
@@ -94,38 +95,45 @@ std::optional<Moment> MomentFrames::preview(double seconds, double maxSide, std:
     // The keyframe a decoder would start from: kept, it costs nothing;
     // otherwise one seek and one decode. A file without a keyframe index
     // decodes the frame at the time itself.
-    const std::optional<FrameGenerator::Keyframe> keyframe =
-        m_previewLane.generator->keyframeBefore(MediaTime::fromSeconds(seconds));
-    if (keyframe) {
+    if (const std::optional<FrameGenerator::Keyframe> keyframe =
+            m_previewLane.generator->keyframeBefore(MediaTime::fromSeconds(seconds)))
+        return previewOf(*keyframe, maxSide, stop);
+    double actual = 0;
+    const std::optional<VideoFrame> frame = decode(m_previewLane, seconds, &actual, stop);
+    std::optional<FrameConverter::Images> images = frame ? FrameConverter::convert(*frame, maxSide) : std::nullopt;
+    return images ? std::optional(Moment{images->thumb, actual}) : std::nullopt;
+}
+
+std::optional<Moment> MomentFrames::previewOf(const FrameGenerator::Keyframe &keyframe, double maxSide,
+                                              std::stop_token stop)
+{
+    {
         const std::lock_guard keep(m_previewsLock);
-        const auto kept = m_previews.find(keyframe->index);
-        if (kept != m_previews.end()
-            && std::max(kept->second.image.width(), kept->second.image.height()) >= int(maxSide))
-            return kept->second;
+        const auto kept = m_previews.find(keyframe.index);
+        if (kept != m_previews.end() && kept->second.maxSide >= maxSide)
+            return kept->second.moment;
     }
     double actual = 0;
-    std::optional<VideoFrame> frame =
-        decode(m_previewLane, keyframe ? keyframe->time.seconds() : seconds, &actual, stop);
-    if (!frame)
-        return std::nullopt;
-    std::optional<FrameConverter::Images> images = FrameConverter::convert(*frame, maxSide);
+    const std::optional<VideoFrame> frame = decode(m_previewLane, keyframe.time.seconds(), &actual, stop);
+    std::optional<FrameConverter::Images> images = frame ? FrameConverter::convert(*frame, maxSide) : std::nullopt;
     if (!images)
         return std::nullopt;
-    Moment moment{images->thumb, actual};
-    if (keyframe) {
-        const std::lock_guard keep(m_previewsLock);
-        // Over the limit, the keyframe farthest from this one goes first.
-        while (m_keptBytes + moment.image.sizeInBytes() > keptBytes && !m_previews.empty()) {
-            const auto first = m_previews.begin(), last = std::prev(m_previews.end());
-            const auto distance = [&](size_t i) { return i > keyframe->index ? i - keyframe->index : keyframe->index - i; };
-            const auto farthest = distance(first->first) > distance(last->first) ? first : last;
-            m_keptBytes -= farthest->second.image.sizeInBytes();
-            m_previews.erase(farthest);
-        }
-        m_keptBytes -= m_previews.count(keyframe->index) ? m_previews[keyframe->index].image.sizeInBytes() : 0;
-        m_keptBytes += moment.image.sizeInBytes();
-        m_previews[keyframe->index] = moment;
+    const Moment moment{images->thumb, actual};
+    const std::lock_guard keep(m_previewsLock);
+    if (const auto old = m_previews.find(keyframe.index); old != m_previews.end()) {
+        m_keptBytes -= old->second.moment.image.sizeInBytes();
+        m_previews.erase(old);
     }
+    // Over the limit, the keyframe farthest from this one goes first.
+    const auto distance = [&](size_t i) { return i > keyframe.index ? i - keyframe.index : keyframe.index - i; };
+    while (m_keptBytes + moment.image.sizeInBytes() > keptBytes && !m_previews.empty()) {
+        const auto first = m_previews.begin(), last = std::prev(m_previews.end());
+        const auto farthest = distance(first->first) > distance(last->first) ? first : last;
+        m_keptBytes -= farthest->second.moment.image.sizeInBytes();
+        m_previews.erase(farthest);
+    }
+    m_keptBytes += moment.image.sizeInBytes();
+    m_previews[keyframe.index] = Kept{moment, maxSide};
     return moment;
 }
 

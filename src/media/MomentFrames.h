@@ -64,8 +64,18 @@ private:
     const QString m_path;
     Lane m_previewLane;
     Lane m_exactLane;
-    // Previews by the index of their keyframe, and the bytes they take.
-    std::map<size_t, Moment> m_previews;
+    // The preview of `keyframe`, kept or decoded and kept; the preview lane
+    // is held and open.
+    std::optional<Moment> previewOf(const FrameGenerator::Keyframe &keyframe, double maxSide, std::stop_token stop);
+
+    // Previews by the index of their keyframe, with the size they were made
+    // for (a video smaller than that gives a smaller one), and the bytes
+    // they take.
+    struct Kept {
+        Moment moment;
+        double maxSide = 0;
+    };
+    std::map<size_t, Kept> m_previews;
     qsizetype m_keptBytes = 0;
     size_t m_nextToKeep = 0;
     std::mutex m_previewsLock;

@@ -184,8 +184,8 @@ qint64 VideoItem::nextShotId() const
 
 void VideoItem::insertByTime(const Shot &shot)
 {
-    const auto at = std::upper_bound(m_shots.begin(), m_shots.end(), shot.time,
-                                     [](double time, const Shot &existing) { return time < existing.time; });
+    // A linear search: steps may have left the shots slightly out of time order.
+    const auto at = std::find_if(m_shots.begin(), m_shots.end(), [&](const Shot &existing) { return existing.time > shot.time; });
     const int row = int(at - m_shots.begin());
     m_shots.insert(at, shot);
     emit shotInserted(row);

@@ -19,7 +19,8 @@ struct MomentSource::Shared {
     std::mutex lock;
     std::condition_variable wake;
     std::optional<double> preview;  // the newest request of each kind
-    std::optional<double> exact;
+    std::optional<double> exactForViewer;
+    std::optional<double> exactForTimeline;
     std::stop_source stop;
 };
 
@@ -74,17 +75,26 @@ MomentSource::MomentSource(const QString &path, double previewSide, QObject *par
     });
     m_exact = std::thread([shared = m_shared, self, stop] {
         std::unique_lock held(shared->lock);
-        while (const std::optional<double> seconds =
-                   nextRequest(held, shared->wake, shared->exact, stop, [] { return false; })) {
+        for (;;) {
+            if (stop.stop_requested())
+                return;
+            std::optional<double> &slot = shared->exactForViewer ? shared->exactForViewer : shared->exactForTimeline;
+            if (!slot) {
+                shared->wake.wait(held);
+                continue;
+            }
+            const Asker asker = &slot == &shared->exactForViewer ? Asker::viewer : Asker::timeline;
+            const double seconds = *slot;
+            slot.reset();
             held.unlock();
-            std::optional<Moment> moment = shared->frames.exact(*seconds, stop);
-            QMetaObject::invokeMethod(self, [self, requested = *seconds, moment = std::move(moment)] {
+            std::optional<Moment> moment = shared->frames.exact(seconds, stop);
+            QMetaObject::invokeMethod(self, [self, seconds, asker, moment = std::move(moment)] {
                 if (!self)
                     return;
                 if (moment)
-                    emit self->exactReady(requested, *moment);
+                    emit self->exactReady(seconds, asker, *moment);
                 else
-                    emit self->exactFailed(requested);
+                    emit self->exactFailed(seconds, asker);
             });
             held.lock();
         }
@@ -110,9 +120,9 @@ void MomentSource::requestPreview(double seconds)
     m_shared->wake.notify_all();
 }
 
-void MomentSource::requestExact(double seconds)
+void MomentSource::requestExact(double seconds, Asker asker)
 {
     const std::lock_guard guard(m_shared->lock);
-    m_shared->exact = seconds;
+    (asker == Asker::viewer ? m_shared->exactForViewer : m_shared->exactForTimeline) = seconds;
     m_shared->wake.notify_all();
 }

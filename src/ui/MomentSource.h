@@ -27,15 +27,18 @@ public:
     MomentSource(const QString &path, double previewSide, QObject *parent = nullptr);
     ~MomentSource() override;
 
+    // Who asks for an exact frame: each has its newest request answered,
+    // the viewer's first, so that the timeline's never displaces it.
+    enum class Asker { timeline, viewer };
     void requestPreview(double seconds);
-    void requestExact(double seconds);
+    void requestExact(double seconds, Asker asker);
 
 signals:
     // The answer to the newest request at `requested` seconds.
     void previewReady(double requested, const Moment &moment);
-    void exactReady(double requested, const Moment &moment);
+    void exactReady(double requested, Asker asker, const Moment &moment);
     // The exact frame at `requested` could not be decoded.
-    void exactFailed(double requested);
+    void exactFailed(double requested, Asker asker);
 
 private:
     struct Shared;

@@ -61,6 +61,20 @@ ShotViewer::ShotViewer(ShotListModel *shots, QWidget *parent)
     });
     for (auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
         connect(m_shots, signal, this, &ShotViewer::refreshTexts);
+    // The shot shown is taken out (an added shot undone): its frame stays on
+    // screen as a moment, which can be added again.
+    connect(m_shots, &QAbstractItemModel::rowsAboutToBeRemoved, this, [this](const QModelIndex &, int first, int last) {
+        if (!isVisible() || !m_row.isValid() || m_row.row() < first || m_row.row() > last)
+            return;
+        const double time = m_row.data(ShotListModel::TimeRole).toDouble();
+        const QImage picture = m_picture;
+        QMetaObject::invokeMethod(this, [this, time, picture] {
+            if (m_source)
+                openMoment(time, picture);
+            else
+                emit closeRequested(-1);
+        }, Qt::QueuedConnection);
+    });
     connect(m_shots, &QAbstractItemModel::modelReset, this, [this] { emit closeRequested(-1); });
 }
 
@@ -76,8 +90,16 @@ void ShotViewer::setSource(MomentSource *source, double fps, double duration)
             emit closeRequested(-1);
         return;
     }
-    connect(source, &MomentSource::exactReady, this, [this](double requested, const Moment &moment) {
-        if (!m_momentAsked || requested != *m_momentAsked)
+    connect(source, &MomentSource::exactFailed, this, [this](double requested, MomentSource::Asker asker) {
+        if (asker != MomentSource::Asker::viewer || !m_momentAsked || requested != *m_momentAsked)
+            return;
+        // Back to the last frame that did decode, if any; nothing to add otherwise.
+        m_momentAsked = m_momentShown;
+        m_time->setText(tr("This frame cannot be decoded"));
+    });
+    connect(source, &MomentSource::exactReady, this,
+            [this](double requested, MomentSource::Asker asker, const Moment &moment) {
+        if (asker != MomentSource::Asker::viewer || !m_momentAsked || requested != *m_momentAsked)
             return;
         m_picture = moment.image;
         m_scaled = QImage();
@@ -93,12 +115,11 @@ void ShotViewer::openMoment(double seconds, const QImage &meanwhile)
         return;
     m_row = QPersistentModelIndex();
     m_file.clear();
-    m_loading.cancel();
     m_picture = meanwhile;
     m_scaled = QImage();
     m_momentAsked = seconds;
     m_momentShown.reset();
-    m_source->requestExact(seconds);
+    m_source->requestExact(seconds, MomentSource::Asker::viewer);
     refreshTexts();
     emit shownChanged();
     show();
@@ -136,7 +157,7 @@ void ShotViewer::moveMoment(ShotStep step)
         return;
     if (const std::optional<double> target = Stepping::target(*m_momentShown, step, m_fps, m_duration)) {
         m_momentAsked = *target;
-        m_source->requestExact(*target);
+        m_source->requestExact(*target, MomentSource::Asker::viewer);
     }
 }
 
@@ -158,8 +179,9 @@ int ShotViewer::rowBeside(int direction) const
 
 void ShotViewer::open(int row)
 {
-    showRow(row);
+    // Shown first, so that the picture is decoded for the size it gets.
     show();
+    showRow(row);
     raise();
     setFocus(Qt::OtherFocusReason);
 }
@@ -187,7 +209,7 @@ void ShotViewer::load()
     update();
     QFuture<Loaded> loading;
     for (const auto &[ahead, future] : std::as_const(m_ahead)) {
-        if (ahead == file)
+        if (ahead == file && !future.isCanceled())
             loading = future;
     }
     if (!loading.isValid()) {
@@ -223,7 +245,7 @@ void ShotViewer::prefetch()
         const QString file = m_shots->index(row).data(ShotListModel::FileRole).toString();
         QFuture<Loaded> future;
         for (const auto &[kept, keptFuture] : std::as_const(m_ahead)) {
-            if (kept == file)
+            if (kept == file && !keptFuture.isCanceled())
                 future = keptFuture;
         }
         ahead.append({file, future.isValid() ? future : decode(file)});
@@ -353,7 +375,7 @@ void ShotViewer::resizeEvent(QResizeEvent *event)
     // Decoded again for the new size, from the file; meanwhile the painter
     // stretches what it has.
     m_ahead.clear();
-    if (isVisible() && m_row.isValid() && !m_file.isEmpty() && !m_loading.isRunning())
+    if (isVisible() && m_row.isValid() && !m_file.isEmpty())
         m_loading.setFuture(decode(m_file));
 }
 

@@ -87,7 +87,7 @@ Timeline::Timeline(ShotListModel *shots, QWidget *parent)
     m_rest.setInterval(restMs);
     connect(&m_rest, &QTimer::timeout, this, [this] {
         if (m_hovered && m_source)
-            m_source->requestExact(*m_hovered);
+            m_source->requestExact(*m_hovered, MomentSource::Asker::timeline);
     });
     const auto repaint = [this] { update(); };
     connect(m_shots, &QAbstractItemModel::rowsInserted, this, repaint);
@@ -121,8 +121,9 @@ void Timeline::setSource(MomentSource *source)
         (void)requested;
         placeBubble();
     });
-    connect(source, &MomentSource::exactReady, this, [this](double requested, const Moment &moment) {
-        if (!m_hovered || requested != *m_hovered)
+    connect(source, &MomentSource::exactReady, this,
+            [this](double requested, MomentSource::Asker asker, const Moment &moment) {
+        if (asker != MomentSource::Asker::timeline || !m_hovered || requested != *m_hovered)
             return;
         m_preview = moment.image;
         m_previewExact = true;
@@ -292,13 +293,32 @@ void Timeline::mouseReleaseEvent(QMouseEvent *event)
         emit shotClicked(mark);
     } else if (m_source && m_duration > 0) {
         const double seconds = timeAt(x);
+        const QImage preview = m_preview;
         endHover();
+        m_preview = preview;  // what the viewer shows until its exact frame arrives
         emit momentClicked(seconds);
+        m_preview = QImage();
     }
+}
+
+bool Timeline::event(QEvent *event)
+{
+    // Escape first closes the preview the keys opened, before the window's
+    // "Back" sees it.
+    if (event->type() == QEvent::ShortcutOverride && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape
+        && m_hovered) {
+        event->accept();
+        return true;
+    }
+    return QWidget::event(event);
 }
 
 void Timeline::keyPressEvent(QKeyEvent *event)
 {
+    if (event->key() == Qt::Key_Escape && m_hovered) {
+        endHover();
+        return;
+    }
     const double at = m_hovered.value_or(m_moment.value_or(0));
     const double step = event->modifiers() & Qt::ShiftModifier ? 10 : 1;
     switch (event->key()) {
@@ -319,8 +339,11 @@ void Timeline::keyPressEvent(QKeyEvent *event)
     case Qt::Key_Space:
         if (m_hovered && m_source) {
             const double seconds = *m_hovered;
+            const QImage preview = m_preview;
             endHover();
+            m_preview = preview;
             emit momentClicked(seconds);
+            m_preview = QImage();
         }
         return;
     default:

@@ -124,6 +124,9 @@ VideoDetail::VideoDetail(AppModel &model, QWidget *parent)
     connect(m_timeline, &Timeline::momentClicked, this,
             [this](double seconds) { m_viewer->openMoment(seconds, m_timeline->previewPicture()); });
     m_addShot->setObjectName(QStringLiteral("addShot"));
+    // A click must not take the focus: the viewer would close before the
+    // shot it shows is added.
+    m_addShot->setFocusPolicy(Qt::TabFocus);
     m_addShot->setToolTip(tr("Adds the frame the viewer shows as a new shot (A)"));
     connect(m_addShot, &QPushButton::clicked, this, &VideoDetail::addShown);
     connect(&m_model, &AppModel::historyChanged, this, &VideoDetail::refresh);
@@ -215,6 +218,8 @@ void VideoDetail::closeViewer(int row)
     m_viewer->hide();
     if (row >= 0 && row < m_shots->rowCount())
         m_grid->selectionModel()->setCurrentIndex(m_shots->index(row), QItemSelectionModel::NoUpdate);
+    m_timeline->setMoment(std::nullopt);
+    refresh();
 }
 
 void VideoDetail::focusShots()

@@ -45,6 +45,22 @@ private slots:
         while (fresh.keepNextPreview(160, {}))
             ++kept;
         QCOMPARE(kept, 3);
+        // At 29.97 fps keyframe times fall between ticks of the media
+        // clock: each must still be found and kept once.
+        const QString ntsc = TestVideos::make(
+            {.width = 160, .height = 120, .seconds = 3, .fps = 30000, .fpsBase = 1001, .gop = 15});
+        MomentFrames odd(ntsc);
+        QVERIFY(odd.prepare(160, {}));
+        int calls = 0;
+        while (odd.keepNextPreview(160, {}) && calls < 100)
+            ++calls;
+        QCOMPARE(calls, 5);
+        for (const double at : {0.6, 1.05, 2.95}) {
+            const std::optional<Moment> preview = odd.preview(at, 160, {});
+            QVERIFY(preview);
+            QCOMPARE(TestVideos::frameNumber(preview->image), int(at * 30000 / 1001) / 15 * 15);
+        }
+
         std::stop_source stopped;
         stopped.request_stop();
         QVERIFY(!fresh.exact(2.0, stopped.get_token()));
