@@ -288,6 +288,10 @@
         <source>Redo</source>
         <translation>Wiederholen</translation>
     </message>
+    <message>
+        <source>Replace Weak Shots</source>
+        <translation>Schwache Screenshots ersetzen</translation>
+    </message>
 </context>
 <context>
     <name>SettingsView</name>
@@ -586,6 +590,28 @@
         <source>Exporting %1 of %2…</source>
         <translation>Exportiere %1 von %2 …</translation>
     </message>
+    <message>
+        <source>Replacing weak shots… %1 of %2</source>
+        <translation>Schwache Screenshots werden ersetzt … %1 von %2</translation>
+    </message>
+    <message>
+        <source>No weak shots</source>
+        <translation>Keine schwachen Screenshots</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n weak shots replaced</source>
+        <translation>
+            <numerusform>%n schwacher Screenshot ersetzt</numerusform>
+            <numerusform>%n schwache Screenshots ersetzt</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>, %n deselected</source>
+        <translation>
+            <numerusform>, %n abgewählt</numerusform>
+            <numerusform>, %n abgewählt</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>Timeline</name>
@@ -656,6 +682,14 @@
         <source>Adds the frame the viewer shows as a new shot (A)</source>
         <translation>Fügt das angezeigte Bild als neuen Screenshot hinzu (A)</translation>
     </message>
+    <message>
+        <source>Stop</source>
+        <translation>Stoppen</translation>
+    </message>
+    <message>
+        <source>Stop Replacing Weak Shots</source>
+        <translation>Ersetzen schwacher Screenshots stoppen</translation>
+    </message>
 </context>
 <context>
     <name>VideoItem</name>
@@ -686,6 +720,10 @@
     <message>
         <source>Add Shot</source>
         <translation>Screenshot hinzufügen</translation>
+    </message>
+    <message>
+        <source>Replace Weak Shots</source>
+        <translation>Schwache Screenshots ersetzen</translation>
     </message>
 </context>
 <context>

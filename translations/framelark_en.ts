@@ -30,6 +30,20 @@
             <numerusform>%n weak shots deselected</numerusform>
         </translation>
     </message>
+    <message numerus="yes">
+        <source>%n weak shots replaced</source>
+        <translation>
+            <numerusform>%n weak shot replaced</numerusform>
+            <numerusform>%n weak shots replaced</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>, %n deselected</source>
+        <translation>
+            <numerusform>, %n deselected</numerusform>
+            <numerusform>, %n deselected</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>VideoList</name>

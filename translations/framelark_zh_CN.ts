@@ -286,6 +286,10 @@
         <source>Redo</source>
         <translation>重做</translation>
     </message>
+    <message>
+        <source>Replace Weak Shots</source>
+        <translation>替换弱截图</translation>
+    </message>
 </context>
 <context>
     <name>SettingsView</name>
@@ -583,6 +587,26 @@
         <source>Exporting %1 of %2…</source>
         <translation>正在导出第 %1 张，共 %2 张…</translation>
     </message>
+    <message>
+        <source>Replacing weak shots… %1 of %2</source>
+        <translation>正在替换弱截图… 第 %1 张，共 %2 张</translation>
+    </message>
+    <message>
+        <source>No weak shots</source>
+        <translation>没有弱截图</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n weak shots replaced</source>
+        <translation>
+            <numerusform>已替换 %n 张弱截图</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>, %n deselected</source>
+        <translation>
+            <numerusform>，%n 张已取消选择</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>Timeline</name>
@@ -653,6 +677,14 @@
         <source>Adds the frame the viewer shows as a new shot (A)</source>
         <translation>将查看器显示的画面添加为新截图 (A)</translation>
     </message>
+    <message>
+        <source>Stop</source>
+        <translation>停止</translation>
+    </message>
+    <message>
+        <source>Stop Replacing Weak Shots</source>
+        <translation>停止替换弱截图</translation>
+    </message>
 </context>
 <context>
     <name>VideoItem</name>
@@ -683,6 +715,10 @@
     <message>
         <source>Add Shot</source>
         <translation>添加截图</translation>
+    </message>
+    <message>
+        <source>Replace Weak Shots</source>
+        <translation>替换弱截图</translation>
     </message>
 </context>
 <context>

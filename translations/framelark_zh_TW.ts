@@ -286,6 +286,10 @@
         <source>Redo</source>
         <translation>重做</translation>
     </message>
+    <message>
+        <source>Replace Weak Shots</source>
+        <translation>替換弱截圖</translation>
+    </message>
 </context>
 <context>
     <name>SettingsView</name>
@@ -583,6 +587,26 @@
         <source>Exporting %1 of %2…</source>
         <translation>正在匯出第 %1 張，共 %2 張…</translation>
     </message>
+    <message>
+        <source>Replacing weak shots… %1 of %2</source>
+        <translation>正在替換弱截圖… 第 %1 張，共 %2 張</translation>
+    </message>
+    <message>
+        <source>No weak shots</source>
+        <translation>沒有弱截圖</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n weak shots replaced</source>
+        <translation>
+            <numerusform>已替換 %n 張弱截圖</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>, %n deselected</source>
+        <translation>
+            <numerusform>，%n 張已取消選取</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>Timeline</name>
@@ -653,6 +677,14 @@
         <source>Adds the frame the viewer shows as a new shot (A)</source>
         <translation>將檢視器顯示的畫面新增為新截圖 (A)</translation>
     </message>
+    <message>
+        <source>Stop</source>
+        <translation>停止</translation>
+    </message>
+    <message>
+        <source>Stop Replacing Weak Shots</source>
+        <translation>停止替換弱截圖</translation>
+    </message>
 </context>
 <context>
     <name>VideoItem</name>
@@ -683,6 +715,10 @@
     <message>
         <source>Add Shot</source>
         <translation>新增截圖</translation>
+    </message>
+    <message>
+        <source>Replace Weak Shots</source>
+        <translation>替換弱截圖</translation>
     </message>
 </context>
 <context>

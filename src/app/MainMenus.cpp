@@ -77,6 +77,8 @@ MainMenus::MainMenus(QMenuBar *bar, AppModel &model, Exporter &exporter, WindowC
                 onSelected([](VideoItem &item) { item.deselectAll(); }));
     m_actions.deselectWeakShots = command(edit, tr("Deselect Weak Shots"), QKeySequence(Qt::CTRL | Qt::Key_D),
                                           onSelected([](VideoItem &item) { item.deselectWeak(); }));
+    m_actions.replaceWeakShots = command(edit, tr("Replace Weak Shots"), QKeySequence(Qt::SHIFT | Qt::CTRL | Qt::Key_D),
+                                         [this] { m_model.replaceWeak(); });
 
     // Addresses are formed once, now; one that cannot be formed is invalid
     // and Links::open ignores it.
@@ -101,6 +103,7 @@ MainMenus::MainMenus(QMenuBar *bar, AppModel &model, Exporter &exporter, WindowC
     connect(&m_model, &AppModel::selectedChanged, this, &MainMenus::updateEnabled);
     connect(&m_model, &AppModel::videosChanged, this, &MainMenus::updateEnabled);
     connect(&m_model, &AppModel::historyChanged, this, &MainMenus::updateEnabled);
+    connect(&m_model, &AppModel::replaceProgressChanged, this, &MainMenus::updateEnabled);
     updateEnabled();
 }
 
@@ -112,6 +115,7 @@ void MainMenus::updateEnabled()
     m_actions.removeVideo->setEnabled(m_model.selected() != nullptr);
     for (QAction *action : {m_actions.selectAllShots, m_actions.deselectAllShots, m_actions.deselectWeakShots})
         action->setEnabled(m_model.canEditShots());
+    m_actions.replaceWeakShots->setEnabled(m_model.canReplaceWeak());
     m_actions.undo->setEnabled(m_model.canUndo());
     m_actions.redo->setEnabled(m_model.canRedo());
 }

@@ -41,6 +41,7 @@ public:
         QAction *selectAllShots = nullptr;
         QAction *deselectAllShots = nullptr;
         QAction *deselectWeakShots = nullptr;
+        QAction *replaceWeakShots = nullptr;
         QAction *website = nullptr;
         QAction *support = nullptr;
         QAction *contact = nullptr;

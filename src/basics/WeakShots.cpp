@@ -24,7 +24,8 @@ bool isFlat(const ShotScore &s)
     return s.lumaSpread < flatSpread && s.acuity <= 0;
 }
 
-// The median acuity of the shots that show something; 0 when none do.
+} // namespace
+
 float medianAcuity(const QList<Shot> &shots)
 {
     std::vector<float> values;
@@ -40,11 +41,24 @@ float medianAcuity(const QList<Shot> &shots)
     return *middle;
 }
 
-} // namespace
-
 float repeatThreshold(const ShotScore &a, const ShotScore &b)
 {
     return repeatDifference * std::min(1.0f, std::max(a.lumaSpread, b.lumaSpread) / repeatSpreadScale);
+}
+
+Weakness judgeOne(const ShotScore &s, float median, const ShotScore *previous)
+{
+    if (!s.measured)
+        return Weakness::none;
+    if (isFlat(s))
+        return Weakness::flat;
+    if (s.meanLuma < darkMean)
+        return Weakness::dark;
+    if (previous && difference(*previous, s) < repeatThreshold(*previous, s))
+        return Weakness::repeated;
+    if (median > 0 && s.acuity > 0 && s.acuity < blurryShareOfMedian * median)
+        return Weakness::blurry;
+    return Weakness::none;
 }
 
 QList<Weakness> judge(const QList<Shot> &shots)
@@ -54,23 +68,42 @@ QList<Weakness> judge(const QList<Shot> &shots)
     result.reserve(shots.size());
     const ShotScore *previous = nullptr;
     for (const Shot &shot : shots) {
-        const ShotScore &s = shot.score;
-        Weakness weakness = Weakness::none;
-        if (!s.measured)
-            weakness = Weakness::none;
-        else if (isFlat(s))
-            weakness = Weakness::flat;
-        else if (s.meanLuma < darkMean)
-            weakness = Weakness::dark;
-        else if (previous && difference(*previous, s) < repeatThreshold(*previous, s))
-            weakness = Weakness::repeated;
-        else if (median > 0 && s.acuity > 0 && s.acuity < blurryShareOfMedian * median)
-            weakness = Weakness::blurry;
-        if (s.measured)
-            previous = &s;
-        result.append(weakness);
+        result.append(judgeOne(shot.score, median, previous));
+        if (shot.score.measured)
+            previous = &shot.score;
     }
     return result;
+}
+
+QList<Stretch> weakStretches(const QList<Shot> &shots, double duration)
+{
+    const QList<Weakness> weaknesses = judge(shots);
+    QList<Stretch> result;
+    for (qsizetype i = 0; i < shots.size(); ++i) {
+        if (weaknesses[i] == Weakness::none)
+            continue;
+        Stretch stretch;
+        stretch.id = shots[i].id;
+        stretch.time = shots[i].time;
+        stretch.from = i > 0 ? (shots[i - 1].time + shots[i].time) / 2 : 0.0;
+        stretch.to = i + 1 < shots.size() ? (shots[i].time + shots[i + 1].time) / 2 : duration;
+        if (i > 0 && shots[i - 1].score.measured)
+            stretch.before = shots[i - 1].score;
+        if (i + 1 < shots.size() && shots[i + 1].score.measured)
+            stretch.after = shots[i + 1].score;
+        result.append(stretch);
+    }
+    return result;
+}
+
+bool acceptable(const ShotScore &s, const Stretch &stretch, float median)
+{
+    if (!s.measured)
+        return false;
+    const ShotScore *before = stretch.before ? &*stretch.before : nullptr;
+    if (judgeOne(s, median, before) != Weakness::none)
+        return false;
+    return !stretch.after || difference(s, *stretch.after) >= repeatThreshold(s, *stretch.after);
 }
 
 QSet<qint64> weakIds(const QList<Shot> &shots)

@@ -10,6 +10,8 @@
 #include <QList>
 #include <QSet>
 
+#include <optional>
+
 namespace WeakShots {
 
 // Thresholds, in 0..255 luma units at ShotScoring::measureWidth, chosen on
@@ -51,6 +53,35 @@ float difference(const ShotScore &a, const ShotScore &b);
 
 // Below this difference (see difference()) shot `b` repeats shot `a`.
 float repeatThreshold(const ShotScore &a, const ShotScore &b);
+
+// The median acuity of the shots that show something (neither dark nor
+// flat); 0 when none do. Blur is judged against it.
+float medianAcuity(const QList<Shot> &shots);
+
+// The weakness of one picture scored `s`, in a video of `median` acuity
+// (medianAcuity), after the picture `previous` (none: the first).
+Weakness judgeOne(const ShotScore &s, float median, const ShotScore *previous);
+
+// One weak shot to replace: the stretch of the video it may move within
+// (from the midpoint to the shot before it to the midpoint to the shot
+// after it, or the video's ends) and its neighbours' scores, which a
+// replacement must not repeat.
+struct Stretch {
+    qint64 id = 0;
+    double time = 0;
+    double from = 0;
+    double to = 0;
+    std::optional<ShotScore> before;
+    std::optional<ShotScore> after;
+};
+
+// The stretches of the weak shots among `shots` (one video, in time order,
+// `duration` seconds long).
+QList<Stretch> weakStretches(const QList<Shot> &shots, double duration);
+
+// Whether a candidate scored `s` may replace the shot of `stretch`: not
+// weak by the same rules, and repeating neither neighbour.
+bool acceptable(const ShotScore &s, const Stretch &stretch, float median);
 
 // The weakness of each shot of `shots` (one video, in time order), in the
 // same order. Unmeasured shots are never weak. A shot repeats the nearest

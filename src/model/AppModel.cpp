@@ -241,6 +241,7 @@ void AppModel::apply(const ExtractSettings &settings)
 {
     if (m_settings && *m_settings == settings)
         return;
+    m_replaceStop.request_stop();  // its shots are about to go
     m_settings = settings;
     // Every video's shots are about to be deleted, those an export copies too.
     stopExport();
@@ -258,6 +259,8 @@ void AppModel::remove(VideoItem *item)
 
 void AppModel::remove(const QUuid &id)
 {
+    if (m_replaceProgress && m_replaceProgress->video == id)
+        m_replaceStop.request_stop();  // its shots are about to go
     const auto at = std::find_if(m_videos.begin(), m_videos.end(),
                                  [&](VideoItem *item) { return item->id() == id; });
     if (at == m_videos.end())
@@ -314,6 +317,7 @@ void AppModel::tookOut(const QUuid &id, qint64 edits)
 
 void AppModel::closeAll()
 {
+    m_replaceStop.request_stop();  // its shots are about to go
     // The shots an export still copies are about to be deleted.
     stopExport();
     ParkedInputs::clear();

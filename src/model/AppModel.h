@@ -148,6 +148,30 @@ public:
     // none when no shot does.
     static std::optional<qint64> shotShowing(const VideoItem *item, double time);
 
+    // Whether "replace weak shots" can run on the selected video now: the
+    // engine can, the video is extracted, none of its shots is being moved
+    // and no replacement runs.
+    bool canReplaceWeak() const;
+    // How far the running replacement has got: weak shots done of all, for
+    // `video`. None while none runs.
+    struct ReplaceProgress {
+        QUuid video;
+        qint64 done = 0;
+        qint64 total = 0;
+        bool operator==(const ReplaceProgress &) const = default;
+    };
+    std::optional<ReplaceProgress> replaceProgress() const { return m_replaceProgress; }
+    // Replaces every weak shot of the selected video with the best frame of
+    // its own stretch (new files in a folder of their own, same id and
+    // place), and deselects those whose stretch has none, as one entry of
+    // its history (VideoItem::replaceWeak). In the background; the result
+    // is applied when all are done, or what was done when stopped. Nothing
+    // when it cannot run; with no weak shot it only records that.
+    QCoro::Task<> replaceWeak();
+    // Ends the running replacement after the shot it works on; what is done
+    // is applied.
+    void stopReplacing();
+
     // Undo and redo of the selected video's history (VideoItem::history):
     // possible while it has an entry that way and none of its shots is
     // being moved. Nothing otherwise.
@@ -179,6 +203,8 @@ signals:
     void exportProgressChanged();
     // canUndo or canRedo may read differently.
     void historyChanged();
+    // replaceProgress or canReplaceWeak may read differently.
+    void replaceProgressChanged();
 
 private:
     VideoItem *findByUrl(const QUrl &url) const;
@@ -217,6 +243,8 @@ private:
     std::optional<ExtractSettings> m_settings;
     // Videos one of whose shots is being moved; one step at a time each.
     QSet<QUuid> m_stepping;
+    std::optional<ReplaceProgress> m_replaceProgress;
+    std::stop_source m_replaceStop;
     // Videos whose decoder the engine may keep open for further steps.
     QSet<QUrl> m_stepped;
 };

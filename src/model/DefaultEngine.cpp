@@ -2,6 +2,7 @@
 // tests, which inject scripted engines, never link the FFmpeg code paths.
 #include "model/Engine.h"
 
+#include "media/BetterFrames.h"
 #include "media/Extractor.h"
 #include "media/MediaAsset.h"
 #include "media/RunPlanner.h"
@@ -56,6 +57,12 @@ Engine Engine::ffmpeg()
     };
     engine.write = [](const QImage &frame, qint64 id, double time, const ExtractSettings &settings,
                       const QString &dir) { return Extractor::writeImage(frame, id, time, settings, dir); };
+    engine.replaceWeak = [](const VideoInfo &info, const QList<WeakShots::Stretch> &stretches, float median,
+                            const ExtractSettings &settings, const QString &dir,
+                            const std::function<void(int)> &progress, std::stop_token stop) {
+        return BetterFrames::replace(Extractor::ffmpegGenerators(info.url.toLocalFile()), stretches, median, settings,
+                                     dir, progress, stop);
+    };
     engine.release = [steppers](const QUrl &url) {
         std::shared_ptr<ShotStepper> closing;
         {

@@ -1,10 +1,11 @@
 #pragma once
-// What the model needs from the extraction engine, as six replaceable
-// functions (step, release, write and planScenes optional): the application uses the FFmpeg-backed ones (Engine::ffmpeg()),
+// What the model needs from the extraction engine, as seven replaceable
+// functions (step, release, write, replaceWeak and planScenes optional): the application uses the FFmpeg-backed ones (Engine::ffmpeg()),
 // tests script their own with controllable timing.
 
 #include "basics/Planning.h"
 #include "basics/Records.h"
+#include "basics/WeakShots.h"
 
 #include <QImage>
 #include <QList>
@@ -49,6 +50,18 @@ struct Engine {
     using Write = std::function<std::optional<Shot>(const QImage &frame, qint64 id, double time,
                                                     const ExtractSettings &settings, const QString &dir)>;
 
+    // Writes, for each stretch in order, the best frame of that stretch of
+    // the video as its shot into the existing folder `dir`, or none when the
+    // stretch holds no acceptable frame (see WeakShots::acceptable; `median`
+    // is the video's median acuity). Fewer answers than stretches when
+    // `stop` ended it. `progress` is told how many are done, from the
+    // calling thread. Blocking; called on a pool thread. Optional: without
+    // it weak shots cannot be replaced.
+    using ReplaceWeak = std::function<QList<std::optional<Shot>>(
+        const VideoInfo &info, const QList<WeakShots::Stretch> &stretches, float median,
+        const ExtractSettings &settings, const QString &dir, const std::function<void(int done)> &progress,
+        std::stop_token stop)>;
+
     // How far a scan has got, 0..1; from the scanning thread.
     using ScanProgress = std::function<void(double fraction)>;
     // The plan of a scene run of at most `settings.count` shots, one a
@@ -63,11 +76,12 @@ struct Engine {
     Step step;
     Release release;
     Write write;
+    ReplaceWeak replaceWeak;
     PlanScenes planScenes;
 
     // MediaAsset::load and Extractor::run on FFmpeg frame generators; steps
     // through a ShotStepper kept per video until released; plans scene runs
     // with the RunPlanner, as the command line does; writes added shots as
-    // the extractor writes its own.
+    // the extractor writes its own; replaces weak shots with BetterFrames.
     static Engine ffmpeg();
 };

@@ -223,6 +223,23 @@ std::optional<QFuture<std::optional<Shot>>> ShotRunner::write(const QImage &fram
     });
 }
 
+std::optional<QFuture<QList<std::optional<Shot>>>> ShotRunner::replaceWeak(
+    const VideoInfo &info, const QList<WeakShots::Stretch> &stretches, float median, const ExtractSettings &settings,
+    const QString &folder, std::function<void(int done)> progress, std::stop_token stop)
+{
+    if (!m_engine.replaceWeak || !m_extractions)
+        return std::nullopt;
+    return QtConcurrent::run(m_extractions.get(), [replaceFn = m_engine.replaceWeak, info, stretches, median, settings,
+                                                   folder, progress = std::move(progress), stop,
+                                                   closing = m_closing.get_token()] {
+        // Either the caller or the shutdown ends it.
+        std::stop_source either;
+        const std::stop_callback byCaller(stop, [&either] { either.request_stop(); });
+        const std::stop_callback byShutdown(closing, [&either] { either.request_stop(); });
+        return replaceFn(info, stretches, median, settings, folder, progress, either.get_token());
+    });
+}
+
 void ShotRunner::start(const ExtractSettings &settings, NextPending next)
 {
     if (m_running)

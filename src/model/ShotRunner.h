@@ -85,6 +85,15 @@ public:
     // after shutdown.
     std::optional<QFuture<std::optional<Shot>>> write(const QImage &frame, qint64 id, double time,
                                                       const ExtractSettings &settings, const QString &folder);
+    // Replaces weak shots through the engine (see Engine::ReplaceWeak) on
+    // the extraction pool, until `stop` or shutdown asks it to end; none
+    // without a replaceWeak function or after shutdown.
+    std::optional<QFuture<QList<std::optional<Shot>>>> replaceWeak(const VideoInfo &info,
+                                                                   const QList<WeakShots::Stretch> &stretches,
+                                                                   float median, const ExtractSettings &settings,
+                                                                   const QString &folder,
+                                                                   std::function<void(int done)> progress,
+                                                                   std::stop_token stop);
 
     // At quit: stops the worker and every probe and waits up to `timeout`
     // for what runs to end, so nothing is written after the temporary root

@@ -96,6 +96,39 @@ private:
     const Shot m_shot;
 };
 
+// One "replace weak shots": every shot moved and the selection, before and
+// after; all files are kept.
+class VideoItem::WeakReplace : public QUndoCommand {
+public:
+    struct State {
+        QList<Shot> shots;
+        QSet<qint64> deselected;
+        std::optional<WeakReplacement> summary;
+    };
+    WeakReplace(VideoItem &item, State before, State after)
+        : QUndoCommand(VideoItem::tr("Replace Weak Shots"))
+        , m_item(item)
+        , m_before(std::move(before))
+        , m_after(std::move(after))
+    {
+    }
+    void redo() override { apply(m_after); }
+    void undo() override { apply(m_before); }
+
+private:
+    void apply(const State &state)
+    {
+        ++m_item.m_edits;
+        for (const Shot &shot : state.shots)
+            m_item.replace(shot);
+        m_item.setDeselected(state.deselected);
+        m_item.setWeakReplaced(state.summary);
+    }
+    VideoItem &m_item;
+    const State m_before;
+    const State m_after;
+};
+
 VideoItem::VideoItem(const VideoInfo &info, QObject *parent)
     : QObject(parent)
     , m_id(QUuid::createUuid())
@@ -174,6 +207,36 @@ bool VideoItem::addShot(const Shot &shot)
     return true;
 }
 
+void VideoItem::replaceWeak(const QList<Shot> &moves, const QSet<qint64> &deselect)
+{
+    WeakReplace::State before{{}, m_deselected, m_weakReplaced};
+    WeakReplace::State after{{}, m_deselected, WeakReplacement{}};
+    for (const Shot &moved : moves) {
+        const auto at = std::find_if(m_shots.cbegin(), m_shots.cend(), [&](const Shot &s) { return s.id == moved.id; });
+        if (at == m_shots.cend())
+            continue;
+        before.shots.append(*at);
+        after.shots.append(moved);
+        ++after.summary->replaced;
+    }
+    for (const qint64 id : deselect) {
+        const bool there = std::any_of(m_shots.cbegin(), m_shots.cend(), [&](const Shot &s) { return s.id == id; });
+        if (there && !after.deselected.contains(id)) {
+            after.deselected.insert(id);
+            ++after.summary->deselected;
+        }
+    }
+    m_history->push(new WeakReplace(*this, std::move(before), std::move(after)));
+}
+
+void VideoItem::setWeakReplaced(std::optional<WeakReplacement> replaced)
+{
+    if (m_weakReplaced == replaced)
+        return;
+    m_weakReplaced = replaced;
+    emit weakReplacedChanged();
+}
+
 qint64 VideoItem::nextShotId() const
 {
     qint64 next = std::max(m_total, m_lastAddedId + 1);
@@ -229,6 +292,7 @@ void VideoItem::reset()
     setFailed(0);
     setElapsed(std::nullopt);
     setWeakDeselected(std::nullopt);
+    setWeakReplaced(std::nullopt);
     setScanProgress(std::nullopt);
     if (m_workDir)
         TempRoot::removeTree(*m_workDir);

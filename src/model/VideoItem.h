@@ -63,6 +63,21 @@ public:
     // How many shots the last "deselect weak" judged weak, until the
     // selection is changed otherwise or the item is reset; none before.
     std::optional<qint64> weakDeselected() const { return m_weakDeselected; }
+    // What the last "replace weak shots" did, until it is undone or the item
+    // is reset: how many weak shots moved to a better frame, and how many
+    // were deselected for want of one.
+    struct WeakReplacement {
+        qint64 replaced = 0;
+        qint64 deselected = 0;
+        bool operator==(const WeakReplacement &) const = default;
+    };
+    std::optional<WeakReplacement> weakReplaced() const { return m_weakReplaced; }
+    // Puts each shot of `moves` (same ids) in the place of the shot it
+    // replaces and deselects `deselect`, as one entry of history(), so that
+    // one undo brings every earlier picture and the selection back. Shots no
+    // longer there are left out.
+    void replaceWeak(const QList<Shot> &moves, const QSet<qint64> &deselect);
+
     // The shots not deselected, in shots() order.
     QList<Shot> selectedShots() const;
 
@@ -142,11 +157,14 @@ signals:
     void weakDeselectedChanged();
     void scanProgressChanged();
     void handEditedChanged();
+    void weakReplacedChanged();
 
 private:
     class SelectionChange;
     class ShotMove;
     class ShotAdd;
+    class WeakReplace;
+    void setWeakReplaced(std::optional<WeakReplacement> replaced);
 
     // Inserts `shot` before the first shot with a later time.
     void insertByTime(const Shot &shot);
@@ -169,5 +187,6 @@ private:
     std::optional<double> m_scanProgress;
     qint64 m_edits = 0;
     qint64 m_lastAddedId = -1;
+    std::optional<WeakReplacement> m_weakReplaced;
     QUndoStack *m_history;
 };

@@ -50,6 +50,25 @@ QString row(VideoStatus status, qint64 shots, qint64 total, std::optional<double
     return shotCount(shots);
 }
 
+QString replacing(qint64 done, qint64 total)
+{
+    return QCoreApplication::translate("StatusText", "Replacing weak shots… %1 of %2")
+        .arg(QString::number(done), QString::number(total));
+}
+
+QString weakReplaced(qint64 replaced, qint64 deselected)
+{
+    if (replaced == 0 && deselected == 0)
+        return QCoreApplication::translate("StatusText", "No weak shots");
+    const int moved = int(std::min<qint64>(replaced, INT_MAX));
+    QString text = QCoreApplication::translate("StatusText", "%n weak shots replaced", nullptr, moved);
+    if (deselected > 0) {
+        const int left = int(std::min<qint64>(deselected, INT_MAX));
+        text += QCoreApplication::translate("StatusText", ", %n deselected", nullptr, left);
+    }
+    return text;
+}
+
 QString summary(qint64 shots, std::optional<double> elapsed, qint64 deselected, qint64 failed,
                 std::optional<qint64> weakDeselected, const QLocale &locale)
 {

@@ -22,6 +22,13 @@ QString scanning(double fraction, const QLocale &locale = QLocale());
 // "Exporting 340 of 2,000…": an export's copies, with the locale's grouping.
 QString exporting(qint64 done, qint64 total, const QLocale &locale = QLocale());
 
+// "Replacing weak shots… 2 of 5": a running "Replace Weak Shots".
+QString replacing(qint64 done, qint64 total);
+
+// What the last "Replace Weak Shots" did: "3 weak shots replaced, 1
+// deselected" (the second part only when some were), or "No weak shots".
+QString weakReplaced(qint64 replaced, qint64 deselected);
+
 // A list row's second line: "Waiting…", the scan while a scene run looks for
 // scenes, the progress, or the shot count.
 QString row(VideoStatus status, qint64 shots, qint64 total, std::optional<double> scan = std::nullopt);

@@ -71,6 +71,7 @@ VideoDetail::VideoDetail(AppModel &model, QWidget *parent)
     , m_toggleAll(new QPushButton)
     , m_export(new QPushButton)
     , m_stopExport(new QPushButton(tr("Stop Export")))
+    , m_stopReplacing(new QPushButton(tr("Stop")))
     , m_share(new QPushButton(tr("Create Share Image")))
 {
     m_grid->setObjectName(QStringLiteral("grid"));
@@ -178,6 +179,7 @@ VideoDetail::VideoDetail(AppModel &model, QWidget *parent)
     row->addWidget(m_toggleAll);
     row->addWidget(m_export);
     row->addWidget(m_stopExport);
+    row->addWidget(m_stopReplacing);
     row->addWidget(m_share);
 
     connect(m_toggleAll, &QPushButton::clicked, this, [this] {
@@ -187,6 +189,10 @@ VideoDetail::VideoDetail(AppModel &model, QWidget *parent)
     connect(m_export, &QPushButton::clicked, this, &VideoDetail::exportRequested);
     connect(m_share, &QPushButton::clicked, this, [this] { m_model.setShowShareImage(true); });
     connect(m_stopExport, &QPushButton::clicked, &m_model, &AppModel::stopExport);
+    m_stopReplacing->setObjectName(QStringLiteral("stopReplacing"));
+    m_stopReplacing->setAccessibleName(tr("Stop Replacing Weak Shots"));
+    connect(m_stopReplacing, &QPushButton::clicked, &m_model, &AppModel::stopReplacing);
+    connect(&m_model, &AppModel::replaceProgressChanged, this, &VideoDetail::refresh);
     connect(&m_model, &AppModel::canExportChanged, this, &VideoDetail::refresh);
     connect(&m_model, &AppModel::exportProgressChanged, this, &VideoDetail::refresh);
 
@@ -246,7 +252,8 @@ void VideoDetail::setItem(VideoItem *item)
     if (item) {
         for (auto signal : {&VideoItem::shotsChanged, &VideoItem::deselectedChanged, &VideoItem::statusChanged,
                             &VideoItem::totalChanged, &VideoItem::failedChanged, &VideoItem::elapsedChanged,
-                            &VideoItem::weakDeselectedChanged, &VideoItem::scanProgressChanged})
+                            &VideoItem::weakDeselectedChanged, &VideoItem::scanProgressChanged,
+                            &VideoItem::weakReplacedChanged})
             m_connections.append(connect(item, signal, this, &VideoDetail::refresh));
         m_connections.append(connect(item, &QObject::destroyed, this, [this] { setItem(nullptr); }));
         m_connections.append(connect(item, &VideoItem::statusChanged, this, &VideoDetail::followStatus));
@@ -266,13 +273,21 @@ void VideoDetail::refresh()
     m_spinner->setVisible(item && shots == 0 && item->status() != VideoStatus::done);
 
     const std::optional<AppModel::ExportProgress> exporting = m_model.exportProgress();
-    const bool busy = extracting || exporting;
+    std::optional<AppModel::ReplaceProgress> replacing = m_model.replaceProgress();
+    if (replacing && (!item || replacing->video != item->id()))
+        replacing.reset();
+    const bool busy = extracting || exporting || replacing;
     m_progress->setVisible(busy);
     m_counter->setVisible(busy);
     m_status->setVisible(!busy);
     m_export->setVisible(!exporting);
     m_stopExport->setVisible(bool(exporting));
-    if (exporting) {
+    m_stopReplacing->setVisible(replacing && !exporting);
+    if (replacing && !exporting) {
+        m_progress->setRange(0, int(std::max<qint64>(replacing->total, 1)));
+        m_progress->setValue(int(std::min(replacing->done, replacing->total)));
+        m_counter->setText(StatusText::replacing(replacing->done, replacing->total));
+    } else if (exporting) {
         const qint64 total = std::max<qint64>(exporting->total, 1);
         m_progress->setRange(0, int(std::min<qint64>(total, INT_MAX)));
         m_progress->setValue(int(std::min(exporting->done, total)));
@@ -289,9 +304,13 @@ void VideoDetail::refresh()
         m_progress->setValue(int(std::min<qint64>(shots, std::max<qint64>(total, 1))));
         m_counter->setText(StatusText::progress(shots, total));
     } else {
-        m_status->setText(item ? StatusText::summary(shots, item->elapsed(), deselected, item->failed(),
-                                                       item->weakDeselected())
-                               : QString());
+        QString text = item ? StatusText::summary(shots, item->elapsed(), deselected, item->failed(),
+                                                  item->weakDeselected())
+                            : QString();
+        if (item && item->weakReplaced())
+            text += QStringLiteral(" · ")
+                + StatusText::weakReplaced(item->weakReplaced()->replaced, item->weakReplaced()->deselected);
+        m_status->setText(text);
     }
 
     m_toggleAll->setText(deselected > 0 ? tr("Select All") : tr("Deselect All"));

@@ -100,5 +100,6 @@ private:
     QPushButton *m_toggleAll;
     QPushButton *m_export;
     QPushButton *m_stopExport;
+    QPushButton *m_stopReplacing;
     QPushButton *m_share;
 };

@@ -1,4 +1,5 @@
 #include "basics/WeakShots.h"
+#include "media/BetterFrames.h"
 #include "media/Extractor.h"
 #include "media/ShotScoring.h"
 #include "support/TestVideos.h"
@@ -75,6 +76,32 @@ private slots:
                                     .arg(labels[i / 2]).arg(shots[i].time).arg(int(judged[i]))
                                     .arg(s.meanLuma).arg(s.lumaSpread).arg(s.acuity)));
         }
+    }
+
+    // A weak moment takes the sharpest acceptable frame of its stretch, or
+    // none when the stretch holds only weak ones.
+    void betterFramesInTheStretch()
+    {
+        const QString path = TestVideos::filmedWeakSections();
+        if (path.isEmpty())
+            QSKIP("the photographs of mate-backgrounds are missing (scripts/setup installs them)");
+        QTemporaryDir dir;
+        const float median = 0.8f;  // the clip's, as measured above
+        WeakShots::Stretch defocused{4, 12.7, 10.4, 13.4, {}, {}};
+        WeakShots::Stretch black{6, 18.7, 18.1, 20.9, {}, {}};
+        int reported = 0;
+        const QList<std::optional<Shot>> found =
+            BetterFrames::replace(Extractor::ffmpegGenerators(path), {defocused, black}, median, ExtractSettings{},
+                                  dir.path(), [&](int done) { reported = done; }, {});
+        QCOMPARE(found.size(), 2);
+        QCOMPARE(reported, 2);
+        // From the grain before the defocus.
+        QVERIFY(found[0]);
+        QCOMPARE(found[0]->id, 4);
+        QVERIFY2(found[0]->time >= 10.4 && found[0]->time < 12.0, qPrintable(QString::number(found[0]->time)));
+        QVERIFY(QFile::exists(found[0]->file) && QFile::exists(found[0]->thumbFile));
+        QVERIFY(WeakShots::acceptable(found[0]->score, defocused, median));
+        QVERIFY(!found[1]);
     }
 
     // Judged from scores alone: what is compared with what.

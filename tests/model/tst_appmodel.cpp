@@ -1,4 +1,5 @@
 #include "basics/TempRoot.h"
+#include "basics/WeakShots.h"
 #include "media/Thumbnails.h"
 #include "model/AppModel.h"
 #include "support/ScriptedEngine.h"
@@ -708,6 +709,47 @@ private slots:
         QVERIFY(!step(ShotStep::nextFrame));
         QCOMPARE(video->shots().at(1).file, back.file);
         QCOMPARE(video->shots().at(1).time, back.time);
+    }
+
+    // Weak moments of a real clip move to good frames of their stretch, as
+    // one change that undo takes back whole.
+    void replacingWeakShots()
+    {
+        const QString clip = TestVideos::briefWeakMoments();
+        if (clip.isEmpty())
+            QSKIP("the photographs of mate-backgrounds are missing (scripts/setup installs them)");
+        m_model = std::make_unique<AppModel>(Engine::ffmpeg(), nullptr);
+        ExtractSettings settings;
+        settings.count = 6;
+        settings.precise = true;
+        m_model->apply(settings);
+        bool added = false;
+        addThenFlag(m_model.get(), {QUrl::fromLocalFile(clip)}, &added);
+        QTRY_VERIFY_WITH_TIMEOUT(added && allDone(), 30000);
+        VideoItem *video = m_model->videos().first();
+        QCOMPARE(WeakShots::weakIds(video->shots()), (QSet<qint64>{1, 3}));
+        const QList<Shot> before = video->shots();
+        QVERIFY(m_model->canReplaceWeak());
+        QSignalSpy progress(m_model.get(), &AppModel::replaceProgressChanged);
+        m_model->replaceWeak();
+        QVERIFY(m_model->replaceProgress());
+        QVERIFY(!m_model->canReplaceWeak());
+        QTRY_VERIFY_WITH_TIMEOUT(!m_model->replaceProgress(), 30000);
+        QVERIFY(progress.count() >= 3);
+        QCOMPARE(video->weakReplaced(), (VideoItem::WeakReplacement{2, 0}));
+        QVERIFY(WeakShots::weakIds(video->shots()).isEmpty());
+        for (const int row : {1, 3}) {
+            const Shot &moved = video->shots().at(row);
+            QCOMPARE(moved.id, before[row].id);
+            QVERIFY(moved.file != before[row].file);
+            QVERIFY(moved.time > before[row - 1].time && moved.time < before[row + 1].time);
+        }
+        QVERIFY(video->deselected().isEmpty());
+        m_model->undo();
+        QCOMPARE(video->shots().at(1).file, before[1].file);
+        QCOMPARE(video->shots().at(3).time, before[3].time);
+        QVERIFY(!video->weakReplaced());
+        QVERIFY(!video->handEdited());
     }
 };
 

@@ -376,6 +376,22 @@ QString TestVideos::filmedWeakSections()
                   [&](const QString &out) { return runFfmpeg(args + QStringList{out}); });
 }
 
+QString TestVideos::briefWeakMoments()
+{
+    const QString photo = QStringLiteral("/usr/share/backgrounds/mate/nature/Garden.jpg");
+    if (!QFile::exists(photo))
+        return {};
+    const QStringList args{
+        "-framerate", "10", "-loop", "1", "-t", "12", "-i", photo, "-filter_complex",
+        "[0:v]scale=1280:720:force_original_aspect_ratio=increase,crop=1280:720,setsar=1,"
+        "zoompan=z=1.5:x='on*3':y='ih/2-(ih/zoom/2)':d=1:s=640x360:fps=10,"
+        "drawbox=t=fill:c=black:enable='between(t,2.8,3.3)',gblur=sigma=6:enable='between(t,6.8,7.3)',"
+        "setsar=1,format=yuv420p[v]",
+        "-map", "[v]", "-c:v", "libx264", "-preset", "veryfast", "-g", "10", "-pix_fmt", "yuv420p", "-f", "mp4"};
+    return cached("brief-weak-moments", args.join(' '), "mp4",
+                  [&](const QString &out) { return runFfmpeg(args + QStringList{out}); });
+}
+
 QList<int> TestVideos::sceneCutFrames()
 {
     return {30, 70, 95, 145, 175, 235, 255, 295, 330, 380};

@@ -79,6 +79,10 @@ public:
     // photographs are missing.
     static QString filmedWeakSections();
     static QStringList filmedWeakLabels();
+    // 12 s at 10 fps, 640×360, keyframes every second: one photograph panned
+    // throughout, black from 2.8 to 3.3 s and defocused from 6.8 to 7.3 s.
+    // Empty when the photograph is missing.
+    static QString briefWeakMoments();
     // 42 s at 10 fps, 320×180: eleven scenes of different pictures, most of
     // them moving, cut hard at the frames in sceneCutFrames(). Keyframes
     // every `gop` frames and nowhere else, so that with a long interval most

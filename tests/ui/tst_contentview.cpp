@@ -577,7 +577,8 @@ private slots:
             "Export All Videos… [Ctrl+Shift+E]", "Create Share Image… [Ctrl+G]", "-",
             "Remove Video", "-", "Settings… [Ctrl+,]", "-", "Quit [Ctrl+Q]"}));
         QCOMPARE(describe(menus.at(1)), (QStringList{
-            "Undo [Ctrl+Z]", "Redo [Ctrl+Shift+Z]", "-", "Select All Shots [Ctrl+A]", "Deselect All Shots [Ctrl+Shift+A]", "Deselect Weak Shots [Ctrl+D]"}));
+            "Undo [Ctrl+Z]", "Redo [Ctrl+Shift+Z]", "-", "Select All Shots [Ctrl+A]", "Deselect All Shots [Ctrl+Shift+A]", "Deselect Weak Shots [Ctrl+D]",
+            "Replace Weak Shots [Ctrl+Shift+D]"}));
         QCOMPARE(describe(menus.at(2)), (QStringList{
             "Framelark Website", "Support && Privacy", "Contact Support", "-",
             "Check for a New Version…", "-", "About Framelark"}));
