@@ -525,6 +525,30 @@
         <source>not selected</source>
         <translation>nicht ausgewählt</translation>
     </message>
+    <message>
+        <source>Not weak</source>
+        <translation>Nicht schwach</translation>
+    </message>
+    <message>
+        <source>Weak: dark</source>
+        <translation>Schwach: dunkel</translation>
+    </message>
+    <message>
+        <source>Weak: flat</source>
+        <translation>Schwach: einfarbig</translation>
+    </message>
+    <message>
+        <source>Weak: blurry</source>
+        <translation>Schwach: unscharf</translation>
+    </message>
+    <message>
+        <source>Weak: repeats the shot before</source>
+        <translation>Schwach: wiederholt den vorigen Screenshot</translation>
+    </message>
+    <message>
+        <source>Brightness %1 · Contrast %2 · Sharpness %3 · %4</source>
+        <translation>Helligkeit %1 · Kontrast %2 · Schärfe %3 · %4</translation>
+    </message>
 </context>
 <context>
     <name>ShotViewer</name>

@@ -523,6 +523,30 @@
         <source>not selected</source>
         <translation>未选择</translation>
     </message>
+    <message>
+        <source>Not weak</source>
+        <translation>非弱截图</translation>
+    </message>
+    <message>
+        <source>Weak: dark</source>
+        <translation>弱：过暗</translation>
+    </message>
+    <message>
+        <source>Weak: flat</source>
+        <translation>弱：单色</translation>
+    </message>
+    <message>
+        <source>Weak: blurry</source>
+        <translation>弱：模糊</translation>
+    </message>
+    <message>
+        <source>Weak: repeats the shot before</source>
+        <translation>弱：与上一张重复</translation>
+    </message>
+    <message>
+        <source>Brightness %1 · Contrast %2 · Sharpness %3 · %4</source>
+        <translation>亮度 %1 · 对比度 %2 · 清晰度 %3 · %4</translation>
+    </message>
 </context>
 <context>
     <name>ShotViewer</name>

@@ -523,6 +523,30 @@
         <source>not selected</source>
         <translation>未選取</translation>
     </message>
+    <message>
+        <source>Not weak</source>
+        <translation>非弱截圖</translation>
+    </message>
+    <message>
+        <source>Weak: dark</source>
+        <translation>弱：過暗</translation>
+    </message>
+    <message>
+        <source>Weak: flat</source>
+        <translation>弱：單色</translation>
+    </message>
+    <message>
+        <source>Weak: blurry</source>
+        <translation>弱：模糊</translation>
+    </message>
+    <message>
+        <source>Weak: repeats the shot before</source>
+        <translation>弱：與上一張重複</translation>
+    </message>
+    <message>
+        <source>Brightness %1 · Contrast %2 · Sharpness %3 · %4</source>
+        <translation>亮度 %1 · 對比度 %2 · 清晰度 %3 · %4</translation>
+    </message>
 </context>
 <context>
     <name>ShotViewer</name>

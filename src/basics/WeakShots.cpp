@@ -7,6 +7,23 @@
 
 namespace WeakShots {
 
+const char *name(Weakness weakness)
+{
+    switch (weakness) {
+    case Weakness::dark:
+        return "dark";
+    case Weakness::flat:
+        return "flat";
+    case Weakness::blurry:
+        return "blurry";
+    case Weakness::repeated:
+        return "repeated";
+    case Weakness::none:
+        break;
+    }
+    return "none";
+}
+
 float difference(const ShotScore &a, const ShotScore &b)
 {
     if (!a.measured || !b.measured || a.tiny.isEmpty() || a.tiny.size() != b.tiny.size())

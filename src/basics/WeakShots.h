@@ -46,6 +46,8 @@ inline constexpr float repeatDifference = 2.0f;
 inline constexpr float repeatSpreadScale = 40.0f;
 
 enum class Weakness { none, dark, flat, blurry, repeated };
+// "none", "dark", "flat", "blurry" or "repeated": for machines (JSON).
+const char *name(Weakness weakness);
 
 // The mean absolute difference of two tiny pictures; infinity when they
 // cannot be compared (different sizes, unmeasured).

@@ -118,6 +118,21 @@ QJsonObject BatchReport::json(const JobOutcome &outcome)
     }
     if (outcome.weakSkipped > 0)
         object.insert(QStringLiteral("weak_skipped"), outcome.weakSkipped);
+    if (!outcome.shots.isEmpty()) {
+        // Rounded: the figures are for reading and sorting, not for more.
+        const auto round = [](double value, double scale) { return std::round(value * scale) / scale; };
+        QJsonArray shots;
+        for (const JobOutcome::ShotReport &shot : outcome.shots) {
+            shots.append(QJsonObject{
+                {QStringLiteral("time"), round(shot.time, 1000)},
+                {QStringLiteral("brightness"), round(shot.score.meanLuma, 10)},
+                {QStringLiteral("contrast"), round(shot.score.lumaSpread, 10)},
+                {QStringLiteral("sharpness"), round(shot.score.acuity, 1000)},
+                {QStringLiteral("weak"), QString::fromLatin1(WeakShots::name(shot.weakness))},
+            });
+        }
+        object.insert(QStringLiteral("shots"), shots);
+    }
     if (!outcome.problems.isEmpty())
         object.insert(QStringLiteral("errors"), QJsonArray::fromStringList(outcome.problems));
     return object;

@@ -104,6 +104,9 @@ JobOutcome run(const QString &path, const JobOptions &options, const Progress &p
         return finish();
     std::sort(shots.begin(), shots.end(), [](const Shot &a, const Shot &b) { return a.id < b.id; });
     outcome.written = shots.size();
+    const QList<WeakShots::Weakness> verdicts = WeakShots::judge(shots);
+    for (qsizetype i = 0; i < shots.size(); ++i)
+        outcome.shots.append({shots[i].time, shots[i].score, verdicts[i]});
     if (options.skipWeak) {
         const QSet<qint64> weak = WeakShots::weakIds(shots);
         outcome.weakSkipped = weak.size();

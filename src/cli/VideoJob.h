@@ -9,6 +9,7 @@
 // ends the job promptly with `stopped` set and nothing left in the work folder.
 
 #include "basics/Records.h"
+#include "basics/WeakShots.h"
 #include "basics/SheetOptions.h"
 
 #include <QString>
@@ -34,6 +35,13 @@ struct JobOutcome {
     qint64 written = 0;
     qint64 failed = 0;      // planned shots that could not be made
     qint64 weakSkipped = 0;
+    // Every shot written, in time order, with its verdict (WeakShots::judge).
+    struct ShotReport {
+        double time = 0;
+        ShotScore score;
+        WeakShots::Weakness weakness = WeakShots::Weakness::none;
+    };
+    QList<ShotReport> shots;
     QStringList outputs;    // the screenshots folder and the share image made
     QStringList problems;   // what went wrong, each naming the file and the reason
     double seconds = 0;

@@ -1,6 +1,7 @@
 #include "ui/ShotListModel.h"
 
 #include "basics/Formatting.h"
+#include "basics/WeakShots.h"
 #include "model/VideoItem.h"
 #include "ui/GridGeometry.h"
 
@@ -78,6 +79,35 @@ QString ShotListModel::preciseTime(double seconds) const
     return frame ? tr("%1 · frame %2").arg(time, QString::number(*frame)) : time;
 }
 
+QString ShotListModel::scoreText(int row) const
+{
+    const ShotScore &score = m_shots.at(row).score;
+    // Judged among the shots shown, as "Deselect Weak Shots" judges them.
+    const WeakShots::Weakness weakness = WeakShots::judge(m_shots).at(row);
+    QString verdict;
+    switch (weakness) {
+    case WeakShots::Weakness::none:
+        verdict = tr("Not weak");
+        break;
+    case WeakShots::Weakness::dark:
+        verdict = tr("Weak: dark");
+        break;
+    case WeakShots::Weakness::flat:
+        verdict = tr("Weak: flat");
+        break;
+    case WeakShots::Weakness::blurry:
+        verdict = tr("Weak: blurry");
+        break;
+    case WeakShots::Weakness::repeated:
+        verdict = tr("Weak: repeats the shot before");
+        break;
+    }
+    const QLocale locale;
+    return tr("Brightness %1 · Contrast %2 · Sharpness %3 · %4")
+        .arg(locale.toString(score.meanLuma, 'f', 0), locale.toString(score.lumaSpread, 'f', 0),
+             locale.toString(score.acuity, 'f', 2), verdict);
+}
+
 int ShotListModel::rowCount(const QModelIndex &parent) const
 {
     return parent.isValid() ? 0 : int(m_shots.size());
@@ -92,7 +122,7 @@ QVariant ShotListModel::data(const QModelIndex &index, int role) const
     case Qt::DisplayRole:
         return formatTime(shot.time, false, QStringLiteral(":"));
     case Qt::ToolTipRole:
-        return preciseTime(shot.time);
+        return preciseTime(shot.time) + (shot.score.measured ? QStringLiteral("\n") + scoreText(index.row()) : QString());
     case Qt::AccessibleTextRole: {
         const bool selected = !(m_item && m_item->deselected().contains(shot.id));
         return tr("Shot %1 of %2, %3, %4")

@@ -20,7 +20,8 @@ class ShotListModel : public QAbstractListModel {
 public:
     enum Role {
         // Qt::DisplayRole: the shot time as the grid writes it ("01:05").
-        // Qt::ToolTipRole: the exact time and frame ("00:01:05.480 · frame 1964").
+        // Qt::ToolTipRole: the exact time and frame ("00:01:05.480 · frame 1964")
+        // and, for a measured shot, its score on a second line (scoreText).
         // Qt::AccessibleTextRole: what a screen reader says of the cell
         // ("Shot 3 of 24, 01:05, selected").
         IdRole = Qt::UserRole + 1, // qint64
@@ -48,6 +49,10 @@ public:
     // The exact time of a shot at `seconds` with its frame number where the
     // frame rate is known: "00:01:05.480 · frame 1964".
     QString preciseTime(double seconds) const;
+
+    // "Brightness 137 · Contrast 53 · Sharpness 0.78 · Weak: blurry": the
+    // shot in `row` as weak-shot detection sees it.
+    QString scoreText(int row) const;
 
 private:
     void followSelection();

@@ -123,6 +123,12 @@ private slots:
             QCOMPARE(first.json[i]["width"].toInt(), 160);
             QCOMPARE(first.json[i]["duration"].toDouble(), 2.0);
             QCOMPARE(first.json[i]["outputs"].toArray().size(), 2);
+            const QJsonArray shots = first.json[i]["shots"].toArray();
+            QCOMPARE(shots.size(), 3);
+            QVERIFY(shots[1].toObject()["time"].toDouble() > shots[0].toObject()["time"].toDouble());
+            QVERIFY(shots[0].toObject()["contrast"].toDouble() > 0);
+            QVERIFY(shots[0].toObject().contains("sharpness"));
+            QCOMPARE(shots[0].toObject()["weak"].toString().isEmpty(), false);
         }
         QCOMPARE(first.json[1]["input"].toString(), videos.filePath("a.mp4"));
         const QStringList written{"a Screenshots", "a Screenshots/a_001_00-00-00.png", "a Screenshots/a_002_00-00-01.png",

@@ -122,6 +122,15 @@ private slots:
         model.setItem(&item);
         QCOMPARE(model.index(0).data(Qt::DisplayRole).toString(), QStringLiteral("00:03"));
         QCOMPARE(model.index(0).data(Qt::ToolTipRole).toString(), QStringLiteral("00:00:03.040 · frame 76"));
+        // A measured shot also tells how weak-shot detection sees it.
+        ShotScore sharp{true, 120, 40, 500, QByteArray(144, char(10))};
+        sharp.acuity = 0.8f;
+        ShotScore soft = sharp;
+        soft.tiny = QByteArray(144, char(90));
+        soft.acuity = 0.3f;
+        item.setShots({Shot{0, 1, {}, {}, sharp}, Shot{1, 2, {}, {}, soft}});
+        QCOMPARE(model.index(1).data(Qt::ToolTipRole).toString(),
+                 QStringLiteral("00:00:02.000 · frame 50\nBrightness 120 · Contrast 40 · Sharpness 0.30 · Weak: blurry"));
     }
 
     void videoRowsFollowTheModel_data()
