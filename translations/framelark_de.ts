@@ -83,6 +83,14 @@
         <source>Format</source>
         <translation>Format</translation>
     </message>
+    <message>
+        <source>Avoid Weak Frames</source>
+        <translation>Schwache Bilder vermeiden</translation>
+    </message>
+    <message>
+        <source>A dark, blurred or repeated frame is replaced by the best frame near it.</source>
+        <translation>Ein dunkles, unscharfes oder wiederholtes Bild wird durch das beste Bild in seiner Nähe ersetzt.</translation>
+    </message>
 </context>
 <context>
     <name>ContentView</name>

@@ -82,6 +82,14 @@
         <source>Format</source>
         <translation>格式</translation>
     </message>
+    <message>
+        <source>Avoid Weak Frames</source>
+        <translation>避开弱画面</translation>
+    </message>
+    <message>
+        <source>A dark, blurred or repeated frame is replaced by the best frame near it.</source>
+        <translation>过暗、模糊或重复的画面将被其附近最好的画面替换。</translation>
+    </message>
 </context>
 <context>
     <name>ContentView</name>

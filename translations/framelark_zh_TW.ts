@@ -82,6 +82,14 @@
         <source>Format</source>
         <translation>格式</translation>
     </message>
+    <message>
+        <source>Avoid Weak Frames</source>
+        <translation>避開弱畫面</translation>
+    </message>
+    <message>
+        <source>A dark, blurred or repeated frame is replaced by the best frame near it.</source>
+        <translation>過暗、模糊或重複的畫面將被其附近最好的畫面取代。</translation>
+    </message>
 </context>
 <context>
     <name>ContentView</name>

@@ -31,6 +31,9 @@ struct ExtractSettings {
     bool precise = false;     // decode exactly at the planned time
     ShotFormat format = ShotFormat::jpg;
     double quality = 0.9;     // JPEG quality, 0..1
+    // A planned moment whose frame is weak (WeakShots) takes the best frame
+    // of its stretch instead (BetterFrames).
+    bool avoidWeak = false;
 
     // Every field takes part, floating-point fields by numeric value, so a
     // change of the unused interval still counts as a change.

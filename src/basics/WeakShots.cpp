@@ -92,8 +92,11 @@ QList<Weakness> judge(const QList<Shot> &shots)
     return result;
 }
 
-QList<Stretch> weakStretches(const QList<Shot> &shots, double duration)
+QList<Stretch> weakStretches(const QList<Shot> &unordered, double duration)
 {
+    // In time order: steps may have moved shots past each other.
+    QList<Shot> shots = unordered;
+    std::stable_sort(shots.begin(), shots.end(), [](const Shot &a, const Shot &b) { return a.time < b.time; });
     const QList<Weakness> weaknesses = judge(shots);
     QList<Stretch> result;
     for (qsizetype i = 0; i < shots.size(); ++i) {
@@ -103,7 +106,8 @@ QList<Stretch> weakStretches(const QList<Shot> &shots, double duration)
         stretch.id = shots[i].id;
         stretch.time = shots[i].time;
         stretch.from = i > 0 ? (shots[i - 1].time + shots[i].time) / 2 : 0.0;
-        stretch.to = i + 1 < shots.size() ? (shots[i].time + shots[i + 1].time) / 2 : duration;
+        // A stated length short of the last shot still leaves it room.
+        stretch.to = i + 1 < shots.size() ? (shots[i].time + shots[i + 1].time) / 2 : std::max(duration, shots[i].time);
         if (i > 0 && shots[i - 1].score.measured)
             stretch.before = shots[i - 1].score;
         if (i + 1 < shots.size() && shots[i + 1].score.measured)

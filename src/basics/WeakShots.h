@@ -77,8 +77,8 @@ struct Stretch {
     std::optional<ShotScore> after;
 };
 
-// The stretches of the weak shots among `shots` (one video, in time order,
-// `duration` seconds long).
+// The stretches of the weak shots among `shots` (one video, `duration`
+// seconds long), in time order.
 QList<Stretch> weakStretches(const QList<Shot> &shots, double duration);
 
 // Whether a candidate scored `s` may replace the shot of `stretch`: not

@@ -123,11 +123,15 @@ QJsonObject BatchReport::json(const JobOutcome &outcome)
         const auto round = [](double value, double scale) { return std::round(value * scale) / scale; };
         QJsonArray shots;
         for (const JobOutcome::ShotReport &shot : outcome.shots) {
+            // An unmeasured shot has no figures (null), not zeros.
+            const auto figure = [&](double value, double scale) {
+                return shot.score.measured ? QJsonValue(round(value, scale)) : QJsonValue();
+            };
             shots.append(QJsonObject{
                 {QStringLiteral("time"), round(shot.time, 1000)},
-                {QStringLiteral("brightness"), round(shot.score.meanLuma, 10)},
-                {QStringLiteral("contrast"), round(shot.score.lumaSpread, 10)},
-                {QStringLiteral("sharpness"), round(shot.score.acuity, 1000)},
+                {QStringLiteral("brightness"), figure(shot.score.meanLuma, 10)},
+                {QStringLiteral("contrast"), figure(shot.score.lumaSpread, 10)},
+                {QStringLiteral("sharpness"), figure(shot.score.acuity, 1000)},
                 {QStringLiteral("weak"), QString::fromLatin1(WeakShots::name(shot.weakness))},
             });
         }

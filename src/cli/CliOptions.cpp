@@ -53,6 +53,8 @@ ExtractSettings CliOptions::extractSettings(const Preferences *stored) const
         settings.count = *count;
     if (precise)
         settings.precise = true;
+    if (avoidWeak)
+        settings.avoidWeak = true;
     if (format)
         settings.format = *format;
     if (quality)
@@ -103,6 +105,8 @@ std::variant<CliOptions, Answer, UsageError> parse(const QStringList &arguments)
     const QCommandLineOption scene(QStringLiteral("scene"),
                                    say("A shot where each scene begins, at most --count of them."));
     const QCommandLineOption precise(QStringLiteral("precise"), say("Exact frames instead of the nearest keyframes."));
+    const QCommandLineOption avoidWeak(QStringLiteral("avoid-weak"),
+                                       say("Replace a dark, blurred or repeated frame by the best frame near it."));
     const QCommandLineOption format(QStringLiteral("format"), say("Shot files as jpg or png."), QStringLiteral("FORMAT"));
     const QCommandLineOption quality(QStringLiteral("quality"), say("JPEG quality, 0.5 to 1."), QStringLiteral("Q"));
     const QCommandLineOption defaults(QStringLiteral("defaults"),
@@ -126,7 +130,7 @@ std::variant<CliOptions, Answer, UsageError> parse(const QStringList &arguments)
                                        say("Look for videos in the folders inside given folders too."));
     const QCommandLineOption json(QStringLiteral("json"), say("Print one JSON object per video on standard output."));
     const QCommandLineOption quiet({QStringLiteral("q"), QStringLiteral("quiet")}, say("No progress on standard error."));
-    parser.addOptions({help, version, count, interval, scene, precise, format, quality, defaults, exportDir, sheet,
+    parser.addOptions({help, version, count, interval, scene, precise, avoidWeak, format, quality, defaults, exportDir, sheet,
                        columns, width, theme, noTimestamps, noInfo, noBadge, skipWeak, recursive, json, quiet});
     parser.addPositionalArgument(QStringLiteral("videos"), say("Video files and folders of videos."),
                                  QStringLiteral("VIDEO|FOLDER..."));
@@ -160,6 +164,7 @@ std::variant<CliOptions, Answer, UsageError> parse(const QStringList &arguments)
     if (parser.isSet(scene))
         options.mode = ExtractMode::scene;
     options.precise = parser.isSet(precise);
+    options.avoidWeak = parser.isSet(avoidWeak);
     if (parser.isSet(format)) {
         const std::optional<ShotFormat> value = shotFormatFromRaw(parser.value(format).toLower());
         if (!value)

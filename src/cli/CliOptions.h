@@ -22,6 +22,7 @@ struct CliOptions {
     std::optional<double> interval;
     std::optional<qint64> count;
     bool precise = false;
+    bool avoidWeak = false;
     std::optional<ShotFormat> format;
     std::optional<double> quality;
     bool defaults = false;  // ignore the stored settings

@@ -4,6 +4,7 @@
 #include "basics/WeakShots.h"
 #include "export/NewFiles.h"
 #include "export/ShotFolderWriter.h"
+#include "media/BetterFrames.h"
 #include "media/Extractor.h"
 #include "media/MediaAsset.h"
 #include "media/RunPlanner.h"
@@ -102,6 +103,17 @@ JobOutcome run(const QString &path, const JobOptions &options, const Progress &p
         stop);
     if (stop.stop_requested())
         return finish();
+    if (settings.avoidWeak) {
+        BetterFrames::avoidWeak(Extractor::ffmpegGenerators(path), shots, info.duration, settings, *work.path,
+                                [&](const Shot &better) {
+                                    for (Shot &shot : shots) {
+                                        if (shot.id == better.id)
+                                            shot = better;
+                                    }
+                                }, stop);
+        if (stop.stop_requested())
+            return finish();
+    }
     std::sort(shots.begin(), shots.end(), [](const Shot &a, const Shot &b) { return a.id < b.id; });
     outcome.written = shots.size();
     const QList<WeakShots::Weakness> verdicts = WeakShots::judge(shots);

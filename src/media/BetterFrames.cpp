@@ -4,6 +4,11 @@
 #include "media/ImageFiles.h"
 #include "media/ShotScoring.h"
 
+#include <QDir>
+#include <QFile>
+#include <QUuid>
+
+#include <algorithm>
 #include <vector>
 
 namespace BetterFrames {
@@ -40,8 +45,12 @@ QList<std::optional<Shot>> replace(const Extractor::GeneratorFactory &makeGenera
             break;
         if (!generator)
             generator = makeGenerator(true, stop);
+        // A file that cannot be opened (or a stop while opening) leaves the
+        // rest untried, rather than answering "nothing better" for them.
+        if (!generator || stop.stop_requested())
+            break;
         std::optional<Candidate> best;
-        if (generator) {
+        {
             // Any frame near each candidate time will do: the cheapest is
             // decoded, often a keyframe.
             const double share = std::max(0.0, stretch.to - stretch.from) / candidates;
@@ -75,6 +84,36 @@ QList<std::optional<Shot>> replace(const Extractor::GeneratorFactory &makeGenera
             progress(int(result.size()));
     }
     return result;
+}
+
+int avoidWeak(const Extractor::GeneratorFactory &makeGenerator, QList<Shot> shots, double duration,
+              const ExtractSettings &settings, const QString &dir, const Extractor::ShotCallback &onShot,
+              std::stop_token stop)
+{
+    std::sort(shots.begin(), shots.end(), [](const Shot &a, const Shot &b) { return a.time < b.time; });
+    const QList<WeakShots::Stretch> stretches = WeakShots::weakStretches(shots, duration);
+    if (stretches.isEmpty() || stop.stop_requested())
+        return 0;
+    const QString folder = QDir(dir).filePath(QStringLiteral("better-") + QUuid::createUuid().toString(QUuid::WithoutBraces));
+    if (!QDir().mkdir(folder))
+        return 0;
+    const QList<std::optional<Shot>> found =
+        replace(makeGenerator, stretches, WeakShots::medianAcuity(shots), settings, folder, {}, stop);
+    int replaced = 0;
+    for (const std::optional<Shot> &better : found) {
+        if (!better)
+            continue;
+        const auto first = std::find_if(shots.cbegin(), shots.cend(), [&](const Shot &s) { return s.id == better->id; });
+        onShot(*better);
+        if (first != shots.cend()) {
+            QFile::remove(first->file);
+            QFile::remove(first->thumbFile);
+        }
+        ++replaced;
+    }
+    if (replaced == 0)
+        QDir(folder).removeRecursively();
+    return replaced;
 }
 
 } // namespace BetterFrames

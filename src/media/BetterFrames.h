@@ -24,11 +24,22 @@ namespace BetterFrames {
 // Candidates tried per stretch.
 inline constexpr int candidates = 8;
 
-// One answer per stretch, in order: the replacement shot (the stretch's id,
-// files in `dir`), or none. `progress` is told how many stretches are done
+// One answer per stretch tried, in order: the replacement shot (the
+// stretch's id, files in `dir`), or none. Fewer answers than stretches when
+// `stop` ended it or the file could not be opened. `progress` is told how many stretches are done
 // after each. `median` is the video's median acuity (WeakShots::medianAcuity).
 QList<std::optional<Shot>> replace(const Extractor::GeneratorFactory &makeGenerator, const QList<WeakShots::Stretch> &stretches,
                                    float median, const ExtractSettings &settings, const QString &dir,
                                    const std::function<void(int done)> &progress, std::stop_token stop);
+
+// After an extraction into `dir` that reported `shots` (any order; one
+// video of `duration` seconds): each weak shot whose stretch holds an
+// acceptable frame takes it. The new files go into a folder of their own
+// inside `dir`, the shot is reported again through `onShot` with its id (the
+// new report replaces the first) and its first files are deleted, so that
+// each planned moment leaves one shot. Returns how many were replaced.
+int avoidWeak(const Extractor::GeneratorFactory &makeGenerator, QList<Shot> shots, double duration,
+              const ExtractSettings &settings, const QString &dir, const Extractor::ShotCallback &onShot,
+              std::stop_token stop);
 
 } // namespace BetterFrames

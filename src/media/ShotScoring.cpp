@@ -54,8 +54,8 @@ float acuityOf(const QImage &thumb, float lumaSpread)
     // A direction with edges on under 1 % of the picture says nothing (a
     // picture of vertical bars has no vertical steps at all).
     const long enough = long(width) * height / 100;
-    const double x = edgesX >= enough ? 2.0 * double(secondX) / double(firstX) : -1;
-    const double y = edgesY >= enough ? 2.0 * double(secondY) / double(firstY) : -1;
+    const double x = edgesX > 0 && edgesX >= enough ? 2.0 * double(secondX) / double(firstX) : -1;
+    const double y = edgesY > 0 && edgesY >= enough ? 2.0 * double(secondY) / double(firstY) : -1;
     if (x < 0 && y < 0)
         return 0;
     return float(x < 0 ? y : y < 0 ? x : std::min(x, y));

@@ -65,8 +65,11 @@ QCoro::Task<> AppModel::replaceWeak()
     emit replaceProgressChanged();
     emit historyChanged();
     if (!item || item->generation() != gen) {
-        if (item)
-            TempRoot::removeTree(folder);
+        TempRoot::removeTree(folder);  // a late writer may have left files after the work folder went
+        co_return;
+    }
+    if (found.isEmpty()) {
+        TempRoot::removeTree(folder);  // stopped before the first: nothing changes
         co_return;
     }
     // Answered stretches only: a stop leaves the rest as they are.

@@ -43,8 +43,20 @@ Engine Engine::ffmpeg()
     engine.extract = [](const VideoInfo &info, const QList<double> &times,
                         const ExtractSettings &settings, const QString &dir,
                         const ShotCallback &onShot, std::stop_token stop) {
-        return Extractor::run(Extractor::ffmpegGenerators(info.url.toLocalFile()), times, settings,
-                              dir, onShot, stop);
+        const Extractor::GeneratorFactory generators = Extractor::ffmpegGenerators(info.url.toLocalFile());
+        if (!settings.avoidWeak)
+            return Extractor::run(generators, times, settings, dir, onShot, stop);
+        std::mutex lock;
+        QList<Shot> written;
+        const int failed = Extractor::run(generators, times, settings, dir, [&](const Shot &shot) {
+            {
+                const std::lock_guard guard(lock);
+                written.append(shot);
+            }
+            onShot(shot);
+        }, stop);
+        BetterFrames::avoidWeak(generators, written, info.duration, settings, dir, onShot, stop);
+        return failed;
     };
     const auto steppers = std::make_shared<Steppers>();
     engine.step = [steppers](const VideoInfo &info, qint64 id, double target, const ExtractSettings &settings,

@@ -103,8 +103,11 @@ public:
         }
         if (!m_item || m_item->generation() != m_generation)
             return;
-        for (const Shot &shot : std::as_const(shots))
-            m_item->insert(shot);
+        // A shot reported again (a weak frame avoided) replaces its first report.
+        for (const Shot &shot : std::as_const(shots)) {
+            if (!m_item->replace(shot))
+                m_item->insert(shot);
+        }
     }
 
     // How many shots arrived so far. Any thread.

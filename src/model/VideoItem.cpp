@@ -221,10 +221,15 @@ void VideoItem::replaceWeak(const QList<Shot> &moves, const QSet<qint64> &desele
     }
     for (const qint64 id : deselect) {
         const bool there = std::any_of(m_shots.cbegin(), m_shots.cend(), [&](const Shot &s) { return s.id == id; });
-        if (there && !after.deselected.contains(id)) {
+        if (there) {
             after.deselected.insert(id);
-            ++after.summary->deselected;
+            ++after.summary->deselected;  // left deselected, newly or already
         }
+    }
+    // Nothing to undo when nothing changes: only the summary is told.
+    if (after.shots.isEmpty() && after.deselected == m_deselected) {
+        setWeakReplaced(after.summary);
+        return;
     }
     m_history->push(new WeakReplace(*this, std::move(before), std::move(after)));
 }

@@ -32,6 +32,7 @@ constexpr Key<ExtractMode> mode{"mode", capture.mode, &Preferences::modeChanged,
 constexpr Key<double> interval{"interval", capture.interval, &Preferences::intervalChanged, captureGroup};
 constexpr Key<qint64> count{"count", capture.count, &Preferences::countChanged, captureGroup};
 constexpr Key<bool> precise{"precise", capture.precise, &Preferences::preciseChanged, captureGroup};
+constexpr Key<bool> avoidWeak{"avoidWeak", capture.avoidWeak, &Preferences::avoidWeakChanged, captureGroup};
 constexpr Key<ShotFormat> format{"format", capture.format, &Preferences::formatChanged, captureGroup};
 constexpr Key<double> jpegQuality{"jpegQuality", capture.quality, &Preferences::jpegQualityChanged,
                                   captureGroup};
@@ -147,18 +148,20 @@ ExtractMode Preferences::mode() const { return read(*m_store, key::mode); }
 double Preferences::interval() const { return read(*m_store, key::interval); }
 qint64 Preferences::count() const { return read(*m_store, key::count); }
 bool Preferences::precise() const { return read(*m_store, key::precise); }
+bool Preferences::avoidWeak() const { return read(*m_store, key::avoidWeak); }
 ShotFormat Preferences::format() const { return read(*m_store, key::format); }
 double Preferences::jpegQuality() const { return read(*m_store, key::jpegQuality); }
 
 ExtractSettings Preferences::extractSettings() const
 {
-    return ExtractSettings{mode(), interval(), count(), precise(), format(), jpegQuality()};
+    return ExtractSettings{mode(), interval(), count(), precise(), format(), jpegQuality(), avoidWeak()};
 }
 
 void Preferences::setMode(ExtractMode value) { write(key::mode, rawValue(value)); }
 void Preferences::setInterval(double value) { write(key::interval, value); }
 void Preferences::setCount(qint64 value) { write(key::count, value); }
 void Preferences::setPrecise(bool value) { write(key::precise, value); }
+void Preferences::setAvoidWeak(bool value) { write(key::avoidWeak, value); }
 void Preferences::setFormat(ShotFormat value) { write(key::format, rawValue(value)); }
 void Preferences::setJpegQuality(double value) { write(key::jpegQuality, value); }
 

@@ -29,6 +29,7 @@ public:
     double interval() const;
     qint64 count() const;
     bool precise() const;
+    bool avoidWeak() const;
     ShotFormat format() const;
     double jpegQuality() const;
     // The six values above as one record.
@@ -38,6 +39,7 @@ public:
     void setInterval(double value);
     void setCount(qint64 value);
     void setPrecise(bool value);
+    void setAvoidWeak(bool value);
     void setFormat(ShotFormat value);
     void setJpegQuality(double value);
 
@@ -73,6 +75,7 @@ signals:
     void intervalChanged();
     void countChanged();
     void preciseChanged();
+    void avoidWeakChanged();
     void formatChanged();
     void jpegQualityChanged();
     // After any of the six capture values changed.

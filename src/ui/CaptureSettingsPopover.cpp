@@ -61,6 +61,7 @@ CaptureSettingsPopover::CaptureSettingsPopover(Preferences &preferences, QWidget
     , m_interval(new NumberBox(NumberBox::Kind::decimal, 0.5, 3600, 1.0, this))
     , m_count(new NumberBox(NumberBox::Kind::integer, 1, 2000, 1, this))
     , m_precise(new QCheckBox(tr("Precise Frames"), this))
+    , m_avoidWeak(new QCheckBox(tr("Avoid Weak Frames"), this))
     // Format names are the same in every language.
     , m_format(new SegmentedControl({QStringLiteral("JPG"), QStringLiteral("PNG")}, this))
 {
@@ -71,6 +72,8 @@ CaptureSettingsPopover::CaptureSettingsPopover(Preferences &preferences, QWidget
     m_interval->setObjectName(QStringLiteral("interval"));
     m_count->setObjectName(QStringLiteral("count"));
     m_precise->setObjectName(QStringLiteral("precise"));
+    m_avoidWeak->setObjectName(QStringLiteral("avoidWeak"));
+    m_avoidWeak->setToolTip(tr("A dark, blurred or repeated frame is replaced by the best frame near it."));
     m_format->setObjectName(QStringLiteral("format"));
     fitField(m_interval);
     fitField(m_count);
@@ -97,6 +100,7 @@ CaptureSettingsPopover::CaptureSettingsPopover(Preferences &preferences, QWidget
     m_countLabel->setObjectName(QStringLiteral("countLabel"));
     m_form->addRow(m_countLabel, numberRow(m_count, QString(), this));
     m_form->addRow(preciseBlock);
+    m_form->addRow(m_avoidWeak);
     m_form->addRow(tr("Format"), m_format);
     // The label column keeps one width whichever of the number rows is
     // shown, so the controls do not jump when the mode changes.
@@ -128,6 +132,7 @@ CaptureSettingsPopover::CaptureSettingsPopover(Preferences &preferences, QWidget
             [this](double value) { m_preferences.setCount(qint64(value)); });
     connect(m_precise, &QCheckBox::clicked, this,
             [this](bool checked) { m_preferences.setPrecise(checked); });
+    connect(m_avoidWeak, &QCheckBox::clicked, this, [this](bool checked) { m_preferences.setAvoidWeak(checked); });
     connect(m_format, &SegmentedControl::currentChanged, this, [this](int index) {
         m_preferences.setFormat(index == pngSegment ? ShotFormat::png : ShotFormat::jpg);
     });
@@ -146,6 +151,7 @@ void CaptureSettingsPopover::refresh()
     m_interval->setValue(settings.interval);
     m_count->setValue(double(settings.count));
     m_precise->setChecked(settings.precise);
+    m_avoidWeak->setChecked(settings.avoidWeak);
     m_format->setCurrent(settings.format == ShotFormat::png ? pngSegment : jpgSegment);
 
     const bool changed = m_form->isRowVisible(1) != interval;

@@ -51,5 +51,6 @@ private:
     NumberBox *m_count;
     QLabel *m_countLabel = nullptr;  // "Number of shots", or "At most" by scene
     QCheckBox *m_precise;
+    QCheckBox *m_avoidWeak;
     SegmentedControl *m_format;
 };

@@ -163,6 +163,33 @@ private slots:
         QVERIFY(leftovers().isEmpty());
     }
 
+    // With --avoid-weak the black and the defocused moment of a real clip
+    // take good frames of their stretches; without it they are judged weak.
+    void avoidingWeakFrames()
+    {
+        const QString clip = TestVideos::briefWeakMoments();
+        if (clip.isEmpty())
+            QSKIP("the photographs of mate-backgrounds are missing (scripts/setup installs them)");
+        const QString out = m_dir.filePath("avoid-weak");
+        QVERIFY(QDir().mkpath(out));
+        const auto weakTimes = [&](bool avoid) {
+            QStringList args{"--count", "6", "--precise", "--export", out, "--json", clip};
+            if (avoid)
+                args.prepend("--avoid-weak");
+            const Result result = run(args);
+            QList<double> weak;
+            for (const QJsonValue shot : result.json.value(0)["shots"].toArray()) {
+                if (shot.toObject()["weak"].toString() != "none")
+                    weak.append(shot.toObject()["time"].toDouble());
+            }
+            return std::make_pair(result.json.value(0)["shots"].toArray().size(), weak);
+        };
+        QCOMPARE(weakTimes(false), std::make_pair(qsizetype(6), (QList<double>{3.0, 7.0})));
+        QCOMPARE(weakTimes(true), std::make_pair(qsizetype(6), QList<double>{}));
+        // One file per shot, as without the option.
+        QCOMPARE(QDir(out + '/' + QFileInfo(clip).completeBaseName() + " Screenshots 2").entryList(QDir::Files).size(), 6);
+    }
+
     void interruptedBatchLeavesNothing_data()
     {
         QTest::addColumn<int>("signal");

@@ -711,6 +711,19 @@ private slots:
         QCOMPARE(video->shots().at(1).time, back.time);
     }
 
+    // A shot reported again with its id (a weak frame avoided) takes the
+    // first one's place instead of adding one.
+    void aShotReportedAgainReplacesTheFirst()
+    {
+        m_fake->shots.insert("clip.mp4", {{0, 0}, {1, 1}, {2, 2}, {1, 1.4}});
+        m_model->apply(countOf(3));
+        QVERIFY(add({"clip.mp4"}));
+        QTRY_VERIFY(allDone());
+        const VideoItem *video = m_model->videos().first();
+        QCOMPARE(ids(video->shots()), (QList<qint64>{0, 1, 2}));
+        QCOMPARE(video->shots().at(1).time, 1.4);
+    }
+
     // Weak moments of a real clip move to good frames of their stretch, as
     // one change that undo takes back whole.
     void replacingWeakShots()

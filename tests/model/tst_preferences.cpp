@@ -27,6 +27,7 @@ private slots:
         QCOMPARE(settings.precise, false);
         QCOMPARE(settings.format, ShotFormat::jpg);
         QCOMPARE(settings.quality, 0.9);
+        QCOMPARE(settings.avoidWeak, false);
         QVERIFY(settings == ExtractSettings{});
         QVERIFY(!prefs.defaultExportFolder());
         QVERIFY(!prefs.lastExportFolder());
@@ -153,6 +154,9 @@ private slots:
         QVERIFY(!(base == other));
         other = base;
         other.precise = true;
+        QVERIFY(!(base == other));
+        other = base;
+        other.avoidWeak = true;
         QVERIFY(!(base == other));
         QVERIFY(base == ExtractSettings{});
     }

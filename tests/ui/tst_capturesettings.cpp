@@ -135,6 +135,12 @@ private slots:
         QCOMPARE(segment("mode", 0)->isChecked(), true);
         QCOMPARE(popover()->findChild<QCheckBox *>("precise")->isChecked(), true);
         QCOMPARE(segment("format", 1)->isChecked(), true);
+        // Avoiding weak frames is off unless chosen, and stored as chosen.
+        QCheckBox *avoidWeak = popover()->findChild<QCheckBox *>("avoidWeak");
+        QCOMPARE(avoidWeak->isChecked(), false);
+        avoidWeak->click();
+        QCOMPARE(m_prefs->avoidWeak(), true);
+        QCOMPARE(m_prefs->extractSettings().avoidWeak, true);
     }
 
     void clickingTogglesThePanelBelowTheButton()
