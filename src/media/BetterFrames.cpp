@@ -21,9 +21,24 @@ struct Candidate {
     double seconds = 0;
 };
 
-// The times to try in a stretch: evenly spread, each in the middle of its
-// share, away from the weak shot's own time.
-std::vector<MediaTime> candidateTimes(const WeakShots::Stretch &stretch)
+// The keyframes inside a stretch, at most `candidates`, away from the weak
+// shot's own time: each costs one seek and one decode.
+std::vector<MediaTime> keyframesIn(FrameGenerator &generator, const WeakShots::Stretch &stretch)
+{
+    std::vector<MediaTime> times;
+    const std::optional<FrameGenerator::Keyframe> first = generator.keyframeBefore(MediaTime::fromSeconds(stretch.from));
+    for (size_t index = first ? first->index : 0; first && int(times.size()) < candidates; ++index) {
+        const std::optional<FrameGenerator::Keyframe> keyframe = generator.keyframeAt(index);
+        if (!keyframe || keyframe->time.seconds() > stretch.to)
+            break;
+        if (keyframe->time.seconds() >= stretch.from && std::abs(keyframe->time.seconds() - stretch.time) > 1e-3)
+            times.push_back(keyframe->time);
+    }
+    return times;
+}
+
+// Times evenly spread over a stretch, each in the middle of its share.
+std::vector<MediaTime> spreadOver(const WeakShots::Stretch &stretch)
 {
     std::vector<MediaTime> times;
     const double length = std::max(0.0, stretch.to - stretch.from);
@@ -50,14 +65,25 @@ QList<std::optional<Shot>> replace(const Extractor::GeneratorFactory &makeGenera
         if (!generator || stop.stop_requested())
             break;
         std::optional<Candidate> best;
-        {
-            // Any frame near each candidate time will do: the cheapest is
-            // decoded, often a keyframe.
-            const double share = std::max(0.0, stretch.to - stretch.from) / candidates;
-            generator->setTolerance(MediaTime::fromSeconds(share * 0.45), MediaTime::fromSeconds(share * 0.45));
-            FrameGenerator *raw = generator.get();
-            const std::stop_callback cancel(stop, [raw] { raw->cancelAll(); });
-            generator->images(candidateTimes(stretch), [&](FrameResult &&frame) {
+        FrameGenerator *raw = generator.get();
+        const std::stop_callback cancel(stop, [raw] { raw->cancelAll(); });
+        // The stretch's keyframes first, one decode each. Frames spread over
+        // the stretch (the cheapest near each, which may mean decoding on
+        // from a keyframe) only where fewer than two keyframes could be
+        // tried: where two or more were and none would do, the stretch is
+        // most likely weak throughout (a long black, a frozen or repeating
+        // picture), and decoding on would cost the most for nothing.
+        const double share = std::max(0.0, stretch.to - stretch.from) / candidates;
+        const std::vector<MediaTime> keyframes = keyframesIn(*generator, stretch);
+        const std::pair<std::vector<MediaTime>, double> passes[] = {
+            {keyframes, 0.002},
+            {keyframes.size() < 2 ? spreadOver(stretch) : std::vector<MediaTime>{}, share * 0.45},
+        };
+        for (const auto &[times, tolerance] : passes) {
+            if (best || times.empty() || stop.stop_requested())
+                continue;
+            generator->setTolerance(MediaTime::fromSeconds(tolerance), MediaTime::fromSeconds(tolerance));
+            generator->images(times, [&](FrameResult &&frame) {
                 if (!frame.ok() || std::abs(frame.actualSeconds - stretch.time) < 1e-3)
                     return;
                 std::optional<FrameConverter::Images> images =
@@ -70,9 +96,9 @@ QList<std::optional<Shot>> replace(const Extractor::GeneratorFactory &makeGenera
                 if (!best || score.acuity > best->score.acuity)
                     best = Candidate{std::move(*images), score, frame.actualSeconds};
             });
-            if (stop.stop_requested())
-                break;
         }
+        if (stop.stop_requested())
+            break;
         std::optional<Shot> shot;
         if (best) {
             if (const std::optional<ImageFiles::ShotFiles> files = ImageFiles::writeShot(

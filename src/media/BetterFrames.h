@@ -1,9 +1,10 @@
 #pragma once
 // Replaces weak shots with the best frame of their own stretch of the video:
-// a few candidate frames spread over the stretch are decoded (the cheapest
-// near each, keyframes first), scored as shots are, and the sharpest that
-// the weak-shot rules accept (WeakShots::acceptable) is written as the shot,
-// with its exact time.
+// the stretch's keyframes are decoded first (one decode each) and, only when
+// none will do and fewer than two were tried, frames spread over the
+// stretch; each is scored as shots
+// are, and the sharpest that the weak-shot rules accept
+// (WeakShots::acceptable) is written as the shot, with its exact time.
 //
 // Thread: any; blocking. Failure: a stretch without an acceptable frame, or
 // one that cannot be decoded or written, gives none for that shot.
