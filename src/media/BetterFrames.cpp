@@ -55,7 +55,11 @@ QList<std::optional<Shot>> replace(const Extractor::GeneratorFactory &makeGenera
 {
     QList<std::optional<Shot>> result;
     std::unique_ptr<FrameGenerator> generator;
-    for (const WeakShots::Stretch &stretch : stretches) {
+    // Each stretch is judged against its neighbours as they will be: a weak
+    // neighbour before it that was just replaced counts with its new frame.
+    QList<WeakShots::Stretch> pending = stretches;
+    for (qsizetype index = 0; index < pending.size(); ++index) {
+        const WeakShots::Stretch &stretch = pending[index];
         if (stop.stop_requested())
             break;
         if (!generator)
@@ -106,6 +110,8 @@ QList<std::optional<Shot>> replace(const Extractor::GeneratorFactory &makeGenera
                 shot = Shot{stretch.id, best->seconds, files->file, files->thumbFile, best->score};
         }
         result.append(shot);
+        if (shot && index + 1 < pending.size() && pending[index + 1].from == stretch.to)
+            pending[index + 1].before = shot->score;
         if (progress)
             progress(int(result.size()));
     }
