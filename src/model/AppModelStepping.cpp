@@ -65,12 +65,10 @@ QCoro::Task<bool> AppModel::runStep(QPointer<AppModel> model, QPointer<VideoItem
 {
     const qint64 gen = item->generation();
     const QUuid itemId = item->id();
-    // New files in a folder of their own: every path a cache, a share image
-    // or a running export holds keeps showing the picture it showed.
-    const QString folder = QDir(*item->workDir()).filePath(
-        QStringLiteral("step-") + QUuid::createUuid().toString(QUuid::WithoutBraces));
+    const std::optional<QString> made = item->makeFilesFolder(QStringLiteral("step"));
+    const QString folder = made.value_or(QString());
     std::optional<Shot> stepped;
-    if (QDir().mkdir(folder)) {
+    if (made) {
         // The shots were taken with the current settings: the same format
         // and quality, but always the exact frame.
         ExtractSettings settings = model->m_settings.value_or(ExtractSettings{});
@@ -134,12 +132,10 @@ QCoro::Task<std::optional<qint64>> AppModel::runAdd(QPointer<AppModel> model, QP
     const qint64 gen = item->generation();
     const QUuid itemId = item->id();
     const qint64 id = item->nextShotId();
-    // Like a step's: a folder of its own, so no later change touches files
-    // a cache or an export holds.
-    const QString folder = QDir(*item->workDir()).filePath(
-        QStringLiteral("added-") + QUuid::createUuid().toString(QUuid::WithoutBraces));
+    const std::optional<QString> made = item->makeFilesFolder(QStringLiteral("added"));
+    const QString folder = made.value_or(QString());
     std::optional<Shot> added;
-    if (QDir().mkdir(folder)) {
+    if (made) {
         const ExtractSettings settings = model->m_settings.value_or(ExtractSettings{});
         if (std::optional<QFuture<std::optional<Shot>>> running
             = model->m_runner->write(frame, id, time, settings, folder))

@@ -34,11 +34,10 @@ QCoro::Task<> AppModel::replaceWeak()
         co_return;
     }
     const float median = WeakShots::medianAcuity(item->shots());
-    // New files in a folder of their own, as a step's.
-    const QString folder = QDir(*item->workDir()).filePath(
-        QStringLiteral("better-") + QUuid::createUuid().toString(QUuid::WithoutBraces));
-    if (!QDir().mkdir(folder))
+    const std::optional<QString> made = item->makeFilesFolder(QStringLiteral("better"));
+    if (!made)
         co_return;
+    const QString folder = *made;
     m_replaceStop = std::stop_source();
     m_stepping.insert(itemId);
     m_replaceProgress = ReplaceProgress{itemId, 0, stretches.size()};

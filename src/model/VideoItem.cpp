@@ -3,6 +3,8 @@
 #include "basics/TempRoot.h"
 #include "basics/WeakShots.h"
 
+#include <QDir>
+
 #include <algorithm>
 
 // One selection change: the deselected shots and the weak-shot count
@@ -258,6 +260,15 @@ void VideoItem::insertByTime(const Shot &shot)
     m_shots.insert(at, shot);
     emit shotInserted(row);
     emit shotsChanged();
+}
+
+std::optional<QString> VideoItem::makeFilesFolder(const QString &prefix) const
+{
+    if (!m_workDir)
+        return std::nullopt;
+    const QString folder =
+        QDir(*m_workDir).filePath(prefix + QLatin1Char('-') + QUuid::createUuid().toString(QUuid::WithoutBraces));
+    return QDir().mkdir(folder) ? std::optional(folder) : std::nullopt;
 }
 
 void VideoItem::takenOut(qint64 edits)

@@ -42,6 +42,11 @@ public:
     // (0..1); none otherwise. The total is known only after it.
     std::optional<double> scanProgress() const { return m_scanProgress; }
     std::optional<QString> workDir() const { return m_workDir; }
+    // Makes a new, uniquely named folder "<prefix>-<uuid>" in the work folder
+    // for files that replace or add shots: every path a cache, a share image
+    // or a running export holds keeps showing the picture it showed. None
+    // without a work folder or when it cannot be made.
+    std::optional<QString> makeFilesFolder(const QString &prefix) const;
 
     // The user's changes to the shots, for undo and redo: every selection
     // command below and every step (moveShot) is one entry. Emptied by
