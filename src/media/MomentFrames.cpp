@@ -146,7 +146,9 @@ std::optional<Moment> MomentFrames::exact(double seconds, std::stop_token stop)
     std::optional<VideoFrame> frame = decode(m_exactLane, seconds, &actual, stop);
     if (!frame)
         return std::nullopt;
-    std::optional<FrameConverter::Images> images = FrameConverter::convert(*frame, 8);
+    // The thumbnail is not wanted, but at the shots' usual size: shrunk to a
+    // few pixels, swscale reads memory it never wrote (memcheck shows it).
+    std::optional<FrameConverter::Images> images = FrameConverter::convert(*frame, ImageFiles::thumbnailSide);
     if (!images)
         return std::nullopt;
     return Moment{images->full, actual};

@@ -1,3 +1,4 @@
+#include "media/ImageFiles.h"
 #include "media/MomentFrames.h"
 #include "support/TestVideos.h"
 
@@ -64,6 +65,23 @@ private slots:
         std::stop_source stopped;
         stopped.request_stop();
         QVERIFY(!fresh.exact(2.0, stopped.get_token()));
+    }
+
+    // At every size real videos have (turned phone video, odd widths, deep
+    // formats): upright pictures of the display size, previews scaled.
+    void realSizes_data() { TestVideos::addRealSizeRows(); }
+    void realSizes()
+    {
+        QFETCH(int, index);
+        const RealVideo &video = TestVideos::realSizes()[index];
+        MomentFrames frames(TestVideos::realSizeClip(index));
+        const std::optional<Moment> exact = frames.exact(0.2, {});
+        QVERIFY(exact);
+        QCOMPARE(exact->image.size(), video.display);
+        QCOMPARE(TestVideos::frameNumber(exact->image), 6);
+        const std::optional<Moment> preview = frames.preview(0.2, 160, {});
+        QVERIFY(preview);
+        QCOMPARE(preview->image.size(), ImageFiles::scaledSize(video.display, 160));
     }
 };
 
