@@ -1,5 +1,6 @@
 #include "media/SceneScanner.h"
 
+#include "media/CutFinder.h"
 #include "media/FrameCursor.h"
 #include "media/SceneSignature.h"
 #include "media/VideoInput.h"
@@ -20,6 +21,14 @@ constexpr double keyframeShare = 0.8;
 // Gaps decoded at once, at most; each lane holds a decoder.
 constexpr int maxLanes = 4;
 
+// A keyframe sooner than this share of the longest keyframe gap was placed
+// by the encoder, not its schedule.
+constexpr double placedShare = 0.9;
+
+// Neighbouring gaps are decoded in one go up to at least this many seconds,
+// and more when there are few lanes for many.
+constexpr double minStretch = 10;
+
 // Decoding every core can help with: keyframes are independent of each other.
 constexpr VideoInput::Threads scanThreads{0, FF_THREAD_FRAME | FF_THREAD_SLICE};
 
@@ -32,6 +41,21 @@ struct Keyframe {
 struct Candidate {
     size_t after = 0;  // index into the keyframes; `after - 1` is the one before
     float strength = 0;
+};
+
+// Neighbouring keyframe gaps decoded in one go: from keyframe `first - 1`
+// to keyframe `last`.
+struct Stretch {
+    size_t first = 0;
+    size_t last = 0;
+    // Whether the gap before `first` is decoded too: the frames just after
+    // keyframe `first - 1` are then judged there, where a jump onto them can
+    // be seen with the frames before it (a flash starting at a keyframe
+    // returns only after it).
+    bool gapBeforeDecoded = false;
+    // Whether the gap after `last` is decoded too: this stretch then judges
+    // the frames just after keyframe `last`.
+    bool gapAfterDecoded = false;
 };
 
 class Scanner {
@@ -47,7 +71,7 @@ public:
     }
 
     bool keyframePass(std::vector<Keyframe> &keyframes, std::vector<Candidate> &candidates);
-    // The cuts between keyframes `after - 1` and `after`, found frame by frame.
+    // The cuts between the keyframes that bound `stretch`, found frame by frame.
     // A decoder of its own for refining, so that several gaps are decoded
     // at once: a chain of predicted frames decodes on one core however
     // many threads its decoder has.
@@ -55,8 +79,11 @@ public:
         std::unique_ptr<VideoInput> input;  // opened at the lane's first gap
         std::unique_ptr<FrameCursor> cursor;
     };
-    std::optional<std::vector<ScenePlanning::Cut>> refine(const std::vector<Keyframe> &keyframes, size_t after,
-                                                          Lane &lane);
+    struct Found {
+        std::vector<ScenePlanning::Cut> cuts;
+        std::vector<CutFinder::Flash> flashes;
+    };
+    std::optional<Found> refine(const std::vector<Keyframe> &keyframes, const Stretch &stretch, Lane &lane);
 
     void report(double fraction)
     {
@@ -148,8 +175,7 @@ bool Scanner::keyframePass(std::vector<Keyframe> &keyframes, std::vector<Candida
                 continue; // out of order or repeated: nothing to compare with
             if (previous) {
                 const float strength = SceneSignature::difference(*previous, *signature);
-                if (strength > candidateThreshold)
-                    candidates.push_back({keyframes.size(), strength});
+                candidates.push_back({keyframes.size(), strength});
             }
             keyframes.push_back({at, pts});
             previous = std::move(signature);
@@ -185,11 +211,23 @@ bool Scanner::keyframePass(std::vector<Keyframe> &keyframes, std::vector<Candida
         fail(MediaError::failed(MediaError::Step::decode, QStringLiteral("no keyframe could be decoded")));
         return false;
     }
+    // The encoder's own keyframe interval shows as the longest gap; a
+    // keyframe that came sooner was placed where the encoder saw the picture
+    // change, as at a cut, and is looked behind even when the pictures differ
+    // little (two framings of one subject).
+    double interval = 0;
+    for (size_t i = 1; i < keyframes.size(); ++i)
+        interval = std::max(interval, keyframes[i].seconds - keyframes[i - 1].seconds);
+    std::erase_if(candidates, [&](const Candidate &candidate) {
+        const double gap = keyframes[candidate.after].seconds - keyframes[candidate.after - 1].seconds;
+        const bool placed = gap < placedShare * interval;
+        return !(candidate.strength > candidateThreshold || (placed && candidate.strength > placedThreshold));
+    });
     return true;
 }
 
-std::optional<std::vector<ScenePlanning::Cut>> Scanner::refine(const std::vector<Keyframe> &keyframes, size_t after,
-                                                               Lane &lane)
+std::optional<Scanner::Found> Scanner::refine(const std::vector<Keyframe> &keyframes, const Stretch &stretch,
+                                              Lane &lane)
 {
     if (!lane.input) {
         MediaError openError;
@@ -203,40 +241,36 @@ std::optional<std::vector<ScenePlanning::Cut>> Scanner::refine(const std::vector
             if (int(i) != lane.input->streamIndex())
                 format->streams[i]->discard = AVDISCARD_ALL;
         }
-        // A signature 32 pixels wide cannot tell the deblocking filter's
-        // work, and skipping it makes decoding a good part faster.
-        lane.input->codec()->skip_loop_filter = AVDISCARD_ALL;
+        // The deblocking filter stays on though a signature 32 pixels wide
+        // cannot tell its work: without it every predicted frame differs a
+        // little from the one its successors were encoded against, the
+        // error grows along the chain, and the next keyframe, decoded clean,
+        // jumps like a cut (on fast generated scenes it did).
         lane.cursor = std::make_unique<FrameCursor>(*lane.input);
     }
     VideoInput &input = *lane.input;
     FrameCursor &cursor = *lane.cursor;
-    const Keyframe &from = keyframes[after - 1];
-    const Keyframe &to = keyframes[after];
-    // Over a long gap, keyframes and predicted frames only: no picture
-    // depends on a B-frame but other B-frames, and a cut still shows at the
-    // next predicted frame, a few frames into the new scene, which the shot's
-    // lead into the scene leaves room for. A short gap is cheap either way,
-    // and at a low frame rate the skipped run lasts long enough for fast
-    // motion to jump like a cut: those are decoded more closely, only the
-    // frames nothing refers to left out.
-    const bool sparse = to.seconds - from.seconds > refineGap && m_frameRate >= 20;
-    cursor.setSkipLevel(sparse ? AVDISCARD_BIDIR : AVDISCARD_NONREF);
+    const Keyframe &from = keyframes[stretch.first - 1];
+    const Keyframe &to = keyframes[stretch.last];
+    // Keyframes and predicted frames only: no picture depends on a B-frame
+    // but other B-frames, and a cut still shows at the next predicted frame,
+    // within a frame or two of the cut, which the shot's lead into the
+    // scene leaves room for. At a low frame rate the skipped run lasts long
+    // enough for fast motion to jump like a cut: those are decoded more
+    // closely, only the frames nothing refers to left out.
+    cursor.setSkipLevel(m_frameRate >= 20 ? AVDISCARD_BIDIR : AVDISCARD_NONREF);
     if (!cursor.seek(from.pts, false)) {
         fail(cursor.error());
         return std::nullopt;
     }
     const FrameSource::Skippable skipAll = [](int64_t, int64_t) { return true; };
     SignatureMaker maker;
-    std::optional<SceneSignature> previous;
-    // Each decoded frame's difference from the one before, up to the frame
-    // after the later keyframe, so that a cut there has both neighbours.
-    struct Step {
-        double seconds;  // of the later frame
-        float difference;
-        double span;     // seconds since the frame before
-    };
-    std::vector<Step> steps;
-    double last = 0;
+    CutFinder finder(m_frameRate);
+    // Stretches hand over a little after their later keyframe, so that a
+    // jump there is judged with frames on both sides: the steps after it,
+    // and whether the picture returns.
+    const double handover = stretch.gapAfterDecoded ? CutFinder::flashLength : 0.0;
+    const double until = to.seconds + handover + CutFinder::surroundings;
     while (FramePtr frame = cursor.next(skipAll)) {
         const int64_t pts = frame->pts != AV_NOPTS_VALUE ? frame->pts : frame->best_effort_timestamp;
         if (pts == AV_NOPTS_VALUE || pts < from.pts)
@@ -245,31 +279,59 @@ std::optional<std::vector<ScenePlanning::Cut>> Scanner::refine(const std::vector
         if (!signature)
             continue;
         const double at = seconds(input, pts);
-        if (previous)
-            steps.push_back({at, SceneSignature::difference(*previous, *signature), std::max(at - last, 1e-3)});
-        previous = std::move(signature);
-        last = at;
-        if (pts > to.pts)
+        finder.add(at, std::move(*signature));
+        if (at > until)
             break;
     }
     if (m_stop.stop_requested()) {
         fail(MediaError::stopped(MediaError::Step::decode));
         return std::nullopt;
     }
-    // A cut is a jump, not a fast scene: it must also stand out from the
-    // steps either side of it (a scene of noise or fast motion changes a lot
-    // between every two frames; a cut changes much more once). Steps are
-    // compared per second, because the frames skipped between two decoded
-    // ones vary with the encoder's choice of B-frames.
-    std::vector<ScenePlanning::Cut> cuts;
-    for (size_t i = 0; i < steps.size(); ++i) {
-        const double before = i > 0 ? steps[i - 1].difference / steps[i - 1].span : 0;
-        const double after = i + 1 < steps.size() ? steps[i + 1].difference / steps[i + 1].span : 0;
-        const float difference = steps[i].difference;
-        if (difference > cutThreshold && difference > jump * std::max(before, after) * steps[i].span)
-            cuts.push_back({steps[i].seconds, difference});
+    const double begin = from.seconds + (stretch.gapBeforeDecoded ? CutFinder::flashLength : 0.0);
+    Found found;
+    for (const CutFinder::Cut &cut : finder.take(true)) {
+        if (cut.seconds > begin + 1e-6 && cut.seconds <= to.seconds + handover + 1e-6)
+            found.cuts.push_back({cut.seconds, cut.step});
     }
-    return cuts;
+    found.flashes = finder.flashes();
+    return found;
+}
+
+// The keyframe gaps to decode, in the order to decode them. While every
+// candidate's cuts may be kept, neighbouring candidates are decoded in one
+// go (no second seek, no frame decoded twice), in stretches short enough to
+// share among the lanes. When fewer cuts are wanted than there are
+// candidates, one gap at a time, strongest first, so that decoding stops
+// once enough are found.
+std::vector<Stretch> stretches(const std::vector<Keyframe> &keyframes, std::vector<Candidate> candidates,
+                               bool ranked)
+{
+    std::vector<bool> decoded(keyframes.size() + 1, false);
+    for (const Candidate &candidate : candidates)
+        decoded[candidate.after] = true;
+    std::vector<Stretch> work;
+    if (ranked) {
+        std::stable_sort(candidates.begin(), candidates.end(),
+                         [](const Candidate &a, const Candidate &b) { return a.strength > b.strength; });
+        for (const Candidate &candidate : candidates)
+            work.push_back({candidate.after, candidate.after, decoded[candidate.after - 1], decoded[candidate.after + 1]});
+        return work;
+    }
+    double total = 0;
+    for (const Candidate &candidate : candidates)
+        total += keyframes[candidate.after].seconds - keyframes[candidate.after - 1].seconds;
+    const double longest = std::max(minStretch, total / (2.0 * maxLanes));
+    for (const Candidate &candidate : candidates) {
+        const size_t gap = candidate.after;
+        if (!work.empty() && work.back().last + 1 == gap
+            && keyframes[gap].seconds - keyframes[work.back().first - 1].seconds <= longest) {
+            work.back().last = gap;
+            work.back().gapAfterDecoded = decoded[gap + 1];
+        } else {
+            work.push_back({gap, gap, decoded[gap - 1], decoded[gap + 1]});
+        }
+    }
+    return work;
 }
 
 } // namespace
@@ -288,46 +350,88 @@ std::optional<Scan> scan(const QString &path, double duration, long long most, c
     for (const Keyframe &keyframe : keyframes)
         result.keyframes.push_back(keyframe.seconds);
 
-    // Strongest first, so that once enough cuts are confirmed the rest can
-    // stay unrefined: they would not be kept anyway.
-    std::stable_sort(candidates.begin(), candidates.end(),
-                     [](const Candidate &a, const Candidate &b) { return a.strength > b.strength; });
     const size_t wanted = size_t(std::max<long long>(0, most - 1));
-    std::vector<Scanner::Lane> lanes(size_t(std::clamp(int(std::thread::hardware_concurrency()), 1, maxLanes)));
-    std::vector<std::optional<std::vector<ScenePlanning::Cut>>> found(lanes.size());
-    for (size_t next = 0; next < candidates.size() && result.cuts.size() < wanted;) {
-        // Keyframes may differ by motion alone, even a second apart in a
-        // fast scene (and encoders put extra keyframes into those); only a
-        // jump between neighbouring frames is a cut. The next few strongest
-        // gaps are decoded at once, one per lane.
-        const size_t batch = std::min(lanes.size(), candidates.size() - next);
-        {
-            std::vector<std::jthread> helpers;
-            for (size_t k = 1; k < batch; ++k) {
-                helpers.emplace_back([&, k] { found[k] = scanner.refine(keyframes, candidates[next + k].after, lanes[k]); });
+    const bool ranked = wanted < candidates.size();
+    const std::vector<Stretch> work = wanted > 0 ? stretches(keyframes, candidates, ranked) : std::vector<Stretch>{};
+    // How strong each gap's cuts count: how much its keyframes differ.
+    std::vector<float> strength(keyframes.size(), 0);
+    for (const Candidate &candidate : candidates)
+        strength[candidate.after] = candidate.strength;
+
+    // Lanes take the stretches in order. Once the stretches done so far,
+    // counted in order, hold the cuts wanted, no lane starts another: with
+    // the strongest first, the rest would not be kept anyway.
+    std::mutex lock;
+    size_t next = 0;
+    size_t doneInOrder = 0;
+    size_t cutsInOrder = 0;
+    bool failed = false;
+    std::vector<std::optional<Scanner::Found>> found(work.size());
+    const auto lane = [&](Scanner::Lane &own) {
+        for (;;) {
+            size_t item = 0;
+            {
+                const std::lock_guard guard(lock);
+                if (failed || next >= work.size() || (ranked && cutsInOrder >= wanted))
+                    return;
+                item = next++;
             }
-            found[0] = scanner.refine(keyframes, candidates[next].after, lanes[0]);
-        }
-        for (size_t k = 0; k < batch; ++k) {
-            if (!found[k])
-                return std::nullopt;
-            // Ranked by how much the two keyframes differ: the order they
-            // were confirmed in is then the order of strength, so stopping
-            // early keeps the same cuts a full scan would.
-            if (result.cuts.size() < wanted) {
-                for (ScenePlanning::Cut cut : *found[k]) {
-                    cut.strength = candidates[next + k].strength;
-                    result.cuts.push_back(cut);
-                }
+            std::optional<Scanner::Found> cuts = scanner.refine(keyframes, work[item], own);
+            const std::lock_guard guard(lock);
+            if (!cuts) {
+                failed = true;
+                return;
             }
-            ++result.refined;
+            found[item] = std::move(cuts);
+            while (doneInOrder < work.size() && found[doneInOrder]) {
+                cutsInOrder += found[doneInOrder]->cuts.size();
+                ++doneInOrder;
+            }
+            scanner.report(keyframeShare + (1 - keyframeShare) * double(doneInOrder) / double(work.size()));
         }
-        next += batch;
-        if (wanted > 0)
-            scanner.report(keyframeShare + (1 - keyframeShare) * double(result.cuts.size()) / double(wanted));
+    };
+    {
+        std::vector<Scanner::Lane> lanes(size_t(std::clamp(int(std::thread::hardware_concurrency()), 1, maxLanes)));
+        std::vector<std::jthread> helpers;
+        for (size_t k = 1; k < lanes.size(); ++k)
+            helpers.emplace_back([&, k] { lane(lanes[k]); });
+        lane(lanes[0]);
+    }
+    if (failed)
+        return std::nullopt;
+    for (size_t item = 0; item < doneInOrder; ++item) {
+        for (const CutFinder::Flash &flash : found[item]->flashes) {
+            std::erase_if(result.keyframes, [&](double keyframe) {
+                return keyframe >= flash.from - 1e-6 && keyframe < flash.until - 1e-6;
+            });
+        }
+    }
+    for (size_t item = 0; item < doneInOrder; ++item) {
+        if (ranked && result.cuts.size() >= wanted)
+            break;
+        for (ScenePlanning::Cut cut : found[item]->cuts) {
+            // Ranked by how much the keyframes around it differ, so that
+            // stopping early keeps the same cuts a full scan would.
+            const auto after = std::lower_bound(keyframes.begin(), keyframes.end(), cut.start - 1e-6,
+                                                [](const Keyframe &k, double t) { return k.seconds < t; });
+            // A cut just past a stretch's end may lie in a gap that was no
+            // candidate itself: it counts as strong as the gap before.
+            size_t gap = size_t(after - keyframes.begin());
+            if (gap < keyframes.size() && strength[gap] == 0 && gap > 0)
+                --gap;
+            cut.strength = gap < keyframes.size() ? strength[gap] : cut.strength;
+            result.cuts.push_back(cut);
+        }
+        result.refined += int(work[item].last - work[item].first + 1);
     }
     std::sort(result.cuts.begin(), result.cuts.end(),
               [](const ScenePlanning::Cut &a, const ScenePlanning::Cut &b) { return a.start < b.start; });
+    // Neighbouring stretches both see the frames around their handover.
+    result.cuts.erase(std::unique(result.cuts.begin(), result.cuts.end(),
+                                  [](const ScenePlanning::Cut &a, const ScenePlanning::Cut &b) {
+                                      return b.start - a.start < 1e-6;
+                                  }),
+                      result.cuts.end());
     scanner.report(1);
     return result;
 }

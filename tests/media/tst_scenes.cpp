@@ -94,6 +94,33 @@ private slots:
         }
     }
 
+    // What films have: a flash inside a scene, two gradings of one pan, a
+    // scene of heavy noise, a picture that jumps twice as it opens, a fade,
+    // two framings of one subject; keyframes where x264 puts them.
+    void filmCutsAndNothingElse()
+    {
+        const QString path = TestVideos::filmCuts();
+        if (path.isEmpty())
+            QSKIP("the photograph is missing (mate-backgrounds)");
+        const std::optional<SceneScanner::Scan> scan = SceneScanner::scan(path, 16, 24, {}, {});
+        QVERIFY(scan);
+        QList<int> found;
+        for (const ScenePlanning::Cut &cut : scan->cuts)
+            found.append(int(std::lround(cut.start * 25)));
+        const QList<int> truth = TestVideos::filmCutFrames();
+        QCOMPARE(found.size(), truth.size());
+        for (qsizetype i = 0; i < truth.size(); ++i) {
+            // B-frames are left out: a cut shows at the next frame decoded.
+            QVERIFY2(found[i] >= truth[i] && found[i] <= truth[i] + 2,
+                     qPrintable(QStringLiteral("cut at frame %1 found at %2").arg(truth[i]).arg(found[i])));
+        }
+        // x264 puts a keyframe on the white flash; no shot is taken there.
+        QVERIFY(std::none_of(scan->keyframes.begin(), scan->keyframes.end(),
+                             [](double keyframe) { return keyframe >= 0.99 && keyframe < 1.12; }));
+        const QList<double> tolerant = ScenePlanning::times(scan->cuts, scan->keyframes, 16, 24, false);
+        QVERIFY(std::none_of(tolerant.begin(), tolerant.end(), [](double time) { return time >= 0.99 && time < 1.12; }));
+    }
+
     // With fewer shots than scenes only the strongest cuts are decoded and
     // kept: the same the full scan ranks highest.
     void atMostKeepsTheStrongestCuts()

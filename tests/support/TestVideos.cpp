@@ -440,6 +440,38 @@ QString TestVideos::oneScene()
                   [&](const QString &out) { return runFfmpeg(args + QStringList{out}); });
 }
 
+QList<int> TestVideos::filmCutFrames()
+{
+    return {60, 110, 170, 230, 350};
+}
+
+QString TestVideos::filmCuts()
+{
+    const QString photo = QStringLiteral("/usr/share/backgrounds/mate/nature/Garden.jpg");
+    if (!QFile::exists(photo))
+        return {};
+    // One pan over 110 frames, split into a warm and a cool take.
+    const QString graph = QStringLiteral(
+        "[0:v]scale=1280:-2,setsar=1,zoompan=z=1.4:x='(iw-iw/zoom)*(0.2+0.5*on/110)':y='(ih-ih/zoom)/2'"
+        ":d=110:s=320x180:fps=25,split[p1][p2];"
+        "[p1]trim=end_frame=60,setpts=PTS-STARTPTS,colorbalance=rs=0.25:gs=0.08:bs=-0.25:rm=0.12:bm=-0.12,"
+        "drawbox=t=fill:c=white:enable='between(n,25,27)',format=yuv420p[a];"
+        "[p2]trim=start_frame=60,setpts=PTS-STARTPTS,colorbalance=rs=-0.25:gs=0.02:bs=0.25:rm=-0.12:bm=0.12,"
+        "format=yuv420p[b];"
+        "color=c=0x406080:s=320x180:r=25:d=2.4,noise=alls=40:allf=t,format=yuv420p[c];"
+        "life=s=320x180:r=25:mold=10:life_color=#60ff90:death_color=#102040:seed=3,trim=end_frame=60,"
+        "format=yuv420p[d];"
+        "testsrc2=s=320x180:r=25:d=2.4,fade=t=out:st=2:d=0.4,format=yuv420p[e];"
+        "smptebars=s=320x180:r=25:d=2.4,fade=t=in:st=0:d=0.4,format=yuv420p[f];"
+        "[1:v]scale=1280:-2,setsar=1,zoompan=z=2.2:x='(iw-iw/zoom)*(0.9-0.1*on/50)':y='(ih-ih/zoom)*0.3'"
+        ":d=50:s=320x180:fps=25,format=yuv420p[g];"
+        "[a][b][c][d][e][f][g]concat=n=7:v=1:a=0,setsar=1[v]");
+    const QStringList args{"-i", photo, "-i", photo, "-filter_complex", graph, "-map", "[v]", "-c:v", "libx264",
+                           "-preset", "fast", "-pix_fmt", "yuv420p", "-f", "mp4"};
+    return cached("film-cuts", args.join(' '), "mp4",
+                  [&](const QString &out) { return runFfmpeg(args + QStringList{out}); });
+}
+
 QString TestVideos::audioOnly()
 {
     return cached("audio-only", "audio-only", "mp4", [](const QString &out) {

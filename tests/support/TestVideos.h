@@ -91,6 +91,15 @@ public:
     static QList<int> sceneCutFrames();
     // 20 s at 10 fps, 320×180, one moving picture throughout; keyframes every second.
     static QString oneScene();
+    // 16 s at 25 fps, 320×180, keyframes and B-frames as x264 places them,
+    // cut hard at the frames in filmCutFrames(): a photograph panned in warm
+    // grading with a white flash at frames 25-27, the same pan in cool
+    // grading, a scene of heavy noise, a Game of Life (its random first
+    // picture turns into another at once), generated bars fading out at
+    // 280-289 and others fading in at 290-299 (no cut), then another framing
+    // of the photograph. Empty when the photograph is missing.
+    static QString filmCuts();
+    static QList<int> filmCutFrames();
     static QString audioOnly();
     // An MP4 cut to half its size with its index at the end: the index is gone.
     static QString truncatedIndex();
