@@ -176,6 +176,29 @@
         <source>%1 of %2 screenshots were exported into %3. Each of them is complete.</source>
         <translation>%1 von %2 Screenshots wurden nach %3 exportiert. Jeder davon ist vollständig.</translation>
     </message>
+    <message>
+        <source>Choose a folder. A “%1 Preview Sprites” folder will be created inside it.</source>
+        <translation>Wähle einen Ordner. Darin wird ein Ordner „%1 Vorschau-Sprites“ angelegt.</translation>
+    </message>
+    <message>
+        <source>No preview sprites were written.</source>
+        <translation>Es wurden keine Vorschau-Sprites geschrieben.</translation>
+    </message>
+    <message>
+        <source>The preview sprites in “%1” are incomplete: the WebVTT index was not written.</source>
+        <translation>Die Vorschau-Sprites in „%1“ sind unvollständig: Der WebVTT-Index wurde nicht geschrieben.</translation>
+    </message>
+    <message>
+        <source>Some Tiles Are Empty</source>
+        <translation>Einige Kacheln sind leer</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n screenshots could not be read; their tiles are black.</source>
+        <translation>
+            <numerusform>%n Screenshot konnte nicht gelesen werden; seine Kachel ist schwarz.</numerusform>
+            <numerusform>%n Screenshots konnten nicht gelesen werden; ihre Kacheln sind schwarz.</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>FileDialogs</name>
@@ -300,6 +323,37 @@
         <source>Replace Weak Shots</source>
         <translation>Schwache Screenshots ersetzen</translation>
     </message>
+    <message>
+        <source>Export Preview Sprites…</source>
+        <translation>Vorschau-Sprites exportieren …</translation>
+    </message>
+</context>
+<context>
+    <name>PreviewSprites</name>
+    <message>
+        <source>There are no screenshots to make preview sprites from.</source>
+        <translation>Es gibt keine Screenshots, aus denen Vorschau-Sprites entstehen könnten.</translation>
+    </message>
+    <message>
+        <source>The video’s length is unknown, so its preview sprites can’t be timed.</source>
+        <translation>Die Länge des Videos ist unbekannt, daher lassen sich seine Vorschau-Sprites nicht zeitlich zuordnen.</translation>
+    </message>
+    <message>
+        <source>The preview sprites would be too large: one picture would be %1 × %2 pixels.</source>
+        <translation>Die Vorschau-Sprites wären zu groß: Ein Bild hätte %1 × %2 Pixel.</translation>
+    </message>
+    <message>
+        <source>%1 Preview Sprites</source>
+        <translation>%1 Vorschau-Sprites</translation>
+    </message>
+    <message>
+        <source>Couldn’t create the folder “%1”: %2.</source>
+        <translation>Der Ordner „%1“ konnte nicht angelegt werden: %2.</translation>
+    </message>
+    <message>
+        <source>Couldn’t write “%1”: %2.</source>
+        <translation>„%1“ konnte nicht geschrieben werden: %2.</translation>
+    </message>
 </context>
 <context>
     <name>SettingsView</name>
@@ -362,6 +416,14 @@
     <message>
         <source>Ask every time</source>
         <translation>Jedes Mal fragen</translation>
+    </message>
+    <message>
+        <source>Write source details into exported shots</source>
+        <translation>Quellangaben in exportierte Screenshots schreiben</translation>
+    </message>
+    <message>
+        <source>The video’s file name, the shot’s time and frame number, readable by photo tools.</source>
+        <translation>Dateiname des Videos, Zeit und Bildnummer des Screenshots – lesbar für Fotoprogramme.</translation>
     </message>
 </context>
 <context>
@@ -488,6 +550,22 @@
         <source>No e-mail program could be started. Save the image and attach it by hand.</source>
         <translation>Es konnte kein E-Mail-Programm gestartet werden. Speichern Sie das Bild und hängen Sie es von Hand an.</translation>
     </message>
+    <message>
+        <source>WebP Image (*.webp)</source>
+        <translation>WebP-Bild (*.webp)</translation>
+    </message>
+    <message>
+        <source>Optional</source>
+        <translation>Optional</translation>
+    </message>
+    <message>
+        <source>Title</source>
+        <translation>Titel</translation>
+    </message>
+    <message>
+        <source>Note</source>
+        <translation>Notiz</translation>
+    </message>
 </context>
 <context>
     <name>ShotFolderWriter</name>
@@ -587,6 +665,37 @@
     <message>
         <source>This frame cannot be decoded</source>
         <translation>Dieses Bild lässt sich nicht dekodieren</translation>
+    </message>
+</context>
+<context>
+    <name>SpriteDialog</name>
+    <message>
+        <source>Export Preview Sprites</source>
+        <translation>Vorschau-Sprites exportieren</translation>
+    </message>
+    <message>
+        <source>Tile width</source>
+        <translation>Kachelbreite</translation>
+    </message>
+    <message>
+        <source>Columns</source>
+        <translation>Spalten</translation>
+    </message>
+    <message>
+        <source>Rows</source>
+        <translation>Zeilen</translation>
+    </message>
+    <message>
+        <source>px</source>
+        <translation>px</translation>
+    </message>
+    <message>
+        <source>The selected shots become tiles of sprite images, each holding up to columns × rows tiles, and a WebVTT file tells a web player which tile shows which time.</source>
+        <translation>Die ausgewählten Screenshots werden zu Kacheln von Sprite-Bildern mit je bis zu Spalten × Zeilen Kacheln; eine WebVTT-Datei sagt einem Web-Player, welche Kachel welche Zeit zeigt.</translation>
+    </message>
+    <message>
+        <source>Export…</source>
+        <translation>Exportieren …</translation>
     </message>
 </context>
 <context>

@@ -12,6 +12,16 @@
     </message>
 </context>
 <context>
+    <name>Exporter</name>
+    <message numerus="yes">
+        <source>%n screenshots could not be read; their tiles are black.</source>
+        <translation>
+            <numerusform>%n screenshot could not be read; its tile is black.</numerusform>
+            <numerusform>%n screenshots could not be read; their tiles are black.</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
     <name>Framelark</name>
     <message numerus="yes">
         <source>%n shots</source>

@@ -175,6 +175,28 @@
         <source>%1 of %2 screenshots were exported into %3. Each of them is complete.</source>
         <translation>已将 %2 张截图中的 %1 张导出到 %3。每张都是完整的。</translation>
     </message>
+    <message>
+        <source>Choose a folder. A “%1 Preview Sprites” folder will be created inside it.</source>
+        <translation>选择一个文件夹。将在其中创建“%1 预览拼图”文件夹。</translation>
+    </message>
+    <message>
+        <source>No preview sprites were written.</source>
+        <translation>未写入任何预览拼图。</translation>
+    </message>
+    <message>
+        <source>The preview sprites in “%1” are incomplete: the WebVTT index was not written.</source>
+        <translation>“%1”中的预览拼图不完整：未写入 WebVTT 索引。</translation>
+    </message>
+    <message>
+        <source>Some Tiles Are Empty</source>
+        <translation>部分图块为空</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n screenshots could not be read; their tiles are black.</source>
+        <translation>
+            <numerusform>%n 张截图无法读取，其图块为黑色。</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>FileDialogs</name>
@@ -298,6 +320,37 @@
         <source>Replace Weak Shots</source>
         <translation>替换弱截图</translation>
     </message>
+    <message>
+        <source>Export Preview Sprites…</source>
+        <translation>导出预览拼图…</translation>
+    </message>
+</context>
+<context>
+    <name>PreviewSprites</name>
+    <message>
+        <source>There are no screenshots to make preview sprites from.</source>
+        <translation>没有可用于制作预览拼图的截图。</translation>
+    </message>
+    <message>
+        <source>The video’s length is unknown, so its preview sprites can’t be timed.</source>
+        <translation>视频时长未知，无法为预览拼图计时。</translation>
+    </message>
+    <message>
+        <source>The preview sprites would be too large: one picture would be %1 × %2 pixels.</source>
+        <translation>预览拼图会过大：单张图片将为 %1 × %2 像素。</translation>
+    </message>
+    <message>
+        <source>%1 Preview Sprites</source>
+        <translation>%1 预览拼图</translation>
+    </message>
+    <message>
+        <source>Couldn’t create the folder “%1”: %2.</source>
+        <translation>无法创建文件夹“%1”：%2。</translation>
+    </message>
+    <message>
+        <source>Couldn’t write “%1”: %2.</source>
+        <translation>无法写入“%1”：%2。</translation>
+    </message>
 </context>
 <context>
     <name>SettingsView</name>
@@ -360,6 +413,14 @@
     <message>
         <source>Ask every time</source>
         <translation>每次询问</translation>
+    </message>
+    <message>
+        <source>Write source details into exported shots</source>
+        <translation>将来源信息写入导出的截图</translation>
+    </message>
+    <message>
+        <source>The video’s file name, the shot’s time and frame number, readable by photo tools.</source>
+        <translation>视频文件名、截图的时间和帧号，照片工具可读取。</translation>
     </message>
 </context>
 <context>
@@ -486,6 +547,22 @@
         <source>No e-mail program could be started. Save the image and attach it by hand.</source>
         <translation>无法启动电子邮件程序。请先保存图像，再手动添加为附件。</translation>
     </message>
+    <message>
+        <source>WebP Image (*.webp)</source>
+        <translation>WebP 图像 (*.webp)</translation>
+    </message>
+    <message>
+        <source>Optional</source>
+        <translation>可选</translation>
+    </message>
+    <message>
+        <source>Title</source>
+        <translation>标题</translation>
+    </message>
+    <message>
+        <source>Note</source>
+        <translation>备注</translation>
+    </message>
 </context>
 <context>
     <name>ShotFolderWriter</name>
@@ -585,6 +662,37 @@
     <message>
         <source>This frame cannot be decoded</source>
         <translation>无法解码此画面</translation>
+    </message>
+</context>
+<context>
+    <name>SpriteDialog</name>
+    <message>
+        <source>Export Preview Sprites</source>
+        <translation>导出预览拼图</translation>
+    </message>
+    <message>
+        <source>Tile width</source>
+        <translation>图块宽度</translation>
+    </message>
+    <message>
+        <source>Columns</source>
+        <translation>列数</translation>
+    </message>
+    <message>
+        <source>Rows</source>
+        <translation>行数</translation>
+    </message>
+    <message>
+        <source>px</source>
+        <translation>像素</translation>
+    </message>
+    <message>
+        <source>The selected shots become tiles of sprite images, each holding up to columns × rows tiles, and a WebVTT file tells a web player which tile shows which time.</source>
+        <translation>所选截图将成为拼图中的图块，每张拼图最多容纳 列数 × 行数 个图块；一个 WebVTT 文件告诉网页播放器哪个图块对应哪个时间。</translation>
+    </message>
+    <message>
+        <source>Export…</source>
+        <translation>导出…</translation>
     </message>
 </context>
 <context>

@@ -175,6 +175,28 @@
         <source>%1 of %2 screenshots were exported into %3. Each of them is complete.</source>
         <translation>已將 %2 張截圖中的 %1 張匯出到 %3。每張都是完整的。</translation>
     </message>
+    <message>
+        <source>Choose a folder. A “%1 Preview Sprites” folder will be created inside it.</source>
+        <translation>選擇一個資料夾。將在其中建立「%1 預覽拼圖」資料夾。</translation>
+    </message>
+    <message>
+        <source>No preview sprites were written.</source>
+        <translation>未寫入任何預覽拼圖。</translation>
+    </message>
+    <message>
+        <source>The preview sprites in “%1” are incomplete: the WebVTT index was not written.</source>
+        <translation>「%1」中的預覽拼圖不完整：未寫入 WebVTT 索引。</translation>
+    </message>
+    <message>
+        <source>Some Tiles Are Empty</source>
+        <translation>部分圖塊為空</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n screenshots could not be read; their tiles are black.</source>
+        <translation>
+            <numerusform>%n 張截圖無法讀取，其圖塊為黑色。</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>FileDialogs</name>
@@ -298,6 +320,37 @@
         <source>Replace Weak Shots</source>
         <translation>替換弱截圖</translation>
     </message>
+    <message>
+        <source>Export Preview Sprites…</source>
+        <translation>匯出預覽拼圖…</translation>
+    </message>
+</context>
+<context>
+    <name>PreviewSprites</name>
+    <message>
+        <source>There are no screenshots to make preview sprites from.</source>
+        <translation>沒有可用於製作預覽拼圖的截圖。</translation>
+    </message>
+    <message>
+        <source>The video’s length is unknown, so its preview sprites can’t be timed.</source>
+        <translation>影片長度未知，無法為預覽拼圖計時。</translation>
+    </message>
+    <message>
+        <source>The preview sprites would be too large: one picture would be %1 × %2 pixels.</source>
+        <translation>預覽拼圖會過大：單張圖片將為 %1 × %2 像素。</translation>
+    </message>
+    <message>
+        <source>%1 Preview Sprites</source>
+        <translation>%1 預覽拼圖</translation>
+    </message>
+    <message>
+        <source>Couldn’t create the folder “%1”: %2.</source>
+        <translation>無法建立資料夾「%1」：%2。</translation>
+    </message>
+    <message>
+        <source>Couldn’t write “%1”: %2.</source>
+        <translation>無法寫入「%1」：%2。</translation>
+    </message>
 </context>
 <context>
     <name>SettingsView</name>
@@ -360,6 +413,14 @@
     <message>
         <source>Ask every time</source>
         <translation>每次詢問</translation>
+    </message>
+    <message>
+        <source>Write source details into exported shots</source>
+        <translation>將來源資訊寫入匯出的截圖</translation>
+    </message>
+    <message>
+        <source>The video’s file name, the shot’s time and frame number, readable by photo tools.</source>
+        <translation>影片檔名、截圖的時間和影格編號，相片工具可讀取。</translation>
     </message>
 </context>
 <context>
@@ -486,6 +547,22 @@
         <source>No e-mail program could be started. Save the image and attach it by hand.</source>
         <translation>無法啟動電子郵件程式。請先儲存影像，再手動加入附件。</translation>
     </message>
+    <message>
+        <source>WebP Image (*.webp)</source>
+        <translation>WebP 影像 (*.webp)</translation>
+    </message>
+    <message>
+        <source>Optional</source>
+        <translation>選填</translation>
+    </message>
+    <message>
+        <source>Title</source>
+        <translation>標題</translation>
+    </message>
+    <message>
+        <source>Note</source>
+        <translation>備註</translation>
+    </message>
 </context>
 <context>
     <name>ShotFolderWriter</name>
@@ -585,6 +662,37 @@
     <message>
         <source>This frame cannot be decoded</source>
         <translation>無法解碼此畫面</translation>
+    </message>
+</context>
+<context>
+    <name>SpriteDialog</name>
+    <message>
+        <source>Export Preview Sprites</source>
+        <translation>匯出預覽拼圖</translation>
+    </message>
+    <message>
+        <source>Tile width</source>
+        <translation>圖塊寬度</translation>
+    </message>
+    <message>
+        <source>Columns</source>
+        <translation>欄數</translation>
+    </message>
+    <message>
+        <source>Rows</source>
+        <translation>列數</translation>
+    </message>
+    <message>
+        <source>px</source>
+        <translation>像素</translation>
+    </message>
+    <message>
+        <source>The selected shots become tiles of sprite images, each holding up to columns × rows tiles, and a WebVTT file tells a web player which tile shows which time.</source>
+        <translation>所選截圖將成為拼圖中的圖塊，每張拼圖最多容納 欄數 × 列數 個圖塊；一個 WebVTT 檔案告訴網頁播放器哪個圖塊對應哪個時間。</translation>
+    </message>
+    <message>
+        <source>Export…</source>
+        <translation>匯出…</translation>
     </message>
 </context>
 <context>

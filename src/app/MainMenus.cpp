@@ -37,6 +37,7 @@ MainMenus::MainMenus(QMenuBar *bar, AppModel &model, Exporter &exporter, WindowC
     m_actions.exportAll =
         command(file, tr("Export All Videos…"), QKeySequence(Qt::SHIFT | Qt::CTRL | Qt::Key_E),
                 [this] { m_exporter.exportAll(); });
+    m_actions.exportSprites = command(file, tr("Export Preview Sprites…"), QKeySequence(), m_commands.exportSprites);
     // Setting the flag again while the share image is shown changes nothing.
     m_actions.createShareImage =
         command(file, tr("Create Share Image…"), QKeySequence(Qt::CTRL | Qt::Key_G),
@@ -111,6 +112,7 @@ void MainMenus::updateEnabled()
 {
     m_actions.exportScreenshots->setEnabled(m_model.canExport());
     m_actions.exportAll->setEnabled(m_model.canExportAll());
+    m_actions.exportSprites->setEnabled(m_model.canExport());
     m_actions.createShareImage->setEnabled(m_model.canExport());
     m_actions.removeVideo->setEnabled(m_model.selected() != nullptr);
     for (QAction *action : {m_actions.selectAllShots, m_actions.deselectAllShots, m_actions.deselectWeakShots})

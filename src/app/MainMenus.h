@@ -26,12 +26,15 @@ public:
         std::function<void()> openSettings;
         std::function<void()> about;
         std::function<void()> quit;
+        // Asks how to cut preview sprites, then has the exporter write them.
+        std::function<void()> exportSprites;
     };
 
     struct Actions {
         QAction *addVideos = nullptr;
         QAction *exportScreenshots = nullptr;
         QAction *exportAll = nullptr;
+        QAction *exportSprites = nullptr;
         QAction *createShareImage = nullptr;
         QAction *removeVideo = nullptr;
         QAction *settings = nullptr;

@@ -119,6 +119,7 @@ int main(int argc, char *argv[])
                         [&window] { window.openSettings(); },
                         [&window] { window.showAbout(); },
                         [] { QCoreApplication::quit(); },
+                        [&window] { window.exportSprites(); },
                     });
     dialogs.setParent(&window);
     QObject::connect(&window, &ContentView::firstShown, &delegate, [&delegate, &model] {

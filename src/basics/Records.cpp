@@ -15,7 +15,15 @@ QString rawValue(ExtractMode mode)
 
 QString rawValue(ShotFormat format)
 {
-    return format == ShotFormat::png ? QStringLiteral("png") : QStringLiteral("jpg");
+    switch (format) {
+    case ShotFormat::png:
+        return QStringLiteral("png");
+    case ShotFormat::webp:
+        return QStringLiteral("webp");
+    case ShotFormat::jpg:
+        break;
+    }
+    return QStringLiteral("jpg");
 }
 
 std::optional<ExtractMode> extractModeFromRaw(QStringView raw)
@@ -35,6 +43,8 @@ std::optional<ShotFormat> shotFormatFromRaw(QStringView raw)
         return ShotFormat::jpg;
     if (raw == u"png")
         return ShotFormat::png;
+    if (raw == u"webp")
+        return ShotFormat::webp;
     return std::nullopt;
 }
 

@@ -13,7 +13,7 @@
 
 // Scene mode takes one shot where each scene begins, at most `count` of them.
 enum class ExtractMode { interval, count, scene };
-enum class ShotFormat { jpg, png };
+enum class ShotFormat { jpg, png, webp };
 
 // Raw values are the stored preference texts; an unknown text gives no value.
 QString rawValue(ExtractMode mode);
@@ -30,7 +30,7 @@ struct ExtractSettings {
     qint64 count = 24;        // number of shots in count mode, the most in scene mode
     bool precise = false;     // decode exactly at the planned time
     ShotFormat format = ShotFormat::jpg;
-    double quality = 0.9;     // JPEG quality, 0..1
+    double quality = 0.9;     // JPEG and WebP quality, 0..1 (WebP is lossless at 1)
     // A planned moment whose frame is weak (WeakShots) takes the best frame
     // of its stretch instead (BetterFrames).
     bool avoidWeak = false;

@@ -1,8 +1,9 @@
 #pragma once
-// The six choices that shape a share image. A plain value: the share image
+// The choices that shape a share image. A plain value: the share image
 // session renders again whenever it changes as a whole.
 
 #include <QHashFunctions>
+#include <QString>
 
 #include <algorithm>
 
@@ -20,6 +21,13 @@ struct SheetOptions {
     bool showTime = true;   // a timestamp label on every cell
     bool showHeader = true; // file name and summary line above the grid
     bool badge = true;      // "Made with Framelark" under the grid
+    // The header's own texts. They belong to one video, so they are never
+    // stored as preferences. Blank ones change nothing.
+    QString title;          // shown instead of the file name
+    QString note;           // one more header line
+
+    bool hasTitle() const { return !title.trimmed().isEmpty(); }
+    bool hasNote() const { return !note.trimmed().isEmpty(); }
 
     bool operator==(const SheetOptions &) const = default;
 
@@ -30,5 +38,5 @@ struct SheetOptions {
 inline size_t qHash(const SheetOptions &options, size_t seed = 0) noexcept
 {
     return qHashMulti(seed, options.columns, options.width, options.dark, options.showTime,
-                      options.showHeader, options.badge);
+                      options.showHeader, options.badge, options.title, options.note);
 }

@@ -35,6 +35,14 @@ struct CliOptions {
     bool noTimestamps = false;
     bool noInfo = false;
     bool noBadge = false;
+    std::optional<QString> title;
+    std::optional<QString> note;
+
+    std::optional<QString> spriteDir;  // preview sprites and their WebVTT index in here
+    std::optional<int> spriteWidth;
+    std::optional<int> spriteColumns;
+    std::optional<int> spriteRows;
+    bool metadata = false;  // source details in exported shots
 
     bool skipWeak = false;
     bool recursive = false;
@@ -44,6 +52,8 @@ struct CliOptions {
 
     // The capture settings and sheet options the run uses: the stored ones
     // (from `stored`, unless --defaults or null) with the command line's on top.
+    // Sprites want shots at a steady pace: --sprite without a mode of its
+    // own takes one every (stored) interval.
     ExtractSettings extractSettings(const Preferences *stored) const;
     SheetOptions sheetOptions(const Preferences *stored) const;
     // Whether --sheet names one file rather than a folder: it ends in a

@@ -116,6 +116,8 @@ JobOutcome run(const QString &path, const JobOptions &options, const Progress &p
     }
     std::sort(shots.begin(), shots.end(), [](const Shot &a, const Shot &b) { return a.id < b.id; });
     outcome.written = shots.size();
+    // Sprites cover the whole video, weak shots included: a seek bar has no gaps.
+    const QList<Shot> everyShot = shots;
     const QList<WeakShots::Weakness> verdicts = WeakShots::judge(shots);
     for (qsizetype i = 0; i < shots.size(); ++i)
         outcome.shots.append({shots[i].time, shots[i].score, verdicts[i]});
@@ -130,11 +132,27 @@ JobOutcome run(const QString &path, const JobOptions &options, const Progress &p
     }
 
     if (options.exportDir) {
-        const ShotFolderWriter::Outcome exported = ShotFolderWriter::write(info.baseName(), shots, *options.exportDir);
+        std::optional<ShotFolderWriter::SourceStamp> stamp;
+        if (options.metadata)
+            stamp = ShotFolderWriter::SourceStamp{info.fileName(), double(info.fps), ShotFolderWriter::software()};
+        const ShotFolderWriter::Outcome exported =
+            ShotFolderWriter::write(info.baseName(), shots, *options.exportDir, {}, nullptr, stamp);
         if (!exported.folder.isEmpty())
             outcome.outputs.append(exported.folder);
         if (!exported.failure.isEmpty())
             outcome.problems.append(path + QStringLiteral(": ") + exported.failure);
+    }
+    if (options.spriteFolder) {
+        const PreviewSprites::Outcome sprites = PreviewSprites::write(
+            info.baseName(), everyShot, info.duration, info.size, *options.spriteFolder, options.sprites, stop);
+        if (!sprites.folder.isEmpty())
+            outcome.outputs.append(sprites.folder);
+        if (!sprites.failure.isEmpty())
+            outcome.problems.append(path + QStringLiteral(": ") + sprites.failure);
+        else if (sprites.unreadable > 0)
+            outcome.problems.append(say("%1: %2 sprite tiles are black: their shots could not be read")
+                                        .arg(path)
+                                        .arg(sprites.unreadable));
     }
     if (options.sheetFolder || options.sheetFile) {
         const std::optional<QImage> sheet = SheetRenderer::render(shots, info, options.sheet);

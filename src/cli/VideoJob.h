@@ -11,6 +11,7 @@
 #include "basics/Records.h"
 #include "basics/WeakShots.h"
 #include "basics/SheetOptions.h"
+#include "export/PreviewSprites.h"
 
 #include <QString>
 #include <QStringList>
@@ -26,6 +27,9 @@ struct JobOptions {
     std::optional<QString> sheetFolder;  // share image named after the video in here
     std::optional<QString> sheetFile;    // or exactly this file
     bool skipWeak = false;
+    bool metadata = false;                // source details in exported shots
+    std::optional<QString> spriteFolder;  // preview sprites in a new folder in here
+    PreviewSprites::Options sprites;
 };
 
 struct JobOutcome {
@@ -42,7 +46,7 @@ struct JobOutcome {
         WeakShots::Weakness weakness = WeakShots::Weakness::none;
     };
     QList<ShotReport> shots;
-    QStringList outputs;    // the screenshots folder and the share image made
+    QStringList outputs;    // the screenshots and sprites folders and the share image made
     QStringList problems;   // what went wrong, each naming the file and the reason
     double seconds = 0;
     bool stopped = false;

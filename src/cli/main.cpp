@@ -83,6 +83,14 @@ int main(int argc, char *argv[])
     if (options.sheet)
         (options.sheetIsFile() ? job.sheetFile : job.sheetFolder) = options.sheet;
     job.skipWeak = options.skipWeak;
+    job.metadata = options.metadata;
+    job.spriteFolder = options.spriteDir;
+    if (options.spriteWidth)
+        job.sprites.tileWidth = *options.spriteWidth;
+    if (options.spriteColumns)
+        job.sprites.columns = *options.spriteColumns;
+    if (options.spriteRows)
+        job.sprites.rows = *options.spriteRows;
 
     BatchReport report(options.quiet, options.json);
     bool complete = true;

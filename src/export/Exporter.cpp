@@ -13,6 +13,7 @@
 #include <QTimer>
 #include <QtConcurrent>
 
+#include <climits>
 #include <memory>
 
 Exporter::Exporter(AppModel &model, Preferences &prefs, Dialogs &dialogs, Reveal reveal)
@@ -61,7 +62,12 @@ void Exporter::exportVideos(const QList<QPointer<VideoItem>> &videos, const QStr
         // reset meanwhile, and then there is nothing of it to export.
         if (!video || video->status() != VideoStatus::done || video->selectedShots().isEmpty())
             continue;
-        jobs.append({video->id(), video->edits(), video->info().baseName(), video->selectedShots()});
+        std::optional<ShotFolderWriter::SourceStamp> stamp;
+        if (m_prefs.exportSourceDetails()) {
+            stamp = ShotFolderWriter::SourceStamp{video->info().fileName(), double(video->info().fps),
+                                                  ShotFolderWriter::software()};
+        }
+        jobs.append({video->id(), video->edits(), video->info().baseName(), video->selectedShots(), stamp});
         exported.insert(video->id());
         total += jobs.last().shots.size();
     }
@@ -101,7 +107,7 @@ QCoro::Task<> Exporter::copyInBackground(QPointer<AppModel> model, QList<Job> jo
         qint64 before = 0;
         for (const Job &job : jobs) {
             const ShotFolderWriter::Outcome outcome =
-                ShotFolderWriter::write(job.videoName, job.shots, destination, stop, copied.get());
+                ShotFolderWriter::write(job.videoName, job.shots, destination, stop, copied.get(), job.stamp);
             if (!outcome.folder.isEmpty())
                 result.created.append(outcome.folder);
             before += outcome.copied;
@@ -138,6 +144,66 @@ QCoro::Task<> Exporter::copyInBackground(QPointer<AppModel> model, QList<Job> jo
     }
     if (!result.created.isEmpty() && reveal)
         reveal(result.created);
+}
+
+void Exporter::exportSprites(const PreviewSprites::Options &options)
+{
+    const QPointer<VideoItem> video = m_model.selected();
+    if (!video || !m_model.canExport())
+        return;
+    const QString message = tr("Choose a folder. A “%1 Preview Sprites” folder will be created inside it.")
+                                .arg(video->info().baseName());
+    const std::optional<QString> destination = exportFolder(message, video->info().url);
+    // The panel runs an event loop: the video may have been closed or reset.
+    if (!destination || !video || video->status() != VideoStatus::done || video->selectedShots().isEmpty())
+        return;
+    m_prefs.sync();
+    const QList<Shot> shots = video->selectedShots();
+    const std::stop_token stop = m_model.beginExport(shots.size());
+    spritesInBackground(&m_model, video->info(), shots, *destination, options, stop, m_reveal);
+}
+
+QCoro::Task<> Exporter::spritesInBackground(QPointer<AppModel> model, VideoInfo video, QList<Shot> shots,
+                                            QString destination, PreviewSprites::Options options,
+                                            std::stop_token stop, Reveal reveal)
+{
+    const auto tiles = std::make_shared<std::atomic<qint64>>(0);
+    QTimer ticker;
+    ticker.setInterval(100);
+    QObject::connect(&ticker, &QTimer::timeout, model.data(), [model, tiles] {
+        if (model)
+            model->setExportDone(tiles->load());
+    });
+    ticker.start();
+    // Named, not a temporary inside co_await: GCC 12 destroys such
+    // temporaries twice.
+    QFuture<PreviewSprites::Outcome> writing = QtConcurrent::run([=] {
+        return PreviewSprites::write(video.baseName(), shots, video.duration, video.size, destination, options,
+                                     stop, tiles.get());
+    });
+    const PreviewSprites::Outcome outcome = co_await writing;
+    ticker.stop();
+    if (!model)
+        co_return;
+    model->setExportDone(tiles->load());
+    model->endExport();
+    if (!outcome.failure.isEmpty()) {
+        model->setAlert(AppAlert{tr("Export Failed"), outcome.failure});
+        co_return;
+    }
+    if (outcome.stopped) {
+        model->setAlert(AppAlert{tr("Export Stopped"),
+                                 outcome.folder.isEmpty()
+                                     ? tr("No preview sprites were written.")
+                                     : tr("The preview sprites in “%1” are incomplete: the WebVTT index was not written.")
+                                           .arg(QFileInfo(outcome.folder).fileName())});
+    } else if (outcome.unreadable > 0) {
+        model->setAlert(AppAlert{tr("Some Tiles Are Empty"),
+                                 tr("%n screenshots could not be read; their tiles are black.", nullptr,
+                                    int(std::min<qint64>(outcome.unreadable, INT_MAX)))});
+    }
+    if (!outcome.folder.isEmpty() && reveal)
+        reveal({outcome.folder});
 }
 
 QString Exporter::copiedBefore(qint64 copied, qint64 total)

@@ -20,6 +20,8 @@
 // replaced.
 
 #include "basics/Records.h"
+#include "export/PreviewSprites.h"
+#include "export/ShotFolderWriter.h"
 
 #include <QCoreApplication>
 #include <QList>
@@ -55,6 +57,10 @@ public:
     // The selected shots of every open video that has any, in list order;
     // nothing unless canExportAll. Returns as exportSelected() does.
     void exportAll();
+    // Preview sprites of the selected shots of the selected video, and
+    // their WebVTT index, in a new "<name> Preview Sprites" folder; nothing
+    // unless canExport. Runs in the background as the other exports do.
+    void exportSprites(const PreviewSprites::Options &options);
 
 private:
     // One video's part of an export, taken when it starts.
@@ -63,11 +69,17 @@ private:
         qint64 edits = 0;  // the video's VideoItem::edits when taken
         QString videoName;
         QList<Shot> shots;
+        // Source details to write into the copies; none: byte copies.
+        std::optional<ShotFolderWriter::SourceStamp> stamp;
     };
     static QString copiedBefore(qint64 copied, qint64 total);
     static QString stoppedMessage(qint64 copied, qint64 total, const QStringList &folders);
     static QCoro::Task<> copyInBackground(QPointer<AppModel> model, QList<Job> jobs, qint64 total, QString destination,
                                           std::stop_token stop, Reveal reveal);
+
+    static QCoro::Task<> spritesInBackground(QPointer<AppModel> model, VideoInfo video, QList<Shot> shots,
+                                             QString destination, PreviewSprites::Options options,
+                                             std::stop_token stop, Reveal reveal);
 
     void exportVideos(const QList<QPointer<VideoItem>> &videos, const QString &message);
     // The default export folder when usable, else the user's choice in the

@@ -87,6 +87,28 @@ std::optional<Failure> stream(int in, int out)
     }
 }
 
+// Creates `to` with O_EXCL and the usual permissions, has `fill` write into
+// the open descriptor, and closes it. Once `to` was created, any failure
+// (of `fill` or of the close, where a late write-back shows) removes it
+// again, so only whole files are left behind.
+template <typename Fill>
+std::optional<Failure> createFilled(const QString &to, Fill fill)
+{
+    const QByteArray targetName = QFile::encodeName(to);
+    // O_EXCL: if anything at all is at `to` now, including a link, the
+    // call fails instead of writing through it.
+    Fd out(::open(targetName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+    if (!out.valid())
+        return target(errno);
+
+    std::optional<Failure> failure = fill(out.get());
+    if (const int error = out.close(); error && !failure)
+        failure = target(error);
+    if (failure)
+        ::unlink(targetName.constData()); // ours: it was created above
+    return failure;
+}
+
 } // namespace
 
 std::optional<Failure> makeFolder(const QString &path)
@@ -98,14 +120,7 @@ std::optional<Failure> makeFolder(const QString &path)
 
 std::optional<Failure> createEmpty(const QString &path)
 {
-    Fd fd(::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
-    if (!fd.valid())
-        return target(errno);
-    if (const int error = fd.close()) {
-        ::unlink(QFile::encodeName(path).constData());  // ours: created above
-        return target(error);
-    }
-    return std::nullopt;
+    return createFilled(path, [](int) { return std::optional<Failure>(); });
 }
 
 Claimed createUnderFreeName(const QString &folder, const QString &stem, const QString &extension, Kind kind)
@@ -133,19 +148,16 @@ std::optional<Failure> copyToNew(const QString &from, const QString &to)
     if (!S_ISREG(info.st_mode))
         return source(S_ISDIR(info.st_mode) ? EISDIR : EINVAL);
 
-    const QByteArray targetName = QFile::encodeName(to);
-    // O_EXCL: if anything at all is at `to` now, including a link, the
-    // call fails instead of writing through it.
-    Fd out(::open(targetName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
-    if (!out.valid())
-        return target(errno);
+    return createFilled(to, [&in](int out) { return stream(in.get(), out); });
+}
 
-    std::optional<Failure> failure = stream(in.get(), out.get());
-    if (const int error = out.close(); error && !failure)
-        failure = target(error);
-    if (failure)
-        ::unlink(targetName.constData()); // ours: it was created above
-    return failure;
+std::optional<Failure> writeToNew(const QString &to, const QByteArray &data)
+{
+    return createFilled(to, [&data](int out) -> std::optional<Failure> {
+        if (const int error = writeAll(out, data.constData(), data.size()))
+            return target(error);
+        return std::nullopt;
+    });
 }
 
 QString describe(int error)

@@ -7,6 +7,7 @@
 // Any thread; blocking. Failures are reported as the errno value of the
 // system call that failed, never thrown.
 
+#include <QByteArray>
 #include <QString>
 
 #include <optional>
@@ -49,6 +50,10 @@ Claimed createUnderFreeName(const QString &folder, const QString &stem, const QS
 // after `to` was created, the partial file is removed again; a file that was
 // already at `to` is left exactly as it was.
 std::optional<Failure> copyToNew(const QString &from, const QString &to);
+
+// Writes `data` into a new file `to`, created and cleaned up exactly as
+// copyToNew() creates its target. Failures are always on the target side.
+std::optional<Failure> writeToNew(const QString &to, const QByteArray &data);
 
 // The system's description of an errno value, in the user's language where
 // the C library has one.

@@ -60,6 +60,9 @@ std::optional<QImage> decodeCovering(const QString &path, QSize cover);
 // refused (0 for an encoder's failure) and what went wrong.
 bool writeJpeg(const QImage &image, const QString &path, double quality, MediaError *error = nullptr);
 bool writePng(const QImage &image, const QString &path, MediaError *error = nullptr);
+// WebP through libwebp: lossy at `quality` below 1, lossless at 1 (the
+// highest JPEG quality asks for every detail; lossy WebP cannot give that).
+bool writeWebp(const QImage &image, const QString &path, double quality, MediaError *error = nullptr);
 
 // The files of one shot: the full-size image and its JPEG thumbnail in
 // `folder`. `thumb` is the frame already scaled to thumbnailSide.

@@ -97,6 +97,16 @@ public:
     // change was made since, they are no longer work to lose.
     void takenOut(qint64 edits);
 
+    // The share image's title and note for this video: they belong to it
+    // alone, so they live while it is open and are never stored.
+    const QString &sheetTitle() const { return m_sheetTitle; }
+    const QString &sheetNote() const { return m_sheetNote; }
+    void setSheetTexts(const QString &title, const QString &note)
+    {
+        m_sheetTitle = title;
+        m_sheetNote = note;
+    }
+
     // --- Extraction state. AppModel creates items; it and its ShotRunner
     // are the only writers in the application; views only read. Public so that tests can put an item
     // in any state without running an extraction.
@@ -194,4 +204,6 @@ private:
     qint64 m_lastAddedId = -1;
     std::optional<WeakReplacement> m_weakReplaced;
     QUndoStack *m_history;
+    QString m_sheetTitle;
+    QString m_sheetNote;
 };

@@ -21,7 +21,8 @@ struct Key {
 // The defaults are the records' own, so a record built without the store
 // and a fresh store agree.
 constexpr ExtractSettings capture{};
-constexpr SheetOptions sheet{};
+// SheetOptions holds texts, so it is no literal type; its defaults are.
+const SheetOptions sheet{};
 constexpr Signal captureGroup = &Preferences::extractSettingsChanged;
 constexpr Signal sheetGroup = &Preferences::sheetOptionsChanged;
 
@@ -41,13 +42,18 @@ constexpr Key<std::nullopt_t> defaultExportFolder{"defaultExportFolder", std::nu
                                                   &Preferences::defaultExportFolderChanged, nullptr};
 constexpr Key<std::nullopt_t> lastExportFolder{"lastExportFolder", std::nullopt,
                                                &Preferences::lastExportFolderChanged, nullptr};
-constexpr Key<bool> shareBadge{"shareBadge", sheet.badge, &Preferences::shareBadgeChanged, sheetGroup};
-constexpr Key<qint64> sheetColumns{"sheet.columns", sheet.columns, &Preferences::sheetColumnsChanged,
+constexpr Key<bool> exportSourceDetails{"exportSourceDetails", false, &Preferences::exportSourceDetailsChanged,
+                                        nullptr};
+constexpr Key<qint64> spriteTileWidth{"sprite.width", 160, &Preferences::spriteOptionsChanged, nullptr};
+constexpr Key<qint64> spriteColumns{"sprite.columns", 10, &Preferences::spriteOptionsChanged, nullptr};
+constexpr Key<qint64> spriteRows{"sprite.rows", 10, &Preferences::spriteOptionsChanged, nullptr};
+const Key<bool> shareBadge{"shareBadge", sheet.badge, &Preferences::shareBadgeChanged, sheetGroup};
+const Key<qint64> sheetColumns{"sheet.columns", sheet.columns, &Preferences::sheetColumnsChanged,
                                    sheetGroup};
-constexpr Key<qint64> sheetWidth{"sheet.width", sheet.width, &Preferences::sheetWidthChanged, sheetGroup};
-constexpr Key<bool> sheetDark{"sheet.dark", sheet.dark, &Preferences::sheetDarkChanged, sheetGroup};
-constexpr Key<bool> sheetTime{"sheet.time", sheet.showTime, &Preferences::sheetTimeChanged, sheetGroup};
-constexpr Key<bool> sheetHeader{"sheet.header", sheet.showHeader, &Preferences::sheetHeaderChanged,
+const Key<qint64> sheetWidth{"sheet.width", sheet.width, &Preferences::sheetWidthChanged, sheetGroup};
+const Key<bool> sheetDark{"sheet.dark", sheet.dark, &Preferences::sheetDarkChanged, sheetGroup};
+const Key<bool> sheetTime{"sheet.time", sheet.showTime, &Preferences::sheetTimeChanged, sheetGroup};
+const Key<bool> sheetHeader{"sheet.header", sheet.showHeader, &Preferences::sheetHeaderChanged,
                                 sheetGroup};
 } // namespace key
 
@@ -191,6 +197,15 @@ std::optional<QString> Preferences::lastExportFolder() const
 
 void Preferences::setLastExportFolder(const QString &value) { write(key::lastExportFolder, value); }
 
+bool Preferences::exportSourceDetails() const { return read(*m_store, key::exportSourceDetails); }
+void Preferences::setExportSourceDetails(bool value) { write(key::exportSourceDetails, value); }
+qint64 Preferences::spriteTileWidth() const { return read(*m_store, key::spriteTileWidth); }
+qint64 Preferences::spriteColumns() const { return read(*m_store, key::spriteColumns); }
+qint64 Preferences::spriteRows() const { return read(*m_store, key::spriteRows); }
+void Preferences::setSpriteTileWidth(qint64 value) { write(key::spriteTileWidth, value); }
+void Preferences::setSpriteColumns(qint64 value) { write(key::spriteColumns, value); }
+void Preferences::setSpriteRows(qint64 value) { write(key::spriteRows, value); }
+
 bool Preferences::shareBadge() const { return read(*m_store, key::shareBadge); }
 qint64 Preferences::sheetColumns() const { return read(*m_store, key::sheetColumns); }
 qint64 Preferences::sheetWidth() const { return read(*m_store, key::sheetWidth); }
@@ -200,8 +215,14 @@ bool Preferences::sheetHeader() const { return read(*m_store, key::sheetHeader);
 
 SheetOptions Preferences::sheetOptions() const
 {
-    return {SheetOptions::clampColumns(sheetColumns()), SheetOptions::clampWidth(sheetWidth()), sheetDark(),
-            sheetTime(), sheetHeader(), shareBadge()};
+    SheetOptions options;
+    options.columns = SheetOptions::clampColumns(sheetColumns());
+    options.width = SheetOptions::clampWidth(sheetWidth());
+    options.dark = sheetDark();
+    options.showTime = sheetTime();
+    options.showHeader = sheetHeader();
+    options.badge = shareBadge();
+    return options;
 }
 
 void Preferences::setShareBadge(bool value) { write(key::shareBadge, value); }

@@ -49,6 +49,18 @@ public:
     void setDefaultExportFolder(const std::optional<QByteArray> &value);
     std::optional<QString> lastExportFolder() const;
     void setLastExportFolder(const QString &value);
+    // Exported shots carry the video's name, their time and frame (off:
+    // they are byte copies of the shots).
+    bool exportSourceDetails() const;
+    void setExportSourceDetails(bool value);
+
+    // Preview sprites: tile width and the most tiles per sprite image.
+    qint64 spriteTileWidth() const;
+    qint64 spriteColumns() const;
+    qint64 spriteRows() const;
+    void setSpriteTileWidth(qint64 value);
+    void setSpriteColumns(qint64 value);
+    void setSpriteRows(qint64 value);
 
     // The share image options as one record, columns and width brought into
     // SheetOptions' ranges: what the window and the command line both render.
@@ -82,6 +94,8 @@ signals:
     void extractSettingsChanged();
     void defaultExportFolderChanged();
     void lastExportFolderChanged();
+    void exportSourceDetailsChanged();
+    void spriteOptionsChanged();
     void shareBadgeChanged();
     void sheetColumnsChanged();
     void sheetWidthChanged();

@@ -37,23 +37,31 @@ QString proposedSavePath(const VideoInfo &video)
 QString withExtension(const QString &path, SaveFormat chosen)
 {
     const QString suffix = QFileInfo(path).suffix().toLower();
-    if (suffix == QLatin1String("jpg") || suffix == QLatin1String("jpeg") || suffix == QLatin1String("png"))
+    if (suffix == QLatin1String("jpg") || suffix == QLatin1String("jpeg") || suffix == QLatin1String("png")
+        || suffix == QLatin1String("webp"))
         return path;
-    return path + (chosen == SaveFormat::png ? QStringLiteral(".png") : QStringLiteral(".jpg"));
+    return path + (chosen == SaveFormat::png    ? QStringLiteral(".png")
+                   : chosen == SaveFormat::webp ? QStringLiteral(".webp")
+                                                : QStringLiteral(".jpg"));
 }
 
 SaveFormat formatFor(const QString &path)
 {
     const QString suffix = QFileInfo(path).suffix();
-    return suffix.compare(QLatin1String("png"), Qt::CaseInsensitive) == 0 ? SaveFormat::png
-                                                                            : SaveFormat::jpeg;
+    if (suffix.compare(QLatin1String("png"), Qt::CaseInsensitive) == 0)
+        return SaveFormat::png;
+    if (suffix.compare(QLatin1String("webp"), Qt::CaseInsensitive) == 0)
+        return SaveFormat::webp;
+    return SaveFormat::jpeg;
 }
 
 bool save(const QImage &image, const QString &path)
 {
     MediaError error;
-    const bool saved = formatFor(path) == SaveFormat::png ? ImageFiles::writePng(image, path, &error)
-                                                          : ImageFiles::writeJpeg(image, path, saveQuality, &error);
+    const SaveFormat format = formatFor(path);
+    const bool saved = format == SaveFormat::png    ? ImageFiles::writePng(image, path, &error)
+                     : format == SaveFormat::webp ? ImageFiles::writeWebp(image, path, saveQuality, &error)
+                                                  : ImageFiles::writeJpeg(image, path, saveQuality, &error);
     if (!saved)
         qCWarning(logShare).noquote() << "share image not saved:" << error.text();
     return saved;

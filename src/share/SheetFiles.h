@@ -27,12 +27,12 @@ QString shareImageName(const VideoInfo &video);
 // video file.
 QString proposedSavePath(const VideoInfo &video);
 
-enum class SaveFormat { jpeg, png };
-// By the extension, ignoring case: "png" is PNG, anything else (".jpeg",
-// ".tiff", no extension) is JPEG.
+enum class SaveFormat { jpeg, png, webp };
+// By the extension, ignoring case: "png" is PNG, "webp" is WebP, anything
+// else (".jpeg", ".tiff", no extension) is JPEG.
 SaveFormat formatFor(const QString &path);
 // `path` as it is saved when the user chose `chosen` in the save panel: a
-// name without a picture extension (".jpg", ".jpeg", ".png", any case) gets
+// name without a picture extension (".jpg", ".jpeg", ".png", ".webp", any case) gets
 // the chosen type's, so the bytes always match the name.
 QString withExtension(const QString &path, SaveFormat chosen);
 

@@ -48,7 +48,8 @@ SheetLayout SheetLayout::compute(qint64 shots, QSizeF videoSize, const SheetOpti
     const double vh = videoSize.height();
     const bool known = std::isfinite(vw) && std::isfinite(vh) && vw > 0 && vh > 0;
     l.ch = known ? rounded(vh / vw * double(l.cw)) : rounded(0.5625 * double(l.cw));
-    l.hh = options.showHeader ? rounded(132 * l.s) : 0;
+    // A note is one more line of 40 under the summary.
+    l.hh = options.showHeader ? rounded((options.hasNote() ? 172 : 132) * l.s) : 0;
     l.fh = options.badge ? rounded(52 * l.s) : 0;
     const double rows = double(l.r);
     l.height = toLength(2.0 * double(l.m) + double(l.hh) + rows * double(l.ch)

@@ -131,18 +131,24 @@ void drawCells(QImage &canvas, const QList<Shot> &shots, const SheetLayout &l, Q
 }
 
 void drawHeader(QPainter &painter, const SheetLayout &l, const VideoInfo &video, qint64 shots,
-                QColor fg)
+                const SheetOptions &options, QColor fg)
 {
     const double s = l.s;
     const double boxWidth = double(l.width - 2 * l.m);
     painter.setPen(fg);
     SheetText::drawBoxed(painter, SheetText::font(46 * s, QFont::Bold),
                          QRectF(double(l.m), double(l.m), boxWidth, 60 * s), Qt::AlignLeft,
-                         video.baseName());
+                         options.hasTitle() ? options.title.trimmed() : video.baseName());
     painter.setPen(withAlpha(fg, 0.55f));
     SheetText::drawBoxed(painter, SheetText::font(26 * s, QFont::Normal),
                          QRectF(double(l.m), double(l.m) + 66 * s, boxWidth, 40 * s), Qt::AlignLeft,
                          video.summary() + QStringLiteral(" · ") + shotCount(shots));
+    if (options.hasNote()) {
+        painter.setPen(withAlpha(fg, 0.8f));
+        SheetText::drawBoxed(painter, SheetText::font(26 * s, QFont::Normal),
+                             QRectF(double(l.m), double(l.m) + 106 * s, boxWidth, 40 * s), Qt::AlignLeft,
+                             options.note.trimmed());
+    }
 }
 
 void drawTimestamp(QPainter &painter, const SheetLayout &l, const QRect &cell, double time,
@@ -201,7 +207,7 @@ std::optional<QImage> render(const QList<Shot> &shots, const VideoInfo &video,
     QPainter painter(&canvas);
     painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
     if (options.showHeader)
-        drawHeader(painter, l, video, n, colours.foreground);
+        drawHeader(painter, l, video, n, options, colours.foreground);
     // Labels are not clipped to their cells, so they are drawn once every
     // cell is in place.
     if (options.showTime) {

@@ -19,6 +19,8 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
+#include <QTimer>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
@@ -41,19 +43,25 @@ SheetView::SaveChoice askSavePath(QWidget *parent, const QString &proposed)
 {
     const QString jpeg = SheetView::tr("JPEG Image (*.jpg *.jpeg)");
     const QString png = SheetView::tr("PNG Image (*.png)");
+    const QString webp = SheetView::tr("WebP Image (*.webp)");
     QFileDialog dialog(parent, SheetView::tr("Save Share Image"), proposed);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setNameFilters({jpeg, png});
+    dialog.setNameFilters({jpeg, png, webp});
     // The panel adds the chosen type's extension to a bare name before it
     // asks about replacing an existing file.
     dialog.setDefaultSuffix(QStringLiteral("jpg"));
-    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog, png](const QString &filter) {
-        dialog.setDefaultSuffix(filter == png ? QStringLiteral("png") : QStringLiteral("jpg"));
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog, png, webp](const QString &filter) {
+        dialog.setDefaultSuffix(filter == png    ? QStringLiteral("png")
+                                : filter == webp ? QStringLiteral("webp")
+                                                 : QStringLiteral("jpg"));
     });
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
+    const QString filter = dialog.selectedNameFilter();
     return {dialog.selectedFiles().first(),
-            dialog.selectedNameFilter() == png ? SheetFiles::SaveFormat::png : SheetFiles::SaveFormat::jpeg};
+            filter == png    ? SheetFiles::SaveFormat::png
+            : filter == webp ? SheetFiles::SaveFormat::webp
+                             : SheetFiles::SaveFormat::jpeg};
 }
 
 QPushButton *largeButton(const QString &text, QWidget *parent)
@@ -210,6 +218,34 @@ QWidget *SheetView::buildPanel()
     connect(m_videoInfo, &QCheckBox::clicked, this,
             [this](bool checked) { m_prefs.setSheetHeader(checked); });
     form->addWidget(m_videoInfo, 4, 1);
+
+    m_title = new QLineEdit(panel);
+    m_title->setObjectName(QStringLiteral("title"));
+    m_title->setPlaceholderText(m_session->video().baseName());
+    m_title->setClearButtonEnabled(true);
+    m_note = new QLineEdit(panel);
+    m_note->setObjectName(QStringLiteral("note"));
+    m_note->setPlaceholderText(tr("Optional"));
+    m_note->setClearButtonEnabled(true);
+    auto *titleLabel = new QLabel(tr("Title"), panel);
+    auto *noteLabel = new QLabel(tr("Note"), panel);
+    titleLabel->setBuddy(m_title);
+    noteLabel->setBuddy(m_note);
+    form->addWidget(titleLabel, 5, 0);
+    form->addWidget(m_title, 5, 1);
+    form->addWidget(noteLabel, 6, 0);
+    form->addWidget(m_note, 6, 1);
+    // A render per keystroke would mostly be thrown away; one after a short
+    // pause shows what was typed.
+    m_typingPause = new QTimer(this);
+    m_typingPause->setSingleShot(true);
+    m_typingPause->setInterval(300);
+    connect(m_typingPause, &QTimer::timeout, this, [this] {
+        m_session->setOptions(options());
+        emit headerTextsChanged(m_title->text(), m_note->text());
+    });
+    for (QLineEdit *edit : {m_title, m_note})
+        connect(edit, &QLineEdit::textEdited, m_typingPause, qOverload<>(&QTimer::start));
     column->addLayout(form);
 
     m_captions = new QWidget(panel);
@@ -259,7 +295,18 @@ QWidget *SheetView::buildPanel()
 
 SheetOptions SheetView::options() const
 {
-    return m_prefs.sheetOptions();
+    SheetOptions options = m_prefs.sheetOptions();
+    options.title = m_title->text();
+    options.note = m_note->text();
+    return options;
+}
+
+void SheetView::setHeaderTexts(const QString &title, const QString &note)
+{
+    m_typingPause->stop();
+    m_title->setText(title);
+    m_note->setText(note);
+    m_session->setOptions(options());
 }
 
 void SheetView::syncControls()
@@ -273,6 +320,9 @@ void SheetView::syncControls()
     m_background->setCurrent(current.dark ? 0 : 1);
     m_timestamps->setChecked(current.showTime);
     m_videoInfo->setChecked(current.showHeader);
+    // The texts are drawn only in the header.
+    m_title->setEnabled(current.showHeader);
+    m_note->setEnabled(current.showHeader);
 }
 
 void SheetView::updateState()

@@ -44,6 +44,8 @@ class QAbstractButton;
 class QCheckBox;
 class QComboBox;
 class QLabel;
+class QLineEdit;
+class QTimer;
 class QPushButton;
 class QToolButton;
 class QWidget;
@@ -73,8 +75,12 @@ public:
     SheetView(QList<Shot> shots, VideoInfo video, Preferences &prefs, Services services,
               QWidget *parent = nullptr);
 
-    // The options as stored now, brought into their ranges.
+    // The options as stored now, brought into their ranges, with the
+    // title and note typed here.
     SheetOptions options() const;
+    // The header's own texts, kept by the caller per video (never stored).
+    // Setting them renders at once; typing renders after a short pause.
+    void setHeaderTexts(const QString &title, const QString &note);
     // The image shown; null before the first render lands.
     QImage image() const { return m_session->image(); }
     // The temporary JPEG of image(); none before the first image, or when it
@@ -93,6 +99,8 @@ public:
 signals:
     // A render landed: image(), file() and copied() have their new values.
     void rendered();
+    // The user changed the title or the note.
+    void headerTextsChanged(const QString &title, const QString &note);
 
 
 protected:
@@ -118,6 +126,9 @@ private:
     SegmentedControl *m_background = nullptr;
     QCheckBox *m_timestamps = nullptr;
     QCheckBox *m_videoInfo = nullptr;
+    QLineEdit *m_title = nullptr;
+    QLineEdit *m_note = nullptr;
+    QTimer *m_typingPause = nullptr;
     QWidget *m_captions = nullptr;
     QLabel *m_sizeCaption = nullptr;
     QPushButton *m_copy = nullptr;

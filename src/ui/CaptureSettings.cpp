@@ -28,6 +28,8 @@ QString summary(const ExtractSettings &settings)
         parts << QCoreApplication::translate("CaptureSettings", "Precise");
     if (settings.format == ShotFormat::png)
         parts << QStringLiteral("PNG");
+    if (settings.format == ShotFormat::webp)
+        parts << QStringLiteral("WebP");
     return parts.join(QStringLiteral(" · "));
 }
 

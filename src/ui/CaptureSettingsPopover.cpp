@@ -20,7 +20,7 @@
 namespace {
 
 enum ModeSegment { intervalSegment, countSegment, sceneSegment };
-enum FormatSegment { jpgSegment, pngSegment };
+enum FormatSegment { jpgSegment, pngSegment, webpSegment };
 
 constexpr int fieldWidth = 64;
 
@@ -63,7 +63,7 @@ CaptureSettingsPopover::CaptureSettingsPopover(Preferences &preferences, QWidget
     , m_precise(new QCheckBox(tr("Precise Frames"), this))
     , m_avoidWeak(new QCheckBox(tr("Avoid Weak Frames"), this))
     // Format names are the same in every language.
-    , m_format(new SegmentedControl({QStringLiteral("JPG"), QStringLiteral("PNG")}, this))
+    , m_format(new SegmentedControl({QStringLiteral("JPG"), QStringLiteral("PNG"), QStringLiteral("WebP")}, this))
 {
     setFrameStyle(QFrame::StyledPanel | QFrame::Raised);
     setAutoFillBackground(true);
@@ -134,7 +134,9 @@ CaptureSettingsPopover::CaptureSettingsPopover(Preferences &preferences, QWidget
             [this](bool checked) { m_preferences.setPrecise(checked); });
     connect(m_avoidWeak, &QCheckBox::clicked, this, [this](bool checked) { m_preferences.setAvoidWeak(checked); });
     connect(m_format, &SegmentedControl::currentChanged, this, [this](int index) {
-        m_preferences.setFormat(index == pngSegment ? ShotFormat::png : ShotFormat::jpg);
+        m_preferences.setFormat(index == pngSegment    ? ShotFormat::png
+                                : index == webpSegment ? ShotFormat::webp
+                                                       : ShotFormat::jpg);
     });
     connect(&m_preferences, &Preferences::extractSettingsChanged, this,
             &CaptureSettingsPopover::refresh);
@@ -152,7 +154,9 @@ void CaptureSettingsPopover::refresh()
     m_count->setValue(double(settings.count));
     m_precise->setChecked(settings.precise);
     m_avoidWeak->setChecked(settings.avoidWeak);
-    m_format->setCurrent(settings.format == ShotFormat::png ? pngSegment : jpgSegment);
+    m_format->setCurrent(settings.format == ShotFormat::png    ? pngSegment
+                         : settings.format == ShotFormat::webp ? webpSegment
+                                                               : jpgSegment);
 
     const bool changed = m_form->isRowVisible(1) != interval;
     m_form->setRowVisible(1, interval);

@@ -1,4 +1,7 @@
 #include "ui/ContentView.h"
+
+#include "export/Exporter.h"
+#include "ui/SpriteDialog.h"
 #include "model/AppModel.h"
 #include "settings/Preferences.h"
 #include "model/SettingsHandOver.h"
@@ -30,6 +33,7 @@ ContentView::ContentView(AppModel &model, Preferences &preferences, Exporter &ex
     : QMainWindow(parent)
     , m_model(model)
     , m_preferences(preferences)
+    , m_exporter(exporter)
     , m_handOver(new SettingsHandOver(model, preferences, handOverDelay, this))
 {
     setAcceptDrops(true);
@@ -163,6 +167,12 @@ void ContentView::showShareImageChanged()
         return;
     }
     m_sheet = new SheetView(video->selectedShots(), video->info(), m_preferences, this);
+    m_sheet->setHeaderTexts(video->sheetTitle(), video->sheetNote());
+    connect(m_sheet, &SheetView::headerTextsChanged, video,
+            [video = QPointer<VideoItem>(video)](const QString &title, const QString &note) {
+                if (video)
+                    video->setSheetTexts(title, note);
+            });
     m_sheet->setTookOut([model = QPointer<AppModel>(&m_model), id = video->id(), edits = video->edits()] {
         if (model)
             model->tookOut(id, edits);
@@ -312,6 +322,12 @@ void ContentView::openSettings()
     m_settingsWindow->show();
     m_settingsWindow->raise();
     m_settingsWindow->activateWindow();
+}
+
+void ContentView::exportSprites()
+{
+    if (const std::optional<PreviewSprites::Options> options = SpriteDialog::ask(m_preferences, this))
+        m_exporter.exportSprites(*options);
 }
 
 void ContentView::showAbout()

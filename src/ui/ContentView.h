@@ -56,6 +56,9 @@ public:
     // The summary of the selected video, shown in the toolbar; empty when none.
     QString subtitle() const;
 
+    // Asks how to cut preview sprites and exports them for the selected video.
+    void exportSprites();
+
     QAction *backAction() const { return m_back; }
     QAction *addVideosAction() const { return m_addVideos; }
     CaptureSettingsButton *captureSettingsButton() const { return m_captureSettings; }
@@ -93,6 +96,7 @@ private:
 
     AppModel &m_model;
     Preferences &m_preferences;
+    Exporter &m_exporter;
     SettingsHandOver *m_handOver;
     bool m_shown = false;
     bool m_dropping = false;

@@ -80,12 +80,16 @@ SettingsView::SettingsView(Preferences &preferences, FolderPicker pickFolder, QW
     , m_quality(new QSlider(Qt::Horizontal, this))
     , m_qualityLabel(new TabularLabel(this))
     , m_shareBadge(new QCheckBox(tr("Add “Made with Framelark” to share images"), this))
+    , m_sourceDetails(new QCheckBox(tr("Write source details into exported shots"), this))
 {
     m_folder->setObjectName(QStringLiteral("folder"));
     m_askEveryTime->setObjectName(QStringLiteral("askEveryTime"));
     m_quality->setObjectName(QStringLiteral("quality"));
     m_qualityLabel->setObjectName(QStringLiteral("qualityLabel"));
     m_shareBadge->setObjectName(QStringLiteral("shareBadge"));
+    m_sourceDetails->setObjectName(QStringLiteral("sourceDetails"));
+    m_sourceDetails->setToolTip(tr("The video’s file name, the shot’s time and frame number, readable by "
+                                   "photo tools."));
 
     auto *column = new QVBoxLayout(this);
     column->setContentsMargins(20, 18, 20, 20);
@@ -118,6 +122,7 @@ SettingsView::SettingsView(Preferences &preferences, FolderPicker pickFolder, QW
     qualityRow->addWidget(m_quality, 1);
     qualityRow->addWidget(m_qualityLabel);
     exportForm->addRow(tr("JPEG quality"), qualityRow);
+    exportForm->addRow(QString(), m_sourceDetails);
 
     // Share Image.
     auto *shareForm = formIn(section(tr("Share Image"), column, this));
@@ -139,6 +144,9 @@ SettingsView::SettingsView(Preferences &preferences, FolderPicker pickFolder, QW
     });
     connect(m_shareBadge, &QCheckBox::clicked, this,
             [this](bool checked) { m_preferences.setShareBadge(checked); });
+    connect(m_sourceDetails, &QCheckBox::clicked, this,
+            [this](bool checked) { m_preferences.setExportSourceDetails(checked); });
+    connect(&m_preferences, &Preferences::exportSourceDetailsChanged, this, &SettingsView::refreshSourceDetails);
 
     connect(&m_preferences, &Preferences::defaultExportFolderChanged, this,
             &SettingsView::refreshFolder);
@@ -147,6 +155,7 @@ SettingsView::SettingsView(Preferences &preferences, FolderPicker pickFolder, QW
     refreshFolder();
     refreshQuality();
     refreshBadge();
+    refreshSourceDetails();
     // The usual width, wider where the texts need it in the user's font
     // and language.
     setFixedWidth(std::max(viewWidth, minimumSizeHint().width()));
@@ -219,6 +228,11 @@ void SettingsView::refreshQuality()
 void SettingsView::refreshBadge()
 {
     m_shareBadge->setChecked(m_preferences.shareBadge());
+}
+
+void SettingsView::refreshSourceDetails()
+{
+    m_sourceDetails->setChecked(m_preferences.exportSourceDetails());
 }
 
 void SettingsView::showEvent(QShowEvent *event)

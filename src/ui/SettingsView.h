@@ -51,6 +51,7 @@ private:
     void refreshFolder();
     void refreshQuality();
     void refreshBadge();
+    void refreshSourceDetails();
 
     Preferences &m_preferences;
     FolderPicker m_pickFolder;
@@ -59,4 +60,5 @@ private:
     QSlider *m_quality;
     TabularLabel *m_qualityLabel;
     QCheckBox *m_shareBadge;
+    QCheckBox *m_sourceDetails;
 };

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QImage>
 #include <QJsonDocument>
 #include <QJsonArray>
 #include <QJsonObject>
@@ -163,6 +164,35 @@ private slots:
         QVERIFY(leftovers().isEmpty());
     }
 
+    // The new outputs in one call: WebP shots that say where they came
+    // from, sprites whose index covers the video, a titled WebP sheet.
+    void spritesMetadataAndWebp()
+    {
+        const QString clip = TestVideos::make({.width = 160, .height = 120, .frames = 60});
+        const QString out = m_dir.filePath("outputs");
+        QVERIFY(!clip.isEmpty() && QDir().mkpath(out));
+        const Result result = run({"--defaults", "--precise", "--interval", "0.5", "--format", "webp", "--metadata", "--export", out,
+                                   "--sprite", out, "--sprite-grid", "2x1", "--title", "Trip", "--sheet",
+                                   out + "/sheet.webp", "--json", clip});
+        QCOMPARE(result.exitCode, 0);
+        const QString name = QFileInfo(clip).completeBaseName();
+        QVERIFY2(QFileInfo::exists(out + "/" + name + " Preview Sprites/" + name + "_002.jpg"),
+                 qPrintable(tree(out).join(", ")));
+        QFile vtt(out + "/" + name + " Preview Sprites/" + name + ".vtt");
+        QVERIFY(vtt.open(QIODevice::ReadOnly));
+        QList<QByteArray> cues = vtt.readAll().split('\n');
+        cues.removeIf([](const QByteArray &line) { return !line.contains("-->"); });
+        QCOMPARE(cues.size(), 3);
+        QCOMPARE(cues.first(), QByteArray("00:00:00.000 --> 00:00:01.000"));
+        QCOMPARE(cues.last(), QByteArray("00:00:01.500 --> 00:00:02.000"));
+        QFile shot(out + "/" + name + " Screenshots/" + name + "_002_00-00-01.webp");
+        QVERIFY(shot.open(QIODevice::ReadOnly));
+        const QByteArray bytes = shot.readAll();
+        QVERIFY(bytes.startsWith("RIFF") && bytes.contains("XMP ") && bytes.contains(name.toUtf8() + ".mp4"));
+        QCOMPARE(QImage::fromData(bytes).size(), QSize(160, 120));
+        QCOMPARE(QImage(out + "/sheet.webp").width(), 2400);
+    }
+
     // With --avoid-weak the black and the defocused moment of a real clip
     // take good frames of their stretches; without it they are judged weak.
     void avoidingWeakFrames()
@@ -226,6 +256,9 @@ private slots:
         QTest::newRow("count out of range") << QStringList{"--count", "0", "--export", "/tmp", "a.mp4"} << "1 to 2000";
         QTest::newRow("quality") << QStringList{"--quality", "0.3", "--export", "/tmp", "a.mp4"} << "0.5 to 1";
         QTest::newRow("theme") << QStringList{"--theme", "blue", "--sheet", "/tmp", "a.mp4"} << "dark or light";
+        QTest::newRow("sprite grid") << QStringList{"--sprite-grid", "10by10", "--sprite", "/tmp", "a.mp4"} << "COLUMNSxROWS";
+        QTest::newRow("metadata alone") << QStringList{"--metadata", "--sheet", "/tmp", "a.mp4"} << "--export DIR as well";
+        QTest::newRow("format") << QStringList{"--format", "gif", "--export", "/tmp", "a.mp4"} << "jpg, png or webp";
         QTest::newRow("unknown option") << QStringList{"--colour", "--export", "/tmp", "a.mp4"} << "Unknown option";
     }
     void usageErrors()
@@ -250,6 +283,10 @@ private slots:
         QCOMPARE(sheet.dark, false);
         QCOMPARE(sheet.badge, false);
         QCOMPARE(sheet.showTime, true);
+        // Sprites want a steady pace: an interval unless a mode is given.
+        const auto sprites = CliArguments::parse({"framelark-cli", "--sprite", "/tmp", "--title", "T", "a.mp4"});
+        QCOMPARE(std::get<CliOptions>(sprites).extractSettings(nullptr).mode, ExtractMode::interval);
+        QCOMPARE(std::get<CliOptions>(sprites).sheetOptions(nullptr).title, QStringLiteral("T"));
         const Result help = run({"--help"});
         QCOMPARE(help.exitCode, 0);
         QCOMPARE(run({"--count", "0", "--export", "/tmp", "a.mp4"}).exitCode, 2);

@@ -10,6 +10,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QSignalSpy>
 #include <QSemaphore>
 #include <QTemporaryDir>
@@ -570,6 +571,45 @@ private slots:
                      .arg(m_dir->filePath(destination), reason));
         QVERIFY(m_revealed.isEmpty());
         QVERIFY(!QFileInfo::exists(m_dir->filePath("gone")));
+    }
+
+    // Source details only when asked: then the copies carry them and the
+    // pictures stay whole; otherwise they are byte copies.
+    void sourceDetailsFollowTheSetting()
+    {
+        m_engine->files = ScriptedEngine::Files::pictures;
+        m_engine->shots["Holiday.mov"] = {{0, 2.0, "jpg"}};
+        QVERIFY(open({"Holiday.mov"}));
+        exportSelected();
+        const QString plain = m_dest + "/Holiday Screenshots/Holiday_001_00-00-02.jpg";
+        QCOMPARE(bytesOf(plain), bytesOf(shotFile("Holiday.mov", 0)));
+
+        m_prefs->setExportSourceDetails(true);
+        exportSelected();
+        const QByteArray stamped = bytesOf(m_dest + "/Holiday Screenshots 2/Holiday_001_00-00-02.jpg");
+        QVERIFY(stamped.contains("<dc:source>") && stamped.contains("Holiday.mov"));
+        QVERIFY(stamped.contains("Framelark"));
+        QCOMPARE(QImage::fromData(stamped), QImage(shotFile("Holiday.mov", 0)));
+    }
+
+    // Sprites go into their own new folder, the index last; tiles whose
+    // shot cannot be read are black and the user is told.
+    void spritesOfTheSelectedShots()
+    {
+        m_engine->files = ScriptedEngine::Files::pictures;
+        m_engine->shots["Holiday.mov"] = {{0, 0.0, "jpg"}, {1, 1.5, "jpg"}, {2, 3.0, "jpg"}};
+        QVERIFY(open({"Holiday.mov"}));
+        const Shot &last = item("Holiday.mov")->shots().last();
+        QVERIFY(QFile::remove(last.file) && QFile::remove(last.thumbFile));
+        m_exporter->exportSprites({80, 2, 1, 0.85});
+        waitForExport();
+        QCOMPARE(m_dialogs.asked.last().message,
+                 QStringLiteral("Choose a folder. A “Holiday Preview Sprites” folder will be created inside it."));
+        const QString folder = m_dest + "/Holiday Preview Sprites";
+        QCOMPARE(entries(folder), (QStringList{"Holiday.vtt", "Holiday_001.jpg", "Holiday_002.jpg"}));
+        QCOMPARE(m_revealed, QList<QStringList>{{folder}});
+        QVERIFY(m_model->alert());
+        QCOMPARE(m_model->alert()->title, QStringLiteral("Some Tiles Are Empty"));
     }
 
     void aReadOnlyDestinationFails()

@@ -107,6 +107,7 @@ private slots:
         QTest::addColumn<int>("tolerance");
         QTest::newRow("jpg") << int(ShotFormat::jpg) << 6;
         QTest::newRow("png") << int(ShotFormat::png) << 0;
+        QTest::newRow("webp") << int(ShotFormat::webp) << 8;
     }
     void shotFilesRoundTripColours()
     {
@@ -121,7 +122,9 @@ private slots:
         QCOMPARE(QFileInfo(files.thumbFile).fileName(), "0007_thumb.jpg");
 
         QImageReader fullReader(files.file);
-        QCOMPARE(QString::fromLatin1(fullReader.format()), format == int(ShotFormat::png) ? "png" : "jpeg");
+        QCOMPARE(QString::fromLatin1(fullReader.format()), format == int(ShotFormat::png) ? "png"
+                                                           : format == int(ShotFormat::webp) ? "webp"
+                                                                                             : "jpeg");
         const QImage full = fullReader.read();
         QCOMPARE(full.size(), QSize(1920, 1080));
         QVERIFY(TestSupport::near(full.pixel(100, 100), qRgb(255, 0, 0), tolerance));
@@ -135,6 +138,22 @@ private slots:
         QCOMPARE(small.size(), QSize(480, 270));
         QVERIFY(TestSupport::near(small.pixel(40, 40), qRgb(255, 0, 0), 8));
         QVERIFY(TestSupport::near(small.pixel(440, 230), qRgb(255, 255, 255), 8));
+    }
+
+    // The highest quality asks for every detail: lossless WebP gives the
+    // frame back exactly; below it, lossy WebP is far smaller.
+    void webpIsLosslessAtFullQuality()
+    {
+        const QImage frame = TestSupport::quadrants(640, 360).convertToFormat(QImage::Format_RGB32);
+        const QString lossless = m_dir.filePath("lossless.webp");
+        const QString lossy = m_dir.filePath("lossy.webp");
+        QVERIFY(ImageFiles::writeWebp(frame, lossless, 1.0));
+        QVERIFY(ImageFiles::writeWebp(frame, lossy, 0.9));
+        QCOMPARE(QImage(lossless).convertToFormat(QImage::Format_RGB32), frame);
+        QVERIFY(QImage(lossy).convertToFormat(QImage::Format_RGB32) != frame);
+        MediaError error;
+        QVERIFY(!ImageFiles::writeWebp(QImage(20000, 2, QImage::Format_RGB32), m_dir.filePath("wide.webp"), 0.9, &error));
+        QVERIFY(!QFileInfo::exists(m_dir.filePath("wide.webp")));
     }
 
     void jpegQualityChangesTheFile()

@@ -113,6 +113,21 @@ private slots:
         QCOMPARE(l.cell(3).topLeft(), QPoint(57 + 3 * 575, 188));
     }
 
+    // A note is one more header line of 40 (at 2400); blank texts change nothing.
+    void aNoteAddsAHeaderLine()
+    {
+        SheetOptions options;
+        options.title = QStringLiteral("   ");
+        options.note = QStringLiteral("\t");
+        QCOMPARE(SheetLayout::compute(12, QSizeF(1920, 1080), options).height, 1272);
+        options.note = QStringLiteral("Berlin, 3 May");
+        const SheetLayout l = SheetLayout::compute(12, QSizeF(1920, 1080), options);
+        QCOMPARE(l.hh, 172);
+        QCOMPARE(l.height, 1312);
+        options.width = 1600;
+        QCOMPARE(SheetLayout::compute(12, QSizeF(1920, 1080), options).hh, 115);
+    }
+
     void headerAndBadgeOff_data()
     {
         QTest::addColumn<int>("width");
@@ -164,7 +179,7 @@ private slots:
     void optionsCompareAndHashEveryField()
     {
         const SheetOptions base;
-        QCOMPARE(base, (SheetOptions{4, 2400, true, true, true, true}));
+        QCOMPARE(base, (SheetOptions{4, 2400, true, true, true, true, {}, {}}));
         QList<SheetOptions> changed(6, base);
         changed[0].columns = 3;
         changed[1].width = 1600;

@@ -345,6 +345,25 @@ private slots:
         QCOMPARE(ink(*full, QRect(0, h - 54, 2400, 54), darkBackground), 0);      // inside the margin
     }
 
+    // The title replaces the file name (a different line of ink), the note
+    // is drawn under the summary, and the grid moves down by its line.
+    void titleAndNote()
+    {
+        const QString file = solid("white.jpg", Qt::white);
+        const auto plain = SheetRenderer::render(shotsOf(file, 4), hdVideo(), SheetOptions{});
+        SheetOptions options;
+        options.title = QStringLiteral("I");
+        options.note = QStringLiteral("A note about the trip");
+        const auto titled = SheetRenderer::render(shotsOf(file, 4), hdVideo(), options);
+        QVERIFY(plain && titled);
+        QCOMPARE(titled->height(), plain->height() + 40);
+        QVERIFY(ink(*titled, QRect(56, 56, 2288, 60), darkBackground)
+                < ink(*plain, QRect(56, 56, 2288, 60), darkBackground) / 4);
+        QCOMPARE(ink(*plain, QRect(56, 162, 2288, 24), darkBackground), 0);
+        QVERIFY(ink(*titled, QRect(56, 162, 2288, 24), darkBackground) > 500);
+        QVERIFY(TestSupport::near(titled->pixel(57 + 561 / 2, 56 + 172 + 316 / 2), qRgb(255, 255, 255), 4));
+    }
+
     void longTitleIsElided()
     {
         const QString name = QString(QStringLiteral("An extremely long holiday video name ")).repeated(6)

@@ -214,7 +214,7 @@ private slots:
         const SheetLayout layout = SheetLayout::compute(12, m_video.size, SheetOptions{});
         QCOMPARE(view.image().size(), QSize(2400, 1272));
         QCOMPARE(view.image().size(), QSize(int(layout.width), int(layout.height)));
-        QCOMPARE(view.options(), (SheetOptions{4, 2400, true, true, true, true}));
+        QCOMPARE(view.options(), (SheetOptions{4, 2400, true, true, true, true, {}, {}}));
         // Dark background, and the header's title drawn in its band.
         QVERIFY(TestSupport::near(view.image().pixel(5, 5), 0xff121212, 2));
 
@@ -349,7 +349,7 @@ private slots:
         QVERIFY(!view.findChild<QToolButton *>("columnsUp")->isEnabled());
 
         settle();
-        QCOMPARE(view.options(), (SheetOptions{10, 1600, false, false, false, true}));
+        QCOMPARE(view.options(), (SheetOptions{10, 1600, false, false, false, true, {}, {}}));
         QCOMPARE(view.image().width(), 1000);
         QCOMPARE(view.image().pixel(5, 5), ScriptedRenderer::colourFor(view.options()).rgb());
         fileMatchesImage(view);

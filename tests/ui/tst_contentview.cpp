@@ -117,7 +117,7 @@ class ContentViewTest : public QObject {
         m_window = std::make_unique<ContentView>(*m_model, *m_preferences, *m_exporter, handOver);
         // The menu bar as the application fills it.
         m_menus = new MainMenus(m_window->menuBar(), *m_model, *m_exporter,
-                                {[this] { m_window->openSettings(); }, [] {}, [this] { ++m_quits; }},
+                                {[this] { m_window->openSettings(); }, [] {}, [this] { ++m_quits; }, [this] { m_window->exportSprites(); }},
                                 m_window.get());
         return *m_window;
     }
@@ -574,7 +574,7 @@ private slots:
         QCOMPARE(menus.size(), 3);
         QCOMPARE(describe(menus.at(0)), (QStringList{
             "Add Videos… [Ctrl+O]", "-", "Export Screenshots… [Ctrl+E]",
-            "Export All Videos… [Ctrl+Shift+E]", "Create Share Image… [Ctrl+G]", "-",
+            "Export All Videos… [Ctrl+Shift+E]", "Export Preview Sprites…", "Create Share Image… [Ctrl+G]", "-",
             "Remove Video", "-", "Settings… [Ctrl+,]", "-", "Quit [Ctrl+Q]"}));
         QCOMPARE(describe(menus.at(1)), (QStringList{
             "Undo [Ctrl+Z]", "Redo [Ctrl+Shift+Z]", "-", "Select All Shots [Ctrl+A]", "Deselect All Shots [Ctrl+Shift+A]", "Deselect Weak Shots [Ctrl+D]",
@@ -622,6 +622,7 @@ private slots:
         QCOMPARE(a.addVideos->isEnabled(), true);
         QCOMPARE(a.exportScreenshots->isEnabled(), canExport);
         QCOMPARE(a.createShareImage->isEnabled(), canExport);
+        QCOMPARE(a.exportSprites->isEnabled(), canExport);
         QCOMPARE(a.exportAll->isEnabled(), canExportAll);
         QCOMPARE(a.removeVideo->isEnabled(), remove);
         for (QAction *help : {a.website, a.support, a.contact, a.newVersion, a.about, a.settings, a.quit})

@@ -1,0 +1,311 @@
+#include "export/SourceDetails.h"
+
+#include "basics/Formatting.h"
+
+#include <QByteArrayView>
+#include <QtEndian>
+
+#include <webp/mux.h>
+
+#include <array>
+#include <cmath>
+#include <memory>
+
+namespace SourceDetails {
+namespace {
+
+// ---- XMP ----------------------------------------------------------------
+
+// `text` as XML character data. The five special characters are escaped
+// wherever they stand (a file name may hold any of them); a bare carriage
+// return would be read back as a line feed, so it is written as a reference.
+// XML 1.0 cannot carry the other control characters or U+FFFE/U+FFFF at
+// all, not even as references, and Linux file names may hold them: they
+// become U+FFFD, which keeps the packet well-formed for every reader.
+QString xmlText(const QString &text)
+{
+    QString out;
+    out.reserve(text.size() + 16);
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        switch (u) {
+        case u'&': out += u"&amp;"; break;
+        case u'<': out += u"&lt;"; break;
+        case u'>': out += u"&gt;"; break;
+        case u'"': out += u"&quot;"; break;
+        case u'\'': out += u"&apos;"; break;
+        case u'\r': out += u"&#13;"; break;
+        default:
+            if ((u < 0x20 && u != u'\t' && u != u'\n') || u == 0xFFFE || u == 0xFFFF)
+                out += QChar(QChar::ReplacementCharacter);
+            else
+                out += c;
+        }
+    }
+    return out;
+}
+
+// Seconds with three decimals and a dot whatever the user's locale: the
+// value is for programs, which expect one format.
+QString secondsText(double time)
+{
+    return QString::number(std::isfinite(time) && time > 0 ? time : 0.0, 'f', 3);
+}
+
+// ---- JPEG ---------------------------------------------------------------
+
+// The signature that tells XMP apart from Exif in an APP1 segment, with its
+// terminating NUL.
+constexpr QByteArrayView jpegXmpSignature("http://ns.adobe.com/xap/1.0/\0", 29);
+// The largest packet XMP allows in one APP1 segment, whose 16-bit length
+// also covers the length field and the signature.
+constexpr qsizetype maxJpegPacket = 65502;
+
+bool isJpeg(const QByteArray &file)
+{
+    return file.startsWith("\xFF\xD8\xFF");
+}
+
+// Where the APP1 goes: after SOI and a JFIF APP0 right behind it, which
+// readers expect first. None when the segments up to the start of the scan
+// do not fit in the file (damaged or cut off).
+std::optional<qsizetype> jpegInsertPosition(const QByteArray &file)
+{
+    const auto *bytes = reinterpret_cast<const uchar *>(file.constData());
+    const qsizetype size = file.size();
+    qsizetype at = 2; // past SOI
+    std::optional<qsizetype> insert;
+    for (;;) {
+        if (at + 4 > size || bytes[at] != 0xFF)
+            return std::nullopt;
+        const uchar marker = bytes[at + 1];
+        // Before the scan every segment has a length; SOI, EOI, RST and TEM
+        // (or fill bytes) here mean a file we do not understand.
+        if (marker == 0xFF || marker == 0x00 || marker == 0x01 || (marker >= 0xD0 && marker <= 0xD9))
+            return std::nullopt;
+        const qsizetype length = qFromBigEndian<quint16>(bytes + at + 2);
+        if (length < 2 || at + 2 + length > size)
+            return std::nullopt;
+        if (!insert)
+            insert = marker == 0xE0 ? at + 2 + length : at;
+        if (marker == 0xDA) // start of scan: entropy-coded data follows
+            return insert;
+        at += 2 + length;
+    }
+}
+
+std::optional<QByteArray> embedJpeg(const QByteArray &file, const QByteArray &packet)
+{
+    if (packet.size() > maxJpegPacket)
+        return std::nullopt;
+    const std::optional<qsizetype> position = jpegInsertPosition(file);
+    if (!position)
+        return std::nullopt;
+    QByteArray segment;
+    segment.reserve(4 + jpegXmpSignature.size() + packet.size());
+    segment.append("\xFF\xE1", 2);
+    const quint16 length = qToBigEndian(quint16(2 + jpegXmpSignature.size() + packet.size()));
+    segment.append(reinterpret_cast<const char *>(&length), 2);
+    segment.append(jpegXmpSignature);
+    segment.append(packet);
+
+    QByteArray out = file;
+    out.insert(*position, segment);
+    return out;
+}
+
+// ---- PNG ----------------------------------------------------------------
+
+constexpr QByteArrayView pngSignature("\x89PNG\r\n\x1A\n", 8);
+constexpr qsizetype pngChunkOverhead = 12; // length, type, CRC
+constexpr qsizetype ihdrLength = 13;
+
+// The CRC-32 of PNG chunks (ISO 3309, reflected polynomial 0xEDB88320).
+constexpr std::array<quint32, 256> crcTable = [] {
+    std::array<quint32, 256> table{};
+    for (quint32 n = 0; n < 256; ++n) {
+        quint32 c = n;
+        for (int k = 0; k < 8; ++k)
+            c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+        table[n] = c;
+    }
+    return table;
+}();
+
+quint32 crc32(QByteArrayView bytes)
+{
+    quint32 c = 0xFFFFFFFFu;
+    for (const char b : bytes)
+        c = crcTable[(c ^ uchar(b)) & 0xFF] ^ (c >> 8);
+    return c ^ 0xFFFFFFFFu;
+}
+
+void appendBig32(QByteArray &out, quint32 value)
+{
+    const quint32 big = qToBigEndian(value);
+    out.append(reinterpret_cast<const char *>(&big), 4);
+}
+
+// An uncompressed iTXt chunk without language tag or translated keyword.
+// iTXt rather than tEXt because file names are rarely Latin-1 only.
+QByteArray itxtChunk(QByteArrayView keyword, const QByteArray &text)
+{
+    QByteArray typeAndData("iTXt");
+    typeAndData.append(keyword);
+    // Keyword end, compression flag and method, empty language tag, empty
+    // translated keyword.
+    typeAndData.append("\0\0\0\0\0", 5);
+    typeAndData.append(text);
+
+    QByteArray chunk;
+    chunk.reserve(pngChunkOverhead + typeAndData.size());
+    appendBig32(chunk, quint32(typeAndData.size() - 4));
+    chunk.append(typeAndData);
+    appendBig32(chunk, crc32(typeAndData));
+    return chunk;
+}
+
+// True when `file` is a sequence of whole chunks from IHDR (first, as PNG
+// requires) to IEND.
+bool isWholePng(const QByteArray &file)
+{
+    if (!file.startsWith(pngSignature))
+        return false;
+    const auto *bytes = reinterpret_cast<const uchar *>(file.constData());
+    const qsizetype size = file.size();
+    for (qsizetype at = pngSignature.size();;) {
+        if (at + pngChunkOverhead > size)
+            return false;
+        const quint32 length = qFromBigEndian<quint32>(bytes + at);
+        const QByteArrayView type(file.constData() + at + 4, 4);
+        if (length > 0x7FFFFFFFu || qsizetype(length) > size - at - pngChunkOverhead)
+            return false;
+        if (at == pngSignature.size() && (type != "IHDR" || length != ihdrLength))
+            return false;
+        if (type == "IEND")
+            return true;
+        at += pngChunkOverhead + qsizetype(length);
+    }
+}
+
+std::optional<QByteArray> embedPng(const QByteArray &file, const Details &details, const QByteArray &packet)
+{
+    if (!isWholePng(file))
+        return std::nullopt;
+    // Right after IHDR: readers that stop at the image data still find them.
+    const QByteArray chunks = itxtChunk("XML:com.adobe.xmp", packet) + itxtChunk("Software", details.software.toUtf8())
+        + itxtChunk("Description", description(details).toUtf8());
+    QByteArray out = file;
+    out.insert(pngSignature.size() + pngChunkOverhead + ihdrLength, chunks);
+    return out;
+}
+
+// ---- WebP ---------------------------------------------------------------
+
+bool isWebp(const QByteArray &file)
+{
+    return file.size() >= 12 && file.startsWith("RIFF") && QByteArrayView(file).sliced(8, 4) == "WEBP";
+}
+
+struct MuxDelete {
+    void operator()(WebPMux *mux) const { WebPMuxDelete(mux); }
+};
+
+// Owns what WebPMuxAssemble() allocates.
+class AssembledData {
+public:
+    AssembledData() { WebPDataInit(&m_data); }
+    AssembledData(const AssembledData &) = delete;
+    AssembledData &operator=(const AssembledData &) = delete;
+    ~AssembledData() { WebPDataClear(&m_data); }
+    WebPData *get() { return &m_data; }
+
+private:
+    WebPData m_data;
+};
+
+std::optional<QByteArray> embedWebp(const QByteArray &file, const QByteArray &packet)
+{
+    // The mux validates the RIFF structure and, for a simple file, adds the
+    // VP8X header with the XMP flag that readers look for. Nothing is
+    // copied into it: `file` and `packet` outlive it.
+    const WebPData input{reinterpret_cast<const uint8_t *>(file.constData()), size_t(file.size())};
+    const std::unique_ptr<WebPMux, MuxDelete> mux(WebPMuxCreate(&input, 0));
+    if (!mux)
+        return std::nullopt;
+    const WebPData xmp{reinterpret_cast<const uint8_t *>(packet.constData()), size_t(packet.size())};
+    if (WebPMuxSetChunk(mux.get(), "XMP ", &xmp, 0) != WEBP_MUX_OK)
+        return std::nullopt;
+    AssembledData assembled;
+    if (WebPMuxAssemble(mux.get(), assembled.get()) != WEBP_MUX_OK)
+        return std::nullopt;
+    return QByteArray(reinterpret_cast<const char *>(assembled.get()->bytes), qsizetype(assembled.get()->size));
+}
+
+} // namespace
+
+QString description(const Details &details)
+{
+    // Fixed English, like every other field: the file outlives the language
+    // the program ran in, and other programs read it too.
+    QString text = QStringLiteral("%1, %2").arg(details.videoFileName, formatPreciseTime(details.time));
+    if (details.frame)
+        text += QStringLiteral(", frame ") + QString::number(*details.frame);
+    return text;
+}
+
+QByteArray xmpPacket(const Details &details)
+{
+    const QString file = xmlText(details.videoFileName);
+    QString xml;
+    // The begin attribute holds U+FEFF, the byte order mark that tells a
+    // scanner the packet's encoding; the id is the fixed one XMP defines.
+    xml += u"<?xpacket begin=\"\uFEFF\" id=\"W5M0MpCehiHzreSzNTczkc9d\"?>\n"
+           u"<x:xmpmeta xmlns:x=\"adobe:ns:meta/\">\n"
+           u" <rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\">\n"
+           u"  <rdf:Description rdf:about=\"\"\n"
+           u"    xmlns:dc=\"http://purl.org/dc/elements/1.1/\"\n"
+           u"    xmlns:xmp=\"http://ns.adobe.com/xap/1.0/\"\n"
+           u"    xmlns:framelark=\"https://framelark.app/ns/source/1.0/\">\n";
+    // One simple property a line: `text` is already XML character data.
+    const auto property = [&xml](QStringView name, const QString &text) {
+        xml += u"   <";
+        xml += name;
+        xml += u'>';
+        xml += text;
+        xml += u"</";
+        xml += name;
+        xml += u">\n";
+    };
+    property(u"dc:source", file);
+    xml += u"   <dc:description>\n"
+           u"    <rdf:Alt>\n"
+           u"     <rdf:li xml:lang=\"x-default\">";
+    xml += xmlText(description(details));
+    xml += u"</rdf:li>\n"
+           u"    </rdf:Alt>\n"
+           u"   </dc:description>\n";
+    property(u"xmp:CreatorTool", xmlText(details.software));
+    property(u"framelark:SourceFile", file);
+    property(u"framelark:SourceTime", secondsText(details.time));
+    if (details.frame)
+        property(u"framelark:SourceFrame", QString::number(*details.frame));
+    xml += u"  </rdf:Description>\n"
+           u" </rdf:RDF>\n"
+           u"</x:xmpmeta>\n"
+           u"<?xpacket end=\"w\"?>";
+    return xml.toUtf8();
+}
+
+std::optional<QByteArray> embed(const QByteArray &file, const Details &details)
+{
+    if (isJpeg(file))
+        return embedJpeg(file, xmpPacket(details));
+    if (file.startsWith(pngSignature))
+        return embedPng(file, details, xmpPacket(details));
+    if (isWebp(file))
+        return embedWebp(file, xmpPacket(details));
+    return std::nullopt;
+}
+
+} // namespace SourceDetails
