@@ -4,7 +4,7 @@
 //   framelark-bench extract VIDEO [options] --out DIR
 //   framelark-bench compare VIDEO [options] --out DIR [--competitor accurate|noaccurate|fulldecode]
 //
-// Options: --count N | --interval S, --precise, --png, --quality Q, --decode-only,
+// Options: --count N | --interval S, --precise, --png | --webp, --quality Q, --decode-only,
 // --stall-limit S (the extractor's stall watch; raise it under valgrind,
 // which runs the decoder some fifty times slower).
 
@@ -225,6 +225,7 @@ int main(int argc, char *argv[])
     const QCommandLineOption interval(QStringLiteral("interval"), QStringLiteral("seconds between shots"), QStringLiteral("S"));
     const QCommandLineOption precise(QStringLiteral("precise"), QStringLiteral("exact frames"));
     const QCommandLineOption png(QStringLiteral("png"), QStringLiteral("write PNG"));
+    const QCommandLineOption webp(QStringLiteral("webp"), QStringLiteral("write WebP"));
     const QCommandLineOption quality(QStringLiteral("quality"), QStringLiteral("JPEG quality 0..1"), QStringLiteral("Q"), QStringLiteral("0.9"));
     const QCommandLineOption decodeOnly(QStringLiteral("decode-only"), QStringLiteral("decode, write nothing"));
     const QCommandLineOption quiet(QStringLiteral("quiet"), QStringLiteral("no line per shot"));
@@ -234,7 +235,7 @@ int main(int argc, char *argv[])
     const QCommandLineOption stallLimit(QStringLiteral("stall-limit"),
                                         QStringLiteral("seconds without progress before a decoder is abandoned"),
                                         QStringLiteral("S"));
-    parser.addOptions({count, interval, precise, png, quality, decodeOnly, quiet, out, competitor, stallLimit});
+    parser.addOptions({count, interval, precise, png, webp, quality, decodeOnly, quiet, out, competitor, stallLimit});
     parser.process(app);
 
     const QStringList positional = parser.positionalArguments();
@@ -261,7 +262,7 @@ int main(int argc, char *argv[])
         settings.count = parser.value(count).toLongLong();
     }
     settings.precise = parser.isSet(precise);
-    settings.format = parser.isSet(png) ? ShotFormat::png : ShotFormat::jpg;
+    settings.format = parser.isSet(png) ? ShotFormat::png : parser.isSet(webp) ? ShotFormat::webp : ShotFormat::jpg;
     settings.quality = parser.value(quality).toDouble();
     const QList<double> times = Planning::times(settings.mode, settings.interval, settings.count, facts->duration);
     std::printf("video %s: %.2f s, %gx%g; %lld planned shots, %s; probed in %.3f s\n", qPrintable(video),

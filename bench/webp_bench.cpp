@@ -33,12 +33,17 @@ int main(int argc, char **argv)
     parser.addOption({QStringLiteral("out"), QStringLiteral("Folder for the encoded files."), QStringLiteral("DIR")});
     parser.addOption({QStringLiteral("quality"), QStringLiteral("Quality 0..1 (default 0.9)."), QStringLiteral("Q"),
                       QStringLiteral("0.9")});
+    parser.addOption({QStringLiteral("webp-quality"), QStringLiteral("WebP's quality when it should differ (tuning)."),
+                      QStringLiteral("Q")});
     parser.addOption({QStringLiteral("rounds"), QStringLiteral("Encodes per picture and format (default 3)."),
                       QStringLiteral("N"), QStringLiteral("3")});
     parser.addPositionalArgument(QStringLiteral("pictures"), QStringLiteral("Frames to encode."));
     parser.process(app);
     const QString out = parser.value(QStringLiteral("out"));
     const double quality = parser.value(QStringLiteral("quality")).toDouble();
+    const double webpQuality = parser.isSet(QStringLiteral("webp-quality"))
+        ? parser.value(QStringLiteral("webp-quality")).toDouble()
+        : quality;
     const int rounds = std::max(1, parser.value(QStringLiteral("rounds")).toInt());
     if (out.isEmpty() || parser.positionalArguments().isEmpty() || !QDir().mkpath(out)) {
         std::fprintf(stderr, "usage: framelark-webp-bench --out DIR [--quality Q] PICTURE...\n");
@@ -70,7 +75,7 @@ int main(int argc, char **argv)
         encode(jpeg, base + QStringLiteral(".jpg"),
                [&](const QString &file) { return ImageFiles::writeJpeg(frame, file, quality); });
         encode(webp, base + QStringLiteral(".webp"),
-               [&](const QString &file) { return ImageFiles::writeWebp(frame, file, quality); });
+               [&](const QString &file) { return ImageFiles::writeWebp(frame, file, webpQuality); });
         ++pictures;
     }
     std::printf("pictures %d quality %.2f\n", pictures, quality);

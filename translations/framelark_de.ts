@@ -178,7 +178,7 @@
     </message>
     <message>
         <source>Choose a folder. A “%1 Preview Sprites” folder will be created inside it.</source>
-        <translation>Wähle einen Ordner. Darin wird ein Ordner „%1 Vorschau-Sprites“ angelegt.</translation>
+        <translation>Wählen Sie einen Ordner. Darin wird ein Ordner „%1 Vorschau-Sprites“ angelegt.</translation>
     </message>
     <message>
         <source>No preview sprites were written.</source>
@@ -565,6 +565,14 @@
     <message>
         <source>Note</source>
         <translation>Notiz</translation>
+    </message>
+    <message>
+        <source>Can&apos;t Save as WebP</source>
+        <translation>Speichern als WebP nicht möglich</translation>
+    </message>
+    <message>
+        <source>WebP pictures can be at most %1 pixels wide and tall; this share image is %2 × %3. Save it as JPEG or PNG, or choose more columns or a smaller width.</source>
+        <translation>WebP-Bilder können höchstens %1 Pixel breit und hoch sein; dieses Übersichtsbild ist %2 × %3. Speichern Sie es als JPEG oder PNG oder wählen Sie mehr Spalten oder eine kleinere Breite.</translation>
     </message>
 </context>
 <context>

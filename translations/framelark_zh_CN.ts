@@ -563,6 +563,14 @@
         <source>Note</source>
         <translation>备注</translation>
     </message>
+    <message>
+        <source>Can&apos;t Save as WebP</source>
+        <translation>无法存储为 WebP</translation>
+    </message>
+    <message>
+        <source>WebP pictures can be at most %1 pixels wide and tall; this share image is %2 × %3. Save it as JPEG or PNG, or choose more columns or a smaller width.</source>
+        <translation>WebP 图片的宽和高最多为 %1 像素；此分享图为 %2 × %3。请将其存储为 JPEG 或 PNG，或选择更多列或更小的宽度。</translation>
+    </message>
 </context>
 <context>
     <name>ShotFolderWriter</name>

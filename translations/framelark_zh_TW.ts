@@ -563,6 +563,14 @@
         <source>Note</source>
         <translation>備註</translation>
     </message>
+    <message>
+        <source>Can&apos;t Save as WebP</source>
+        <translation>無法儲存為 WebP</translation>
+    </message>
+    <message>
+        <source>WebP pictures can be at most %1 pixels wide and tall; this share image is %2 × %3. Save it as JPEG or PNG, or choose more columns or a smaller width.</source>
+        <translation>WebP 圖片的寬和高最多為 %1 像素；此分享圖為 %2 × %3。請將其儲存為 JPEG 或 PNG，或選擇更多欄或更小的寬度。</translation>
+    </message>
 </context>
 <context>
     <name>ShotFolderWriter</name>

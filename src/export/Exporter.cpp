@@ -159,7 +159,9 @@ void Exporter::exportSprites(const PreviewSprites::Options &options)
         return;
     m_prefs.sync();
     const QList<Shot> shots = video->selectedShots();
-    const std::stop_token stop = m_model.beginExport(shots.size());
+    // Removing the video stops it, as it stops a screenshot export: its
+    // shots are about to be deleted.
+    const std::stop_token stop = m_model.beginExport(shots.size(), {video->id()});
     spritesInBackground(&m_model, video->info(), shots, *destination, options, stop, m_reveal);
 }
 

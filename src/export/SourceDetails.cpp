@@ -292,9 +292,14 @@ QByteArray xmpPacket(const Details &details)
         property(u"framelark:SourceFrame", QString::number(*details.frame));
     xml += u"  </rdf:Description>\n"
            u" </rdf:RDF>\n"
-           u"</x:xmpmeta>\n"
-           u"<?xpacket end=\"w\"?>";
-    return xml.toUtf8();
+           u"</x:xmpmeta>\n";
+    QByteArray packet = xml.toUtf8();
+    // An even length: a WebP chunk of odd size is padded with a zero byte,
+    // which some readers take as part of the packet and then reject. The
+    // padding whitespace is what XMP packets allow here.
+    if ((packet.size() + 19) % 2 != 0)
+        packet += ' ';
+    return packet + "<?xpacket end=\"w\"?>";
 }
 
 std::optional<QByteArray> embed(const QByteArray &file, const Details &details)

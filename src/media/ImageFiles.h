@@ -62,6 +62,7 @@ bool writeJpeg(const QImage &image, const QString &path, double quality, MediaEr
 bool writePng(const QImage &image, const QString &path, MediaError *error = nullptr);
 // WebP through libwebp: lossy at `quality` below 1, lossless at 1 (the
 // highest JPEG quality asks for every detail; lossy WebP cannot give that).
+inline constexpr int webpMaxSide = 16383;  // the format's limit, both ways
 bool writeWebp(const QImage &image, const QString &path, double quality, MediaError *error = nullptr);
 
 // The files of one shot: the full-size image and its JPEG thumbnail in

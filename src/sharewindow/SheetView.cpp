@@ -4,6 +4,7 @@
 
 #include "basics/Planning.h"
 #include "export/FileManagerReveal.h"
+#include "media/ImageFiles.h"
 #include "settings/Preferences.h"
 #include "share/SheetRenderer.h"
 #include "sharewindow/SheetPreview.h"
@@ -22,6 +23,7 @@
 #include <QLineEdit>
 #include <QTimer>
 #include <QMenu>
+#include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QToolButton>
@@ -227,6 +229,12 @@ QWidget *SheetView::buildPanel()
     m_note->setObjectName(QStringLiteral("note"));
     m_note->setPlaceholderText(tr("Optional"));
     m_note->setClearButtonEnabled(true);
+    // The column's width, whatever is typed: the panel must not shift
+    // with each keystroke.
+    for (QLineEdit *edit : {m_title, m_note}) {
+        edit->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+        edit->setMinimumWidth(edit->fontMetrics().averageCharWidth() * 12);
+    }
     auto *titleLabel = new QLabel(tr("Title"), panel);
     auto *noteLabel = new QLabel(tr("Note"), panel);
     titleLabel->setBuddy(m_title);
@@ -244,6 +252,8 @@ QWidget *SheetView::buildPanel()
         m_session->setOptions(options());
         emit headerTextsChanged(m_title->text(), m_note->text());
     });
+    // What was typed just before closing still belongs to the video.
+    connect(this, &QDialog::finished, this, &SheetView::applyTyping);
     for (QLineEdit *edit : {m_title, m_note})
         connect(edit, &QLineEdit::textEdited, m_typingPause, qOverload<>(&QTimer::start));
     column->addLayout(form);
@@ -377,8 +387,18 @@ void SheetView::changeEvent(QEvent *event)
         updateIcons();
 }
 
+void SheetView::applyTyping()
+{
+    if (!m_typingPause->isActive())
+        return;
+    m_typingPause->stop();
+    m_session->setOptions(options());
+    emit headerTextsChanged(m_title->text(), m_note->text());
+}
+
 void SheetView::copy()
 {
+    applyTyping();
     m_session->copy();
     if (m_session->copied() && m_tookOut)
         m_tookOut();
@@ -388,16 +408,28 @@ void SheetView::save()
 {
     if (m_session->image().isNull())
         return;
+    applyTyping();
     const SaveChoice choice = m_chooseSavePath(this, SheetFiles::proposedSavePath(m_session->video()));
     if (choice.path.isEmpty())
         return;
+    const QString path = SheetFiles::withExtension(choice.path, choice.format);
+    const QImage &image = m_session->image();
+    if (SheetFiles::formatFor(path) == SheetFiles::SaveFormat::webp
+        && std::max(image.width(), image.height()) > ImageFiles::webpMaxSide) {
+        QMessageBox::warning(this, tr("Can't Save as WebP"),
+                             tr("WebP pictures can be at most %1 pixels wide and tall; this share image is %2 × %3. "
+                                "Save it as JPEG or PNG, or choose more columns or a smaller width.")
+                                 .arg(QLocale().toString(ImageFiles::webpMaxSide), QLocale().toString(image.width()),
+                                      QLocale().toString(image.height())));
+        return;
+    }
     // Like the other quiet failures, an unwritable place writes nothing (the
     // reason goes to the log). The window stays responsive meanwhile.
     [](std::function<void()> tookOut, QCoro::Task<bool> saving) -> QCoro::Task<> {
         const bool saved = co_await saving;
         if (saved && tookOut)
             tookOut();
-    }(m_tookOut, m_session->save(SheetFiles::withExtension(choice.path, choice.format)));
+    }(m_tookOut, m_session->save(path));
 }
 
 void SheetView::showShareMenu()

@@ -113,6 +113,8 @@ private:
     void updateState();
     void updateIcons();
     void showShareMenu();
+    // Applies a title or note whose typing pause is still running.
+    void applyTyping();
 
     Preferences &m_prefs;
     SavePathFunction m_chooseSavePath;

@@ -11,8 +11,6 @@
 #include <QMouseEvent>
 #include <QLabel>
 #include <QScreen>
-#include <QStyle>
-#include <QStyleOptionSpinBox>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -23,19 +21,6 @@ enum ModeSegment { intervalSegment, countSegment, sceneSegment };
 enum FormatSegment { jpgSegment, pngSegment, webpSegment };
 
 constexpr int fieldWidth = 64;
-
-// Sizes `box` so that its text field, without the arrows, is `fieldWidth` wide.
-void fitField(NumberBox *box)
-{
-    QStyleOptionSpinBox option;
-    option.initFrom(box);
-    option.rect = QRect(0, 0, 200, box->sizeHint().height());
-    option.subControls = QStyle::SC_All;
-    option.frame = true;
-    const QRect edit = box->style()->subControlRect(QStyle::CC_SpinBox, &option,
-                                                    QStyle::SC_SpinBoxEditField, box);
-    box->setFixedWidth(fieldWidth + (option.rect.width() - edit.width()));
-}
 
 // A field and its stepper, then an optional unit, spaced 6 apart.
 QWidget *numberRow(NumberBox *box, const QString &unit, QWidget *parent)
@@ -75,8 +60,8 @@ CaptureSettingsPopover::CaptureSettingsPopover(Preferences &preferences, QWidget
     m_avoidWeak->setObjectName(QStringLiteral("avoidWeak"));
     m_avoidWeak->setToolTip(tr("A dark, blurred or repeated frame is replaced by the best frame near it."));
     m_format->setObjectName(QStringLiteral("format"));
-    fitField(m_interval);
-    fitField(m_count);
+    m_interval->setFieldWidth(fieldWidth);
+    m_count->setFieldWidth(fieldWidth);
 
     auto *note = new QLabel(
         tr("Off: grabs the nearest keyframe — much faster. On: exact to the frame."), this);

@@ -52,6 +52,8 @@ SpriteDialog::SpriteDialog(Preferences &prefs, QWidget *parent)
     m_width->setValue(double(prefs.spriteTileWidth()));
     m_columns->setValue(double(prefs.spriteColumns()));
     m_rows->setValue(double(prefs.spriteRows()));
+    for (NumberBox *box : {m_width, m_columns, m_rows})
+        box->setFieldWidth(64);
 
     auto *form = new QFormLayout;
     form->setLabelAlignment(Qt::AlignRight | Qt::AlignVCenter);

@@ -1,6 +1,8 @@
 #include "widgets/NumberBox.h"
 
 #include <QLineEdit>
+#include <QStyle>
+#include <QStyleOptionSpinBox>
 #include <QLocale>
 
 #include <algorithm>
@@ -110,4 +112,15 @@ QValidator::State NumberBox::validate(QString &input, int &) const
 void NumberBox::fixup(QString &input) const
 {
     input = format(m_value, m_kind);
+}
+
+void NumberBox::setFieldWidth(int width)
+{
+    QStyleOptionSpinBox option;
+    option.initFrom(this);
+    option.rect = QRect(0, 0, 200, sizeHint().height());
+    option.subControls = QStyle::SC_All;
+    option.frame = true;
+    const QRect edit = style()->subControlRect(QStyle::CC_SpinBox, &option, QStyle::SC_SpinBoxEditField, this);
+    setFixedWidth(width + (option.rect.width() - edit.width()));
 }

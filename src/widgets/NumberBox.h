@@ -25,6 +25,10 @@ public:
     // trailing zeros: 3600 → "3,600", 2.5 → "2.5".
     static QString format(double value, Kind kind);
 
+    // Makes the box exactly as wide as a text field of `width` pixels plus
+    // its arrows in the current style.
+    void setFieldWidth(int width);
+
     void stepBy(int steps) override;
     QValidator::State validate(QString &input, int &pos) const override;
     void fixup(QString &input) const override;

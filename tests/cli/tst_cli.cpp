@@ -185,6 +185,13 @@ private slots:
         QCOMPARE(cues.size(), 3);
         QCOMPARE(cues.first(), QByteArray("00:00:00.000 --> 00:00:01.000"));
         QCOMPARE(cues.last(), QByteArray("00:00:01.500 --> 00:00:02.000"));
+        // As a web page's parser reads it.
+        QProcess parser;
+        parser.start("/usr/bin/python3", {"-c", "import sys, webvtt; c = webvtt.read(sys.argv[1]).captions; "
+                                       "print(len(c), c[0].start, c[-1].end, c[1].text)", vtt.fileName()});
+        QVERIFY(parser.waitForFinished(30000));
+        QCOMPARE(QString::fromUtf8(parser.readAllStandardOutput()).trimmed(),
+                 QStringLiteral("3 00:00:00.000 00:00:02.000 %1_001.jpg#xywh=160,0,160,120").arg(name));
         QFile shot(out + "/" + name + " Screenshots/" + name + "_002_00-00-01.webp");
         QVERIFY(shot.open(QIODevice::ReadOnly));
         const QByteArray bytes = shot.readAll();

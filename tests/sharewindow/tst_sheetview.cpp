@@ -15,6 +15,10 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QLineEdit>
+#include <QApplication>
+#include <QTimer>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QMutex>
 #include <QPushButton>
@@ -47,6 +51,7 @@ struct ScriptedRenderer {
     std::atomic<int> calls = 0;
     std::atomic<int> returned = 0;
     SheetOptions last;
+    QStringList headers;   // "title|note" of every call
 
     static QColor colourFor(const SheetOptions &options)
     {
@@ -58,6 +63,7 @@ struct ScriptedRenderer {
         ++calls;
         QMutexLocker lock(&mutex);
         last = options;
+        headers.append(options.title + u'|' + options.note);
         QDeadlineTimer deadline(timeout);
         while (held.contains(options.columns) && !deadline.hasExpired())
             changed.wait(&mutex, deadline);
@@ -66,7 +72,9 @@ struct ScriptedRenderer {
         ++returned;
         if (fail)
             return std::nullopt;
-        QImage image(100 * std::max(options.columns, 1), 60, QImage::Format_ARGB32_Premultiplied);
+        // A note "tall" asks for a sheet taller than WebP allows.
+        QImage image(100 * std::max(options.columns, 1), options.note == u"tall" ? 17000 : 60,
+                     QImage::Format_ARGB32_Premultiplied);
         image.fill(colourFor(options));
         return image;
     }
@@ -356,6 +364,33 @@ private slots:
         QVERIFY(stagedFiles().isEmpty());
     }
 
+    // Title and note belong to the video: handed in, typed (one render after
+    // a pause), handed back; never stored. They only apply with the header.
+    void titleAndNoteRenderAndReport()
+    {
+        SheetView view(m_shots, m_video, *m_prefs, scripted());
+        QSignalSpy texts(&view, &SheetView::headerTextsChanged);
+        view.setHeaderTexts(QStringLiteral("Trip"), QString());
+        settle();
+        QVERIFY(m_scripted->headers.contains(QStringLiteral("Trip|")));
+        auto *note = view.findChild<QLineEdit *>("note");
+        QTest::keyClicks(note, QStringLiteral("Berlin"));
+        QTRY_COMPARE_WITH_TIMEOUT(texts.count(), 1, timeout);
+        QCOMPARE(texts.first(), (QVariantList{QStringLiteral("Trip"), QStringLiteral("Berlin")}));
+        settle();
+        QCOMPARE(m_scripted->headers.last(), QStringLiteral("Trip|Berlin"));
+        QCOMPARE(view.options().note, QStringLiteral("Berlin"));
+        QCOMPARE(m_prefs->sheetOptions().note, QString());
+        // Closed during the pause: what was typed still goes back.
+        QTest::keyClicks(view.findChild<QLineEdit *>("title"), QStringLiteral("!"));
+        view.reject();
+        QCOMPARE(texts.size(), 2);
+        QCOMPARE(texts.last().first().toString(), QStringLiteral("Trip!"));
+        view.findChild<QCheckBox *>("videoInfo")->click();
+        QVERIFY(!note->isEnabled());
+        QVERIFY(!view.findChild<QLineEdit *>("title")->isEnabled());
+    }
+
     void storedValuesOutsideTheControlsAreUsed()
     {
         // A width the menu does not offer is used as it is; values outside
@@ -519,6 +554,8 @@ private slots:
         QTest::newRow("bare name, JPEG chosen") << "out" << F::jpeg << "out.jpg" << jpegSignature;
         QTest::newRow("bare name, PNG chosen") << "out" << F::png << "out.png" << pngSignature;
         QTest::newRow("dotted bare name, PNG chosen") << "v1.2" << F::png << "v1.2.png" << pngSignature;
+        QTest::newRow("webp") << "out.WebP" << F::jpeg << "out.WebP" << QByteArray("RIFF");
+        QTest::newRow("bare name, WebP chosen") << "out" << F::webp << "out.webp" << QByteArray("RIFF");
     }
 
     void saveChoosesTheFormatByExtension()
@@ -541,6 +578,29 @@ private slots:
         const QImage saved(file);
         QCOMPARE(saved.size(), view.image().size());
         QCOMPARE(QDir(target.path()).entryList(QDir::Files | QDir::Hidden), QStringList{written});
+    }
+
+    // WebP stops at 16,383 pixels: a taller sheet is not silently lost.
+    void tooTallForWebpSaysSo()
+    {
+        SheetView view(m_shots, m_video, *m_prefs, scripted());
+        view.setHeaderTexts(QString(), QStringLiteral("tall"));
+        QTRY_COMPARE_WITH_TIMEOUT(view.image().height(), 17000, timeout);
+        QTemporaryDir target;
+        m_saveAnswer = target.filePath(QStringLiteral("out.webp"));
+        QString told;
+        QTimer::singleShot(0, this, [&told] {
+            for (QWidget *widget : QApplication::topLevelWidgets()) {
+                if (auto *box = qobject_cast<QMessageBox *>(widget); box && box->isVisible()) {
+                    told = box->text();
+                    box->accept();
+                }
+            }
+        });
+        button(view, "saveButton")->click();
+        QVERIFY2(told.contains(QStringLiteral("16,383")) && told.contains(QStringLiteral("400 × 17,000")), qPrintable(told));
+        settle();
+        QVERIFY(QDir(target.path()).isEmpty());
     }
 
     void cancelledSaveWritesNothing()

@@ -5,6 +5,7 @@
 #include "sharewindow/SheetView.h"
 #include "ui/CaptureSettingsPopover.h"
 #include "ui/SettingsView.h"
+#include "ui/SpriteDialog.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -140,6 +141,12 @@ private slots:
         settings.show();
         QVERIFY(QTest::qWaitForWindowExposed(&settings));
         clipped = clippedTexts(&settings);
+        QVERIFY2(clipped.isEmpty(), qPrintable(clipped.join(QStringLiteral(", "))));
+
+        SpriteDialog sprites(*prefs);
+        sprites.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&sprites));
+        clipped = clippedTexts(&sprites);
         QVERIFY2(clipped.isEmpty(), qPrintable(clipped.join(QStringLiteral(", "))));
     }
 };
