@@ -146,23 +146,44 @@ void appendBig32(QByteArray &out, quint32 value)
     out.append(reinterpret_cast<const char *>(&big), 4);
 }
 
-// An uncompressed iTXt chunk without language tag or translated keyword.
-// iTXt rather than tEXt because file names are rarely Latin-1 only.
-QByteArray itxtChunk(QByteArrayView keyword, const QByteArray &text)
+// A whole chunk: length, `typeAndData` (the type's four letters, then the
+// data) and the CRC over them.
+QByteArray pngChunk(const QByteArray &typeAndData)
 {
-    QByteArray typeAndData("iTXt");
-    typeAndData.append(keyword);
-    // Keyword end, compression flag and method, empty language tag, empty
-    // translated keyword.
-    typeAndData.append("\0\0\0\0\0", 5);
-    typeAndData.append(text);
-
     QByteArray chunk;
     chunk.reserve(pngChunkOverhead + typeAndData.size());
     appendBig32(chunk, quint32(typeAndData.size() - 4));
     chunk.append(typeAndData);
     appendBig32(chunk, crc32(typeAndData));
     return chunk;
+}
+
+// A text chunk: tEXt when the text is printable Latin-1 (the one text chunk
+// every PNG reader shows, ImageMagick's identify among them), else an
+// uncompressed iTXt without language tag or translated keyword, since file
+// names are often not Latin-1.
+QByteArray textChunk(QByteArrayView keyword, const QString &text)
+{
+    const bool latin1 = std::all_of(text.begin(), text.end(), [](QChar c) {
+        return (c.unicode() >= 0x20 && c.unicode() < 0x7f) || (c.unicode() >= 0xa0 && c.unicode() <= 0xff);
+    });
+    QByteArray typeAndData(latin1 ? "tEXt" : "iTXt");
+    typeAndData.append(keyword);
+    // Keyword end; for iTXt also compression flag and method, empty
+    // language tag, empty translated keyword.
+    typeAndData.append("\0\0\0\0\0", latin1 ? 1 : 5);
+    typeAndData.append(latin1 ? text.toLatin1() : text.toUtf8());
+    return pngChunk(typeAndData);
+}
+
+// The packet always goes in iTXt, as XMP readers look for it.
+QByteArray xmpChunk(const QByteArray &packet)
+{
+    QByteArray typeAndData("iTXt");
+    typeAndData.append("XML:com.adobe.xmp");
+    typeAndData.append("\0\0\0\0\0", 5);
+    typeAndData.append(packet);
+    return pngChunk(typeAndData);
 }
 
 // True when `file` is a sequence of whole chunks from IHDR (first, as PNG
@@ -193,8 +214,8 @@ std::optional<QByteArray> embedPng(const QByteArray &file, const Details &detail
     if (!isWholePng(file))
         return std::nullopt;
     // Right after IHDR: readers that stop at the image data still find them.
-    const QByteArray chunks = itxtChunk("XML:com.adobe.xmp", packet) + itxtChunk("Software", details.software.toUtf8())
-        + itxtChunk("Description", description(details).toUtf8());
+    const QByteArray chunks = xmpChunk(packet) + textChunk("Software", details.software)
+        + textChunk("Description", description(details));
     QByteArray out = file;
     out.insert(pngSignature.size() + pngChunkOverhead + ihdrLength, chunks);
     return out;
