@@ -7,7 +7,6 @@
 
 #include <QCheckBox>
 #include <QFormLayout>
-#include <QHBoxLayout>
 #include <QMouseEvent>
 #include <QLabel>
 #include <QScreen>
@@ -21,20 +20,6 @@ enum ModeSegment { intervalSegment, countSegment, sceneSegment };
 enum FormatSegment { jpgSegment, pngSegment, webpSegment };
 
 constexpr int fieldWidth = 64;
-
-// A field and its stepper, then an optional unit, spaced 6 apart.
-QWidget *numberRow(NumberBox *box, const QString &unit, QWidget *parent)
-{
-    auto *row = new QWidget(parent);
-    auto *layout = new QHBoxLayout(row);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(6);
-    layout->addWidget(box);
-    if (!unit.isEmpty())
-        layout->addWidget(new QLabel(unit, row));
-    layout->addStretch(1);
-    return row;
-}
 
 } // namespace
 
@@ -79,11 +64,11 @@ CaptureSettingsPopover::CaptureSettingsPopover(Preferences &preferences, QWidget
     m_form->setHorizontalSpacing(12);
     m_form->setVerticalSpacing(12);
     m_form->addRow(tr("Capture"), m_mode);
-    m_form->addRow(tr("Every"), numberRow(m_interval, tr("sec"), this));
+    m_form->addRow(tr("Every"), NumberBox::row(m_interval, tr("sec"), this));
     // One row for the count in both modes that use it; its label tells which.
     m_countLabel = new QLabel(tr("Number of shots"), this);
     m_countLabel->setObjectName(QStringLiteral("countLabel"));
-    m_form->addRow(m_countLabel, numberRow(m_count, QString(), this));
+    m_form->addRow(m_countLabel, NumberBox::row(m_count, QString(), this));
     m_form->addRow(preciseBlock);
     m_form->addRow(m_avoidWeak);
     m_form->addRow(tr("Format"), m_format);

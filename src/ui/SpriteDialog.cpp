@@ -6,7 +6,6 @@
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -14,19 +13,6 @@
 #include <algorithm>
 
 namespace {
-
-QWidget *withUnit(NumberBox *box, const QString &unit, QWidget *parent)
-{
-    auto *row = new QWidget(parent);
-    auto *layout = new QHBoxLayout(row);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(6);
-    layout->addWidget(box);
-    if (!unit.isEmpty())
-        layout->addWidget(new QLabel(unit, row));
-    layout->addStretch(1);
-    return row;
-}
 
 int clamped(double value, int low, int high)
 {
@@ -59,9 +45,9 @@ SpriteDialog::SpriteDialog(Preferences &prefs, QWidget *parent)
     form->setLabelAlignment(Qt::AlignRight | Qt::AlignVCenter);
     form->setHorizontalSpacing(12);
     form->setVerticalSpacing(10);
-    form->addRow(tr("Tile width"), withUnit(m_width, tr("px"), this));
-    form->addRow(tr("Columns"), withUnit(m_columns, QString(), this));
-    form->addRow(tr("Rows"), withUnit(m_rows, QString(), this));
+    form->addRow(tr("Tile width"), NumberBox::row(m_width, tr("px"), this));
+    form->addRow(tr("Columns"), NumberBox::row(m_columns, QString(), this));
+    form->addRow(tr("Rows"), NumberBox::row(m_rows, QString(), this));
 
     auto *note = new QLabel(tr("The selected shots become tiles of sprite images, each holding up to columns × rows "
                                "tiles, and a WebVTT file tells a web player which tile shows which time."),

@@ -1,5 +1,7 @@
 #include "widgets/NumberBox.h"
 
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QStyle>
 #include <QStyleOptionSpinBox>
@@ -123,4 +125,17 @@ void NumberBox::setFieldWidth(int width)
     option.frame = true;
     const QRect edit = style()->subControlRect(QStyle::CC_SpinBox, &option, QStyle::SC_SpinBoxEditField, this);
     setFixedWidth(width + (option.rect.width() - edit.width()));
+}
+
+QWidget *NumberBox::row(NumberBox *box, const QString &unit, QWidget *parent)
+{
+    auto *row = new QWidget(parent);
+    auto *layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(6);
+    layout->addWidget(box);
+    if (!unit.isEmpty())
+        layout->addWidget(new QLabel(unit, row));
+    layout->addStretch(1);
+    return row;
 }

@@ -29,6 +29,10 @@ public:
     // its arrows in the current style.
     void setFieldWidth(int width);
 
+    // A form field: `box`, then `unit` when not empty, spaced 6 apart and
+    // kept at the left. The row is a child of `parent`.
+    static QWidget *row(NumberBox *box, const QString &unit, QWidget *parent);
+
     void stepBy(int steps) override;
     QValidator::State validate(QString &input, int &pos) const override;
     void fixup(QString &input) const override;
