@@ -148,12 +148,12 @@ private slots:
                  qPrintable(QString::number(statistics.laneRequests)));
     }
 
-    // A first batch within one keyframe interval keeps one decoder, with
-    // frame threads, for the whole run; so do explicitly chosen threads and
-    // tolerances that keyframes can answer.
+    // A first batch over fewer than four keyframe intervals keeps one
+    // decoder, with frame threads, for the whole run; so do explicitly
+    // chosen threads and tolerances that keyframes can answer.
     void lanesOnlyWhereTheyPay()
     {
-        const QString path = TestVideos::make({.width = 160, .height = 120, .frames = 240, .gop = 120});
+        const QString path = TestVideos::make({.width = 160, .height = 120, .frames = 240, .gop = 60});
         std::vector<MediaTime> dense, spread;
         for (int frame = 2; frame < 100; frame += 9)
             dense.push_back(MediaTime{frame * 20 + 3});
@@ -192,7 +192,8 @@ private slots:
         QVERIFY(spreadFirst);
         spreadFirst->setTolerance(MediaTime{0}, MediaTime{0});
         QVERIFY(check(*spreadFirst, spread));
-        // Keyframes at frames 0 and 120: the four times after 120 go to the lane.
+        // Keyframes every 60 frames: the times in the second and fourth
+        // intervals (62, 92, 182, 212) go to the lane.
         QCOMPARE(spreadFirst->statistics().laneRequests, 4);
         QVERIFY(spreadFirst->decoderThreads().count >= 1);
 
