@@ -1,5 +1,6 @@
 #include "export/PreviewSprites.h"
 
+#include "basics/Formatting.h"
 #include "export/NewFiles.h"
 #include "media/ImageFiles.h"
 #include "media/MediaError.h"
@@ -29,14 +30,10 @@ qint64 millisecondsOf(double seconds)
     return std::llround(std::min(seconds, 1e12) * 1000.0);
 }
 
+// WebVTT's "hh:mm:ss.ttt" is the shot tooltips' precise time.
 QString vttTimeOf(qint64 ms)
 {
-    const QChar zero(u'0');
-    return QStringLiteral("%1:%2:%3.%4")
-        .arg(ms / 3'600'000, 2, 10, zero)
-        .arg(ms / 60'000 % 60, 2, 10, zero)
-        .arg(ms / 1000 % 60, 2, 10, zero)
-        .arg(ms % 1000, 3, 10, zero);
+    return formatPreciseTime(double(ms) / 1000.0);
 }
 
 struct Cue {

@@ -6,8 +6,8 @@
 #include <QtEndian>
 
 #include <webp/mux.h>
+#include <zlib.h>
 
-#include <array>
 #include <cmath>
 #include <memory>
 
@@ -120,24 +120,10 @@ constexpr QByteArrayView pngSignature("\x89PNG\r\n\x1A\n", 8);
 constexpr qsizetype pngChunkOverhead = 12; // length, type, CRC
 constexpr qsizetype ihdrLength = 13;
 
-// The CRC-32 of PNG chunks (ISO 3309, reflected polynomial 0xEDB88320).
-constexpr std::array<quint32, 256> crcTable = [] {
-    std::array<quint32, 256> table{};
-    for (quint32 n = 0; n < 256; ++n) {
-        quint32 c = n;
-        for (int k = 0; k < 8; ++k)
-            c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-        table[n] = c;
-    }
-    return table;
-}();
-
-quint32 crc32(QByteArrayView bytes)
+// The CRC-32 of PNG chunks is zlib's.
+quint32 chunkCrc(QByteArrayView bytes)
 {
-    quint32 c = 0xFFFFFFFFu;
-    for (const char b : bytes)
-        c = crcTable[(c ^ uchar(b)) & 0xFF] ^ (c >> 8);
-    return c ^ 0xFFFFFFFFu;
+    return quint32(::crc32(::crc32(0L, Z_NULL, 0), reinterpret_cast<const Bytef *>(bytes.data()), uInt(bytes.size())));
 }
 
 void appendBig32(QByteArray &out, quint32 value)
@@ -154,7 +140,7 @@ QByteArray pngChunk(const QByteArray &typeAndData)
     chunk.reserve(pngChunkOverhead + typeAndData.size());
     appendBig32(chunk, quint32(typeAndData.size() - 4));
     chunk.append(typeAndData);
-    appendBig32(chunk, crc32(typeAndData));
+    appendBig32(chunk, chunkCrc(typeAndData));
     return chunk;
 }
 
