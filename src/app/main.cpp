@@ -8,6 +8,7 @@
 #include "export/Exporter.h"
 #include "export/FileManagerReveal.h"
 #include "media/FfmpegLog.h"
+#include "media/SpareBuffers.h"
 #include "media/Thumbnails.h"
 #include "model/AppModel.h"
 #include "model/Engine.h"
@@ -132,10 +133,14 @@ int main(int argc, char *argv[])
     });
     window.show();
 
-    // Decoded thumbnails can be read again from disk: give them back while
-    // the system is short of memory rather than push it into swapping.
+    // Decoded thumbnails can be read again from disk and spare frame buffers
+    // allocated again: give them back while the system is short of memory
+    // rather than push it into swapping.
     MemoryWatch memory;
-    QObject::connect(&memory, &MemoryWatch::low, [] { Thumbnails::relieve(); });
+    QObject::connect(&memory, &MemoryWatch::low, [] {
+        Thumbnails::relieve();
+        SpareBuffers::release();
+    });
     memory.start();
 
     const int status = app.exec();

@@ -1,5 +1,7 @@
 #include "media/DisplayTransform.h"
 
+#include "media/SpareBuffers.h"
+
 extern "C" {
 #include <libavutil/display.h>
 #include <libavutil/pixdesc.h>
@@ -143,7 +145,7 @@ FramePtr DisplayTransform::apply(const AVFrame *frame) const
     out->format = frame->format;
     out->width = swapsAxes() ? frame->height : frame->width;
     out->height = swapsAxes() ? frame->width : frame->height;
-    if (av_frame_get_buffer(out.get(), 0) < 0 || av_frame_copy_props(out.get(), frame) < 0)
+    if (SpareBuffers::frameBuffer(out.get()) < 0 || av_frame_copy_props(out.get(), frame) < 0)
         return nullptr;
     // The picture is upright now; a matrix left on it would turn it again.
     av_frame_remove_side_data(out.get(), AV_FRAME_DATA_DISPLAYMATRIX);

@@ -5,6 +5,7 @@
 #include "media/FrameConverter.h"
 #include "media/ImageFiles.h"
 #include "media/ShotScoring.h"
+#include "media/SpareBuffers.h"
 #include "media/WriterPool.h"
 
 #include <QThread>
@@ -273,6 +274,8 @@ int run(const GeneratorFactory &makeGenerator, const QList<double> &times,
     }
 
     writers.waitForDone();
+    // An idle window should not sit on a run's worth of frame buffers.
+    SpareBuffers::release();
     return failed + unwritten.load();
 }
 

@@ -54,8 +54,10 @@ FramePtr FrameCursor::next(const Skippable &skippable, int packetLimit)
             // ahead of the frame it gives out (reordering, frame threads),
             // so the caller's test must cover every request still open.
             const bool skip = skippable && p->pts != AV_NOPTS_VALUE && !(p->flags & AV_PKT_FLAG_KEY)
-                && skippable(p->pts, p->duration);
+                && skippable(p->pts, p->duration, m_latestSent);
             codec->skip_frame = skip ? m_skipLevel : AVDISCARD_DEFAULT;
+            if (!skip && p->pts != AV_NOPTS_VALUE && (m_latestSent == AV_NOPTS_VALUE || p->pts > m_latestSent))
+                m_latestSent = p->pts;
             // A damaged packet is dropped; the decoder resumes at the next one.
             avcodec_send_packet(codec, p);
         }
@@ -67,6 +69,7 @@ bool FrameCursor::seek(int64_t timestamp, bool anyFrame)
 {
     m_error = {};
     ++m_seeks;
+    m_latestSent = AV_NOPTS_VALUE;
     m_draining = false;
     m_ended = false;
     const int rc = av_seek_frame(m_input.format(), m_input.streamIndex(), timestamp,

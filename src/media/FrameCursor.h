@@ -41,6 +41,7 @@ private:
     VideoInput &m_input;
     PacketPtr m_packet;
     AVDiscard m_skipLevel = AVDISCARD_NONREF;
+    int64_t m_latestSent = AV_NOPTS_VALUE;  // see Skippable's decodedLater
     bool m_draining = false;
     bool m_ended = false;  // the decoder gave its last frame
     int m_indexCount = -1;  // index size m_keyframes was read at

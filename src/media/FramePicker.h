@@ -16,8 +16,9 @@
 //   since a player shows it until then; later targets fail.
 // Requests that move forward within one keyframe interval decode on from the
 // current position; anything else seeks to a keyframe first. While a batch is
-// planned, frames nothing refers to and no open request of the batch can use
-// are not decoded at all.
+// planned, frames nothing refers to are not decoded at all when no open
+// request of the batch can use them, or when a later frame already sent to
+// the decoder answers the tolerant request they would.
 //
 // Thread: one thread at a time, like the source it drives. Not owning the
 // source, which must outlive the picker.
@@ -37,8 +38,11 @@
 class FrameSource {
 public:
     // Whether a packet's frame, at `pts` for `duration` ticks, may go
-    // undecoded (asked only for frames nothing refers to).
-    using Skippable = std::function<bool(int64_t pts, int64_t duration)>;
+    // undecoded (asked only for frames nothing refers to). `decodedLater`:
+    // the latest presentation time of the frames sent to be decoded (not
+    // skipped) since the last seek, or AV_NOPTS_VALUE; a frame there comes
+    // out after this one when it is later (reordered B-frames).
+    using Skippable = std::function<bool(int64_t pts, int64_t duration, int64_t decodedLater)>;
 
     virtual ~FrameSource() = default;
     // The next frame in presentation order; null at the end, on an error or
@@ -114,7 +118,7 @@ private:
     int64_t estimatedPts(int64_t entry) const { return entry + m_keyOffset; }
     bool keyframeBetween(int64_t after, int64_t upTo);
     int64_t endOf(const AVFrame *frame) const;
-    bool unwanted(int64_t pts, int64_t duration) const;
+    bool unwanted(int64_t pts, int64_t duration, int64_t decodedLater) const;
 
     FrameSource &m_source;
     const int64_t m_start;

@@ -1,16 +1,21 @@
 #include "media/PaddedImage.h"
 
-extern "C" {
-#include <libavutil/mem.h>
-}
+#include "media/SpareBuffers.h"
 
 #include <limits>
 
 namespace {
 
-void freePixels(void *pixels)
+struct Pixels {
+    void *buffer = nullptr;
+    std::size_t bytes = 0;
+};
+
+void givePixels(void *info)
 {
-    av_free(pixels);
+    auto *pixels = static_cast<Pixels *>(info);
+    SpareBuffers::give(pixels->buffer, pixels->bytes);
+    delete pixels;
 }
 
 } // namespace
@@ -32,13 +37,17 @@ QImage make(QSize size, QImage::Format format)
     if (rows > (std::numeric_limits<qsizetype>::max() - alignment) / stride
         || stride > std::numeric_limits<int>::max())
         return {};
-    // av_malloc aligns to the widest vector FFmpeg uses.
-    auto *pixels = static_cast<uchar *>(av_malloc(size_t(stride * rows + alignment)));
-    if (!pixels)
+    // Aligned to the widest vector FFmpeg uses.
+    auto *pixels = new Pixels{nullptr, std::size_t(stride * rows + alignment)};
+    pixels->buffer = SpareBuffers::take(pixels->bytes);
+    if (!pixels->buffer) {
+        delete pixels;
         return {};
-    QImage image(pixels, size.width(), size.height(), stride, format, freePixels, pixels);
+    }
+    QImage image(static_cast<uchar *>(pixels->buffer), size.width(), size.height(), stride, format, givePixels,
+                 pixels);
     if (image.isNull())
-        av_free(pixels);
+        givePixels(pixels);
     return image;
 }
 

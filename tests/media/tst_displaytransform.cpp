@@ -1,5 +1,8 @@
 #include "media/DisplayTransform.h"
 
+#include "media/PaddedImage.h"
+#include "media/SpareBuffers.h"
+
 extern "C" {
 #include <libavutil/display.h>
 }
@@ -154,6 +157,39 @@ private slots:
         QVERIFY(out);
         QCOMPARE(plane(out.get(), 0, 4, 4), plane(in.get(), 0, 4, 4));
         QVERIFY(DisplayTransform::fromMatrix(nullptr).isIdentity());
+    }
+
+    // Turned frames and pictures reuse buffers given back, never one still
+    // in use, and keep no more than the cap waiting.
+    void buffersAreReusedNotShared()
+    {
+        SpareBuffers::release();
+        const FramePtr in = countingFrame(AV_PIX_FMT_YUV420P, 1081, 721);
+        FramePtr first = transform(90, false, false).apply(in.get());
+        QVERIFY(first);
+        const uint8_t *firstBuffer = first->buf[0]->data;
+        QCOMPARE(first->linesize[0] % 64, 0);
+        QCOMPARE(first->linesize[1] % 64, 0);
+        QVERIFY(first->data[1] >= first->data[0] + ptrdiff_t(first->linesize[0]) * 1081);
+        QVERIFY(first->data[2] >= first->data[1] + ptrdiff_t(first->linesize[1]) * 541);
+        FramePtr second = transform(90, false, false).apply(in.get());
+        QVERIFY(second && second->buf[0]->data != firstBuffer);
+        first.reset();
+        QVERIFY(SpareBuffers::kept() > 0);
+        const FramePtr third = transform(90, false, false).apply(in.get());
+        QCOMPARE(third->buf[0]->data, firstBuffer);
+        QCOMPARE(plane(third.get(), 0, 721, 4), plane(second.get(), 0, 721, 4));
+        QCOMPARE(plane(third.get(), 2, 361, 2), plane(second.get(), 2, 361, 2));
+        QCOMPARE(SpareBuffers::kept(), size_t(0));
+
+        QList<QImage> pictures;
+        for (int i = 0; i < 12; ++i)
+            pictures << PaddedImage::make(QSize(1920, 1080), QImage::Format_RGB32);
+        pictures.clear();
+        QCOMPARE(SpareBuffers::kept(), (SpareBuffers::mostKept / (PaddedImage::strideFor(1920, 4) * 1081 + 64))
+                                           * (PaddedImage::strideFor(1920, 4) * 1081 + 64));
+        SpareBuffers::release();
+        QCOMPARE(SpareBuffers::kept(), size_t(0));
     }
 };
 

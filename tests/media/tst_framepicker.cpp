@@ -6,16 +6,22 @@ namespace {
 
 // A stream of frames 10 ticks long at 0, 10, …, 190 with keyframes every
 // 100 ticks; decoding and presentation order agree, and the index holds the
-// keyframes. Counts what the picker makes it do.
+// keyframes. Counts what the picker makes it do. `reordered`: the frames at
+// 10, 30, 50 … are B-frames, decoded after the reference frame that follows
+// them, and only they can be skipped.
 class ScriptedSource final : public FrameSource {
 public:
     static constexpr int64_t length = 200, step = 10, keyEvery = 100;
+    explicit ScriptedSource(bool reordered = false) : m_reordered(reordered) {}
 
     FramePtr next(const Skippable &skippable) override
     {
         for (; m_position < length; m_position += step) {
             const bool key = m_position % keyEvery == 0;
-            if (!key && skippable && skippable(m_position, step))
+            const bool bidirectional = m_position % (2 * step) != 0;
+            const bool skippableFrame = !key && (!m_reordered || bidirectional);
+            const int64_t decodedLater = m_reordered && bidirectional ? m_position + step : AV_NOPTS_VALUE;
+            if (skippableFrame && skippable && skippable(m_position, step, decodedLater))
                 continue;
             FramePtr frame = makeFrame();
             frame->best_effort_timestamp = m_position;
@@ -42,6 +48,7 @@ public:
     int decoded = 0;
 
 private:
+    const bool m_reordered;
     int64_t m_position = 0;
     std::vector<int64_t> m_keyframes{0, 100};
 };
@@ -116,6 +123,16 @@ private slots:
         // 0 and 10 for the first answer, 90 for the second and the keyframe
         // at 100 that ends it; 20 to 80 are skipped.
         QCOMPARE(source.decoded, 4);
+
+        // A tolerant request whose window also holds the reference frame
+        // already on its way spares the B-frame before it.
+        ScriptedSource reordered(true);
+        FramePicker tolerant(reordered, 0, 10, 100);
+        tolerant.setExact(false);
+        tolerant.plan({{15, 5, 25}, {55, 45, 65}});
+        QCOMPARE(ptsOf(tolerant.answer({15, 5, 25}, 0, &error)), 20);
+        QCOMPARE(ptsOf(tolerant.answer({55, 45, 65}, 1, &error)), 60);
+        QCOMPARE(reordered.decoded, 4);  // 0, 20, 40, 60
     }
 };
 
