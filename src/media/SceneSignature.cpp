@@ -1,5 +1,10 @@
 #include "media/SceneSignature.h"
 
+extern "C" {
+#include <libavutil/pixdesc.h>
+}
+
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -24,15 +29,70 @@ void SceneSignature::count()
         ++histogram[(i % 3) * bins + rgb[i] * bins / 256];
 }
 
-std::optional<SceneSignature> SignatureMaker::make(const AVFrame &frame)
+bool SignatureMaker::averageYuv(const AVFrame &frame)
 {
-    if (frame.width <= 0 || frame.height <= 0)
-        return std::nullopt;
+    constexpr int w = SceneSignature::width, h = SceneSignature::height;
+    const AVPixFmtDescriptor *desc = av_pix_fmt_desc_get(AVPixelFormat(frame.format));
+    if (!desc || desc->nb_components != 3 || (desc->flags & (AV_PIX_FMT_FLAG_RGB | AV_PIX_FMT_FLAG_HWACCEL
+                                                             | AV_PIX_FMT_FLAG_PAL | AV_PIX_FMT_FLAG_BE)))
+        return false;
+    for (int c = 0; c < 3; ++c) {
+        if (desc->comp[c].depth != 8 || desc->comp[c].shift != 0)
+            return false;
+    }
+    for (int c = 0; c < 3; ++c) {
+        const AVComponentDescriptor &comp = desc->comp[c];
+        const int planeWidth = c == 0 ? frame.width : AV_CEIL_RSHIFT(frame.width, desc->log2_chroma_w);
+        const int planeHeight = c == 0 ? frame.height : AV_CEIL_RSHIFT(frame.height, desc->log2_chroma_h);
+        if (planeWidth < w || planeHeight < h)
+            return false;  // blocks would be empty
+        const uint8_t *base = frame.data[comp.plane] + comp.offset;
+        const ptrdiff_t stride = frame.linesize[comp.plane];
+        uint8_t *out = m_tiny.data() + size_t(c) * tinyPlane;
+        // Rows are summed column by column first (a loop the compiler
+        // vectorises), then the columns block by block.
+        m_columns.resize(size_t(planeWidth));
+        for (int by = 0; by < h; ++by) {
+            const int y0 = by * planeHeight / h, y1 = (by + 1) * planeHeight / h;
+            std::fill(m_columns.begin(), m_columns.end(), 0u);
+            uint32_t *columns = m_columns.data();
+            for (int y = y0; y < y1; ++y) {
+                const uint8_t *row = base + ptrdiff_t(y) * stride;
+                if (comp.step == 1) {
+                    for (int x = 0; x < planeWidth; ++x)
+                        columns[x] += row[x];
+                } else {
+                    for (int x = 0; x < planeWidth; ++x)
+                        columns[x] += row[ptrdiff_t(x) * comp.step];
+                }
+            }
+            for (int bx = 0; bx < w; ++bx) {
+                const int x0 = bx * planeWidth / w, x1 = (bx + 1) * planeWidth / w;
+                uint32_t sum = 0;
+                for (int x = x0; x < x1; ++x)
+                    sum += columns[x];
+                const uint32_t count = uint32_t((y1 - y0) * (x1 - x0));
+                out[by * tinyStride + bx] = uint8_t((sum + count / 2) / count);
+            }
+        }
+    }
+    // Only the full-range "j" formats are read as full range, as swscale
+    // reads the whole frame.
+    const AVPixelFormat format = AVPixelFormat(frame.format);
+    const bool fullRange = format == AV_PIX_FMT_YUVJ420P
+        || format == AV_PIX_FMT_YUVJ422P || format == AV_PIX_FMT_YUVJ444P || format == AV_PIX_FMT_YUVJ440P
+        || format == AV_PIX_FMT_YUVJ411P;
+    m_tinyFormat = fullRange ? AV_PIX_FMT_YUVJ444P : AV_PIX_FMT_YUV444P;
+    return true;
+}
+
+std::optional<SceneSignature> SignatureMaker::convert(const uint8_t *const planes[4], const int strides[4], int width,
+                                                      int height, AVPixelFormat format)
+{
     // An area average: every source pixel counts, so noise and fine motion
     // average out instead of flickering through a point sample.
-    m_scaler = sws_getCachedContext(m_scaler, frame.width, frame.height, AVPixelFormat(frame.format),
-                                    SceneSignature::width, SceneSignature::height, AV_PIX_FMT_RGB24, SWS_AREA,
-                                    nullptr, nullptr, nullptr);
+    m_scaler = sws_getCachedContext(m_scaler, width, height, format, SceneSignature::width, SceneSignature::height,
+                                    AV_PIX_FMT_RGB24, SWS_AREA, nullptr, nullptr, nullptr);
     if (m_owner.get() != m_scaler) {
         (void)m_owner.release(); // the cached-context call freed the old one itself
         m_owner.reset(m_scaler);
@@ -44,13 +104,25 @@ std::optional<SceneSignature> SignatureMaker::make(const AVFrame &frame)
     constexpr int rowBytes = SceneSignature::width * 3;
     constexpr int stride = 128;
     alignas(64) uint8_t scratch[stride * SceneSignature::height + 64];
-    uint8_t *planes[4] = {scratch, nullptr, nullptr, nullptr};
-    int strides[4] = {stride, 0, 0, 0};
-    if (sws_scale(m_scaler, frame.data, frame.linesize, 0, frame.height, planes, strides) != SceneSignature::height)
+    uint8_t *out[4] = {scratch, nullptr, nullptr, nullptr};
+    int outStrides[4] = {stride, 0, 0, 0};
+    if (sws_scale(m_scaler, planes, strides, 0, height, out, outStrides) != SceneSignature::height)
         return std::nullopt;
     SceneSignature signature;
     for (int y = 0; y < SceneSignature::height; ++y)
         std::memcpy(signature.rgb.data() + y * rowBytes, scratch + y * stride, rowBytes);
     signature.count();
     return signature;
+}
+
+std::optional<SceneSignature> SignatureMaker::make(const AVFrame &frame)
+{
+    if (frame.width <= 0 || frame.height <= 0)
+        return std::nullopt;
+    if (averageYuv(frame)) {
+        const uint8_t *planes[4] = {m_tiny.data(), m_tiny.data() + tinyPlane, m_tiny.data() + 2 * tinyPlane, nullptr};
+        const int strides[4] = {tinyStride, tinyStride, tinyStride, 0};
+        return convert(planes, strides, SceneSignature::width, SceneSignature::height, m_tinyFormat);
+    }
+    return convert(frame.data, frame.linesize, frame.width, frame.height, AVPixelFormat(frame.format));
 }

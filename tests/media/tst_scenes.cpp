@@ -3,7 +3,12 @@
 #include "media/Extractor.h"
 #include "media/RunPlanner.h"
 #include "media/SceneScanner.h"
+#include "media/SceneSignature.h"
 #include "support/TestVideos.h"
+
+extern "C" {
+#include <libavutil/pixdesc.h>
+}
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -32,6 +37,40 @@ QList<int> shotFrames(const QString &path, const QList<double> &times)
     for (const Shot &shot : shots)
         frames.append(int(std::lround(shot.time * fps)));
     return frames;
+}
+
+// A frame of `format`, its left half red and its right half blue (BT.601
+// limited range), converted from 4:2:0 by a point scaler.
+FramePtr halvesFrame(AVPixelFormat format, int width, int height)
+{
+    FramePtr source = makeFrame();
+    source->format = AV_PIX_FMT_YUV420P;
+    source->width = width;
+    source->height = height;
+    if (av_frame_get_buffer(source.get(), 0) < 0)
+        return nullptr;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x)
+            source->data[0][y * source->linesize[0] + x] = x < width / 2 ? 81 : 41;
+    }
+    for (int y = 0; y < (height + 1) / 2; ++y) {
+        for (int x = 0; x < (width + 1) / 2; ++x) {
+            source->data[1][y * source->linesize[1] + x] = x < width / 4 ? 90 : 240;
+            source->data[2][y * source->linesize[2] + x] = x < width / 4 ? 240 : 110;
+        }
+    }
+    if (format == AV_PIX_FMT_YUV420P)
+        return source;
+    FramePtr out = makeFrame();
+    out->format = format;
+    out->width = width;
+    out->height = height;
+    SwsContextPtr sws(sws_getContext(width, height, AV_PIX_FMT_YUV420P, width, height, format, SWS_POINT, nullptr,
+                                     nullptr, nullptr));
+    if (!sws || av_frame_get_buffer(out.get(), 0) < 0
+        || sws_scale(sws.get(), source->data, source->linesize, 0, height, out->data, out->linesize) != height)
+        return nullptr;
+    return out;
 }
 
 } // namespace
@@ -148,6 +187,33 @@ private slots:
         const std::optional<SceneScanner::Scan> scan = SceneScanner::scan(path, 0.4, 24, {}, {});
         QVERIFY(scan);
         QCOMPARE(scan->keyframes, (std::vector<double>{0, 0.2}));
+    }
+
+    // 8-bit YUV frames are averaged block by block before converting, others
+    // scaled whole: both give one picture, its halves where they belong.
+    void signaturesAgreeAcrossFormats()
+    {
+        SignatureMaker maker;
+        const std::optional<SceneSignature> reference = maker.make(*halvesFrame(AV_PIX_FMT_YUV420P, 1920, 1080));
+        QVERIFY(reference);
+        const auto near = [](const uint8_t *pixel, int r, int g, int b) {
+            return std::abs(pixel[0] - r) <= 3 && std::abs(pixel[1] - g) <= 3 && std::abs(pixel[2] - b) <= 3;
+        };
+        for (int y = 0; y < SceneSignature::height; ++y) {
+            const uint8_t *row = reference->rgb.data() + y * SceneSignature::width * 3;
+            QVERIFY(near(row, 255, 0, 0) && near(row + 15 * 3, 255, 0, 0));
+            QVERIFY(near(row + 16 * 3, 0, 0, 255) && near(row + 31 * 3, 0, 0, 255));
+        }
+        for (const AVPixelFormat format : {AV_PIX_FMT_NV12, AV_PIX_FMT_YUV444P, AV_PIX_FMT_YUV420P10LE}) {
+            const FramePtr frame = halvesFrame(format, 1920, 1080);
+            QVERIFY(frame);
+            const std::optional<SceneSignature> signature = maker.make(*frame);
+            QVERIFY(signature);
+            QVERIFY2(SceneSignature::difference(*reference, *signature) < 0.01f, av_get_pix_fmt_name(format));
+        }
+        // Too small for a block per pixel: scaled whole.
+        const std::optional<SceneSignature> tiny = maker.make(*halvesFrame(AV_PIX_FMT_YUV420P, 48, 24));
+        QVERIFY(tiny && SceneSignature::difference(*reference, *tiny) < 0.05f);
     }
 
     void oneLongShotFallsBackToTheCountPlan()
