@@ -54,10 +54,13 @@ FramePtr FrameCursor::next(const Skippable &skippable, int packetLimit)
             // ahead of the frame it gives out (reordering, frame threads),
             // so the caller's test must cover every request still open.
             const bool skip = skippable && p->pts != AV_NOPTS_VALUE && !(p->flags & AV_PKT_FLAG_KEY)
-                && skippable(p->pts, p->duration, m_latestSent);
+                && skippable(p->pts, p->duration, m_sent);
             codec->skip_frame = skip ? m_skipLevel : AVDISCARD_DEFAULT;
-            if (!skip && p->pts != AV_NOPTS_VALUE && (m_latestSent == AV_NOPTS_VALUE || p->pts > m_latestSent))
-                m_latestSent = p->pts;
+            if (!skip && p->pts != AV_NOPTS_VALUE) {
+                if (m_sent.size() == sentKept)
+                    m_sent.erase(m_sent.begin());
+                m_sent.push_back(p->pts);
+            }
             // A damaged packet is dropped; the decoder resumes at the next one.
             avcodec_send_packet(codec, p);
         }
@@ -69,7 +72,7 @@ bool FrameCursor::seek(int64_t timestamp, bool anyFrame)
 {
     m_error = {};
     ++m_seeks;
-    m_latestSent = AV_NOPTS_VALUE;
+    m_sent.clear();
     m_draining = false;
     m_ended = false;
     const int rc = av_seek_frame(m_input.format(), m_input.streamIndex(), timestamp,

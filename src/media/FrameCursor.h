@@ -41,7 +41,9 @@ private:
     VideoInput &m_input;
     PacketPtr m_packet;
     AVDiscard m_skipLevel = AVDISCARD_NONREF;
-    int64_t m_latestSent = AV_NOPTS_VALUE;  // see Skippable's decodedLater
+    // Skippable's `sent`: more than a decoder holds back for reordering.
+    static constexpr size_t sentKept = 32;
+    std::vector<int64_t> m_sent;
     bool m_draining = false;
     bool m_ended = false;  // the decoder gave its last frame
     int m_indexCount = -1;  // index size m_keyframes was read at

@@ -167,8 +167,8 @@ FramePtr FramePicker::next()
     m_atStart = false;
     if (m_ended)
         return nullptr;
-    FramePtr frame = m_source.next([this](int64_t pts, int64_t duration, int64_t decodedLater) {
-        return unwanted(pts, duration, decodedLater);
+    FramePtr frame = m_source.next([this](int64_t pts, int64_t duration, std::span<const int64_t> sent) {
+        return unwanted(pts, duration, sent);
     });
     if (!frame) {
         m_ended = m_source.error().isEmpty();
@@ -294,10 +294,10 @@ int64_t FramePicker::endOf(const AVFrame *frame) const
 // still open in this batch could be answered by it, and if a request still
 // open lies beyond it: frames past the last open window may be what the
 // next batch asks for, and once skipped they are gone. A tolerant request
-// that a later frame already on its way to the decoder answers too does not
-// need this one: on a phone clip with a shot every third frame, that spared
-// the decoder a tenth of its frames, as exact requests are spared.
-bool FramePicker::unwanted(int64_t pts, int64_t duration, int64_t decodedLater) const
+// that another frame already sent to the decoder answers too does not need
+// this one: on a phone clip with a shot every third frame, that spared the
+// decoder a tenth of its frames, as exact requests are spared.
+bool FramePicker::unwanted(int64_t pts, int64_t duration, std::span<const int64_t> sent) const
 {
     if (duration <= 0 && m_exact)
         return false;  // whether it is on screen at a target cannot be known
@@ -311,11 +311,12 @@ bool FramePicker::unwanted(int64_t pts, int64_t duration, int64_t decodedLater) 
         // too narrow to hold a frame start.
         const bool answers = m_exact ? onScreenAtLow
                                      : (pts >= w.low && pts <= w.high) || (onScreenAtLow && w.high - w.low < duration);
-        const bool answeredLater = !m_exact && decodedLater != AV_NOPTS_VALUE && decodedLater > pts
-            && decodedLater >= w.low && decodedLater <= w.high;
-        if (answers && !answeredLater)
+        const bool answeredByAnother = !m_exact && std::any_of(sent.begin(), sent.end(), [&](int64_t other) {
+            return other != pts && other >= w.low && other <= w.high;
+        });
+        if (answers && !answeredByAnother)
             return false;
-        windowAfter = windowAfter || answeredLater;
+        windowAfter = windowAfter || (answers && answeredByAnother);
         windowAfter = windowAfter || (m_exact ? pts + duration <= w.low : pts < w.low);
     }
     return windowAfter;

@@ -31,6 +31,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <span>
 #include <vector>
 
 // What the picker needs of a decoder: frames in presentation order, seeks
@@ -38,11 +39,11 @@
 class FrameSource {
 public:
     // Whether a packet's frame, at `pts` for `duration` ticks, may go
-    // undecoded (asked only for frames nothing refers to). `decodedLater`:
-    // the latest presentation time of the frames sent to be decoded (not
-    // skipped) since the last seek, or AV_NOPTS_VALUE; a frame there comes
-    // out after this one when it is later (reordered B-frames).
-    using Skippable = std::function<bool(int64_t pts, int64_t duration, int64_t decodedLater)>;
+    // undecoded (asked only for frames nothing refers to). `sent`: the
+    // presentation times of the frames most recently sent to be decoded
+    // (not skipped) since the last seek, which the decoder gives out in
+    // presentation order with this one.
+    using Skippable = std::function<bool(int64_t pts, int64_t duration, std::span<const int64_t> sent)>;
 
     virtual ~FrameSource() = default;
     // The next frame in presentation order; null at the end, on an error or
@@ -118,7 +119,7 @@ private:
     int64_t estimatedPts(int64_t entry) const { return entry + m_keyOffset; }
     bool keyframeBetween(int64_t after, int64_t upTo);
     int64_t endOf(const AVFrame *frame) const;
-    bool unwanted(int64_t pts, int64_t duration, int64_t decodedLater) const;
+    bool unwanted(int64_t pts, int64_t duration, std::span<const int64_t> sent) const;
 
     FrameSource &m_source;
     const int64_t m_start;

@@ -263,7 +263,7 @@ std::optional<Scanner::Found> Scanner::refine(const std::vector<Keyframe> &keyfr
         fail(cursor.error());
         return std::nullopt;
     }
-    const FrameSource::Skippable skipAll = [](int64_t, int64_t, int64_t) { return true; };
+    const FrameSource::Skippable skipAll = [](int64_t, int64_t, std::span<const int64_t>) { return true; };
     SignatureMaker maker;
     CutFinder finder(m_frameRate);
     // Stretches hand over a little after their later keyframe, so that a

@@ -1,5 +1,7 @@
 #include "media/VideoInput.h"
 
+#include "media/SpareBuffers.h"
+
 #include <QFile>
 #include <QFileInfo>
 
@@ -134,6 +136,7 @@ CodecContextPtr VideoInput::openDecoder(const AVStream *stream, Threads threads,
         return nullptr;
     }
     codec->pkt_timebase = stream->time_base;
+    codec->get_buffer2 = SpareBuffers::decoderBuffer;
     codec->thread_count = threads.count;
     codec->thread_type = threads.type;
     rc = avcodec_open2(codec.get(), decoder, nullptr);

@@ -20,9 +20,13 @@ public:
             const bool key = m_position % keyEvery == 0;
             const bool bidirectional = m_position % (2 * step) != 0;
             const bool skippableFrame = !key && (!m_reordered || bidirectional);
-            const int64_t decodedLater = m_reordered && bidirectional ? m_position + step : AV_NOPTS_VALUE;
-            if (skippableFrame && skippable && skippable(m_position, step, decodedLater))
+            // The reference frame after a B-frame is sent before it.
+            std::vector<int64_t> sent = m_sent;
+            if (m_reordered && bidirectional)
+                sent.push_back(m_position + step);
+            if (skippableFrame && skippable && skippable(m_position, step, sent))
                 continue;
+            m_sent.push_back(m_position);
             FramePtr frame = makeFrame();
             frame->best_effort_timestamp = m_position;
             frame->pkt_duration = step;
@@ -36,6 +40,7 @@ public:
     bool seek(int64_t timestamp, bool) override
     {
         ++seeks;
+        m_sent.clear();
         m_position = std::clamp<int64_t>(timestamp, 0, length - 1) / keyEvery * keyEvery;
         return true;
     }
@@ -50,6 +55,7 @@ public:
 private:
     const bool m_reordered;
     int64_t m_position = 0;
+    std::vector<int64_t> m_sent;  // not skipped, since the last seek
     std::vector<int64_t> m_keyframes{0, 100};
 };
 
