@@ -56,7 +56,6 @@ struct Stretch {
     // Whether the gap after `last` is decoded too: this stretch then judges
     // the frames just after keyframe `last`.
     bool gapAfterDecoded = false;
-    float strongest = 0;  // the most its keyframe pairs differ
 };
 
 class Scanner {
@@ -298,38 +297,39 @@ std::optional<Scanner::Found> Scanner::refine(const std::vector<Keyframe> &keyfr
     return found;
 }
 
-// The keyframe gaps to decode, in the order to decode them. Neighbouring
-// candidates are decoded in one go (no second seek, no frame decoded twice:
-// on the sparse benchmark clip a gap at a time decoded 8 % more), in
-// stretches short enough to share among the lanes. When fewer cuts are
-// wanted than there are candidates, the stretches go strongest first, so
-// that decoding can stop once enough are found.
-std::vector<Stretch> stretches(const std::vector<Keyframe> &keyframes, const std::vector<Candidate> &candidates,
+// The keyframe gaps to decode, in the order to decode them. While every
+// candidate's cuts may be kept, neighbouring candidates are decoded in one
+// go (no second seek, no frame decoded twice), in stretches short enough to
+// share among the lanes. When fewer cuts are wanted than there are
+// candidates, one gap at a time, strongest first, so that decoding stops
+// once enough are found.
+std::vector<Stretch> stretches(const std::vector<Keyframe> &keyframes, std::vector<Candidate> candidates,
                                bool ranked)
 {
     std::vector<bool> decoded(keyframes.size() + 1, false);
     for (const Candidate &candidate : candidates)
         decoded[candidate.after] = true;
     std::vector<Stretch> work;
+    if (ranked) {
+        std::stable_sort(candidates.begin(), candidates.end(),
+                         [](const Candidate &a, const Candidate &b) { return a.strength > b.strength; });
+        for (const Candidate &candidate : candidates)
+            work.push_back({candidate.after, candidate.after, decoded[candidate.after - 1], decoded[candidate.after + 1]});
+        return work;
+    }
     double total = 0;
     for (const Candidate &candidate : candidates)
         total += keyframes[candidate.after].seconds - keyframes[candidate.after - 1].seconds;
-    // Ranked, short enough that decoding stops soon after enough are found.
-    const double longest = ranked ? minStretch : std::max(minStretch, total / (2.0 * maxLanes));
+    const double longest = std::max(minStretch, total / (2.0 * maxLanes));
     for (const Candidate &candidate : candidates) {
         const size_t gap = candidate.after;
         if (!work.empty() && work.back().last + 1 == gap
             && keyframes[gap].seconds - keyframes[work.back().first - 1].seconds <= longest) {
             work.back().last = gap;
             work.back().gapAfterDecoded = decoded[gap + 1];
-            work.back().strongest = std::max(work.back().strongest, candidate.strength);
         } else {
-            work.push_back({gap, gap, decoded[gap - 1], decoded[gap + 1], candidate.strength});
+            work.push_back({gap, gap, decoded[gap - 1], decoded[gap + 1]});
         }
-    }
-    if (ranked) {
-        std::stable_sort(work.begin(), work.end(),
-                         [](const Stretch &a, const Stretch &b) { return a.strongest > b.strongest; });
     }
     return work;
 }
@@ -357,28 +357,14 @@ std::optional<Scan> scan(const QString &path, double duration, long long most, c
     std::vector<float> strength(keyframes.size(), 0);
     for (const Candidate &candidate : candidates)
         strength[candidate.after] = candidate.strength;
-    const auto rank = [&](ScenePlanning::Cut cut) {
-        // Ranked by how much the keyframes around it differ, so that
-        // stopping early keeps the same cuts a full scan would.
-        const auto after = std::lower_bound(keyframes.begin(), keyframes.end(), cut.start - 1e-6,
-                                            [](const Keyframe &k, double t) { return k.seconds < t; });
-        // A cut just past a stretch's end may lie in a gap that was no
-        // candidate itself: it counts as strong as the gap before.
-        size_t gap = size_t(after - keyframes.begin());
-        if (gap < keyframes.size() && strength[gap] == 0 && gap > 0)
-            --gap;
-        cut.strength = gap < keyframes.size() ? strength[gap] : cut.strength;
-        return cut;
-    };
 
     // Lanes take the stretches in order. Once the stretches done so far,
-    // counted in order, hold the cuts wanted, each at least as strong as any
-    // stretch not yet started could give, no lane starts another: the rest
-    // would not be kept anyway.
+    // counted in order, hold the cuts wanted, no lane starts another: with
+    // the strongest first, the rest would not be kept anyway.
     std::mutex lock;
     size_t next = 0;
     size_t doneInOrder = 0;
-    bool enough = false;
+    size_t cutsInOrder = 0;
     bool failed = false;
     std::vector<std::optional<Scanner::Found>> found(work.size());
     const auto lane = [&](Scanner::Lane &own) {
@@ -386,7 +372,7 @@ std::optional<Scan> scan(const QString &path, double duration, long long most, c
             size_t item = 0;
             {
                 const std::lock_guard guard(lock);
-                if (failed || next >= work.size() || enough)
+                if (failed || next >= work.size() || (ranked && cutsInOrder >= wanted))
                     return;
                 item = next++;
             }
@@ -397,15 +383,9 @@ std::optional<Scan> scan(const QString &path, double duration, long long most, c
                 return;
             }
             found[item] = std::move(cuts);
-            while (doneInOrder < work.size() && found[doneInOrder])
+            while (doneInOrder < work.size() && found[doneInOrder]) {
+                cutsInOrder += found[doneInOrder]->cuts.size();
                 ++doneInOrder;
-            if (ranked && next < work.size()) {
-                size_t sure = 0;
-                for (size_t done = 0; done < doneInOrder; ++done) {
-                    for (const ScenePlanning::Cut &cut : found[done]->cuts)
-                        sure += rank(cut).strength >= work[next].strongest ? 1 : 0;
-                }
-                enough = sure >= wanted;
             }
             scanner.report(keyframeShare + (1 - keyframeShare) * double(doneInOrder) / double(work.size()));
         }
@@ -427,24 +407,31 @@ std::optional<Scan> scan(const QString &path, double duration, long long most, c
         }
     }
     for (size_t item = 0; item < doneInOrder; ++item) {
-        for (const ScenePlanning::Cut &cut : found[item]->cuts)
-            result.cuts.push_back(rank(cut));
+        if (ranked && result.cuts.size() >= wanted)
+            break;
+        for (ScenePlanning::Cut cut : found[item]->cuts) {
+            // Ranked by how much the keyframes around it differ, so that
+            // stopping early keeps the same cuts a full scan would.
+            const auto after = std::lower_bound(keyframes.begin(), keyframes.end(), cut.start - 1e-6,
+                                                [](const Keyframe &k, double t) { return k.seconds < t; });
+            // A cut just past a stretch's end may lie in a gap that was no
+            // candidate itself: it counts as strong as the gap before.
+            size_t gap = size_t(after - keyframes.begin());
+            if (gap < keyframes.size() && strength[gap] == 0 && gap > 0)
+                --gap;
+            cut.strength = gap < keyframes.size() ? strength[gap] : cut.strength;
+            result.cuts.push_back(cut);
+        }
         result.refined += int(work[item].last - work[item].first + 1);
     }
-    const auto byTime = [](const ScenePlanning::Cut &a, const ScenePlanning::Cut &b) { return a.start < b.start; };
-    std::sort(result.cuts.begin(), result.cuts.end(), byTime);
+    std::sort(result.cuts.begin(), result.cuts.end(),
+              [](const ScenePlanning::Cut &a, const ScenePlanning::Cut &b) { return a.start < b.start; });
     // Neighbouring stretches both see the frames around their handover.
     result.cuts.erase(std::unique(result.cuts.begin(), result.cuts.end(),
                                   [](const ScenePlanning::Cut &a, const ScenePlanning::Cut &b) {
                                       return b.start - a.start < 1e-6;
                                   }),
                       result.cuts.end());
-    if (ranked && result.cuts.size() > wanted) {
-        std::stable_sort(result.cuts.begin(), result.cuts.end(),
-                         [](const ScenePlanning::Cut &a, const ScenePlanning::Cut &b) { return a.strength > b.strength; });
-        result.cuts.resize(wanted);
-        std::sort(result.cuts.begin(), result.cuts.end(), byTime);
-    }
     scanner.report(1);
     return result;
 }
