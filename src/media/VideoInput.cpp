@@ -137,6 +137,14 @@ CodecContextPtr VideoInput::openDecoder(const AVStream *stream, Threads threads,
     }
     codec->pkt_timebase = stream->time_base;
     codec->get_buffer2 = SpareBuffers::decoderBuffer;
+#if LIBAVCODEC_VERSION_MAJOR < 60
+    // Frame threads call it from their own threads; it is safe to (and
+    // from version 60 on every callback must be).
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+    codec->thread_safe_callbacks = 1;
+#pragma GCC diagnostic pop
+#endif
     codec->thread_count = threads.count;
     codec->thread_type = threads.type;
     rc = avcodec_open2(codec.get(), decoder, nullptr);
