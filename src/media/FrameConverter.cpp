@@ -17,20 +17,6 @@ namespace {
 // 1080p, writing 32-bit pixels takes half the time of packed 24-bit RGB.
 constexpr AVPixelFormat qtRgb32 = Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? AV_PIX_FMT_BGRA : AV_PIX_FMT_ARGB;
 
-// The full-range "j" formats are the plain formats with full range implied;
-// swscale wants the plain format plus an explicit range.
-AVPixelFormat withoutImpliedRange(AVPixelFormat format, bool &fullRange)
-{
-    switch (format) {
-    case AV_PIX_FMT_YUVJ420P: fullRange = true; return AV_PIX_FMT_YUV420P;
-    case AV_PIX_FMT_YUVJ422P: fullRange = true; return AV_PIX_FMT_YUV422P;
-    case AV_PIX_FMT_YUVJ444P: fullRange = true; return AV_PIX_FMT_YUV444P;
-    case AV_PIX_FMT_YUVJ440P: fullRange = true; return AV_PIX_FMT_YUV440P;
-    case AV_PIX_FMT_YUVJ411P: fullRange = true; return AV_PIX_FMT_YUV411P;
-    default: return format;
-    }
-}
-
 // The swscale matrix for the stream's tag. Untagged video follows the common
 // convention: HD sizes were mastered in BT.709, smaller ones in BT.601.
 int colourMatrix(const AVFrame &frame)
@@ -84,6 +70,18 @@ bool scaleInto(SwsContextPtr &cache, const AVFrame &frame, AVPixelFormat format,
 } // namespace
 
 namespace FrameConverter {
+
+AVPixelFormat withoutImpliedRange(AVPixelFormat format, bool &fullRange)
+{
+    switch (format) {
+    case AV_PIX_FMT_YUVJ420P: fullRange = true; return AV_PIX_FMT_YUV420P;
+    case AV_PIX_FMT_YUVJ422P: fullRange = true; return AV_PIX_FMT_YUV422P;
+    case AV_PIX_FMT_YUVJ444P: fullRange = true; return AV_PIX_FMT_YUV444P;
+    case AV_PIX_FMT_YUVJ440P: fullRange = true; return AV_PIX_FMT_YUV440P;
+    case AV_PIX_FMT_YUVJ411P: fullRange = true; return AV_PIX_FMT_YUV411P;
+    default: return format;
+    }
+}
 
 std::optional<Images> convert(const VideoFrame &video, double thumbSide)
 {

@@ -25,4 +25,9 @@ struct Images {
 // None when the frame's pixel format cannot be converted.
 std::optional<Images> convert(const VideoFrame &frame, double thumbSide = 480);
 
+// The full-range "j" formats are the plain formats with full range implied;
+// swscale wants the plain format plus an explicit range. Sets `fullRange`
+// for a "j" format and leaves it as it is otherwise.
+AVPixelFormat withoutImpliedRange(AVPixelFormat format, bool &fullRange);
+
 } // namespace FrameConverter

@@ -311,12 +311,14 @@ bool FramePicker::unwanted(int64_t pts, int64_t duration, std::span<const int64_
         // too narrow to hold a frame start.
         const bool answers = m_exact ? onScreenAtLow
                                      : (pts >= w.low && pts <= w.high) || (onScreenAtLow && w.high - w.low < duration);
-        const bool answeredByAnother = !m_exact && std::any_of(sent.begin(), sent.end(), [&](int64_t other) {
-            return other != pts && other >= w.low && other <= w.high;
-        });
-        if (answers && !answeredByAnother)
-            return false;
-        windowAfter = windowAfter || (answers && answeredByAnother);
+        if (answers) {
+            const bool answeredByAnother = !m_exact && std::any_of(sent.begin(), sent.end(), [&](int64_t other) {
+                return other != pts && other >= w.low && other <= w.high;
+            });
+            if (!answeredByAnother)
+                return false;
+            windowAfter = true;  // the other frame answers it, after or before this one
+        }
         windowAfter = windowAfter || (m_exact ? pts + duration <= w.low : pts < w.low);
     }
     return windowAfter;

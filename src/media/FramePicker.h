@@ -17,7 +17,7 @@
 // Requests that move forward within one keyframe interval decode on from the
 // current position; anything else seeks to a keyframe first. While a batch is
 // planned, frames nothing refers to are not decoded at all when no open
-// request of the batch can use them, or when a later frame already sent to
+// request of the batch can use them, or when another frame already sent to
 // the decoder answers the tolerant request they would.
 //
 // Thread: one thread at a time, like the source it drives. Not owning the

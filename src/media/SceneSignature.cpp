@@ -1,5 +1,7 @@
 #include "media/SceneSignature.h"
 
+#include "media/FrameConverter.h"
+
 extern "C" {
 #include <libavutil/pixdesc.h>
 }
@@ -78,10 +80,8 @@ bool SignatureMaker::averageYuv(const AVFrame &frame)
     }
     // Only the full-range "j" formats are read as full range, as swscale
     // reads the whole frame.
-    const AVPixelFormat format = AVPixelFormat(frame.format);
-    const bool fullRange = format == AV_PIX_FMT_YUVJ420P
-        || format == AV_PIX_FMT_YUVJ422P || format == AV_PIX_FMT_YUVJ444P || format == AV_PIX_FMT_YUVJ440P
-        || format == AV_PIX_FMT_YUVJ411P;
+    bool fullRange = false;
+    FrameConverter::withoutImpliedRange(AVPixelFormat(frame.format), fullRange);
     m_tinyFormat = fullRange ? AV_PIX_FMT_YUVJ444P : AV_PIX_FMT_YUV444P;
     return true;
 }

@@ -2,6 +2,7 @@
 
 #include "media/PaddedImage.h"
 #include "media/SpareBuffers.h"
+#include "support/TestFrames.h"
 
 extern "C" {
 #include <libavutil/display.h>
@@ -14,11 +15,8 @@ namespace {
 // A frame whose planes count up 1, 2, 3 … row by row (plane p starts at 100·p + 1).
 FramePtr countingFrame(AVPixelFormat format, int width, int height)
 {
-    FramePtr frame = makeFrame();
-    frame->format = format;
-    frame->width = width;
-    frame->height = height;
-    if (av_frame_get_buffer(frame.get(), 0) < 0)
+    FramePtr frame = TestFrames::zeroed(format, width, height);
+    if (!frame)
         return nullptr;
     for (int plane = 0; plane < 4 && frame->data[plane]; ++plane) {
         const int rows = plane == 0 ? height : (format == AV_PIX_FMT_YUV420P || format == AV_PIX_FMT_NV12) ? (height + 1) / 2 : height;

@@ -2,6 +2,7 @@
 #include "media/FrameConverter.h"
 #include "media/ImageFiles.h"
 #include "media/PaddedImage.h"
+#include "support/TestFrames.h"
 #include "support/TestSupport.h"
 #include "support/TestVideos.h"
 
@@ -45,16 +46,10 @@ std::array<int, 3> encode(QRgb rgb, Matrix matrix, bool fullRange)
 // at the format's own depth and subsampling.
 FramePtr stripedFrame(AVPixelFormat format, QSize size, Matrix matrix, bool fullRange)
 {
-    FramePtr frame = makeFrame();
-    frame->format = format;
-    frame->width = size.width();
-    frame->height = size.height();
-    if (av_frame_get_buffer(frame.get(), 0) < 0)
+    // Zeroed: av_write_image_line2 ORs its values into the planes.
+    FramePtr frame = TestFrames::zeroed(format, size.width(), size.height());
+    if (!frame)
         return {};
-    // av_write_image_line2 ORs its values into the planes.
-    for (AVBufferRef *buffer : frame->buf)
-        if (buffer)
-            std::memset(buffer->data, 0, buffer->size);
     const AVPixFmtDescriptor *desc = av_pix_fmt_desc_get(format);
     const bool rgb = desc->flags & AV_PIX_FMT_FLAG_RGB;
     for (int c = 0; c < desc->nb_components; ++c) {

@@ -1,6 +1,7 @@
 #include "media/FfmpegFrameGenerator.h"
 #include "media/FrameConverter.h"
 #include "media/HdrToneMap.h"
+#include "support/TestFrames.h"
 #include "support/TestVideos.h"
 
 extern "C" {
@@ -57,15 +58,9 @@ std::array<int, 3> encode(const Linear &colour, AVColorTransferCharacteristic tr
 
 FramePtr hdrFrame(AVPixelFormat format, QSize size, AVColorTransferCharacteristic transfer)
 {
-    FramePtr frame = makeFrame();
-    frame->format = format;
-    frame->width = size.width();
-    frame->height = size.height();
-    if (av_frame_get_buffer(frame.get(), 0) < 0)
+    FramePtr frame = TestFrames::zeroed(format, size.width(), size.height());
+    if (!frame)
         return {};
-    for (AVBufferRef *buffer : frame->buf)
-        if (buffer)
-            std::memset(buffer->data, 0, buffer->size);
     const AVPixFmtDescriptor *desc = av_pix_fmt_desc_get(format);
     for (int c = 0; c < 3; ++c) {
         const int w = c ? AV_CEIL_RSHIFT(size.width(), desc->log2_chroma_w) : size.width();

@@ -4,6 +4,7 @@
 #include "media/RunPlanner.h"
 #include "media/SceneScanner.h"
 #include "media/SceneSignature.h"
+#include "support/TestFrames.h"
 #include "support/TestVideos.h"
 
 extern "C" {
@@ -43,11 +44,8 @@ QList<int> shotFrames(const QString &path, const QList<double> &times)
 // limited range), converted from 4:2:0 by a point scaler.
 FramePtr halvesFrame(AVPixelFormat format, int width, int height)
 {
-    FramePtr source = makeFrame();
-    source->format = AV_PIX_FMT_YUV420P;
-    source->width = width;
-    source->height = height;
-    if (av_frame_get_buffer(source.get(), 0) < 0)
+    FramePtr source = TestFrames::zeroed(AV_PIX_FMT_YUV420P, width, height);
+    if (!source)
         return nullptr;
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x)
@@ -61,13 +59,10 @@ FramePtr halvesFrame(AVPixelFormat format, int width, int height)
     }
     if (format == AV_PIX_FMT_YUV420P)
         return source;
-    FramePtr out = makeFrame();
-    out->format = format;
-    out->width = width;
-    out->height = height;
+    FramePtr out = TestFrames::zeroed(format, width, height);
     SwsContextPtr sws(sws_getContext(width, height, AV_PIX_FMT_YUV420P, width, height, format, SWS_POINT, nullptr,
                                      nullptr, nullptr));
-    if (!sws || av_frame_get_buffer(out.get(), 0) < 0
+    if (!sws || !out
         || sws_scale(sws.get(), source->data, source->linesize, 0, height, out->data, out->linesize) != height)
         return nullptr;
     return out;

@@ -165,7 +165,11 @@ for _ in 1 2 3 4 5 6; do
   exited || xdotool key --clearmodifiers ctrl+q
   wait_for 10 exited && break
 done
-exited || fail "framelark still runs 60 s after Ctrl+Q"
+if ! exited; then
+  # Where it hangs, or whether the keys never arrived: every thread's stack.
+  command -v gdb >/dev/null && gdb -batch -ex "thread apply all bt" -p "$app_pid" 2>&1 | grep -E '^(Thread|#)' >&2
+  fail "framelark still runs 60 s after Ctrl+Q"
+fi
 status=0
 wait "$app_pid" || status=$?
 app_pid=

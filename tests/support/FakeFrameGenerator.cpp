@@ -1,5 +1,7 @@
 #include "FakeFrameGenerator.h"
 
+#include "support/TestFrames.h"
+
 #include <cstring>
 
 void FakeScript::script(double seconds, std::vector<FakeOutcome> outcomes)
@@ -164,11 +166,8 @@ FrameResult FakeFrameGenerator::answer(MediaTime time)
 
 FrameResult FakeFrameGenerator::frameFor(MediaTime requested, MediaTime claimed)
 {
-    FramePtr frame = makeFrame();
-    frame->format = AV_PIX_FMT_YUV420P;
-    frame->width = m_script.frameSize.width();
-    frame->height = m_script.frameSize.height();
-    if (av_frame_get_buffer(frame.get(), 0) < 0)
+    FramePtr frame = TestFrames::zeroed(AV_PIX_FMT_YUV420P, m_script.frameSize.width(), m_script.frameSize.height());
+    if (!frame)
         return FrameResult{claimed, std::nullopt, 0, MediaError::failed(MediaError::Step::decode, QStringLiteral("out of memory"))};
     const int luma = FakeScript::lumaFor(requested);
     for (int y = 0; y < frame->height; ++y)
