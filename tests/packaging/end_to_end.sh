@@ -166,8 +166,13 @@ for _ in 1 2 3 4 5 6; do
   wait_for 10 exited && break
 done
 if ! exited; then
-  # Where it hangs, or whether the keys never arrived: every thread's stack.
-  command -v gdb >/dev/null && gdb -batch -ex "thread apply all bt" -p "$app_pid" 2>&1 | grep -E '^(Thread|#)' >&2
+  # Where it hangs, or whether the keys never arrived: every thread's stack
+  # of the application (a child of the launching subshell).
+  if command -v gdb >/dev/null; then
+    for pid in $(pgrep -P "$app_pid"); do
+      gdb -batch -ex "thread apply all bt" -p "$pid" 2>&1 | grep -E '^(Thread|#)' >&2
+    done
+  fi
   fail "framelark still runs 60 s after Ctrl+Q"
 fi
 status=0
