@@ -46,7 +46,7 @@ fail() {
   echo "FAIL: $*" >&2
   if [ -f "$work/app.log" ]; then
     echo "--- application output ---" >&2
-    tail -n 40 "$work/app.log" >&2
+    grep -v '^\[ *[0-9.]*\] ' "$work/app.log" | tail -n 40 >&2
   fi
   exit 1
 }
@@ -96,7 +96,9 @@ if [ "$platform" = wayland ]; then
 fi
 launch() {
   if [ "$platform" = wayland ]; then
-    env -u DISPLAY WAYLAND_DISPLAY=framelark-e2e QT_QPA_PLATFORM=wayland "$@"
+    # The protocol log shows, when Ctrl+Q does not quit, whether the keys
+    # reached the application at all.
+    env -u DISPLAY WAYLAND_DISPLAY=framelark-e2e QT_QPA_PLATFORM=wayland WAYLAND_DEBUG=client "$@"
   else
     QT_QPA_PLATFORM=xcb "$@"
   fi
@@ -159,13 +161,26 @@ wait_for "$wait_limit" have_folders_alive 4 || fail "the handed-over video got n
 # Ctrl+Q through the X server's keyboard, to the focused window.
 # A key press can be lost on a loaded machine (Weston forwards it from its
 # X window), so it is pressed again every 10 s until the process ends.
+# Later presses follow a click on the status line, as a user would click a
+# window that ignores the keyboard: Weston then gives the surface the keyboard
+# focus again. The run says so, so the first press's failures stay visible.
 exited() { ! kill -0 "$app_pid" 2>/dev/null; }
-for _ in 1 2 3 4 5 6; do
+for attempt in 1 2 3 4 5 6; do
   xdotool windowfocus --sync "$window" 2>/dev/null || exited || fail "could not focus the window"
+  if [ "$attempt" -gt 1 ] && ! exited; then
+    echo "Ctrl+Q press $attempt, after a click into the window"
+    [ "$platform" = wayland ] && xdotool mousemove --window "$window" 700 838 click 1
+  fi
   exited || xdotool key --clearmodifiers ctrl+q
   wait_for 10 exited && break
 done
 if ! exited; then
+  if [ "$platform" = wayland ]; then
+    echo "--- keyboard events the application received ---" >&2
+    grep -E 'wl_keyboard@[0-9]+\.(enter|leave|key|modifiers)\(' "$work/app.log" | tail -n 20 >&2 || true
+    echo "--- weston ---" >&2
+    tail -n 20 "$work/weston.log" >&2
+  fi
   # Where it hangs, or whether the keys never arrived: every thread's stack
   # of the application (a child of the launching subshell).
   if command -v gdb >/dev/null; then
