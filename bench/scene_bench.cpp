@@ -10,6 +10,8 @@
 #include "basics/ScenePlanning.h"
 #include "media/Extractor.h"
 #include "media/MediaAsset.h"
+#include "media/RunPlanner.h"
+#include "media/ScanFrames.h"
 #include "media/SceneScanner.h"
 
 #include <QCoreApplication>
@@ -48,7 +50,7 @@ int main(int argc, char *argv[])
         return 1;
     }
     MediaError error;
-    const std::optional<SceneScanner::Scan> scan
+    std::optional<SceneScanner::Scan> scan
         = SceneScanner::scan(video, info->duration, settings.count, {}, {}, &error);
     if (!scan) {
         std::fprintf(stderr, "scan failed: %s\n", qPrintable(error.text()));
@@ -61,8 +63,12 @@ int main(int argc, char *argv[])
     }
     for (const ScenePlanning::Cut &cut : ScenePlanning::strongest(scan->cuts, settings.count))
         std::printf("cut %.3f %.3f\n", cut.start, double(cut.strength));
-    const QList<double> times
-        = ScenePlanning::times(scan->cuts, scan->keyframes, info->duration, settings.count, settings.precise);
+    std::printf("frames decoded by the scan where shots may go %zu\n", scan->frames.size());
+    const std::size_t refined = size_t(scan->refined);
+    const std::size_t found = scan->cuts.size();
+    const std::size_t keyframes = scan->keyframes.size();
+    const QList<double> times = RunPlanner::fromScan(video, std::move(*scan), info->duration, settings).times;
+    std::printf("frames kept from the scan %.1f MB\n", double(ScanFrames::keptBytes()) / (1 << 20));
 
     // As the application runs it: exactly on the planned frames.
     ExtractSettings extraction = settings;
@@ -78,8 +84,7 @@ int main(int argc, char *argv[])
     std::sort(shots.begin(), shots.end(), [](const Shot &a, const Shot &b) { return a.id < b.id; });
     for (const Shot &shot : shots)
         std::printf("shot %lld %.3f %s\n", qlonglong(shot.id), shot.time, qPrintable(shot.file));
-    std::printf("keyframes %zu refined %d candidates-found %zu failed %d\n", scan->keyframes.size(), scan->refined,
-                scan->cuts.size(), failed);
+    std::printf("keyframes %zu refined %zu candidates-found %zu failed %d\n", keyframes, refined, found, failed);
     std::printf("scan %.3f\ntotal %.3f\n", scanSeconds, totalSeconds);
     return failed == 0 ? 0 : 1;
 }

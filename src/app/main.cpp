@@ -8,6 +8,7 @@
 #include "export/Exporter.h"
 #include "export/FileManagerReveal.h"
 #include "media/FfmpegLog.h"
+#include "media/ScanFrames.h"
 #include "media/SpareBuffers.h"
 #include "media/Thumbnails.h"
 #include "model/AppModel.h"
@@ -133,13 +134,15 @@ int main(int argc, char *argv[])
     });
     window.show();
 
-    // Decoded thumbnails can be read again from disk and spare frame buffers
-    // allocated again: give them back while the system is short of memory
-    // rather than push it into swapping.
+    // Decoded thumbnails can be read again from disk, spare frame buffers
+    // allocated again and frames a scene scan kept decoded again: give them
+    // back while the system is short of memory rather than push it into
+    // swapping.
     MemoryWatch memory;
     QObject::connect(&memory, &MemoryWatch::low, [] {
         Thumbnails::relieve();
         SpareBuffers::release();
+        ScanFrames::release();
     });
     memory.start();
 

@@ -3,14 +3,15 @@
 #include "basics/Planning.h"
 
 #include <algorithm>
+#include <iterator>
 #include <cmath>
 
 namespace ScenePlanning {
 
 namespace {
 
-// Keyframe times come back from seconds to stream ticks on the way to the
-// decoder; aiming a millisecond later (less than a frame at 240 fps) keeps
+// Keyframe and decoded frame times come back from seconds to stream ticks on
+// the way to the decoder; aiming a millisecond later (less than a frame at 240 fps) keeps
 // rounding from landing on the frame before, which belongs to the previous scene.
 constexpr double onKeyframe = 0.001;
 
@@ -33,7 +34,7 @@ std::vector<Cut> strongest(std::vector<Cut> cuts, long long most)
 }
 
 QList<double> times(const std::vector<Cut> &cuts, const std::vector<double> &keyframes, double duration,
-                    long long most, bool precise)
+                    long long most, bool precise, const std::vector<double> &decoded)
 {
     if (!std::isfinite(duration) || duration < 0)
         duration = 0;
@@ -42,6 +43,12 @@ QList<double> times(const std::vector<Cut> &cuts, const std::vector<double> &key
     if (kept.empty())
         return Planning::times(ExtractMode::count, 0, most, duration);
     kept = strongest(std::move(kept), most);
+    // Both kinds of cheap frame are aimed at the same way.
+    std::vector<double> cheap;
+    if (!precise) {
+        cheap.reserve(keyframes.size() + decoded.size());
+        std::merge(keyframes.begin(), keyframes.end(), decoded.begin(), decoded.end(), std::back_inserter(cheap));
+    }
 
     std::vector<double> starts{0};
     for (const Cut &cut : kept)
@@ -55,8 +62,8 @@ QList<double> times(const std::vector<Cut> &cuts, const std::vector<double> &key
         const double target = start + offset;
         double time = target;
         if (!precise) {
-            const auto first = std::lower_bound(keyframes.begin(), keyframes.end(), start + offset / 2);
-            const auto last = std::lower_bound(first, keyframes.end(), end);
+            const auto first = std::lower_bound(cheap.begin(), cheap.end(), start + offset / 2);
+            const auto last = std::lower_bound(first, cheap.end(), end);
             const auto nearest = std::min_element(first, last, [target](double a, double b) {
                 return std::abs(a - target) < std::abs(b - target);
             });
@@ -69,9 +76,9 @@ QList<double> times(const std::vector<Cut> &cuts, const std::vector<double> &key
 }
 
 Planning::RunPlan plan(const std::vector<Cut> &cuts, const std::vector<double> &keyframes, double duration,
-                       const ExtractSettings &settings)
+                       const ExtractSettings &settings, const std::vector<double> &decoded)
 {
-    Planning::RunPlan plan{times(cuts, keyframes, duration, settings.count, settings.precise), settings};
+    Planning::RunPlan plan{times(cuts, keyframes, duration, settings.count, settings.precise, decoded), settings};
     plan.settings.precise = true;
     return plan;
 }

@@ -31,17 +31,19 @@ inline constexpr double lead = 0.5;
 std::vector<Cut> strongest(std::vector<Cut> cuts, long long most);
 
 // The shot times of a scene run, ascending, one per scene: at `lead` into
-// each scene when precise; otherwise at the keyframe inside the scene nearest
-// that time (a keyframe less than half the lead after the scene's first frame
-// is too near the cut), or that time when the scene has none. `keyframes`
-// are ascending seconds. With no cut at all the plan is the count plan of
-// `most` shots, so one long shot still gives shots spread over the video.
+// each scene when precise; otherwise at the frame nearest that time among
+// those that come cheap: the keyframes inside the scene and the frames the
+// scan already `decoded` (one less than half the lead after the scene's
+// first frame is too near the cut), or that time when the scene has none.
+// `keyframes` and `decoded` are ascending seconds. With no cut at all the
+// plan is the count plan of `most` shots, so one long shot still gives
+// shots spread over the video.
 QList<double> times(const std::vector<Cut> &cuts, const std::vector<double> &keyframes, double duration,
-                    long long most, bool precise);
+                    long long most, bool precise, const std::vector<double> &decoded = {});
 
 // A scene run's plan from what its scan found: times() for at most
 // `settings.count` shots, extracted frame-exact (see Planning::plan).
 Planning::RunPlan plan(const std::vector<Cut> &cuts, const std::vector<double> &keyframes, double duration,
-                       const ExtractSettings &settings);
+                       const ExtractSettings &settings, const std::vector<double> &decoded = {});
 
 } // namespace ScenePlanning

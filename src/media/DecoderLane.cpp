@@ -1,6 +1,7 @@
 #include "media/DecoderLane.h"
 
 #include "media/ParkedInputs.h"
+#include "media/UprightFrame.h"
 
 #include <algorithm>
 
@@ -22,7 +23,6 @@ std::unique_ptr<DecoderLane> DecoderLane::open(const QString &path, VideoInput::
     if (!lane->m_input)
         return nullptr;
     VideoInput &input = *lane->m_input;
-    lane->m_transform = input.transform();
     lane->m_timeBase = input.timeBase();
     lane->m_start = input.startPts();
     const AVRational rate = input.frameRate();
@@ -116,16 +116,13 @@ FrameResult DecoderLane::deliver(const AVFrame *frame, MediaTime requested) cons
 {
     FrameResult result;
     result.requested = requested;
-    FramePtr upright = m_transform.apply(frame);
-    if (!upright) {
+    result.image = uprightFrame(*m_input, frame);
+    if (!result.image) {
         result.error = MediaError::failed(MediaError::Step::convert, QStringLiteral("out of memory turning the frame upright"),
                                           AVERROR(ENOMEM));
         result.error.file = m_path;
         return result;
     }
-    const AVRational sar = av_guess_sample_aspect_ratio(m_input->format(), m_input->stream(),
-                                                        const_cast<AVFrame *>(frame));
-    result.image = VideoFrame{std::move(upright), m_transform.displaySize(QSize(frame->width, frame->height), sar)};
     result.actualSeconds = double(frame->best_effort_timestamp - m_start) * av_q2d(m_timeBase);
     return result;
 }

@@ -65,7 +65,6 @@ private:
     std::unique_ptr<VideoInput> m_input;
     std::unique_ptr<FrameCursor> m_cursor;
     std::unique_ptr<FramePicker> m_picker;
-    DisplayTransform m_transform;
     AVRational m_timeBase{1, 1};
     int64_t m_start = 0;
     MediaTime m_before, m_after;

@@ -1,20 +1,88 @@
 #include "basics/Logging.h"
 #include "media/Extractor.h"
 #include "media/FfmpegFrameGenerator.h"
+#include "media/ScanFrames.h"
+
+namespace {
+
+// Answers the times a scene scan kept frames for from those frames, and
+// hands the rest to the decoding generator.
+class KeptFirst final : public FrameGenerator {
+public:
+    KeptFirst(QString path, std::unique_ptr<FrameGenerator> decoding)
+        : m_path(std::move(path))
+        , m_decoding(std::move(decoding))
+    {
+    }
+
+    void setTolerance(MediaTime before, MediaTime after) override { m_decoding->setTolerance(before, after); }
+
+    void images(const std::vector<MediaTime> &times, const std::function<void(FrameResult &&)> &sink) override
+    {
+        std::vector<MediaTime> rest;
+        for (const MediaTime time : times) {
+            if (std::optional<FrameResult> kept = ScanFrames::take(m_path, time))
+                sink(std::move(*kept));
+            else
+                rest.push_back(time);
+        }
+        if (!rest.empty())
+            m_decoding->images(rest, sink);
+    }
+
+    FrameResult image(MediaTime time) override
+    {
+        if (std::optional<FrameResult> kept = ScanFrames::take(m_path, time))
+            return std::move(*kept);
+        return m_decoding->image(time);
+    }
+
+    std::optional<Keyframe> keyframeBefore(MediaTime time) override { return m_decoding->keyframeBefore(time); }
+    std::optional<Keyframe> keyframeAt(size_t index) override { return m_decoding->keyframeAt(index); }
+    void cancelAll() override { m_decoding->cancelAll(); }
+
+private:
+    const QString m_path;
+    const std::unique_ptr<FrameGenerator> m_decoding;
+};
+
+// Lets go of the frames a scan kept for the run once the run's generators
+// are no longer wanted; a later scan's frames stay.
+struct KeptUntilDone {
+    explicit KeptUntilDone(QString file)
+        : path(std::move(file))
+        , generation(ScanFrames::generation(path))
+    {
+    }
+    KeptUntilDone(const KeptUntilDone &) = delete;
+    KeptUntilDone &operator=(const KeptUntilDone &) = delete;
+    ~KeptUntilDone()
+    {
+        if (generation != 0)
+            ScanFrames::forget(path, generation);
+    }
+    const QString path;
+    const unsigned generation;
+};
+
+} // namespace
 
 namespace Extractor {
 
 GeneratorFactory ffmpegGenerators(const QString &path)
 {
+    const auto kept = std::make_shared<const KeptUntilDone>(path);
     // Every generator opens the file anew: a replacement must not inherit the
     // demuxer or decoder state of one that stalled or was cancelled.
-    return [path](bool, std::stop_token abandon) -> std::unique_ptr<FrameGenerator> {
+    return [path, kept](bool, std::stop_token abandon) -> std::unique_ptr<FrameGenerator> {
         MediaError error;
         std::unique_ptr<FrameGenerator> generator =
             FfmpegFrameGenerator::open(path, &error, {}, abandon);
         if (!generator && !error.cancelled)
             qCInfo(logMedia) << "cannot open for extraction:" << error.text();
-        return generator;
+        if (!generator || kept->generation == 0)
+            return generator;
+        return std::make_unique<KeptFirst>(path, std::move(generator));
     };
 }
 

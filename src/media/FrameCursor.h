@@ -26,6 +26,7 @@ public:
     // default), or every bidirectional frame, for callers that can do with
     // the references alone.
     void setSkipLevel(AVDiscard level) { m_skipLevel = level; }
+    AVDiscard skipLevel() const { return m_skipLevel; }
     // Read from the demuxer's index; read again only when the index has
     // grown (some demuxers add entries as they read).
     const std::vector<int64_t> &keyframes() override;

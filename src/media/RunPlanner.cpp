@@ -1,7 +1,9 @@
 #include "media/RunPlanner.h"
 
 #include "basics/ScenePlanning.h"
-#include "media/SceneScanner.h"
+#include "media/ScanFrames.h"
+
+#include <algorithm>
 
 namespace RunPlanner {
 
@@ -10,12 +12,32 @@ std::optional<Planning::RunPlan> plan(const QString &path, double duration, cons
 {
     if (settings.mode != ExtractMode::scene)
         return Planning::plan(settings, duration);
-    const std::optional<SceneScanner::Scan> scan = SceneScanner::scan(path, duration, settings.count, progress, stop);
+    std::optional<SceneScanner::Scan> scan = SceneScanner::scan(path, duration, settings.count, progress, stop);
     if (stop.stop_requested())
         return std::nullopt;
     if (!scan)
         return Planning::plan(settings, duration);
-    return ScenePlanning::plan(scan->cuts, scan->keyframes, duration, settings);
+    return fromScan(path, std::move(*scan), duration, settings);
+}
+
+Planning::RunPlan fromScan(const QString &path, SceneScanner::Scan scan, double duration,
+                           const ExtractSettings &settings)
+{
+    std::vector<double> decoded;
+    decoded.reserve(scan.frames.size());
+    for (const ScanFrames::Frame &frame : scan.frames)
+        decoded.push_back(frame.seconds);
+    Planning::RunPlan plan = ScenePlanning::plan(scan.cuts, scan.keyframes, duration, settings, decoded);
+    std::vector<ScanFrames::Frame> used;
+    for (ScanFrames::Frame &frame : scan.frames) {
+        const bool shot = std::any_of(plan.times.cbegin(), plan.times.cend(), [&](double time) {
+            return ScanFrames::answers(frame, MediaTime::fromSeconds(time));
+        });
+        if (shot)
+            used.push_back(std::move(frame));
+    }
+    ScanFrames::keep(path, std::move(used));
+    return plan;
 }
 
 } // namespace RunPlanner

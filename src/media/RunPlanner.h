@@ -10,6 +10,7 @@
 // the extraction then tells which of its shots cannot be read either.
 
 #include "basics/Planning.h"
+#include "media/SceneScanner.h"
 
 #include <QString>
 
@@ -26,5 +27,11 @@ using Progress = std::function<void(double fraction)>;
 // `stop` was requested.
 std::optional<Planning::RunPlan> plan(const QString &path, double duration, const ExtractSettings &settings,
                                       const Progress &progress, std::stop_token stop);
+
+// A scene run's plan from `scan`, a scan of the video at `path`: the frames
+// the scan decoded where the plan puts shots are kept for the extraction
+// (ScanFrames), and those of any earlier scan of the file let go.
+Planning::RunPlan fromScan(const QString &path, SceneScanner::Scan scan, double duration,
+                           const ExtractSettings &settings);
 
 } // namespace RunPlanner

@@ -13,6 +13,7 @@
 
 #include "basics/ScenePlanning.h"
 #include "media/MediaError.h"
+#include "media/ScanFrames.h"
 
 #include <QString>
 
@@ -46,6 +47,11 @@ struct Scan {
     // be taken at: encoders put keyframes on flashes too, and those are left out.
     std::vector<double> keyframes;
     int refined = 0;                       // keyframe gaps decoded frame by frame
+    // Pictures decoded on the way, ascending: for each cut whose scene the
+    // scan decoded a lead into (ScenePlanning::lead) without leaving a frame
+    // out, the frame on screen then; a shot there needs no second decode.
+    // None on a flash, and no more than ScanFrames::mostKept bytes.
+    std::vector<ScanFrames::Frame> frames;
 };
 
 // How far the scan has got, 0..1, reported now and then.

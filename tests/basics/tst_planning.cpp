@@ -191,6 +191,20 @@ private slots:
             QVERIFY2(std::abs(planned[i] - times[i]) < 1e-9, qPrintable(QString::number(planned[i])));
     }
 
+    // Frames the scan already decoded are as cheap as keyframes, and as
+    // near the cut is too near; exact shots keep their time.
+    void scenePlanTakesDecodedFrames()
+    {
+        const std::vector<ScenePlanning::Cut> cuts{{10, 0.5f}, {20, 0.9f}};
+        const std::vector<double> keyframes{0, 10};
+        const std::vector<double> decoded{10.52, 20.04, 20.6};
+        const QList<double> tolerant = ScenePlanning::times(cuts, keyframes, 30, 24, false, decoded);
+        QCOMPARE(tolerant.size(), 3);
+        QCOMPARE(tolerant[0], 0.5);
+        QVERIFY(std::abs(tolerant[1] - 10.521) < 1e-9 && std::abs(tolerant[2] - 20.601) < 1e-9);
+        QCOMPARE(ScenePlanning::times(cuts, keyframes, 30, 24, true, decoded), (QList<double>{0.5, 10.5, 20.5}));
+    }
+
     void stepTargets_data()
     {
         QTest::addColumn<double>("time");

@@ -2,6 +2,7 @@
 #include "basics/ScenePlanning.h"
 #include "media/Extractor.h"
 #include "media/RunPlanner.h"
+#include "media/ScanFrames.h"
 #include "media/SceneScanner.h"
 #include "media/SceneSignature.h"
 #include "support/TestFrames.h"
@@ -11,31 +12,41 @@ extern "C" {
 #include <libavutil/pixdesc.h>
 }
 
+#include <QImage>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <algorithm>
+#include <chrono>
+#include <filesystem>
 #include <mutex>
 
 namespace {
 
 constexpr double fps = 10;
 
-// The frame numbers the planned times decode to, in id order.
-QList<int> shotFrames(const QString &path, const QList<double> &times)
+// The shots of the planned times, written into `dir`, in id order.
+QList<Shot> writeShots(const QString &path, const QList<double> &times, const QString &dir)
 {
-    QTemporaryDir dir;
     ExtractSettings settings;
     settings.precise = true;  // as a scene run extracts
+    settings.format = ShotFormat::png;
     std::mutex lock;
     QList<Shot> shots;
-    Extractor::run(Extractor::ffmpegGenerators(path), times, settings, dir.path(), [&](const Shot &shot) {
+    Extractor::run(Extractor::ffmpegGenerators(path), times, settings, dir, [&](const Shot &shot) {
         const std::lock_guard guard(lock);
         shots.append(shot);
     });
     std::sort(shots.begin(), shots.end(), [](const Shot &a, const Shot &b) { return a.id < b.id; });
+    return shots;
+}
+
+// The frame numbers the planned times decode to, in id order.
+QList<int> shotFrames(const QString &path, const QList<double> &times)
+{
+    QTemporaryDir dir;
     QList<int> frames;
-    for (const Shot &shot : shots)
+    for (const Shot &shot : writeShots(path, times, dir.path()))
         frames.append(int(std::lround(shot.time * fps)));
     return frames;
 }
@@ -114,7 +125,10 @@ private slots:
         QVERIFY(plan);
         QVERIFY(plan->settings.precise);
         const QList<double> &times = plan->times;
-        QCOMPARE(times, ScenePlanning::times(scan->cuts, scan->keyframes, 42, 24, precise));
+        std::vector<double> decoded;
+        for (const ScanFrames::Frame &frame : scan->frames)
+            decoded.push_back(frame.seconds);
+        QCOMPARE(times, ScenePlanning::times(scan->cuts, scan->keyframes, 42, 24, precise, decoded));
         const QList<int> frames = shotFrames(path, times);
         QCOMPARE(frames.size(), cuts.size() + 1);
         QList<int> bounds = cuts;
@@ -153,6 +167,53 @@ private slots:
                              [](double keyframe) { return keyframe >= 0.99 && keyframe < 1.12; }));
         const QList<double> tolerant = ScenePlanning::times(scan->cuts, scan->keyframes, 16, 24, false);
         QVERIFY(std::none_of(tolerant.begin(), tolerant.end(), [](double time) { return time >= 0.99 && time < 1.12; }));
+    }
+
+    // Shots the scan kept decoded are the very pictures a decoder gives for
+    // their times: on 10 fps clips every reference frame is decoded, and on
+    // the x264 film clip (B-frames that predicted frames refer to) only
+    // frames decoded with nothing left out since a keyframe are kept.
+    void shotsKeptFromTheScanAreTheDecodedOnes_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<double>("duration");
+        QTest::addColumn<bool>("precise");
+        QTest::newRow("10 fps") << TestVideos::scenes(50) << 42.0 << false;
+        QTest::newRow("10 fps, precise") << TestVideos::scenes(50) << 42.0 << true;
+        QTest::newRow("film") << TestVideos::filmCuts() << 16.0 << false;
+    }
+    void shotsKeptFromTheScanAreTheDecodedOnes()
+    {
+        QFETCH(QString, path);
+        QFETCH(double, duration);
+        QFETCH(bool, precise);
+        if (path.isEmpty())
+            QSKIP("the photograph is missing (mate-backgrounds)");
+        ScanFrames::release();
+        const ExtractSettings settings{.mode = ExtractMode::scene, .count = 24, .precise = precise};
+        const std::optional<Planning::RunPlan> plan = RunPlanner::plan(path, duration, settings, {}, {});
+        QVERIFY(plan);
+        QVERIFY(ScanFrames::keptBytes() > 0);
+        QTemporaryDir kept;
+        QTemporaryDir decoded;
+        const QList<Shot> fromScan = writeShots(path, plan->times, kept.path());
+        // Taken, and the rest let go with the run.
+        QCOMPARE(ScanFrames::keptBytes(), size_t(0));
+        const QList<Shot> fromDecoder = writeShots(path, plan->times, decoded.path());
+        QCOMPARE(fromScan.size(), plan->times.size());
+        QCOMPARE(fromDecoder.size(), plan->times.size());
+        for (qsizetype i = 0; i < fromScan.size(); ++i) {
+            QCOMPARE(fromScan[i].time, fromDecoder[i].time);
+            QVERIFY2(QImage(fromScan[i].file) == QImage(fromDecoder[i].file),
+                     qPrintable(QStringLiteral("shot at %1 s").arg(fromScan[i].time)));
+        }
+        // A changed file answers nothing from an old scan.
+        QVERIFY(RunPlanner::plan(path, duration, settings, {}, {}));
+        QVERIFY(ScanFrames::keptBytes() > 0);
+        const std::filesystem::path file = path.toStdString();
+        std::filesystem::last_write_time(file, std::filesystem::last_write_time(file) + std::chrono::seconds(5));
+        QVERIFY(!ScanFrames::take(path, MediaTime::fromSeconds(plan->times.last())));
+        QCOMPARE(ScanFrames::keptBytes(), size_t(0));
     }
 
     // With fewer shots than scenes only the strongest cuts are decoded and

@@ -1,0 +1,145 @@
+#include "media/ScanFrames.h"
+
+#include <QDateTime>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <mutex>
+#include <unordered_map>
+
+namespace ScanFrames {
+
+namespace {
+
+struct Kept {
+    unsigned generation = 0;
+    // The file as it was scanned: a kept frame of an older version of it
+    // answers nothing.
+    qint64 size = -1;
+    QDateTime modified;
+    std::vector<Frame> frames;
+};
+
+struct Store {
+    std::mutex lock;
+    std::unordered_map<QString, Kept> files;
+    std::size_t bytes = 0;
+    unsigned lastGeneration = 0;
+};
+
+Store &store()
+{
+    static Store instance;
+    return instance;
+}
+
+std::size_t bytesOf(const VideoFrame &image)
+{
+    std::size_t bytes = 0;
+    if (image.frame) {
+        for (const AVBufferRef *buffer : image.frame->buf)
+            bytes += buffer ? buffer->size : 0;
+    }
+    return bytes;
+}
+
+// Under the store's lock.
+void drop(Store &all, const QString &path)
+{
+    const auto found = all.files.find(path);
+    if (found == all.files.end())
+        return;
+    for (const Frame &frame : found->second.frames)
+        all.bytes -= bytesOf(frame.image);
+    all.files.erase(found);
+}
+
+} // namespace
+
+bool answers(const Frame &frame, MediaTime requested)
+{
+    // Requests come in 1/600 s: compare in the same terms, or a request
+    // rounded down by a fraction of a tick would miss the frame it names.
+    const double at = requested.seconds();
+    constexpr double slack = 0.5 / double(MediaTime::timescale);
+    return at >= frame.seconds - slack && at < frame.until - slack;
+}
+
+unsigned keep(const QString &path, std::vector<Frame> frames)
+{
+    const QFileInfo file(path);
+    Store &all = store();
+    const std::lock_guard guard(all.lock);
+    drop(all, path);
+    Kept kept{++all.lastGeneration, file.size(), file.lastModified(), {}};
+    for (Frame &frame : frames) {
+        const std::size_t bytes = bytesOf(frame.image);
+        if (bytes == 0 || all.bytes + bytes > mostKept)
+            continue;
+        all.bytes += bytes;
+        kept.frames.push_back(std::move(frame));
+    }
+    if (kept.frames.empty())
+        return 0;
+    all.files.insert_or_assign(path, std::move(kept));
+    return all.lastGeneration;
+}
+
+unsigned generation(const QString &path)
+{
+    Store &all = store();
+    const std::lock_guard guard(all.lock);
+    const auto found = all.files.find(path);
+    return found == all.files.end() ? 0 : found->second.generation;
+}
+
+std::optional<FrameResult> take(const QString &path, MediaTime requested)
+{
+    Store &all = store();
+    const std::lock_guard guard(all.lock);
+    const auto found = all.files.find(path);
+    if (found == all.files.end())
+        return std::nullopt;
+    const QFileInfo file(path);
+    if (file.size() != found->second.size || file.lastModified() != found->second.modified) {
+        drop(all, path);
+        return std::nullopt;
+    }
+    std::vector<Frame> &frames = found->second.frames;
+    const auto frame = std::find_if(frames.begin(), frames.end(),
+                                    [requested](const Frame &kept) { return answers(kept, requested); });
+    if (frame == frames.end())
+        return std::nullopt;
+    all.bytes -= bytesOf(frame->image);
+    FrameResult result{requested, std::move(frame->image), frame->seconds, {}};
+    frames.erase(frame);
+    if (frames.empty())
+        all.files.erase(found);
+    return result;
+}
+
+void forget(const QString &path, unsigned generation)
+{
+    Store &all = store();
+    const std::lock_guard guard(all.lock);
+    const auto found = all.files.find(path);
+    if (found != all.files.end() && (generation == 0 || found->second.generation == generation))
+        drop(all, path);
+}
+
+void release()
+{
+    Store &all = store();
+    const std::lock_guard guard(all.lock);
+    all.files.clear();
+    all.bytes = 0;
+}
+
+std::size_t keptBytes()
+{
+    Store &all = store();
+    const std::lock_guard guard(all.lock);
+    return all.bytes;
+}
+
+} // namespace ScanFrames
