@@ -4,7 +4,8 @@
 // cut or fast motion; then the frames between them (B-frames left out),
 // where CutFinder tells cuts from motion, fades and flashes. When fewer cuts
 // are wanted than keyframe pairs differ, strongest first and only until
-// enough cuts are confirmed.
+// enough cuts are confirmed. Where cuts are dense, the frame a lead into
+// each scene is kept for its shot, so that writing it decodes nothing again.
 //
 // Thread: blocking; decodes on the calling thread and a lane per core, and
 // calls `progress` from any of them, one call at a time. Independent calls
