@@ -75,7 +75,7 @@ int main(int argc, char *argv[])
     extraction.precise = true;
     std::mutex lock;
     std::vector<Shot> shots;
-    const int failed = Extractor::run(Extractor::ffmpegGenerators(video), times, extraction, out,
+    const int failed = Extractor::run(Extractor::ffmpegGenerators(video, true), times, extraction, out,
                                       [&](const Shot &shot) {
                                           const std::lock_guard guard(lock);
                                           shots.push_back(shot);

@@ -94,7 +94,7 @@ JobOutcome run(const QString &path, const JobOptions &options, const Progress &p
     std::mutex lock;
     QList<Shot> shots;
     outcome.failed = Extractor::run(
-        Extractor::ffmpegGenerators(path), times, settings, *work.path,
+        Extractor::ffmpegGenerators(path, settings.mode == ExtractMode::scene), times, settings, *work.path,
         [&](const Shot &shot) {
             const std::lock_guard guard(lock);
             shots.append(shot);

@@ -74,6 +74,9 @@ std::optional<Shot> writeImage(const QImage &full, qint64 id, double seconds, co
                                const QString &dir, MediaError *error = nullptr);
 
 // The generator factory for a video file on disk (FfmpegFrameGenerator).
-GeneratorFactory ffmpegGenerators(const QString &path);
+// With `scanFrames` (a scene run's shots), the times a scene scan of the
+// file kept frames for (ScanFrames) are answered from those, and the
+// frames are let go when the last copy of the factory goes.
+GeneratorFactory ffmpegGenerators(const QString &path, bool scanFrames = false);
 
 } // namespace Extractor

@@ -3,14 +3,18 @@
 #include "media/FfmpegFrameGenerator.h"
 #include "media/ScanFrames.h"
 
+#include <atomic>
+
 namespace {
 
 // Answers the times a scene scan kept frames for from those frames, and
-// hands the rest to the decoding generator.
+// hands the rest to the decoding generator. Once cancelled, everything goes
+// to the decoding generator, which fails it.
 class KeptFirst final : public FrameGenerator {
 public:
-    KeptFirst(QString path, std::unique_ptr<FrameGenerator> decoding)
+    KeptFirst(QString path, unsigned generation, std::unique_ptr<FrameGenerator> decoding)
         : m_path(std::move(path))
+        , m_generation(generation)
         , m_decoding(std::move(decoding))
     {
     }
@@ -21,7 +25,7 @@ public:
     {
         std::vector<MediaTime> rest;
         for (const MediaTime time : times) {
-            if (std::optional<FrameResult> kept = ScanFrames::take(m_path, time))
+            if (std::optional<FrameResult> kept = fromScan(time))
                 sink(std::move(*kept));
             else
                 rest.push_back(time);
@@ -32,22 +36,36 @@ public:
 
     FrameResult image(MediaTime time) override
     {
-        if (std::optional<FrameResult> kept = ScanFrames::take(m_path, time))
+        if (std::optional<FrameResult> kept = fromScan(time))
             return std::move(*kept);
         return m_decoding->image(time);
     }
 
     std::optional<Keyframe> keyframeBefore(MediaTime time) override { return m_decoding->keyframeBefore(time); }
     std::optional<Keyframe> keyframeAt(size_t index) override { return m_decoding->keyframeAt(index); }
-    void cancelAll() override { m_decoding->cancelAll(); }
+
+    void cancelAll() override
+    {
+        m_cancelled = true;
+        m_decoding->cancelAll();
+    }
 
 private:
+    std::optional<FrameResult> fromScan(MediaTime time)
+    {
+        if (m_cancelled)
+            return std::nullopt;
+        return ScanFrames::take(m_path, m_generation, time);
+    }
+
     const QString m_path;
+    const unsigned m_generation;
     const std::unique_ptr<FrameGenerator> m_decoding;
+    std::atomic<bool> m_cancelled{false};
 };
 
-// Lets go of the frames a scan kept for the run once the run's generators
-// are no longer wanted; a later scan's frames stay.
+// The frames a scan kept for the run, let go once the run's generators are
+// no longer wanted; a later scan's frames stay.
 struct KeptUntilDone {
     explicit KeptUntilDone(QString file)
         : path(std::move(file))
@@ -69,9 +87,9 @@ struct KeptUntilDone {
 
 namespace Extractor {
 
-GeneratorFactory ffmpegGenerators(const QString &path)
+GeneratorFactory ffmpegGenerators(const QString &path, bool scanFrames)
 {
-    const auto kept = std::make_shared<const KeptUntilDone>(path);
+    const auto kept = scanFrames ? std::make_shared<const KeptUntilDone>(path) : nullptr;
     // Every generator opens the file anew: a replacement must not inherit the
     // demuxer or decoder state of one that stalled or was cancelled.
     return [path, kept](bool, std::stop_token abandon) -> std::unique_ptr<FrameGenerator> {
@@ -80,9 +98,9 @@ GeneratorFactory ffmpegGenerators(const QString &path)
             FfmpegFrameGenerator::open(path, &error, {}, abandon);
         if (!generator && !error.cancelled)
             qCInfo(logMedia) << "cannot open for extraction:" << error.text();
-        if (!generator || kept->generation == 0)
+        if (!generator || !kept || kept->generation == 0)
             return generator;
-        return std::make_unique<KeptFirst>(path, std::move(generator));
+        return std::make_unique<KeptFirst>(path, kept->generation, std::move(generator));
     };
 }
 

@@ -29,8 +29,10 @@ struct Store {
 
 Store &store()
 {
-    static Store instance;
-    return instance;
+    // Never destroyed: an extraction still winding down when the
+    // application ends may let its frames go after static destructors ran.
+    static Store *const instance = new Store;
+    return *instance;
 }
 
 std::size_t bytesOf(const VideoFrame &image)
@@ -58,11 +60,9 @@ void drop(Store &all, const QString &path)
 
 bool answers(const Frame &frame, MediaTime requested)
 {
-    // Requests come in 1/600 s: compare in the same terms, or a request
-    // rounded down by a fraction of a tick would miss the frame it names.
-    const double at = requested.seconds();
-    constexpr double slack = 0.5 / double(MediaTime::timescale);
-    return at >= frame.seconds - slack && at < frame.until - slack;
+    const int64_t at = frame.start
+        + av_rescale_q_rnd(requested.value, AVRational{1, int(MediaTime::timescale)}, frame.timeBase, AV_ROUND_DOWN);
+    return at >= frame.pts && at < frame.until;
 }
 
 unsigned keep(const QString &path, std::vector<Frame> frames)
@@ -71,6 +71,18 @@ unsigned keep(const QString &path, std::vector<Frame> frames)
     Store &all = store();
     const std::lock_guard guard(all.lock);
     drop(all, path);
+    // Frames nobody took (a run stopped between its scan and its shots)
+    // make room for the newest scan's.
+    std::size_t wanted = 0;
+    for (const Frame &frame : frames)
+        wanted += bytesOf(frame.image);
+    while (!all.files.empty() && all.bytes + std::min(wanted, mostKept) > mostKept) {
+        const auto oldest = std::min_element(all.files.begin(), all.files.end(), [](const auto &a, const auto &b) {
+            return a.second.generation < b.second.generation;
+        });
+        const QString victim = oldest->first;
+        drop(all, victim);
+    }
     Kept kept{++all.lastGeneration, file.size(), file.lastModified(), {}};
     for (Frame &frame : frames) {
         const std::size_t bytes = bytesOf(frame.image);
@@ -93,12 +105,12 @@ unsigned generation(const QString &path)
     return found == all.files.end() ? 0 : found->second.generation;
 }
 
-std::optional<FrameResult> take(const QString &path, MediaTime requested)
+std::optional<FrameResult> take(const QString &path, unsigned generation, MediaTime requested)
 {
     Store &all = store();
     const std::lock_guard guard(all.lock);
     const auto found = all.files.find(path);
-    if (found == all.files.end())
+    if (found == all.files.end() || found->second.generation != generation)
         return std::nullopt;
     const QFileInfo file(path);
     if (file.size() != found->second.size || file.lastModified() != found->second.modified) {

@@ -15,6 +15,10 @@
 #include "basics/MediaTime.h"
 #include "media/FrameGenerator.h"
 
+extern "C" {
+#include <libavutil/rational.h>
+}
+
 #include <QString>
 
 #include <cstddef>
@@ -27,24 +31,32 @@ inline constexpr std::size_t mostKept = std::size_t(128) << 20;
 
 struct Frame {
     double seconds = 0;  // when it comes on screen, from the stream start
-    double until = 0;    // when the next frame does; only times before it are answered
+    // The same in stream ticks, as the frame generator counts: `pts` from
+    // `start`, and the first tick it is no longer known to be on screen.
+    int64_t pts = 0;
+    int64_t until = 0;
+    int64_t start = 0;
+    AVRational timeBase{1, 1};
     VideoFrame image;
 };
 
-// Whether `frame` is the picture on screen at `requested`.
+// Whether `frame` is the picture a frame generator gives for `requested`
+// asked exactly: the one on screen at that time, rounded down to the
+// stream's ticks as the generator rounds it.
 bool answers(const Frame &frame, MediaTime requested);
 
-// Replaces the frames kept for `path` with `frames`, as many as fit; returns
-// the generation they are kept under (see forget).
+// Replaces the frames kept for `path` with `frames`, as many as fit once
+// the oldest frames of other files are let go; returns the generation they
+// are kept under (see take and forget).
 unsigned keep(const QString &path, std::vector<Frame> frames);
 
 // The generation of the frames kept for `path` now; 0 when there are none.
 unsigned generation(const QString &path);
 
-// The kept frame on screen at `requested`, taken out of the store, as the
-// answer to that request; none when no kept frame answers it or the file
-// changed since.
-std::optional<FrameResult> take(const QString &path, MediaTime requested);
+// The kept frame of `generation` that answers `requested`, taken out of the
+// store, as the answer to that request; none when no kept frame answers it,
+// a later scan replaced them or the file changed since.
+std::optional<FrameResult> take(const QString &path, unsigned generation, MediaTime requested);
 
 // Lets go of the frames kept for `path` under `generation` (any when 0); a
 // later scan's frames stay.

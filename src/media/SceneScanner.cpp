@@ -307,14 +307,16 @@ std::optional<Scanner::Found> Scanner::refine(const std::vector<Keyframe> &keyfr
     bool exact = false;     // this frame is one any decoder gives
     bool follows = false;   // no frame was left out between the one before and this
     int64_t lastPts = AV_NOPTS_VALUE;
+    int64_t lastDuration = 0;  // the frame before's own, when the stream says
     FramePtr previous;
     double previousAt = 0;
+    int64_t previousPts = 0;
     bool previousExact = false;
 
     Found found;
     // The frame on screen a lead into the scene that begins at `cut`, when
     // this frame or the one before it is, so that its shot needs no decoding.
-    const auto keepLead = [&](double cut, const FramePtr &frame, double at) {
+    const auto keepLead = [&](double cut, const FramePtr &frame, double at, int64_t pts) {
         if (!ours(cut))
             return;
         const double target = cut + ScenePlanning::lead;
@@ -340,16 +342,22 @@ std::optional<Scanner::Found> Scanner::refine(const std::vector<Keyframe> &keyfr
         // It answers the times it is known to be on screen: up to the next
         // frame when that is this one, else a few milliseconds, which the
         // plan's aim a millisecond past a frame stays inside.
-        const double until = previousShown ? at : shown + 0.003;
-        found.frames.push_back({shown, until, std::move(*image)});
+        const int64_t shownPts = takeFrame ? pts : previousPts;
+        const int64_t until = previousShown
+            ? pts
+            : shownPts + std::max<int64_t>(1, av_rescale_q(3, AVRational{1, 1000}, input.timeBase()));
+        found.frames.push_back({shown, shownPts, until, input.startPts(), input.timeBase(), std::move(*image)});
     };
     while (FramePtr frame = cursor.next(skipAll)) {
         const int64_t pts = frame->pts != AV_NOPTS_VALUE ? frame->pts : frame->best_effort_timestamp;
         if (pts == AV_NOPTS_VALUE || pts < from.pts)
             continue;
-        follows = gap > 0 && lastPts != AV_NOPTS_VALUE && pts - lastPts <= gap;
+        // A frame's own duration tells a left-out frame apart from a slow
+        // stretch of a variable frame rate; the nominal rate only guesses.
+        follows = gap > 0 && lastPts != AV_NOPTS_VALUE && pts - lastPts <= (lastDuration > 0 ? lastDuration : gap);
         exact = frame->key_frame || (previousExact && (follows || referencesDecoded));
         lastPts = pts;
+        lastDuration = frame->pkt_duration;
         std::optional<SceneSignature> signature = maker.make(*frame);
         if (!signature) {
             previous.reset();
@@ -363,10 +371,11 @@ std::optional<Scanner::Found> Scanner::refine(const std::vector<Keyframe> &keyfr
         for (const CutFinder::Cut &cut : finder.take()) {
             if (ours(cut.seconds))
                 found.cuts.push_back({cut.seconds, cut.step});
-            keepLead(cut.seconds, frame, at);
+            keepLead(cut.seconds, frame, at, pts);
         }
         previous = std::move(frame);
         previousAt = at;
+        previousPts = pts;
         previousExact = exact;
         if (at > until)
             break;

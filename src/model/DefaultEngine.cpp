@@ -43,7 +43,8 @@ Engine Engine::ffmpeg()
     engine.extract = [](const VideoInfo &info, const QList<double> &times,
                         const ExtractSettings &settings, const QString &dir,
                         const ShotCallback &onShot, std::stop_token stop) {
-        const Extractor::GeneratorFactory generators = Extractor::ffmpegGenerators(info.url.toLocalFile());
+        const Extractor::GeneratorFactory generators
+            = Extractor::ffmpegGenerators(info.url.toLocalFile(), settings.mode == ExtractMode::scene);
         if (!settings.avoidWeak)
             return Extractor::run(generators, times, settings, dir, onShot, stop);
         std::mutex lock;

@@ -25,15 +25,15 @@ namespace {
 
 constexpr double fps = 10;
 
-// The shots of the planned times, written into `dir`, in id order.
-QList<Shot> writeShots(const QString &path, const QList<double> &times, const QString &dir)
+// The shots of the planned times, written by `generators` into `dir`, in id order.
+QList<Shot> writeShots(const Extractor::GeneratorFactory &generators, const QList<double> &times, const QString &dir)
 {
     ExtractSettings settings;
     settings.precise = true;  // as a scene run extracts
     settings.format = ShotFormat::png;
     std::mutex lock;
     QList<Shot> shots;
-    Extractor::run(Extractor::ffmpegGenerators(path), times, settings, dir, [&](const Shot &shot) {
+    Extractor::run(generators, times, settings, dir, [&](const Shot &shot) {
         const std::lock_guard guard(lock);
         shots.append(shot);
     });
@@ -46,7 +46,7 @@ QList<int> shotFrames(const QString &path, const QList<double> &times)
 {
     QTemporaryDir dir;
     QList<int> frames;
-    for (const Shot &shot : writeShots(path, times, dir.path()))
+    for (const Shot &shot : writeShots(Extractor::ffmpegGenerators(path, true), times, dir.path()))
         frames.append(int(std::lround(shot.time * fps)));
     return frames;
 }
@@ -180,6 +180,8 @@ private slots:
         QTest::addColumn<bool>("precise");
         QTest::newRow("10 fps") << TestVideos::scenes(50) << 42.0 << false;
         QTest::newRow("10 fps, precise") << TestVideos::scenes(50) << 42.0 << true;
+        // Frames off the 1/600 s grid: the store must round as the decoder does.
+        QTest::newRow("29.97 fps") << TestVideos::scenes(50, true) << 14.0 << false;
         QTest::newRow("film") << TestVideos::filmCuts() << 16.0 << false;
     }
     void shotsKeptFromTheScanAreTheDecodedOnes()
@@ -196,10 +198,14 @@ private slots:
         QVERIFY(ScanFrames::keptBytes() > 0);
         QTemporaryDir kept;
         QTemporaryDir decoded;
-        const QList<Shot> fromScan = writeShots(path, plan->times, kept.path());
-        // Taken, and the rest let go with the run.
-        QCOMPARE(ScanFrames::keptBytes(), size_t(0));
-        const QList<Shot> fromDecoder = writeShots(path, plan->times, decoded.path());
+        QList<Shot> fromScan;
+        {
+            const Extractor::GeneratorFactory generators = Extractor::ffmpegGenerators(path, true);
+            fromScan = writeShots(generators, plan->times, kept.path());
+            // Every frame kept was a shot's.
+            QCOMPARE(ScanFrames::keptBytes(), size_t(0));
+        }
+        const QList<Shot> fromDecoder = writeShots(Extractor::ffmpegGenerators(path), plan->times, decoded.path());
         QCOMPARE(fromScan.size(), plan->times.size());
         QCOMPARE(fromDecoder.size(), plan->times.size());
         for (qsizetype i = 0; i < fromScan.size(); ++i) {
@@ -212,8 +218,47 @@ private slots:
         QVERIFY(ScanFrames::keptBytes() > 0);
         const std::filesystem::path file = path.toStdString();
         std::filesystem::last_write_time(file, std::filesystem::last_write_time(file) + std::chrono::seconds(5));
-        QVERIFY(!ScanFrames::take(path, MediaTime::fromSeconds(plan->times.last())));
+        QVERIFY(!ScanFrames::take(path, ScanFrames::generation(path), MediaTime::fromSeconds(plan->times.last())));
         QCOMPARE(ScanFrames::keptBytes(), size_t(0));
+    }
+
+    // A kept frame answers a request as the decoder does, which rounds the
+    // request down to the stream's ticks: at 29.97 fps, a frame 0.5005 s in
+    // is not the answer for 0.5 s, nor for 0.5005 s (which 1/600 s rounds
+    // to 0.5), but for the plan's aim a millisecond past it.
+    void keptFramesAnswerAsTheDecoderRounds()
+    {
+        ScanFrames::Frame frame;
+        frame.pts = 15015;
+        frame.until = 15105;
+        frame.timeBase = AVRational{1, 30000};
+        QVERIFY(!ScanFrames::answers(frame, MediaTime::fromSeconds(0.5)));
+        QVERIFY(!ScanFrames::answers(frame, MediaTime::fromSeconds(0.5005)));
+        QVERIFY(ScanFrames::answers(frame, MediaTime::fromSeconds(0.5015)));
+        QVERIFY(!ScanFrames::answers(frame, MediaTime::fromSeconds(0.505)));
+        frame.start = 3000;  // a stream that starts 0.1 s in
+        QVERIFY(ScanFrames::answers(frame, MediaTime::fromSeconds(0.4015)));
+    }
+
+    // Frames nobody took make room for the next scan's, oldest first.
+    void keptFramesOfAnEarlierFileMakeRoom()
+    {
+        ScanFrames::release();
+        const auto frames = [](int count) {
+            std::vector<ScanFrames::Frame> made(static_cast<size_t>(count));
+            for (ScanFrames::Frame &frame : made)
+                frame.image.frame = TestFrames::zeroed(AV_PIX_FMT_YUV420P, 1920, 1080);
+            return made;
+        };
+        QVERIFY(ScanFrames::keep(QStringLiteral("/nowhere/a.mp4"), frames(30)) != 0);
+        QVERIFY(ScanFrames::keep(QStringLiteral("/nowhere/b.mp4"), frames(4)) != 0);
+        const std::size_t both = ScanFrames::keptBytes();
+        QVERIFY(both > ScanFrames::mostKept * 3 / 4 && both <= ScanFrames::mostKept);
+        QVERIFY(ScanFrames::keep(QStringLiteral("/nowhere/c.mp4"), frames(30)) != 0);
+        QCOMPARE(ScanFrames::generation(QStringLiteral("/nowhere/a.mp4")), 0u);
+        QVERIFY(ScanFrames::generation(QStringLiteral("/nowhere/b.mp4")) != 0);
+        QCOMPARE(ScanFrames::keptBytes(), both);
+        ScanFrames::release();
     }
 
     // With fewer shots than scenes only the strongest cuts are decoded and

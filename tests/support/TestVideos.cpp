@@ -397,7 +397,7 @@ QList<int> TestVideos::sceneCutFrames()
     return {30, 70, 95, 145, 175, 235, 255, 295, 330, 380};
 }
 
-QString TestVideos::scenes(int gop)
+QString TestVideos::scenes(int gop, bool ntsc)
 {
     const QStringList sources{
         "testsrc2=s=320x180:r=10",
@@ -425,10 +425,12 @@ QString TestVideos::scenes(int gop)
         inputs += QStringLiteral("[s%1]").arg(i);
     }
     graph += inputs + QStringLiteral("concat=n=%1:v=1:a=0[v]").arg(sources.size());
+    if (ntsc)
+        graph.replace(QStringLiteral("r=10"), QStringLiteral("r=30000/1001"));
     const QStringList args{"-filter_complex", graph, "-map", "[v]", "-c:v", "libx264", "-preset", "veryfast",
                            "-g", QString::number(gop), "-keyint_min", QString::number(gop), "-sc_threshold", "0",
                            "-pix_fmt", "yuv420p", "-f", "mp4"};
-    return cached(QStringLiteral("scenes-g%1").arg(gop), args.join(' '), "mp4",
+    return cached(QStringLiteral("scenes-g%1%2").arg(gop).arg(ntsc ? "-ntsc" : ""), args.join(' '), "mp4",
                   [&](const QString &out) { return runFfmpeg(args + QStringList{out}); });
 }
 

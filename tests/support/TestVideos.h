@@ -86,8 +86,9 @@ public:
     // 42 s at 10 fps, 320×180: eleven scenes of different pictures, most of
     // them moving, cut hard at the frames in sceneCutFrames(). Keyframes
     // every `gop` frames and nowhere else, so that with a long interval most
-    // cuts lie between keyframes.
-    static QString scenes(int gop);
+    // cuts lie between keyframes. `ntsc`: the same frames at 29.97 fps (14 s),
+    // their times off the 1/600 s grid.
+    static QString scenes(int gop, bool ntsc = false);
     static QList<int> sceneCutFrames();
     // 20 s at 10 fps, 320×180, one moving picture throughout; keyframes every second.
     static QString oneScene();
