@@ -35,16 +35,6 @@ Store &store()
     return *instance;
 }
 
-std::size_t bytesOf(const VideoFrame &image)
-{
-    std::size_t bytes = 0;
-    if (image.frame) {
-        for (const AVBufferRef *buffer : image.frame->buf)
-            bytes += buffer ? buffer->size : 0;
-    }
-    return bytes;
-}
-
 // Under the store's lock.
 void drop(Store &all, const QString &path)
 {
@@ -57,6 +47,16 @@ void drop(Store &all, const QString &path)
 }
 
 } // namespace
+
+std::size_t bytesOf(const VideoFrame &image)
+{
+    std::size_t bytes = 0;
+    if (image.frame) {
+        for (const AVBufferRef *buffer : image.frame->buf)
+            bytes += buffer ? buffer->size : 0;
+    }
+    return bytes;
+}
 
 bool answers(const Frame &frame, MediaTime requested)
 {

@@ -40,6 +40,9 @@ struct Frame {
     VideoFrame image;
 };
 
+// The memory `image`'s pictures hold, as counted against `mostKept`.
+std::size_t bytesOf(const VideoFrame &image);
+
 // Whether `frame` is the picture a frame generator gives for `requested`
 // asked exactly: the one on screen at that time, rounded down to the
 // stream's ticks as the generator rounds it.

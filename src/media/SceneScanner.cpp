@@ -334,9 +334,7 @@ std::optional<Scanner::Found> Scanner::refine(const std::vector<Keyframe> &keyfr
         std::optional<VideoFrame> image = uprightFrame(input, picture);
         if (!image)
             return;
-        std::size_t bytes = 0;
-        for (const AVBufferRef *buffer : image->frame->buf)
-            bytes += buffer ? buffer->size : 0;
+        const std::size_t bytes = ScanFrames::bytesOf(*image);
         if (m_keptBytes.fetch_add(bytes) + bytes > ScanFrames::mostKept)
             return;
         // It answers the times it is known to be on screen: up to the next
@@ -391,6 +389,17 @@ std::optional<Scanner::Found> Scanner::refine(const std::vector<Keyframe> &keyfr
     }
     found.flashes = finder.flashes();
     return found;
+}
+
+// Sorts `items` by their `time` and keeps the first of each: neighbouring
+// stretches both see the frames around their handover.
+template <typename Item>
+void oneAtEachTime(std::vector<Item> &items, double Item::*time)
+{
+    std::sort(items.begin(), items.end(), [time](const Item &a, const Item &b) { return a.*time < b.*time; });
+    items.erase(std::unique(items.begin(), items.end(),
+                            [time](const Item &a, const Item &b) { return b.*time - a.*time < 1e-6; }),
+                items.end());
 }
 
 // The keyframe gaps to decode, in the order to decode them. While every
@@ -499,14 +508,7 @@ std::optional<Scan> scan(const QString &path, double duration, long long most, c
         return std::nullopt;
     for (size_t item = 0; item < doneInOrder; ++item)
         std::move(found[item]->frames.begin(), found[item]->frames.end(), std::back_inserter(result.frames));
-    std::sort(result.frames.begin(), result.frames.end(),
-              [](const ScanFrames::Frame &a, const ScanFrames::Frame &b) { return a.seconds < b.seconds; });
-    // Neighbouring stretches both see the frames around their handover.
-    result.frames.erase(std::unique(result.frames.begin(), result.frames.end(),
-                                    [](const ScanFrames::Frame &a, const ScanFrames::Frame &b) {
-                                        return b.seconds - a.seconds < 1e-6;
-                                    }),
-                        result.frames.end());
+    oneAtEachTime(result.frames, &ScanFrames::Frame::seconds);
     for (size_t item = 0; item < doneInOrder; ++item) {
         for (const CutFinder::Flash &flash : found[item]->flashes) {
             const auto inFlash = [&](double at) { return at >= flash.from - 1e-6 && at < flash.until - 1e-6; };
@@ -532,14 +534,7 @@ std::optional<Scan> scan(const QString &path, double duration, long long most, c
         }
         result.refined += int(work[item].last - work[item].first + 1);
     }
-    std::sort(result.cuts.begin(), result.cuts.end(),
-              [](const ScenePlanning::Cut &a, const ScenePlanning::Cut &b) { return a.start < b.start; });
-    // Neighbouring stretches both see the frames around their handover.
-    result.cuts.erase(std::unique(result.cuts.begin(), result.cuts.end(),
-                                  [](const ScenePlanning::Cut &a, const ScenePlanning::Cut &b) {
-                                      return b.start - a.start < 1e-6;
-                                  }),
-                      result.cuts.end());
+    oneAtEachTime(result.cuts, &ScenePlanning::Cut::start);
     scanner.report(1);
     return result;
 }
