@@ -181,7 +181,9 @@ private slots:
         QTest::newRow("10 fps") << TestVideos::scenes(50) << 42.0 << false;
         QTest::newRow("10 fps, precise") << TestVideos::scenes(50) << 42.0 << true;
         // Frames off the 1/600 s grid: the store must round as the decoder does.
-        QTest::newRow("29.97 fps") << TestVideos::scenes(50, true) << 14.0 << false;
+        QTest::newRow("29.97 fps") << TestVideos::scenes(50, TestVideos::ScenesAs::ntsc) << 14.0 << false;
+        // Kept frames are turned upright and converted from 10 bits as the decoder's are.
+        QTest::newRow("phone, 10-bit, turned") << TestVideos::scenes(50, TestVideos::ScenesAs::phone) << 42.0 << false;
         QTest::newRow("film") << TestVideos::filmCuts() << 16.0 << false;
     }
     void shotsKeptFromTheScanAreTheDecodedOnes()

@@ -397,7 +397,7 @@ QList<int> TestVideos::sceneCutFrames()
     return {30, 70, 95, 145, 175, 235, 255, 295, 330, 380};
 }
 
-QString TestVideos::scenes(int gop, bool ntsc)
+QString TestVideos::scenes(int gop, ScenesAs as)
 {
     const QStringList sources{
         "testsrc2=s=320x180:r=10",
@@ -425,13 +425,28 @@ QString TestVideos::scenes(int gop, bool ntsc)
         inputs += QStringLiteral("[s%1]").arg(i);
     }
     graph += inputs + QStringLiteral("concat=n=%1:v=1:a=0[v]").arg(sources.size());
-    if (ntsc)
+    if (as == ScenesAs::ntsc)
         graph.replace(QStringLiteral("r=10"), QStringLiteral("r=30000/1001"));
-    const QStringList args{"-filter_complex", graph, "-map", "[v]", "-c:v", "libx264", "-preset", "veryfast",
-                           "-g", QString::number(gop), "-keyint_min", QString::number(gop), "-sc_threshold", "0",
-                           "-pix_fmt", "yuv420p", "-f", "mp4"};
-    return cached(QStringLiteral("scenes-g%1%2").arg(gop).arg(ntsc ? "-ntsc" : ""), args.join(' '), "mp4",
-                  [&](const QString &out) { return runFfmpeg(args + QStringList{out}); });
+    const bool phone = as == ScenesAs::phone;
+    QStringList args{"-filter_complex", graph, "-map", "[v]", "-c:v", "libx264", "-preset", "veryfast",
+                     "-g", QString::number(gop), "-keyint_min", QString::number(gop), "-sc_threshold", "0"};
+    if (phone)
+        args << "-pix_fmt" << "yuv420p10le" << "-color_primaries" << "bt2020" << "-color_trc" << "arib-std-b67"
+             << "-colorspace" << "bt2020nc";
+    else
+        args << "-pix_fmt" << "yuv420p";
+    args << "-f" << "mp4";
+    const QString name = QStringLiteral("scenes-g%1%2").arg(gop).arg(QStringList{"", "-ntsc", "-phone"}[int(as)]);
+    return cached(name, args.join(' '), "mp4", [&](const QString &out) {
+        if (!phone)
+            return runFfmpeg(args + QStringList{out});
+        // The encoder drops rotation tags: a second pass copies the stream with one.
+        const QString first = out + ".pass1.mp4";
+        const bool ok = runFfmpeg(args + QStringList{first})
+            && runFfmpeg({"-i", first, "-c", "copy", "-metadata:s:v:0", "rotate=90", "-f", "mp4", out});
+        QFile::remove(first);
+        return ok;
+    });
 }
 
 QString TestVideos::oneScene()

@@ -87,8 +87,10 @@ public:
     // them moving, cut hard at the frames in sceneCutFrames(). Keyframes
     // every `gop` frames and nowhere else, so that with a long interval most
     // cuts lie between keyframes. `ntsc`: the same frames at 29.97 fps (14 s),
-    // their times off the 1/600 s grid.
-    static QString scenes(int gop, bool ntsc = false);
+    // their times off the 1/600 s grid. `phone`: the same 42 s in 10-bit HLG,
+    // stored turned 90 degrees as phones record.
+    enum class ScenesAs { tenFps, ntsc, phone };
+    static QString scenes(int gop, ScenesAs as = ScenesAs::tenFps);
     static QList<int> sceneCutFrames();
     // 20 s at 10 fps, 320×180, one moving picture throughout; keyframes every second.
     static QString oneScene();
