@@ -38,7 +38,14 @@ constexpr VideoInput::Threads scanThreads{0, FF_THREAD_FRAME | FF_THREAD_SLICE};
 struct Keyframe {
     double seconds = 0;
     int64_t pts = 0;
+    bool end = false;  // no keyframe but the end of the video, after its last frame
 };
+
+// The frames after the last keyframe have no keyframe after them to be
+// compared with, so they are decoded whatever they hold, ranked among the
+// candidates as one that differs this much: below a clear cut, above a
+// keyframe pair that differs little.
+constexpr float tailStrength = candidateThreshold;
 
 // Two keyframes that differ: the cut lies after `before`, at or before `after`.
 struct Candidate {
@@ -169,6 +176,7 @@ bool Scanner::keyframePass(std::vector<Keyframe> &keyframes, std::vector<Candida
     }
     SignatureMaker maker;
     std::optional<SceneSignature> previous;
+    int64_t end = AV_NOPTS_VALUE;  // just after the latest frame read
     // The times of the keyframes sent, in order. A decoder that is fed
     // keyframes only stamps its pictures with the times of frames it never
     // saw (it still reorders as if B-frames were coming), so each picture
@@ -218,8 +226,11 @@ bool Scanner::keyframePass(std::vector<Keyframe> &keyframes, std::vector<Candida
             take();
             break;
         }
+        const int64_t packetPts = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
+        if (packet->stream_index == input->streamIndex() && packetPts != AV_NOPTS_VALUE)
+            end = std::max(end == AV_NOPTS_VALUE ? packetPts : end, packetPts + std::max<int64_t>(packet->duration, 1));
         if (packet->stream_index == input->streamIndex() && (packet->flags & AV_PKT_FLAG_KEY)) {
-            const int64_t pts = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
+            const int64_t pts = packetPts;
             if (avcodec_send_packet(codec, packet.get()) == 0 && pts != AV_NOPTS_VALUE)
                 sent.push_back(pts);
             take();
@@ -242,6 +253,12 @@ bool Scanner::keyframePass(std::vector<Keyframe> &keyframes, std::vector<Candida
         const bool placed = gap < placedShare * interval;
         return !(candidate.strength > candidateThreshold || (placed && candidate.strength > placedThreshold));
     });
+    // A cut after the last keyframe would otherwise be lost: a fixed
+    // keyframe interval of 10 s can leave the last 10 s without one.
+    if (end != AV_NOPTS_VALUE && seconds(*input, end) - keyframes.back().seconds > 1.5 / m_frameRate) {
+        keyframes.push_back({seconds(*input, end), end, true});
+        candidates.push_back({keyframes.size() - 1, tailStrength});
+    }
     return true;
 }
 
@@ -452,8 +469,10 @@ std::optional<Scan> scan(const QString &path, double duration, long long most, c
 
     Scan result;
     result.keyframes.reserve(keyframes.size());
-    for (const Keyframe &keyframe : keyframes)
-        result.keyframes.push_back(keyframe.seconds);
+    for (const Keyframe &keyframe : keyframes) {
+        if (!keyframe.end)
+            result.keyframes.push_back(keyframe.seconds);
+    }
 
     scanner.keepReferences(keyframes.size() > 1
                            && double(candidates.size()) >= Scanner::denseShare * double(keyframes.size() - 1));

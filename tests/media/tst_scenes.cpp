@@ -98,6 +98,8 @@ private slots:
         QTest::newRow("keyframes every second, precise") << 10 << true << 1.0;
         QTest::newRow("keyframes every 5 s") << 50 << false << 0.35;
         QTest::newRow("keyframes every 5 s, precise") << 50 << true << 0.35;
+        // Two cuts come after the last keyframe, with none to compare with.
+        QTest::newRow("keyframes 30 s apart") << 300 << false << 0.35;
     }
     void oneShotInsideEveryScene()
     {
