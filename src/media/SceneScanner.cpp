@@ -453,6 +453,14 @@ std::vector<Stretch> stretches(const std::vector<Keyframe> &keyframes, std::vect
             work.push_back({gap, gap, decoded[gap - 1], decoded[gap + 1]});
         }
     }
+    // Longest first, so that no lane is left with a long stretch to decode
+    // alone at the end while the others wait: on a 25 s phone clip of three
+    // stretches (5, 8 and 12 s) taken in order, one lane decoded 17 s of it.
+    const auto length = [&](const Stretch &stretch) {
+        return keyframes[stretch.last].seconds - keyframes[stretch.first - 1].seconds;
+    };
+    std::stable_sort(work.begin(), work.end(),
+                     [&](const Stretch &a, const Stretch &b) { return length(a) > length(b); });
     return work;
 }
 
