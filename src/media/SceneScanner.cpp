@@ -24,6 +24,9 @@ constexpr double keyframeShare = 0.8;
 // Gaps decoded at once, at most; each lane holds a decoder.
 constexpr int maxLanes = 4;
 
+// Seconds of video a lane decodes between reports of its progress.
+constexpr double progressStep = 0.5;
+
 // A keyframe sooner than this share of the longest keyframe gap was placed
 // by the encoder, not its schedule.
 constexpr double placedShare = 0.9;
@@ -86,6 +89,7 @@ public:
     // at once: a chain of predicted frames decodes on one core however
     // many threads its decoder has.
     struct Lane {
+        int threads = 1;                    // decoding threads, more when lanes are fewer than cores
         std::unique_ptr<VideoInput> input;  // opened at the lane's first gap
         std::unique_ptr<FrameCursor> cursor;
     };
@@ -102,13 +106,29 @@ public:
 
     void report(double fraction)
     {
-        if (m_progress && fraction > m_reported + 0.005) {
+        const std::lock_guard guard(m_reporting);
+        reportLocked(fraction);
+    }
+    // The refining reports the seconds of video decoded, of `total` to decode,
+    // as it goes: a stretch can take minutes.
+    void refineTotal(double total) { m_refineTotal = total; }
+    void refined(double seconds)
+    {
+        const std::lock_guard guard(m_reporting);
+        m_refinedSeconds += seconds;
+        if (m_refineTotal > 0)
+            reportLocked(keyframeShare + (1 - keyframeShare) * std::min(1.0, m_refinedSeconds / m_refineTotal));
+    }
+
+private:
+    void reportLocked(double fraction)
+    {
+        // Now and then, and always the end.
+        if (m_progress && (fraction > m_reported + 0.005 || (fraction >= 1 && m_reported < 1))) {
             m_reported = fraction;
             m_progress(std::min(1.0, fraction));
         }
     }
-
-private:
     VideoInput::Interrupted interrupted() const
     {
         return [stop = m_stop] { return stop.stop_requested(); };
@@ -142,7 +162,10 @@ private:
     // 29 gaps) the run took 19.4 s instead of 24.0 s; on the sparse one
     // (60 of 102 gaps, a keyframe at every cut) 16.0 s instead of 11.9 s.
     bool m_keepReferences = false;
+    std::mutex m_reporting;  // lanes report in turn
     double m_reported = -1;
+    double m_refineTotal = 0;
+    double m_refinedSeconds = 0;
     double m_frameRate = 30;  // the stream's nominal rate, once known
     std::mutex m_failing;  // lanes may fail at once
 };
@@ -267,7 +290,8 @@ std::optional<Scanner::Found> Scanner::refine(const std::vector<Keyframe> &keyfr
 {
     if (!lane.input) {
         MediaError openError;
-        lane.input = VideoInput::open(m_path, interrupted(), VideoInput::Threads{1, FF_THREAD_SLICE}, &openError);
+        const VideoInput::Threads threads{lane.threads, lane.threads > 1 ? FF_THREAD_FRAME | FF_THREAD_SLICE : FF_THREAD_SLICE};
+        lane.input = VideoInput::open(m_path, interrupted(), threads, &openError);
         if (!lane.input) {
             fail(openError);
             return std::nullopt;
@@ -331,6 +355,7 @@ std::optional<Scanner::Found> Scanner::refine(const std::vector<Keyframe> &keyfr
     bool previousExact = false;
 
     Found found;
+    double reportedAt = from.seconds;  // decoded up to here, as reported
     // The frame on screen a lead into the scene that begins at `cut`, when
     // this frame or the one before it is, so that its shot needs no decoding.
     const auto keepLead = [&](double cut, const FramePtr &frame, double at, int64_t pts) {
@@ -381,6 +406,10 @@ std::optional<Scanner::Found> Scanner::refine(const std::vector<Keyframe> &keyfr
         }
         const double at = seconds(input, pts);
         finder.add(at, std::move(*signature));
+        if (const double ahead = std::min(at, to.seconds) - reportedAt; ahead >= progressStep) {
+            refined(ahead);
+            reportedAt += ahead;
+        }
         // A cut is judged once the frames half a second past it are in,
         // as far in as its shot goes: that frame is here now.
         for (const CutFinder::Cut &cut : finder.take()) {
@@ -405,6 +434,7 @@ std::optional<Scanner::Found> Scanner::refine(const std::vector<Keyframe> &keyfr
             found.cuts.push_back({cut.seconds, cut.step});
     }
     found.flashes = finder.flashes();
+    refined(std::max(0.0, to.seconds - reportedAt));
     return found;
 }
 
@@ -521,11 +551,23 @@ std::optional<Scan> scan(const QString &path, double duration, long long most, c
                 cutsInOrder += found[doneInOrder]->cuts.size();
                 ++doneInOrder;
             }
-            scanner.report(keyframeShare + (1 - keyframeShare) * double(doneInOrder) / double(work.size()));
         }
     };
+    double toRefine = 0;
+    for (const Stretch &stretch : work)
+        toRefine += keyframes[stretch.last].seconds - keyframes[stretch.first - 1].seconds;
+    scanner.refineTotal(toRefine);
     {
-        std::vector<Scanner::Lane> lanes(size_t(std::clamp(int(std::thread::hardware_concurrency()), 1, maxLanes)));
+        // A lane for each stretch, up to one per core. When lanes are fewer
+        // than cores (one long gap, as in a video with a single keyframe,
+        // or more cores than lanes) they share the spare cores as decoding
+        // threads, which decode a predicted frame while the one it refers
+        // to is still being finished.
+        const int cores = std::max(1, int(std::thread::hardware_concurrency()));
+        const size_t laneCount = std::clamp<size_t>(work.size(), 1, size_t(std::min(cores, maxLanes)));
+        std::vector<Scanner::Lane> lanes(laneCount);
+        for (Scanner::Lane &own : lanes)
+            own.threads = std::max(1, cores / int(laneCount));
         std::vector<std::jthread> helpers;
         for (size_t k = 1; k < lanes.size(); ++k)
             helpers.emplace_back([&, k] { lane(lanes[k]); });

@@ -321,6 +321,23 @@ private slots:
         QVERIFY(tiny && SceneSignature::difference(*reference, *tiny) < 0.05f);
     }
 
+    // A video with a single keyframe is one long gap after it: decoded
+    // through, with its progress shown as it goes.
+    void aSingleKeyframeIsDecodedThrough()
+    {
+        const QString path = TestVideos::scenes(1000);
+        QVERIFY(!path.isEmpty());
+        std::vector<double> reported;
+        const std::optional<SceneScanner::Scan> scan
+            = SceneScanner::scan(path, 42, 24, [&](double fraction) { reported.push_back(fraction); }, {});
+        QVERIFY(scan);
+        QCOMPARE(scan->keyframes, std::vector<double>{0});
+        QCOMPARE(qsizetype(scan->cuts.size()), TestVideos::sceneCutFrames().size());
+        QVERIFY(std::is_sorted(reported.begin(), reported.end()));
+        QVERIFY(std::count_if(reported.begin(), reported.end(), [](double f) { return f > 0.8 && f < 1; }) >= 20);
+        QCOMPARE(reported.back(), 1.0);
+    }
+
     void oneLongShotFallsBackToTheCountPlan()
     {
         const QString path = TestVideos::oneScene();
