@@ -86,8 +86,9 @@ public:
     bool keyframePass(std::vector<Keyframe> &keyframes, std::vector<Candidate> &candidates);
     // The cuts between the keyframes that bound `stretch`, found frame by frame.
     // A decoder of its own for refining, so that several gaps are decoded
-    // at once: a chain of predicted frames decodes on one core however
-    // many threads its decoder has.
+    // at once: frame threads overlap the frames of one chain of predicted
+    // frames only in part (two threads on one 60 s gap of 1080p: 1.5 times
+    // as fast), lanes on separate gaps fully.
     struct Lane {
         int threads = 1;                    // decoding threads, more when lanes are fewer than cores
         std::unique_ptr<VideoInput> input;  // opened at the lane's first gap
