@@ -24,6 +24,10 @@ constexpr double keyframeShare = 0.8;
 // Gaps decoded at once, at most; each lane holds a decoder.
 constexpr int maxLanes = 4;
 
+// Decoding threads a lane has at most: each holds pictures of its own (a
+// 4K 10-bit picture is 25 MB).
+constexpr int maxThreadsPerLane = 8;
+
 // Seconds of video a lane decodes between reports of its progress.
 constexpr double progressStep = 0.5;
 
@@ -251,7 +255,9 @@ bool Scanner::keyframePass(std::vector<Keyframe> &keyframes, std::vector<Candida
             break;
         }
         const int64_t packetPts = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
-        if (packet->stream_index == input->streamIndex() && packetPts != AV_NOPTS_VALUE)
+        // Frames an edit list leaves out are not shown, so they end nothing.
+        if (packet->stream_index == input->streamIndex() && packetPts != AV_NOPTS_VALUE
+            && !(packet->flags & AV_PKT_FLAG_DISCARD))
             end = std::max(end == AV_NOPTS_VALUE ? packetPts : end, packetPts + std::max<int64_t>(packet->duration, 1));
         if (packet->stream_index == input->streamIndex() && (packet->flags & AV_PKT_FLAG_KEY)) {
             const int64_t pts = packetPts;
@@ -278,7 +284,9 @@ bool Scanner::keyframePass(std::vector<Keyframe> &keyframes, std::vector<Candida
         return !(candidate.strength > candidateThreshold || (placed && candidate.strength > placedThreshold));
     });
     // A cut after the last keyframe would otherwise be lost: a fixed
-    // keyframe interval of 10 s can leave the last 10 s without one.
+    // keyframe interval of 10 s can leave the last 10 s without one. The
+    // tail counts as a gap and a candidate like the others (so a video with
+    // a single keyframe has dense cuts, as it is decoded through anyway).
     if (end != AV_NOPTS_VALUE && seconds(*input, end) - keyframes.back().seconds > 1.5 / m_frameRate) {
         keyframes.push_back({seconds(*input, end), end, true});
         candidates.push_back({keyframes.size() - 1, tailStrength});
@@ -568,7 +576,7 @@ std::optional<Scan> scan(const QString &path, double duration, long long most, c
         const size_t laneCount = std::clamp<size_t>(work.size(), 1, size_t(std::min(cores, maxLanes)));
         std::vector<Scanner::Lane> lanes(laneCount);
         for (Scanner::Lane &own : lanes)
-            own.threads = std::max(1, cores / int(laneCount));
+            own.threads = std::clamp(cores / int(laneCount), 1, maxThreadsPerLane);
         std::vector<std::jthread> helpers;
         for (size_t k = 1; k < lanes.size(); ++k)
             helpers.emplace_back([&, k] { lane(lanes[k]); });
