@@ -2,6 +2,7 @@
 // Finds where the scenes of a video begin, fast: keyframes first, because
 // encoders put a keyframe at a cut, so two keyframes that differ bracket a
 // cut or fast motion; then the frames between them (B-frames left out),
+// and those after the last keyframe, which has none to be compared with,
 // where CutFinder tells cuts from motion, fades and flashes. When fewer cuts
 // are wanted than keyframe pairs differ, strongest first and only until
 // enough cuts are confirmed. Where cuts are dense, the frame a lead into
