@@ -78,6 +78,22 @@ bool runFfmpeg(const QStringList &args, const QByteArray &input = {})
     return true;
 }
 
+// Encodes with `args` into `out`, turned by `rotation` degrees. The encoder
+// drops rotation tags, so the display matrix is written by a second pass
+// that copies the stream.
+bool runFfmpegTurned(const QStringList &args, const QString &out, const QString &container, int rotation,
+                     bool faststart, const QByteArray &input = {})
+{
+    const QString first = out + ".pass1." + container;
+    const bool ok = runFfmpeg(args + QStringList{first}, input)
+        && runFfmpeg(QStringList{"-i", first, "-map", "0", "-c", "copy", "-metadata:s:v:0",
+                                 "rotate=" + QString::number(rotation)}
+                     + (faststart ? QStringList{"-movflags", "+faststart"} : QStringList{})
+                     + QStringList{"-f", containerFormat(container), out});
+    QFile::remove(first);
+    return ok;
+}
+
 // Returns the cached file for `key`, making it with `maker(tempPath)` first
 // when it is missing. The file appears under its final name only when
 // complete, so tests running in parallel never see half a file.
@@ -236,18 +252,8 @@ QString TestVideos::make(const VideoSpec &spec)
         + QString::number(qHashBits(input.constData(), size_t(input.size())));
     const QString name = QStringLiteral("%1x%2-%3f-%4").arg(spec.width).arg(spec.height).arg(count).arg(spec.codec);
     return cached(name, key, spec.container, [&](const QString &out) {
-        if (!remux)
-            return runFfmpeg(args + QStringList{out}, input);
-        // The encoder drops rotation tags, so the display matrix is written
-        // by a second pass that copies the stream.
-        const QString first = out + ".pass1." + spec.container;
-        const bool ok = runFfmpeg(args + QStringList{first}, input)
-            && runFfmpeg(QStringList{"-i", first, "-map", "0", "-c", "copy", "-metadata:s:v:0",
-                                     "rotate=" + QString::number(spec.rotation)}
-                             + (spec.faststart ? QStringList{"-movflags", "+faststart"} : QStringList{})
-                             + QStringList{"-f", containerFormat(spec.container), out});
-        QFile::remove(first);
-        return ok;
+        return remux ? runFfmpegTurned(args, out, spec.container, spec.rotation, spec.faststart, input)
+                     : runFfmpeg(args + QStringList{out}, input);
     });
 }
 
@@ -438,14 +444,8 @@ QString TestVideos::scenes(int gop, ScenesAs as)
     args << "-f" << "mp4";
     const QString name = QStringLiteral("scenes-g%1%2").arg(gop).arg(QStringList{"", "-ntsc", "-phone"}[int(as)]);
     return cached(name, args.join(' '), "mp4", [&](const QString &out) {
-        if (!phone)
-            return runFfmpeg(args + QStringList{out});
-        // The encoder drops rotation tags: a second pass copies the stream with one.
-        const QString first = out + ".pass1.mp4";
-        const bool ok = runFfmpeg(args + QStringList{first})
-            && runFfmpeg({"-i", first, "-c", "copy", "-metadata:s:v:0", "rotate=90", "-f", "mp4", out});
-        QFile::remove(first);
-        return ok;
+        return phone ? runFfmpegTurned(args, out, QStringLiteral("mp4"), 90, false)
+                     : runFfmpeg(args + QStringList{out});
     });
 }
 
