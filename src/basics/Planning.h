@@ -6,6 +6,8 @@
 #include <QList>
 #include <QString>
 
+#include <memory>
+
 namespace Planning {
 
 // The largest number of shots one video can ever have.
@@ -23,6 +25,9 @@ QList<double> times(ExtractMode mode, double interval, qint64 count, double dura
 struct RunPlan {
     QList<double> times;
     ExtractSettings settings;
+    // What answers some of `times` without decoding them again (frames a
+    // scene scan kept), let go once the last copy of the plan is.
+    std::shared_ptr<const void> keptFrames = {};
 };
 
 // The plan of a run planned without looking at the frames: interval and

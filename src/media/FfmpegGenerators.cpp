@@ -64,43 +64,27 @@ private:
     std::atomic<bool> m_cancelled{false};
 };
 
-// The frames a scan kept for the run, let go once the run's generators are
-// no longer wanted; a later scan's frames stay.
-struct KeptUntilDone {
-    explicit KeptUntilDone(QString file)
-        : path(std::move(file))
-        , generation(ScanFrames::generation(path))
-    {
-    }
-    KeptUntilDone(const KeptUntilDone &) = delete;
-    KeptUntilDone &operator=(const KeptUntilDone &) = delete;
-    ~KeptUntilDone()
-    {
-        if (generation != 0)
-            ScanFrames::forget(path, generation);
-    }
-    const QString path;
-    const unsigned generation;
-};
-
 } // namespace
 
 namespace Extractor {
 
 GeneratorFactory ffmpegGenerators(const QString &path, bool scanFrames)
 {
-    const auto kept = scanFrames ? std::make_shared<const KeptUntilDone>(path) : nullptr;
+    // The frames a scan kept for the run stay at least as long as the
+    // generators may ask for them; a later scan's frames are not touched.
+    const unsigned generation = scanFrames ? ScanFrames::generation(path) : 0;
+    const std::shared_ptr<const void> kept = ScanFrames::heldUntilDropped(path, generation);
     // Every generator opens the file anew: a replacement must not inherit the
     // demuxer or decoder state of one that stalled or was cancelled.
-    return [path, kept](bool, std::stop_token abandon) -> std::unique_ptr<FrameGenerator> {
+    return [path, generation, kept](bool, std::stop_token abandon) -> std::unique_ptr<FrameGenerator> {
         MediaError error;
         std::unique_ptr<FrameGenerator> generator =
             FfmpegFrameGenerator::open(path, &error, {}, abandon);
         if (!generator && !error.cancelled)
             qCInfo(logMedia) << "cannot open for extraction:" << error.text();
-        if (!generator || !kept || kept->generation == 0)
+        if (!generator || generation == 0)
             return generator;
-        return std::make_unique<KeptFirst>(path, kept->generation, std::move(generator));
+        return std::make_unique<KeptFirst>(path, generation, std::move(generator));
     };
 }
 

@@ -30,7 +30,8 @@ std::optional<Planning::RunPlan> plan(const QString &path, double duration, cons
 
 // A scene run's plan from `scan`, a scan of the video at `path`: the frames
 // the scan decoded where the plan puts shots are kept for the extraction
-// (ScanFrames), and those of any earlier scan of the file let go.
+// (ScanFrames) while the plan is held, and those of any earlier scan of the
+// file let go.
 Planning::RunPlan fromScan(const QString &path, SceneScanner::Scan scan, double duration,
                            const ExtractSettings &settings);
 

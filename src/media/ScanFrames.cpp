@@ -139,6 +139,13 @@ void forget(const QString &path, unsigned generation)
         drop(all, path);
 }
 
+std::shared_ptr<const void> heldUntilDropped(const QString &path, unsigned generation)
+{
+    if (generation == 0)
+        return {};
+    return std::shared_ptr<const void>(nullptr, [path, generation](const void *) { forget(path, generation); });
+}
+
 void release()
 {
     Store &all = store();

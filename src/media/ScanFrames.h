@@ -4,9 +4,10 @@
 // few seconds, often with no keyframe at the cut, each such shot would
 // otherwise be decoded anew from the keyframe in the scene before it.
 //
-// The planner hands them in (keep); the extraction's frame generators for
-// the same file answer from them (take) and let them go when the run ends
-// (forget). A frame answers only the times it is on screen, and only while
+// The planner hands them in (keep) and the plan holds them (heldUntilDropped);
+// the extraction's frame generators for the same file answer from them
+// (take). They are let go when the plan and the generators are, so a run
+// stopped between its scan and its shots leaves nothing behind. A frame answers only the times it is on screen, and only while
 // the file is unchanged, so an answer from here is the one a decoder gives.
 //
 // Thread: any; calls are serialised inside. Memory: at most `mostKept`
@@ -22,6 +23,7 @@ extern "C" {
 #include <QString>
 
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -64,6 +66,10 @@ std::optional<FrameResult> take(const QString &path, unsigned generation, MediaT
 // Lets go of the frames kept for `path` under `generation` (any when 0); a
 // later scan's frames stay.
 void forget(const QString &path, unsigned generation = 0);
+
+// A handle that lets go of the frames kept for `path` under `generation`
+// once its last copy is dropped (forget); empty when `generation` is 0.
+std::shared_ptr<const void> heldUntilDropped(const QString &path, unsigned generation);
 
 // Lets go of every kept frame (the system is short of memory).
 void release();

@@ -220,8 +220,12 @@ private slots:
             QVERIFY2(QImage(fromScan[i].file) == QImage(fromDecoder[i].file),
                      qPrintable(QStringLiteral("shot at %1 s").arg(fromScan[i].time)));
         }
-        // A changed file answers nothing from an old scan.
+        // A plan dropped unused (a run stopped before its shots) leaves
+        // nothing kept.
         QVERIFY(RunPlanner::plan(path, duration, settings, {}, {}));
+        QCOMPARE(ScanFrames::keptBytes(), size_t(0));
+        // A changed file answers nothing from an old scan.
+        const std::optional<Planning::RunPlan> held = RunPlanner::plan(path, duration, settings, {}, {});
         QVERIFY(ScanFrames::keptBytes() > 0);
         const std::filesystem::path file = path.toStdString();
         std::filesystem::last_write_time(file, std::filesystem::last_write_time(file) + std::chrono::seconds(5));
