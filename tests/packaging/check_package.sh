@@ -33,7 +33,8 @@ binary=$out/root/usr/bin/framelark
 mkdir -p "$out/root"
 dpkg-deb -x "$deb" "$out/root"
 while read -r soname; do
-  path=$(ldd "$binary" | awk -v s="$soname" '$1 == s { print $3 }')
+  # ldd names the dynamic loader by its path alone.
+  path=$(ldd "$binary" | awk -v s="$soname" '$1 == s { print $3 } $1 ~ ("/" s "$") { print $1 }')
   [ -n "$path" ] || { fail "$soname does not resolve"; continue; }
   # dpkg knows each file under one spelling; with merged /usr that may be
   # the /lib or the /usr/lib one, of the link or of its target.
