@@ -4,11 +4,13 @@
 // few seconds, often with no keyframe at the cut, each such shot would
 // otherwise be decoded anew from the keyframe in the scene before it.
 //
-// The planner hands them in (keep) and the plan holds them (heldUntilDropped);
-// the extraction's frame generators for the same file answer from them
-// (take). They are let go when the plan and the generators are, so a run
-// stopped between its scan and its shots leaves nothing behind. A frame answers only the times it is on screen, and only while
-// the file is unchanged, so an answer from here is the one a decoder gives.
+// The planner hands them in (keep) and the plan holds them
+// (heldUntilDropped); the extraction's frame generators for the same file
+// answer from them (take). They are let go once the plan and the
+// generators are, so a run stopped between its scan and its shots leaves
+// nothing behind. A frame answers only the times it is on screen, and only
+// while the file is unchanged, so an answer from here is the one a decoder
+// gives.
 //
 // Thread: any; calls are serialised inside. Memory: at most `mostKept`
 // bytes of pictures; frames past that are decoded as before.
