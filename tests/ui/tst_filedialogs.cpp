@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -104,7 +105,12 @@ private slots:
             filters = dialog->nameFilters();
             mode = dialog->fileMode();
             dialog->setDirectory(m_dir.path());
-            dialog->selectFile("\"a clip.mp4\" \"IMG_0001.MOV\"");
+            // Typed into the name field as a user does: selectFile() leaves
+            // that field alone once it has focus, which it has whenever the
+            // application already had an active window (any earlier panel).
+            auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+            QVERIFY(name);
+            name->setText("\"a clip.mp4\" \"IMG_0001.MOV\"");
             static_cast<QDialog *>(dialog)->accept(); // as the confirm button does
         });
         FileDialogs dialogs;
