@@ -67,7 +67,9 @@ int main(int argc, char *argv[])
     const std::size_t refined = size_t(scan->refined);
     const std::size_t found = scan->cuts.size();
     const std::size_t keyframes = scan->keyframes.size();
-    const QList<double> times = RunPlanner::fromScan(video, std::move(*scan), info->duration, settings).times;
+    // Held to the end: the plan holds the frames its scan kept.
+    const Planning::RunPlan plan = RunPlanner::fromScan(video, std::move(*scan), info->duration, settings);
+    const QList<double> &times = plan.times;
     std::printf("frames kept from the scan %.1f MB\n", double(ScanFrames::keptBytes()) / (1 << 20));
 
     // As the application runs it: exactly on the planned frames.
