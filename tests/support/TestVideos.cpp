@@ -434,15 +434,20 @@ QString TestVideos::scenes(int gop, ScenesAs as)
     if (as == ScenesAs::ntsc)
         graph.replace(QStringLiteral("r=10"), QStringLiteral("r=30000/1001"));
     const bool phone = as == ScenesAs::phone;
-    QStringList args{"-filter_complex", graph, "-map", "[v]", "-c:v", "libx264", "-preset", "veryfast",
-                     "-g", QString::number(gop), "-keyint_min", QString::number(gop), "-sc_threshold", "0"};
+    QStringList args{"-filter_complex", graph, "-map", "[v]"};
+    if (as == ScenesAs::openHevc)
+        args << "-c:v" << "libx265" << "-preset" << "ultrafast" << "-x265-params"
+             << QStringLiteral("log-level=error:keyint=%1:min-keyint=%1:scenecut=0:open-gop=1").arg(gop);
+    else
+        args << "-c:v" << "libx264" << "-preset" << "veryfast" << "-g" << QString::number(gop) << "-keyint_min"
+             << QString::number(gop) << "-sc_threshold" << "0";
     if (phone)
         args << "-pix_fmt" << "yuv420p10le" << "-color_primaries" << "bt2020" << "-color_trc" << "arib-std-b67"
              << "-colorspace" << "bt2020nc";
     else
         args << "-pix_fmt" << "yuv420p";
     args << "-f" << "mp4";
-    const QString name = QStringLiteral("scenes-g%1%2").arg(gop).arg(QStringList{"", "-ntsc", "-phone"}[int(as)]);
+    const QString name = QStringLiteral("scenes-g%1%2").arg(gop).arg(QStringList{"", "-ntsc", "-phone", "-open-hevc"}[int(as)]);
     return cached(name, args.join(' '), "mp4", [&](const QString &out) {
         return phone ? runFfmpegTurned(args, out, QStringLiteral("mp4"), 90, false)
                      : runFfmpeg(args + QStringList{out});
@@ -462,7 +467,7 @@ QList<int> TestVideos::filmCutFrames()
     return {60, 110, 170, 230, 350};
 }
 
-QString TestVideos::filmCuts()
+QString TestVideos::filmCuts(int gop)
 {
     const QString photo = QStringLiteral("/usr/share/backgrounds/mate/nature/Garden.jpg");
     if (!QFile::exists(photo))
@@ -483,9 +488,11 @@ QString TestVideos::filmCuts()
         "[1:v]scale=1280:-2,setsar=1,zoompan=z=2.2:x='(iw-iw/zoom)*(0.9-0.1*on/50)':y='(ih-ih/zoom)*0.3'"
         ":d=50:s=320x180:fps=25,format=yuv420p[g];"
         "[a][b][c][d][e][f][g]concat=n=7:v=1:a=0,setsar=1[v]");
-    const QStringList args{"-i", photo, "-i", photo, "-filter_complex", graph, "-map", "[v]", "-c:v", "libx264",
-                           "-preset", "fast", "-pix_fmt", "yuv420p", "-f", "mp4"};
-    return cached("film-cuts", args.join(' '), "mp4",
+    QStringList args{"-i", photo, "-i", photo, "-filter_complex", graph, "-map", "[v]", "-c:v", "libx264",
+                     "-preset", "fast", "-pix_fmt", "yuv420p", "-f", "mp4"};
+    if (gop > 0)
+        args << "-g" << QString::number(gop) << "-keyint_min" << QString::number(gop) << "-sc_threshold" << "0";
+    return cached(gop > 0 ? QStringLiteral("film-cuts-g%1").arg(gop) : QStringLiteral("film-cuts"), args.join(' '), "mp4",
                   [&](const QString &out) { return runFfmpeg(args + QStringList{out}); });
 }
 

@@ -88,8 +88,9 @@ public:
     // every `gop` frames and nowhere else, so that with a long interval most
     // cuts lie between keyframes. `ntsc`: the same frames at 29.97 fps (14 s),
     // their times off the 1/600 s grid. `phone`: the same 42 s in 10-bit HLG,
-    // stored turned 90 degrees as phones record.
-    enum class ScenesAs { tenFps, ntsc, phone };
+    // stored turned 90 degrees as phones record. `openHevc`: the same 42 s
+    // in HEVC whose later keyframes are open-GOP (CRA), as x265 makes them.
+    enum class ScenesAs { tenFps, ntsc, phone, openHevc };
     static QString scenes(int gop, ScenesAs as = ScenesAs::tenFps);
     static QList<int> sceneCutFrames();
     // 20 s at 10 fps, 320×180, one moving picture throughout; keyframes every second.
@@ -101,7 +102,8 @@ public:
     // picture turns into another at once), generated bars fading out at
     // 280-289 and others fading in at 290-299 (no cut), then another framing
     // of the photograph. Empty when the photograph is missing.
-    static QString filmCuts();
+    // `gop`: keyframes every so many frames and nowhere else instead.
+    static QString filmCuts(int gop = 0);
     static QList<int> filmCutFrames();
     static QString audioOnly();
     // An MP4 cut to half its size with its index at the end: the index is gone.
