@@ -233,6 +233,9 @@ std::optional<Scanner::KeyframeRead> Scanner::readKeyframes(bool everyPacket)
             if (own != sent.end()) {
                 pts = *own;
                 sent.erase(sent.begin(), own + 1);
+            } else if (everyPacket) {
+                // A decoder that does not skip (VP9's) gives every picture,
+                // each with its own time: only the keyframes' count.
             } else if (!sent.empty()) {
                 pts = sent.front();
                 sent.pop_front();
@@ -297,8 +300,9 @@ bool Scanner::keyframePass(std::vector<Keyframe> &keyframes, std::vector<Candida
     // with them every cut in the first 30 s. When pictures go missing so,
     // the file is read again with every packet given to the decoder, which
     // skips the frames between itself; that costs 0.6 s more on the
-    // 2-minute 1080p benchmark clip and 0.9 s on the 10-minute one, so it
-    // is not done for every file.
+    // 2-minute 1080p benchmark clip and 0.9 s on the 10-minute one (and a
+    // whole decode where the decoder cannot skip, as VP9's), so it is not
+    // done for every file.
     std::optional<KeyframeRead> read = readKeyframes(false);
     if (read && read->keyframes.size() < size_t(read->keyframesSent) && !m_stop.stop_requested())
         read = readKeyframes(true);
