@@ -70,13 +70,27 @@ FramePtr FrameCursor::next(const Skippable &skippable, int packetLimit)
 
 bool FrameCursor::seek(int64_t timestamp, bool anyFrame)
 {
+    return seekWith(timestamp, AVSEEK_FLAG_BACKWARD | (anyFrame ? AVSEEK_FLAG_ANY : 0));
+}
+
+bool FrameCursor::seekToByte(int64_t position)
+{
+    if (m_input.format()->iformat->flags & AVFMT_NO_BYTE_SEEK) {
+        m_error = MediaError::failed(MediaError::Step::seek, QStringLiteral("the format cannot seek by bytes"));
+        return false;
+    }
+    return seekWith(position, AVSEEK_FLAG_BYTE);
+}
+
+bool FrameCursor::seekWith(int64_t target, int flags)
+{
     m_error = {};
     ++m_seeks;
     m_sent.clear();
     m_draining = false;
     m_ended = false;
-    const int rc = av_seek_frame(m_input.format(), m_input.streamIndex(), timestamp,
-                                 AVSEEK_FLAG_BACKWARD | (anyFrame ? AVSEEK_FLAG_ANY : 0));
+    const int rc = av_seek_frame(m_input.format(), (flags & AVSEEK_FLAG_BYTE) ? -1 : m_input.streamIndex(), target,
+                                 flags);
     // libdav1d (1.0 here) with more than one thread can deadlock in the first
     // send after a flush once it has seen damaged data: every thread waits
     // for another and no cancel reaches them. A fresh decoder has no such

@@ -22,6 +22,10 @@ public:
     FramePtr next(const Skippable &skippable, int packetLimit);
     FramePtr next(const Skippable &skippable) override { return next(skippable, INT_MAX); }
     bool seek(int64_t timestamp, bool anyFrame) override;
+    // To the packet that starts at byte `position` of the file, as a packet
+    // read gave it: exact where the demuxer's search by time is not (MPEG-TS
+    // has no index). False, with error(), where the format cannot.
+    bool seekToByte(int64_t position);
     // What a skippable packet is spared: frames nothing refers to (the
     // default), or every bidirectional frame, for callers that can do with
     // the references alone.
@@ -39,6 +43,8 @@ public:
     int decodedFrames() const { return m_decoded; }
 
 private:
+    bool seekWith(int64_t target, int flags);
+
     VideoInput &m_input;
     PacketPtr m_packet;
     AVDiscard m_skipLevel = AVDISCARD_NONREF;

@@ -11,6 +11,7 @@
 #include <cmath>
 #include <deque>
 #include <iterator>
+#include <map>
 #include <mutex>
 #include <thread>
 
@@ -45,7 +46,8 @@ constexpr VideoInput::Threads scanThreads{0, FF_THREAD_FRAME | FF_THREAD_SLICE};
 struct Keyframe {
     double seconds = 0;
     int64_t pts = 0;
-    bool end = false;  // no keyframe but the end of the video, after its last frame
+    bool end = false;       // no keyframe but the end of the video, after its last frame
+    int64_t position = -1;  // of its packet in the file, when the demuxer says
 };
 
 // The frames after the last keyframe have no keyframe after them to be
@@ -169,6 +171,7 @@ private:
     const std::stop_token m_stop;
     MediaError *const m_error;
     std::atomic<std::size_t> m_keptBytes{0};  // pictures the lanes kept, together
+    std::atomic<bool> m_seeksLandLate{false};  // a seek by time landed past its keyframe
     // Whether the lanes decode every reference frame, so that the frames
     // they see are the ones any decoder gives and shots can be kept from
     // them. It costs a quarter more decoding, and pays where cuts are dense:
@@ -226,6 +229,7 @@ std::optional<Scanner::KeyframeRead> Scanner::readKeyframes(bool everyPacket)
     // saw (it still reorders as if B-frames were coming), so each picture
     // takes the time of the oldest keyframe sent and not yet answered.
     std::deque<int64_t> sent;
+    std::map<int64_t, int64_t> positions;  // of the keyframes sent, by time
     const auto take = [&]() {
         while (avcodec_receive_frame(codec, frame.get()) == 0) {
             int64_t pts = AV_NOPTS_VALUE;
@@ -251,7 +255,9 @@ std::optional<Scanner::KeyframeRead> Scanner::readKeyframes(bool everyPacket)
                 const float strength = SceneSignature::difference(*previous, *signature);
                 candidates.push_back({keyframes.size(), strength});
             }
-            keyframes.push_back({at, pts});
+            const auto position = positions.find(pts);
+            keyframes.push_back({at, pts, false, position != positions.end() ? position->second : -1});
+            positions.erase(positions.begin(), position == positions.end() ? position : std::next(position));
             previous = std::move(signature);
             if (m_duration > 0)
                 report(keyframeShare * at / m_duration);
@@ -282,6 +288,7 @@ std::optional<Scanner::KeyframeRead> Scanner::readKeyframes(bool everyPacket)
         if (packet->stream_index == input->streamIndex() && (key || everyPacket)) {
             if (avcodec_send_packet(codec, packet.get()) == 0 && key && packetPts != AV_NOPTS_VALUE) {
                 sent.push_back(packetPts);
+                positions[packetPts] = packet->pos;
                 ++read.keyframesSent;
             }
             take();
@@ -328,17 +335,20 @@ bool Scanner::keyframePass(std::vector<Keyframe> &keyframes, std::vector<Candida
     };
     // Keyframes on a fixed schedule mark nothing: with no keyframe placed
     // by the encoder, a cut between similar pictures shows only as a small
-    // difference wherever it falls, so every gap is looked behind as
-    // closely as a placed one. The film-like benchmark clip encoded with a
-    // keyframe every 2 s and nowhere else lost its cuts between two
-    // gradings of one pan and two framings of one subject (0.10 and 0.13
-    // at their keyframes; panning moved other pairs by 0.03-0.12).
+    // difference wherever it falls, so only gaps whose keyframes differ
+    // less than any cut steps are left undecoded. The film-like benchmark
+    // clip encoded with a keyframe every 2 s and nowhere else lost its cuts
+    // between two gradings of one pan and two framings of one subject
+    // (0.10 and 0.13 at their keyframes, as much as panning moved other
+    // pairs); with keyframes every second the gradings differed by 0.08.
+    // Decoding those gaps too took that run from 6.6 s to 11.4 s (the
+    // ffmpeg tool's select filter: 13.3 s).
     bool scheduled = true;
     for (size_t i = 1; i < keyframes.size() && scheduled; ++i)
         scheduled = !placed(i);
     std::erase_if(candidates, [&](const Candidate &candidate) {
-        const bool closely = scheduled || placed(candidate.after);
-        return !(candidate.strength > candidateThreshold || (closely && candidate.strength > placedThreshold));
+        const float least = scheduled ? CutFinder::floor : placed(candidate.after) ? placedThreshold : candidateThreshold;
+        return !(candidate.strength > least);
     });
     // A cut after the last keyframe would otherwise be lost: a fixed
     // keyframe interval of 10 s can leave the last 10 s without one. The
@@ -388,11 +398,40 @@ std::optional<Scanner::Found> Scanner::refine(const std::vector<Keyframe> &keyfr
     // frame rate, where the skipped run lasts long enough for fast motion
     // to jump like a cut.
     cursor.setSkipLevel(m_frameRate < 20 || m_keepReferences ? AVDISCARD_NONREF : AVDISCARD_BIDIR);
-    if (!cursor.seek(from.pts, false)) {
-        fail(cursor.error());
-        return std::nullopt;
-    }
     const FrameSource::Skippable skipAll = [](int64_t, int64_t, std::span<const int64_t>) { return true; };
+    const auto framePts = [](const AVFrame &frame) {
+        return frame.pts != AV_NOPTS_VALUE ? frame.pts : frame.best_effort_timestamp;
+    };
+    // The first frame must come at or before the keyframe the stretch
+    // starts at. Without an index (MPEG-TS) the demuxer's search by time
+    // can land past it, and the decoder then waits for the next keyframe:
+    // on the film-like benchmark clip in TS, stretches began up to 8 s late
+    // and 14 of 36 cuts were lost. Once a seek of this file has landed late,
+    // the lanes go to the keyframe's byte position instead (the stretch
+    // that found out decoded up to a keyframe gap for nothing); where that
+    // is unknown or lands late too, a second further back each time.
+    FramePtr first;
+    const int64_t second = av_rescale_q(1, AVRational{1, 1}, input.timeBase());
+    const bool bytesWork = from.position >= 0 && !(input.format()->iformat->flags & AVFMT_NO_BYTE_SEEK);
+    bool byBytes = bytesWork && m_seeksLandLate;
+    bool triedBytes = byBytes;
+    int64_t seekTo = from.pts;
+    for (int attempt = 1;; ++attempt) {
+        if (!(byBytes ? cursor.seekToByte(from.position) : cursor.seek(seekTo, false))) {
+            fail(cursor.error());
+            return std::nullopt;
+        }
+        first = cursor.next(skipAll);
+        if (!first || framePts(*first) == AV_NOPTS_VALUE || framePts(*first) <= from.pts || attempt == 8)
+            break;
+        if (bytesWork && !triedBytes) {
+            m_seeksLandLate = true;
+            byBytes = triedBytes = true;
+        } else {
+            seekTo -= (byBytes ? 1 : attempt) * second;
+            byBytes = false;
+        }
+    }
     SignatureMaker maker;
     CutFinder finder(m_frameRate);
     // Stretches hand over a little after their later keyframe, so that a
@@ -454,8 +493,8 @@ std::optional<Scanner::Found> Scanner::refine(const std::vector<Keyframe> &keyfr
             : shownPts + std::max<int64_t>(1, av_rescale_q(3, AVRational{1, 1000}, input.timeBase()));
         found.frames.push_back({shown, shownPts, until, input.startPts(), input.timeBase(), std::move(*image)});
     };
-    while (FramePtr frame = cursor.next(skipAll)) {
-        const int64_t pts = frame->pts != AV_NOPTS_VALUE ? frame->pts : frame->best_effort_timestamp;
+    for (FramePtr frame = std::move(first); frame; frame = cursor.next(skipAll)) {
+        const int64_t pts = framePts(*frame);
         if (pts == AV_NOPTS_VALUE || pts < from.pts)
             continue;
         // A frame's own duration tells a left-out frame apart from a slow

@@ -37,7 +37,8 @@ inline constexpr float candidateThreshold = 0.25f;
 // ...or more than this when the later keyframe came sooner than the
 // encoder's keyframe interval: encoders place such keyframes where the
 // picture changes. Where none came sooner (keyframes on a fixed schedule),
-// every gap is held to this. On the film-like benchmark clip a cut between two
+// every gap is looked behind whose keyframes differ as much as a cut can
+// step (CutFinder::floor). On the film-like benchmark clip a cut between two
 // framings of one subject differs by 0.13 at its keyframes. On the sparse
 // benchmark clip x264 also places keyframes every few seconds in fast
 // generated scenes (0.10-0.25 apart): 14 more of its 103 gaps are decoded,

@@ -94,24 +94,28 @@ private slots:
         // How far after the cut a scene may be found to start: at the next
         // keyframe, or up to the three B-frames the refinement skips.
         QTest::addColumn<double>("lateness");
-        QTest::addColumn<bool>("openHevc");
-        QTest::newRow("keyframes every second") << 10 << false << 1.0 << false;
-        QTest::newRow("keyframes every second, precise") << 10 << true << 1.0 << false;
-        QTest::newRow("keyframes every 5 s") << 50 << false << 0.35 << false;
-        QTest::newRow("keyframes every 5 s, precise") << 50 << true << 0.35 << false;
+        QTest::addColumn<int>("as");
+        const int plain = int(TestVideos::ScenesAs::tenFps);
+        QTest::newRow("keyframes every second") << 10 << false << 1.0 << plain;
+        QTest::newRow("keyframes every second, precise") << 10 << true << 1.0 << plain;
+        QTest::newRow("keyframes every 5 s") << 50 << false << 0.35 << plain;
+        QTest::newRow("keyframes every 5 s, precise") << 50 << true << 0.35 << plain;
         // Two cuts come after the last keyframe, with none to compare with.
-        QTest::newRow("keyframes 30 s apart") << 300 << false << 0.35 << false;
+        QTest::newRow("keyframes 30 s apart") << 300 << false << 0.35 << plain;
         // Open-GOP keyframes more than 128 frames apart, which a decoder
         // given only the keyframes numbers wrongly and drops.
-        QTest::newRow("HEVC, open GOP, keyframes every 15 s") << 150 << false << 0.35 << true;
+        QTest::newRow("HEVC, open GOP, keyframes every 15 s") << 150 << false << 0.35
+                                                             << int(TestVideos::ScenesAs::openHevc);
+        // No index: a seek by time lands past the keyframe asked for.
+        QTest::newRow("MPEG-TS, keyframes every 5 s") << 50 << false << 0.35 << int(TestVideos::ScenesAs::mpegTs);
     }
     void oneShotInsideEveryScene()
     {
         QFETCH(int, gop);
         QFETCH(bool, precise);
         QFETCH(double, lateness);
-        QFETCH(bool, openHevc);
-        const QString path = TestVideos::scenes(gop, openHevc ? TestVideos::ScenesAs::openHevc : TestVideos::ScenesAs::tenFps);
+        QFETCH(int, as);
+        const QString path = TestVideos::scenes(gop, TestVideos::ScenesAs(as));
         QVERIFY(!path.isEmpty());
         const QList<int> cuts = TestVideos::sceneCutFrames();
         const std::optional<SceneScanner::Scan> scan = SceneScanner::scan(path, 42, 24, {}, {});

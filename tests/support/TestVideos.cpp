@@ -446,9 +446,11 @@ QString TestVideos::scenes(int gop, ScenesAs as)
              << "-colorspace" << "bt2020nc";
     else
         args << "-pix_fmt" << "yuv420p";
-    args << "-f" << "mp4";
-    const QString name = QStringLiteral("scenes-g%1%2").arg(gop).arg(QStringList{"", "-ntsc", "-phone", "-open-hevc"}[int(as)]);
-    return cached(name, args.join(' '), "mp4", [&](const QString &out) {
+    const QString container = as == ScenesAs::mpegTs ? QStringLiteral("mpegts") : QStringLiteral("mp4");
+    args << "-f" << container;
+    const QString name
+        = QStringLiteral("scenes-g%1%2").arg(gop).arg(QStringList{"", "-ntsc", "-phone", "-open-hevc", "-ts"}[int(as)]);
+    return cached(name, args.join(' '), as == ScenesAs::mpegTs ? QStringLiteral("ts") : QStringLiteral("mp4"), [&](const QString &out) {
         return phone ? runFfmpegTurned(args, out, QStringLiteral("mp4"), 90, false)
                      : runFfmpeg(args + QStringList{out});
     });

@@ -90,7 +90,8 @@ public:
     // their times off the 1/600 s grid. `phone`: the same 42 s in 10-bit HLG,
     // stored turned 90 degrees as phones record. `openHevc`: the same 42 s
     // in HEVC whose later keyframes are open-GOP (CRA), as x265 makes them.
-    enum class ScenesAs { tenFps, ntsc, phone, openHevc };
+    // `mpegTs`: the same 42 s in MPEG-TS, which has no index to seek by.
+    enum class ScenesAs { tenFps, ntsc, phone, openHevc, mpegTs };
     static QString scenes(int gop, ScenesAs as = ScenesAs::tenFps);
     static QList<int> sceneCutFrames();
     // 20 s at 10 fps, 320×180, one moving picture throughout; keyframes every second.
