@@ -257,7 +257,8 @@ std::optional<Scanner::KeyframeRead> Scanner::readKeyframes(bool everyPacket)
             }
             const auto position = positions.find(pts);
             keyframes.push_back({at, pts, false, position != positions.end() ? position->second : -1});
-            positions.erase(positions.begin(), position == positions.end() ? position : std::next(position));
+            if (position != positions.end())
+                positions.erase(positions.begin(), std::next(position));
             previous = std::move(signature);
             if (m_duration > 0)
                 report(keyframeShare * at / m_duration);
