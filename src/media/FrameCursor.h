@@ -12,6 +12,7 @@
 #include "media/VideoInput.h"
 
 #include <climits>
+#include <optional>
 
 class FrameCursor final : public FrameSource {
 public:
@@ -44,6 +45,10 @@ public:
 
 private:
     bool seekWith(int64_t target, int flags);
+    // The byte position of the keyframe at or before presentation time
+    // `timestamp`, read from the packets (not decoded) of a stretch before
+    // it; none when no such keyframe turned up.
+    std::optional<int64_t> keyframeBefore(int64_t timestamp);
 
     VideoInput &m_input;
     PacketPtr m_packet;

@@ -84,6 +84,11 @@ private slots:
 
         const QString mkv = TestVideos::make({.width = 160, .height = 120, .frames = 60, .container = "mkv"});
         QTest::newRow("matroska frame 15") << mkv << qint64(305) << 15 << 30.0;
+        // No index: the seek finds its keyframe by reading packets.
+        const QString ts = TestVideos::make(
+            {.width = 160, .height = 120, .frames = 120, .gop = 12, .bframes = true, .container = "ts"});
+        QTest::newRow("MPEG-TS frame 47") << ts << qint64(47 * 20 + 5) << 47 << 30.0;
+        QTest::newRow("MPEG-TS frame 110") << ts << qint64(110 * 20 + 5) << 110 << 30.0;
 
         const QString mpeg4 = TestVideos::make(
             {.width = 160, .height = 120, .frames = 60, .gop = 12, .bframes = true, .codec = "mpeg4"});
