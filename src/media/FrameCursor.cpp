@@ -72,10 +72,10 @@ bool FrameCursor::seek(int64_t timestamp, bool anyFrame)
 {
     // MPEG-TS and MPEG-PS have no index: their search by time lands on
     // whatever frame is there, and the decoder then waits for the next
-    // keyframe, seconds on, so every seek was followed by others further
-    // back (24 shots of a 2-minute 1080p TS took 10.7 s against 1.1 s for
-    // the same stream in MP4). Their packets can be read without decoding
-    // and sought by byte position, so the keyframe is found first.
+    // keyframe, seconds on (the scene scan of a 2-minute 1080p TS took
+    // 12.3 s this way against 10.3 s for the same stream in MP4). Their
+    // packets can be read without decoding and sought by byte position,
+    // so the keyframe is found first.
     const AVInputFormat *format = m_input.format()->iformat;
     if (!anyFrame && (format->flags & AVFMT_TS_DISCONT) && !(format->flags & AVFMT_NO_BYTE_SEEK)
         && avformat_index_get_entries_count(m_input.stream()) == 0) {
