@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 
 FrameCursor::FrameCursor(VideoInput &input)
     : m_input(input)
@@ -73,14 +74,12 @@ bool FrameCursor::seek(int64_t timestamp, bool anyFrame)
     // MPEG-TS and MPEG-PS have no index: their search by time lands on
     // whatever frame is there, and the decoder then waits for the next
     // keyframe, seconds on (the scene scan of a 2-minute 1080p TS took
-    // 12.3 s this way against 10.3 s for the same stream in MP4). Their
-    // packets can be read without decoding and sought by byte position,
-    // so the keyframe is found first.
-    const AVInputFormat *format = m_input.format()->iformat;
-    if (!anyFrame && (format->flags & AVFMT_TS_DISCONT) && !(format->flags & AVFMT_NO_BYTE_SEEK)
-        && avformat_index_get_entries_count(m_input.stream()) == 0) {
-        if (const std::optional<int64_t> position = keyframeBefore(timestamp))
-            return seekWith(*position, AVSEEK_FLAG_BYTE);
+    // 12.3 s this way against 10.3 s for the same stream in MP4). So the
+    // keyframe is found in the packets first and sought by byte position.
+    if (!anyFrame && findsKeyframesInPackets()) {
+        if (const std::optional<PacketKeyframe> keyframe =
+                latestKeyframeByPackets(m_input, std::numeric_limits<int64_t>::min(), timestamp))
+            return seekWith(keyframe->position, AVSEEK_FLAG_BYTE);
         if (m_input.interrupted()) {
             m_error = MediaError::stopped(MediaError::Step::seek);
             return false;
@@ -89,33 +88,35 @@ bool FrameCursor::seek(int64_t timestamp, bool anyFrame)
     return seekWith(timestamp, AVSEEK_FLAG_BACKWARD | (anyFrame ? AVSEEK_FLAG_ANY : 0));
 }
 
-std::optional<int64_t> FrameCursor::keyframeBefore(int64_t timestamp)
+bool FrameCursor::findsKeyframesInPackets() const
 {
-    AVFormatContext *format = m_input.format();
-    const int stream = m_input.streamIndex();
-    const int64_t second = av_rescale_q(1, AVRational{1, 1}, m_input.timeBase());
-    // From 1 s before, then twice as far back each time, up to about a minute.
-    for (int64_t back = second; back <= 64 * second; back *= 2) {
-        if (av_seek_frame(format, stream, timestamp - back, AVSEEK_FLAG_BACKWARD) < 0)
-            return std::nullopt;
-        std::optional<int64_t> found;
-        bool passed = false;  // read up to frames decoded after the time
-        while (!passed && av_read_frame(format, m_packet.get()) >= 0) {
-            const AVPacket &packet = *m_packet;
-            if (packet.stream_index == stream) {
-                const int64_t pts = packet.pts != AV_NOPTS_VALUE ? packet.pts : packet.dts;
-                // A keyframe shown by the time is decoded by then too.
-                passed = packet.dts != AV_NOPTS_VALUE && packet.dts > timestamp;
-                if (!passed && (packet.flags & AV_PKT_FLAG_KEY) && pts != AV_NOPTS_VALUE && pts <= timestamp
-                    && packet.pos >= 0)
-                    found = packet.pos;
-            }
-            av_packet_unref(m_packet.get());
-        }
-        if (found || !passed || m_input.interrupted() || timestamp - back <= m_input.startPts())
-            return found;
+    const int flags = m_input.format()->iformat->flags;
+    return (flags & AVFMT_TS_DISCONT) && !(flags & AVFMT_NO_BYTE_SEEK)
+        && (!(flags & AVFMT_GENERIC_INDEX) || avformat_index_get_entries_count(m_input.stream()) == 0);
+}
+
+bool FrameCursor::indexMarksAnyFrame() const
+{
+    // MPEG-TS and MPEG-PS have no index of their own, but each search by
+    // time adds the frames it passed to one, all marked as keyframes
+    // whatever they are. Taken for keyframes, they sent seeks to frames
+    // the decoder could not start from and hid the real keyframes.
+    const int flags = m_input.format()->iformat->flags;
+    return (flags & AVFMT_TS_DISCONT) && !(flags & AVFMT_NO_BYTE_SEEK) && !(flags & AVFMT_GENERIC_INDEX);
+}
+
+std::optional<int64_t> FrameCursor::keyframeIn(int64_t after, int64_t upTo)
+{
+    if (!findsKeyframesInPackets())
+        return std::nullopt;
+    if (!m_scout && !m_scoutFailed) {
+        m_scout = KeyframeScout::open(m_input);
+        m_scoutFailed = !m_scout;
     }
-    return std::nullopt;
+    if (!m_scout)
+        return std::nullopt;
+    const std::optional<PacketKeyframe> keyframe = m_scout->latestIn(after, upTo);
+    return keyframe ? std::optional<int64_t>(keyframe->pts) : std::nullopt;
 }
 
 bool FrameCursor::seekToByte(int64_t position)
@@ -156,6 +157,8 @@ bool FrameCursor::seekWith(int64_t target, int flags)
 
 const std::vector<int64_t> &FrameCursor::keyframes()
 {
+    if (indexMarksAnyFrame())
+        return m_keyframes;  // stays empty
     AVStream *stream = m_input.stream();
     const int count = avformat_index_get_entries_count(stream);
     if (count == m_indexCount)
@@ -172,13 +175,12 @@ const std::vector<int64_t> &FrameCursor::keyframes()
     return m_keyframes;
 }
 
-
 std::optional<int64_t> FrameCursor::firstIndexTimestamp()
 {
-    return m_input.firstIndexTimestamp();
+    return indexMarksAnyFrame() ? std::nullopt : m_input.firstIndexTimestamp();
 }
 
 std::optional<int64_t> FrameCursor::lastIndexTimestamp()
 {
-    return m_input.lastIndexTimestamp();
+    return indexMarksAnyFrame() ? std::nullopt : m_input.lastIndexTimestamp();
 }

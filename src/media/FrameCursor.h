@@ -9,9 +9,11 @@
 // a cancelled error.
 
 #include "media/FramePicker.h"
+#include "media/KeyframeScout.h"
 #include "media/VideoInput.h"
 
 #include <climits>
+#include <memory>
 #include <optional>
 
 class FrameCursor final : public FrameSource {
@@ -33,10 +35,14 @@ public:
     void setSkipLevel(AVDiscard level) { m_skipLevel = level; }
     AVDiscard skipLevel() const { return m_skipLevel; }
     // Read from the demuxer's index; read again only when the index has
-    // grown (some demuxers add entries as they read).
+    // grown (some demuxers add entries as they read). Empty for MPEG-TS and
+    // MPEG-PS, whose index is no list of keyframes.
     const std::vector<int64_t> &keyframes() override;
     std::optional<int64_t> firstIndexTimestamp() override;
     std::optional<int64_t> lastIndexTimestamp() override;
+    // Read from packets by a second demuxer on the file, opened on the
+    // first call, where the format has no index but can seek by bytes.
+    std::optional<int64_t> keyframeIn(int64_t after, int64_t upTo) override;
     MediaError error() const override { return m_error; }
     bool stopped() const override { return m_input.interrupted(); }
 
@@ -45,10 +51,11 @@ public:
 
 private:
     bool seekWith(int64_t target, int flags);
-    // The byte position of the keyframe at or before presentation time
-    // `timestamp`, read from the packets (not decoded) of a stretch before
-    // it; none when no such keyframe turned up.
-    std::optional<int64_t> keyframeBefore(int64_t timestamp);
+    // MPEG-TS and MPEG-PS: no index, but packets that can be read without
+    // decoding and sought by byte position.
+    bool findsKeyframesInPackets() const;
+    // The demuxer's index is no list of keyframes, so none is read from it.
+    bool indexMarksAnyFrame() const;
 
     VideoInput &m_input;
     PacketPtr m_packet;
@@ -60,6 +67,8 @@ private:
     bool m_ended = false;  // the decoder gave its last frame
     int m_indexCount = -1;  // index size m_keyframes was read at
     std::vector<int64_t> m_keyframes;
+    std::unique_ptr<KeyframeScout> m_scout;
+    bool m_scoutFailed = false;
     MediaError m_error;
     int m_seeks = 0;
     int m_decoded = 0;

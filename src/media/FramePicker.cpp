@@ -87,12 +87,17 @@ const AVFrame *FramePicker::within(const Window &window, MediaError *error)
 
     // A keyframe inside the window costs one seek and one decode.
     std::optional<int64_t> best;
-    for (const int64_t entry : m_source.keyframes()) {
+    const std::vector<int64_t> &entries = m_source.keyframes();
+    for (const int64_t entry : entries) {
         const int64_t pts = estimatedPts(entry);
-        if (pts >= low && pts <= high && (!best || std::llabs(pts - target) < std::llabs(estimatedPts(*best) - target)))
-            best = entry;
+        if (pts >= low && pts <= high && (!best || std::llabs(pts - target) < std::llabs(*best - target)))
+            best = pts;
     }
-    if (best && seekTo(estimatedPts(*best))) {
+    // Without an index, ask unless decoding on from here is cheaper.
+    if (entries.empty() && (!m_held || m_held->best_effort_timestamp > high
+                            || low - m_held->best_effort_timestamp >= m_ticksPerSecond))
+        best = m_source.keyframeIn(low - 1, high);
+    if (best && seekTo(*best)) {
         FramePtr frame = next();
         if (inside(frame.get()))
             return take(std::move(frame));
@@ -278,6 +283,10 @@ bool FramePicker::canContinueTo(int64_t target, bool strictlyAfterHeld)
 bool FramePicker::keyframeBetween(int64_t after, int64_t upTo)
 {
     const std::vector<int64_t> &entries = m_source.keyframes();
+    // Without an index only the source can tell. Within a second decoding
+    // on costs little whatever it says.
+    if (entries.empty())
+        return upTo - after >= m_ticksPerSecond && m_source.keyframeIn(after, upTo).has_value();
     // Entries ascend, and so do their estimated presentation times.
     const auto first = std::upper_bound(entries.begin(), entries.end(), after,
                                         [this](int64_t value, int64_t entry) { return value < estimatedPts(entry); });

@@ -15,7 +15,9 @@
 //   display duration (its end included) or before the video's stated end,
 //   since a player shows it until then; later targets fail.
 // Requests that move forward within one keyframe interval decode on from the
-// current position; anything else seeks to a keyframe first. While a batch is
+// current position; anything else seeks to a keyframe first. Where the file
+// has no index, the source is asked whether a keyframe lies ahead whenever
+// a request is a second or more away. While a batch is
 // planned, frames nothing refers to are not decoded at all when no open
 // request of the batch can use them, or when another frame already sent to
 // the decoder answers the tolerant request they would.
@@ -59,6 +61,10 @@ public:
     virtual std::optional<int64_t> firstIndexTimestamp() = 0;
     // The latest timestamp the index holds, keyframe or not; none without one.
     virtual std::optional<int64_t> lastIndexTimestamp() { return std::nullopt; }
+    // Without an index: the presentation time of the latest keyframe shown
+    // after `after` and at or before `upTo`, found without moving the
+    // decoding position; none when there is none or it cannot be known.
+    virtual std::optional<int64_t> keyframeIn(int64_t /*after*/, int64_t /*upTo*/) { return std::nullopt; }
     // Why the last next() or seek() stopped early; empty when it did not.
     virtual MediaError error() const = 0;
     virtual bool stopped() const = 0;

@@ -321,13 +321,18 @@ private slots:
         QTest::addColumn<double>("tolerance");
         QTest::addColumn<int>("frame");
         QTest::addColumn<int>("maxDecoded");
+        QTest::addColumn<QString>("container");
+        const QString mp4 = QStringLiteral("mp4"), ts = QStringLiteral("ts");
         // Keyframes every 30 frames (every second).
-        QTest::newRow("keyframe after t") << false << 0.9 << 0.2 << 30 << 1;
-        QTest::newRow("keyframe before t") << false << 1.15 << 0.2 << 30 << 1;
-        QTest::newRow("nearest of two keyframes") << false << 1.6 << 0.7 << 60 << 1;
-        QTest::newRow("no keyframe: earliest inside") << false << 1.5 << 0.1 << 42 << 20;
-        QTest::newRow("b-frames: keyframe") << true << 2.1 << 0.2 << 60 << 2;
-        QTest::newRow("b-frames: earliest inside") << true << 1.5 << 0.1 << 42 << 20;
+        QTest::newRow("keyframe after t") << false << 0.9 << 0.2 << 30 << 1 << mp4;
+        QTest::newRow("keyframe before t") << false << 1.15 << 0.2 << 30 << 1 << mp4;
+        QTest::newRow("nearest of two keyframes") << false << 1.6 << 0.7 << 60 << 1 << mp4;
+        QTest::newRow("no keyframe: earliest inside") << false << 1.5 << 0.1 << 42 << 20 << mp4;
+        QTest::newRow("b-frames: keyframe") << true << 2.1 << 0.2 << 60 << 2 << mp4;
+        QTest::newRow("b-frames: earliest inside") << true << 1.5 << 0.1 << 42 << 20 << mp4;
+        // No index: the keyframes are found in the packets.
+        QTest::newRow("MPEG-TS: keyframe") << true << 3.1 << 0.2 << 90 << 2 << ts;
+        QTest::newRow("MPEG-TS: earliest inside") << true << 2.5 << 0.1 << 72 << 20 << ts;
     }
     void withinTolerance()
     {
@@ -336,8 +341,9 @@ private slots:
         QFETCH(double, tolerance);
         QFETCH(int, frame);
         QFETCH(int, maxDecoded);
-        auto generator = openOrFail(
-            TestVideos::make({.width = 160, .height = 120, .frames = 120, .gop = 30, .bframes = bframes}));
+        QFETCH(QString, container);
+        auto generator = openOrFail(TestVideos::make(
+            {.width = 160, .height = 120, .frames = 120, .gop = 30, .bframes = bframes, .container = container}));
         QVERIFY(generator);
         generator->setTolerance(at(tolerance), at(tolerance));
         const FrameResult result = generator->image(at(time));
