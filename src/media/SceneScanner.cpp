@@ -13,6 +13,7 @@
 #include <iterator>
 #include <map>
 #include <mutex>
+#include <set>
 #include <thread>
 
 namespace SceneScanner {
@@ -48,6 +49,7 @@ struct Keyframe {
     int64_t pts = 0;
     bool end = false;       // no keyframe but the end of the video, after its last frame
     int64_t position = -1;  // of its packet in the file, when the demuxer says
+    bool unseen = false;    // the decoder gave no picture for it
 };
 
 // The frames after the last keyframe have no keyframe after them to be
@@ -60,6 +62,7 @@ constexpr float tailStrength = candidateThreshold;
 struct Candidate {
     size_t after = 0;  // index into the keyframes; `after - 1` is the one before
     float strength = 0;
+    bool measured = true;  // false: a keyframe of the pair gave no picture
 };
 
 // Neighbouring keyframe gaps decoded in one go: from keyframe `first - 1`
@@ -98,10 +101,12 @@ public:
         std::vector<Candidate> differences;
         int64_t end = AV_NOPTS_VALUE;  // just after the latest frame read
         int keyframesSent = 0;         // keyframe packets the decoder took
+        std::vector<Keyframe> sent;    // those keyframe packets, in file order
     };
     // `everyPacket`: the decoder is given the frames between the keyframes
     // too, to skip them itself, else only the keyframes.
     std::optional<KeyframeRead> readKeyframes(bool everyPacket);
+    void addUnseenKeyframes(KeyframeRead &read);
     // The cuts between the keyframes that bound `stretch`, found frame by frame.
     // A decoder of its own for refining, so that several gaps are decoded
     // at once: frame threads overlap the frames of one chain of predicted
@@ -291,12 +296,46 @@ std::optional<Scanner::KeyframeRead> Scanner::readKeyframes(bool everyPacket)
                 sent.push_back(packetPts);
                 positions[packetPts] = packet->pos;
                 ++read.keyframesSent;
+                read.sent.push_back({seconds(*input, packetPts), packetPts, false, packet->pos, true});
             }
             take();
         }
         av_packet_unref(packet.get());
     }
     return read;
+}
+
+// Keyframes the decoder gave no picture for even with every packet: x264's
+// open-GOP I-frames in MPEG-TS are marked as keyframes, but FFmpeg's H.264
+// decoder skips all but the first when told to decode keyframes only. They
+// are still places a lane can start from, so they split the video into
+// gaps like the others, each decoded since nothing is known of it. With
+// the first keyframe alone, the film-like benchmark clip in that encoding
+// was decoded in one lane: 15.8 s against 14.9 s for the ffmpeg tool's
+// select filter.
+void Scanner::addUnseenKeyframes(KeyframeRead &read)
+{
+    std::vector<Keyframe> &keyframes = read.keyframes;
+    std::set<int64_t> pictured;
+    for (const Keyframe &keyframe : keyframes)
+        pictured.insert(keyframe.pts);
+    // A difference was measured only between two neighbours that both gave
+    // a picture; every other gap is a candidate of unknown strength.
+    std::map<int64_t, float> measured;  // by the pts of the keyframe after the gap
+    for (const Candidate &candidate : read.differences)
+        measured[keyframes[candidate.after].pts] = candidate.strength;
+    for (const Keyframe &sent : read.sent) {
+        if (pictured.insert(sent.pts).second)
+            keyframes.push_back(sent);
+    }
+    std::sort(keyframes.begin(), keyframes.end(), [](const Keyframe &a, const Keyframe &b) { return a.pts < b.pts; });
+    read.differences.clear();
+    for (size_t i = 1; i < keyframes.size(); ++i) {
+        // Measured against the keyframe before it only when no unseen one lies between.
+        const auto it = measured.find(keyframes[i].pts);
+        const bool bothPictured = it != measured.end() && !keyframes[i - 1].unseen;
+        read.differences.push_back({i, bothPictured ? it->second : tailStrength, bothPictured});
+    }
 }
 
 bool Scanner::keyframePass(std::vector<Keyframe> &keyframes, std::vector<Candidate> &candidates)
@@ -316,6 +355,8 @@ bool Scanner::keyframePass(std::vector<Keyframe> &keyframes, std::vector<Candida
         read = readKeyframes(true);
     if (!read)
         return false;
+    if (read->keyframes.size() < size_t(read->keyframesSent))
+        addUnseenKeyframes(*read);
     keyframes = std::move(read->keyframes);
     candidates = std::move(read->differences);
     const VideoInput *input = read->input.get();
@@ -348,6 +389,8 @@ bool Scanner::keyframePass(std::vector<Keyframe> &keyframes, std::vector<Candida
     for (size_t i = 1; i < keyframes.size() && scheduled; ++i)
         scheduled = !placed(i);
     std::erase_if(candidates, [&](const Candidate &candidate) {
+        if (!candidate.measured)
+            return false;  // nothing is known of the gap
         const float least = scheduled ? CutFinder::floor : placed(candidate.after) ? placedThreshold : candidateThreshold;
         return !(candidate.strength > least);
     });
@@ -622,12 +665,19 @@ std::optional<Scan> scan(const QString &path, double duration, long long most, c
     scanner.keepReferences(keyframes.size() > 1
                            && double(candidates.size()) >= Scanner::denseShare * double(keyframes.size() - 1));
     const size_t wanted = size_t(std::max<long long>(0, most - 1));
-    const bool ranked = wanted < candidates.size();
+    // Gaps whose keyframes could not be compared cannot be ranked: they are
+    // all decoded, in stretches, and their cuts count as strong as they step.
+    const bool allMeasured = std::all_of(candidates.begin(), candidates.end(),
+                                         [](const Candidate &candidate) { return candidate.measured; });
+    const bool ranked = wanted < candidates.size() && allMeasured;
     const std::vector<Stretch> work = wanted > 0 ? stretches(keyframes, candidates, ranked) : std::vector<Stretch>{};
     // How strong each gap's cuts count: how much its keyframes differ.
     std::vector<float> strength(keyframes.size(), 0);
-    for (const Candidate &candidate : candidates)
+    std::vector<bool> measured(keyframes.size(), true);
+    for (const Candidate &candidate : candidates) {
         strength[candidate.after] = candidate.strength;
+        measured[candidate.after] = candidate.measured;
+    }
 
     // Lanes take the stretches in order. Once the stretches done so far,
     // counted in order, hold the cuts wanted, no lane starts another: with
@@ -705,7 +755,8 @@ std::optional<Scan> scan(const QString &path, double duration, long long most, c
             size_t gap = size_t(after - keyframes.begin());
             if (gap < keyframes.size() && strength[gap] == 0 && gap > 0)
                 --gap;
-            cut.strength = gap < keyframes.size() ? strength[gap] : cut.strength;
+            if (gap < keyframes.size() && measured[gap])
+                cut.strength = strength[gap];
             result.cuts.push_back(cut);
         }
         result.refined += int(work[item].last - work[item].first + 1);

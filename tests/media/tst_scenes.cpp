@@ -108,6 +108,9 @@ private slots:
                                                              << int(TestVideos::ScenesAs::openHevc);
         // No index: a seek by time lands past the keyframe asked for.
         QTest::newRow("MPEG-TS, keyframes every 5 s") << 50 << false << 0.35 << int(TestVideos::ScenesAs::mpegTs);
+        // Keyframes that give no picture when decoded alone: lanes start at them.
+        QTest::newRow("MPEG-TS, open GOP, keyframes every 2 s")
+            << 20 << true << 0.35 << int(TestVideos::ScenesAs::openTs);
     }
     void oneShotInsideEveryScene()
     {

@@ -438,6 +438,9 @@ QString TestVideos::scenes(int gop, ScenesAs as)
     if (as == ScenesAs::openHevc)
         args << "-c:v" << "libx265" << "-preset" << "ultrafast" << "-x265-params"
              << QStringLiteral("log-level=error:keyint=%1:min-keyint=%1:scenecut=0:open-gop=1").arg(gop);
+    else if (as == ScenesAs::openTs)
+        args << "-c:v" << "libx264" << "-preset" << "veryfast" << "-x264-params"
+             << QStringLiteral("open-gop=1:keyint=%1:min-keyint=%1:scenecut=0").arg(gop);
     else
         args << "-c:v" << "libx264" << "-preset" << "veryfast" << "-g" << QString::number(gop) << "-keyint_min"
              << QString::number(gop) << "-sc_threshold" << "0";
@@ -446,11 +449,11 @@ QString TestVideos::scenes(int gop, ScenesAs as)
              << "-colorspace" << "bt2020nc";
     else
         args << "-pix_fmt" << "yuv420p";
-    const QString container = as == ScenesAs::mpegTs ? QStringLiteral("mpegts") : QStringLiteral("mp4");
-    args << "-f" << container;
-    const QString name
-        = QStringLiteral("scenes-g%1%2").arg(gop).arg(QStringList{"", "-ntsc", "-phone", "-open-hevc", "-ts"}[int(as)]);
-    return cached(name, args.join(' '), as == ScenesAs::mpegTs ? QStringLiteral("ts") : QStringLiteral("mp4"), [&](const QString &out) {
+    const bool ts = as == ScenesAs::mpegTs || as == ScenesAs::openTs;
+    args << "-f" << (ts ? QStringLiteral("mpegts") : QStringLiteral("mp4"));
+    const QString name = QStringLiteral("scenes-g%1%2").arg(gop).arg(
+        QStringList{"", "-ntsc", "-phone", "-open-hevc", "-ts", "-open-ts"}[int(as)]);
+    return cached(name, args.join(' '), ts ? QStringLiteral("ts") : QStringLiteral("mp4"), [&](const QString &out) {
         return phone ? runFfmpegTurned(args, out, QStringLiteral("mp4"), 90, false)
                      : runFfmpeg(args + QStringList{out});
     });

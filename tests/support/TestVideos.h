@@ -91,7 +91,9 @@ public:
     // stored turned 90 degrees as phones record. `openHevc`: the same 42 s
     // in HEVC whose later keyframes are open-GOP (CRA), as x265 makes them.
     // `mpegTs`: the same 42 s in MPEG-TS, which has no index to seek by.
-    enum class ScenesAs { tenFps, ntsc, phone, openHevc, mpegTs };
+    // `openTs`: x264 open-GOP keyframes in MPEG-TS, which FFmpeg's decoder
+    // gives no picture for when told to decode keyframes only.
+    enum class ScenesAs { tenFps, ntsc, phone, openHevc, mpegTs, openTs };
     static QString scenes(int gop, ScenesAs as = ScenesAs::tenFps);
     static QList<int> sceneCutFrames();
     // 20 s at 10 fps, 320×180, one moving picture throughout; keyframes every second.
