@@ -101,8 +101,8 @@ bool FrameCursor::indexMarksAnyFrame() const
     // time adds the frames it passed to one, all marked as keyframes
     // whatever they are. Taken for keyframes, they sent seeks to frames
     // the decoder could not start from and hid the real keyframes.
-    const int flags = m_input.format()->iformat->flags;
-    return (flags & AVFMT_TS_DISCONT) && !(flags & AVFMT_NO_BYTE_SEEK) && !(flags & AVFMT_GENERIC_INDEX);
+    const char *name = m_input.format()->iformat->name;
+    return std::strcmp(name, "mpegts") == 0 || std::strcmp(name, "mpeg") == 0;
 }
 
 std::optional<int64_t> FrameCursor::keyframeIn(int64_t after, int64_t upTo)

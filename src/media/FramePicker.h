@@ -17,7 +17,8 @@
 // Requests that move forward within one keyframe interval decode on from the
 // current position; anything else seeks to a keyframe first. Where the file
 // has no index, the source is asked whether a keyframe lies ahead whenever
-// a request is a second or more away. While a batch is
+// a request is a second or more away; a tolerant window is then answered
+// by the latest keyframe inside it, not always the one nearest the target. While a batch is
 // planned, frames nothing refers to are not decoded at all when no open
 // request of the batch can use them, or when another frame already sent to
 // the decoder answers the tolerant request they would.
