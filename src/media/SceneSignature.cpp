@@ -18,17 +18,39 @@ float SceneSignature::difference(const SceneSignature &a, const SceneSignature &
     long distance = 0;
     for (size_t i = 0; i < a.rgb.size(); ++i)
         distance += std::abs(int(a.rgb[i]) - int(b.rgb[i]));
-    // Each channel's histogram holds every pixel once.
-    const double histogram = double(moved) / (2.0 * 3.0 * width * height);
+    // Each channel's histogram holds every pixel once, in `binShare` parts.
+    const double histogram = double(moved) / (2.0 * 3.0 * width * height * binShare);
     const double pixels = double(distance) / (255.0 * double(a.rgb.size()));
     return float((histogram + pixels) / 2);
 }
 
 void SceneSignature::count()
 {
+    // Each value is shared between the two bins whose centres it lies
+    // between, by its distance to each. Counted whole into one bin, the
+    // values of a picture of nearly one colour drifting slowly crossed into
+    // the next bin together: a Game of Life whose dead cells darkened
+    // stepped 2.5 times as much as its neighbouring frames in one frame,
+    // which cut. Shared, the film-like benchmark clip's least cut stands
+    // out further from its surroundings too.
+    constexpr int binWidth = 256 / bins;
     histogram.fill(0);
-    for (size_t i = 0; i < rgb.size(); ++i)
-        ++histogram[(i % 3) * bins + rgb[i] * bins / 256];
+    for (size_t i = 0; i < rgb.size(); ++i) {
+        uint16_t *channel = histogram.data() + (i % 3) * bins;
+        const int fromCentre = int(rgb[i]) - binWidth / 2;
+        if (fromCentre < 0) {
+            channel[0] += binShare;
+            continue;
+        }
+        const int bin = fromCentre / binWidth;
+        const int toNext = fromCentre % binWidth * binShare / binWidth;
+        if (bin + 1 >= bins) {
+            channel[bins - 1] += binShare;
+            continue;
+        }
+        channel[bin] += uint16_t(binShare - toNext);
+        channel[bin + 1] += uint16_t(toNext);
+    }
 }
 
 bool SignatureMaker::averageYuv(const AVFrame &frame)

@@ -17,6 +17,7 @@ struct SceneSignature {
     static constexpr int width = 32;
     static constexpr int height = 18;
     static constexpr int bins = 16;  // per colour channel
+    static constexpr int binShare = 16;  // parts of a pixel shared between neighbouring bins
 
     std::array<uint8_t, size_t(width) * height * 3> rgb{};
     std::array<uint16_t, size_t(bins) * 3> histogram{};

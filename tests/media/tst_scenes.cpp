@@ -349,6 +349,25 @@ private slots:
         QVERIFY(tiny && SceneSignature::difference(*reference, *tiny) < 0.05f);
     }
 
+    // A picture of one colour brightening a level at a time steps alike
+    // wherever its values pass from one histogram bin into the next.
+    void slowDriftStepsEvenly()
+    {
+        const auto uniform = [](int level) {
+            SceneSignature signature;
+            signature.rgb.fill(uint8_t(level));
+            signature.count();
+            return signature;
+        };
+        float least = 1, most = 0;
+        for (int level = 100; level < 140; ++level) {
+            const float step = SceneSignature::difference(uniform(level), uniform(level + 1));
+            least = std::min(least, step);
+            most = std::max(most, step);
+        }
+        QVERIFY2(most < 0.035f && most < 1.5f * least, qPrintable(QStringLiteral("%1 to %2").arg(least).arg(most)));
+    }
+
     // A video with a single keyframe is one long gap after it: decoded
     // through, with its progress shown as it goes.
     void aSingleKeyframeIsDecodedThrough()
