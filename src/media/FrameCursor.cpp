@@ -78,7 +78,7 @@ bool FrameCursor::seek(int64_t timestamp, bool anyFrame)
     // keyframe is found in the packets first and sought by byte position.
     if (!anyFrame && findsKeyframesInPackets()) {
         if (const std::optional<PacketKeyframe> keyframe =
-                latestKeyframeByPackets(m_input, std::numeric_limits<int64_t>::min(), timestamp))
+                keyframeByPackets(m_input, std::numeric_limits<int64_t>::min(), timestamp, timestamp))
             return seekWith(keyframe->position, AVSEEK_FLAG_BYTE);
         if (m_input.interrupted()) {
             m_error = MediaError::stopped(MediaError::Step::seek);
@@ -105,7 +105,7 @@ bool FrameCursor::indexMarksAnyFrame() const
     return std::strcmp(name, "mpegts") == 0 || std::strcmp(name, "mpeg") == 0;
 }
 
-std::optional<int64_t> FrameCursor::keyframeIn(int64_t after, int64_t upTo)
+std::optional<int64_t> FrameCursor::keyframeIn(int64_t after, int64_t upTo, int64_t near)
 {
     if (!findsKeyframesInPackets())
         return std::nullopt;
@@ -115,7 +115,7 @@ std::optional<int64_t> FrameCursor::keyframeIn(int64_t after, int64_t upTo)
     }
     if (!m_scout)
         return std::nullopt;
-    const std::optional<PacketKeyframe> keyframe = m_scout->latestIn(after, upTo);
+    const std::optional<PacketKeyframe> keyframe = m_scout->nearestIn(after, upTo, near);
     return keyframe ? std::optional<int64_t>(keyframe->pts) : std::nullopt;
 }
 

@@ -42,7 +42,7 @@ public:
     std::optional<int64_t> lastIndexTimestamp() override;
     // Read from packets by a second demuxer on the file, opened on the
     // first call, where the format has no index but can seek by bytes.
-    std::optional<int64_t> keyframeIn(int64_t after, int64_t upTo) override;
+    std::optional<int64_t> keyframeIn(int64_t after, int64_t upTo, int64_t near) override;
     MediaError error() const override { return m_error; }
     bool stopped() const override { return m_input.interrupted(); }
 

@@ -96,7 +96,7 @@ const AVFrame *FramePicker::within(const Window &window, MediaError *error)
     // Without an index, ask unless decoding on from here is cheaper.
     if (entries.empty() && (!m_held || m_held->best_effort_timestamp > high
                             || low - m_held->best_effort_timestamp >= m_ticksPerSecond))
-        best = m_source.keyframeIn(low - 1, high);
+        best = m_source.keyframeIn(low - 1, high, target);
     if (best && seekTo(*best)) {
         FramePtr frame = next();
         if (inside(frame.get()))
@@ -286,7 +286,7 @@ bool FramePicker::keyframeBetween(int64_t after, int64_t upTo)
     // Without an index only the source can tell. Within a second decoding
     // on costs little whatever it says.
     if (entries.empty())
-        return upTo - after >= m_ticksPerSecond && m_source.keyframeIn(after, upTo).has_value();
+        return upTo - after >= m_ticksPerSecond && m_source.keyframeIn(after, upTo, upTo).has_value();
     // Entries ascend, and so do their estimated presentation times.
     const auto first = std::upper_bound(entries.begin(), entries.end(), after,
                                         [this](int64_t value, int64_t entry) { return value < estimatedPts(entry); });

@@ -17,11 +17,11 @@
 // Requests that move forward within one keyframe interval decode on from the
 // current position; anything else seeks to a keyframe first. Where the file
 // has no index, the source is asked whether a keyframe lies ahead whenever
-// a request is a second or more away; a tolerant window is then answered
-// by the latest keyframe inside it, not always the one nearest the target. While a batch is
-// planned, frames nothing refers to are not decoded at all when no open
-// request of the batch can use them, or when another frame already sent to
-// the decoder answers the tolerant request they would.
+// a request is a second or more away, and for the keyframe inside a
+// tolerant window nearest its target. While a batch is planned, frames
+// nothing refers to are not decoded at all when no open request of the
+// batch can use them, or when another frame already sent to the decoder
+// answers the tolerant request they would.
 //
 // Thread: one thread at a time, like the source it drives. Not owning the
 // source, which must outlive the picker.
@@ -62,10 +62,14 @@ public:
     virtual std::optional<int64_t> firstIndexTimestamp() = 0;
     // The latest timestamp the index holds, keyframe or not; none without one.
     virtual std::optional<int64_t> lastIndexTimestamp() { return std::nullopt; }
-    // Without an index: the presentation time of the latest keyframe shown
-    // after `after` and at or before `upTo`, found without moving the
-    // decoding position; none when there is none or it cannot be known.
-    virtual std::optional<int64_t> keyframeIn(int64_t /*after*/, int64_t /*upTo*/) { return std::nullopt; }
+    // Without an index: the presentation time of the keyframe nearest
+    // `near` of those shown after `after` and at or before `upTo`, found
+    // without moving the decoding position; none when there is none or it
+    // cannot be known.
+    virtual std::optional<int64_t> keyframeIn(int64_t /*after*/, int64_t /*upTo*/, int64_t /*near*/)
+    {
+        return std::nullopt;
+    }
     // Why the last next() or seek() stopped early; empty when it did not.
     virtual MediaError error() const = 0;
     virtual bool stopped() const = 0;

@@ -1,8 +1,9 @@
 #include "media/KeyframeScout.h"
 
 #include <algorithm>
+#include <cstdlib>
 
-std::optional<PacketKeyframe> latestKeyframeByPackets(VideoInput &input, int64_t after, int64_t upTo)
+std::optional<PacketKeyframe> keyframeByPackets(VideoInput &input, int64_t after, int64_t upTo, int64_t near)
 {
     AVFormatContext *format = input.format();
     const int stream = input.streamIndex();
@@ -10,7 +11,10 @@ std::optional<PacketKeyframe> latestKeyframeByPackets(VideoInput &input, int64_t
     PacketPtr packet = makePacket();
     if (!packet)
         return std::nullopt;
-    for (int64_t back = second; back <= 64 * second; back *= 2) {
+    // A keyframe further before `near` than `upTo` lies after it is nearer
+    // only when none lies between, so the first stretch covers both sides.
+    const int64_t first = std::max(second, 2 * std::max<int64_t>(0, upTo - near));
+    for (int64_t back = first; back <= std::max(first, 64 * second); back *= 2) {
         const int64_t from = std::max(upTo - back, after);
         if (av_seek_frame(format, stream, from, AVSEEK_FLAG_BACKWARD) < 0)
             return std::nullopt;
@@ -22,7 +26,8 @@ std::optional<PacketKeyframe> latestKeyframeByPackets(VideoInput &input, int64_t
                 // A keyframe shown by `upTo` is decoded by then too.
                 passed = packet->dts != AV_NOPTS_VALUE && packet->dts > upTo;
                 if (!passed && (packet->flags & AV_PKT_FLAG_KEY) && pts != AV_NOPTS_VALUE && pts > after
-                    && pts <= upTo && packet->pos >= 0)
+                    && pts <= upTo && packet->pos >= 0
+                    && (!found || std::llabs(pts - near) <= std::llabs(found->pts - near)))
                     found = PacketKeyframe{pts, packet->pos};
             }
             av_packet_unref(packet.get());

@@ -16,13 +16,14 @@ struct PacketKeyframe {
     int64_t position = 0;  // byte position of its packet, to seek to
 };
 
-// The latest keyframe of `input`'s stream shown after `after` and at or
-// before `upTo`, read from the packets of a stretch before `upTo`: one
-// second, then twice as far back each time up to about a minute, never
-// further back than `after`. Moves `input`'s demuxer, so a seek must follow.
-// None when no such keyframe turned up, after a stop, or when the demuxer
-// cannot seek.
-std::optional<PacketKeyframe> latestKeyframeByPackets(VideoInput &input, int64_t after, int64_t upTo);
+// The keyframe of `input`'s stream nearest `near` (at most `upTo`) of those
+// shown after `after` and at or before `upTo`, read from the packets of a
+// stretch before `upTo`: at least a second and as far before `near` as
+// `upTo` lies after it, then twice as far back each time up to about a
+// minute, never further back than `after`. Moves `input`'s demuxer, so a
+// seek must follow. None when no such keyframe turned up, after a stop, or
+// when the demuxer cannot seek.
+std::optional<PacketKeyframe> keyframeByPackets(VideoInput &input, int64_t after, int64_t upTo, int64_t near);
 
 // Its own demuxer on the file another input decodes, so that asking where
 // the next keyframe lies does not move the demuxer the decoder reads from.
@@ -32,9 +33,9 @@ public:
     // first. `decoding` must outlive the scout: its stop check is the scout's.
     static std::unique_ptr<KeyframeScout> open(const VideoInput &decoding);
 
-    std::optional<PacketKeyframe> latestIn(int64_t after, int64_t upTo)
+    std::optional<PacketKeyframe> nearestIn(int64_t after, int64_t upTo, int64_t near)
     {
-        return latestKeyframeByPackets(*m_input, after, upTo);
+        return keyframeByPackets(*m_input, after, upTo, near);
     }
 
 private:

@@ -333,6 +333,7 @@ private slots:
         // No index: the keyframes are found in the packets.
         QTest::newRow("MPEG-TS: keyframe") << true << 3.1 << 0.2 << 90 << 2 << ts;
         QTest::newRow("MPEG-TS: earliest inside") << true << 2.5 << 0.1 << 72 << 20 << ts;
+        QTest::newRow("MPEG-TS: nearest of two keyframes") << true << 1.4 << 0.7 << 30 << 2 << ts;
     }
     void withinTolerance()
     {
@@ -352,6 +353,22 @@ private slots:
         QVERIFY(qAbs(result.actualSeconds - frame / 30.0) < 1e-3);
         QVERIFY(qAbs(result.actualSeconds - time) <= tolerance + 1e-9);
         QVERIFY2(generator->statistics().decodedFrames <= maxDecoded,
+                 qPrintable(QString::number(generator->statistics().decodedFrames)));
+    }
+
+    // Each seek in MPEG-TS adds the frames it passed to the demuxer's index,
+    // all marked as keyframes: later requests must not start from them.
+    void mpegTsAfterSeeks()
+    {
+        auto generator = openOrFail(TestVideos::make(
+            {.width = 160, .height = 120, .frames = 120, .gop = 30, .bframes = true, .container = QStringLiteral("ts")}));
+        QVERIFY(generator);
+        QList<int> numbers;
+        for (const double time : {3.5, 1.55, 0.4, 2.7})
+            numbers.append(numberOf(generator->image(at(time))));
+        QCOMPARE(numbers, (QList<int>{105, 46, 12, 81}));
+        // 51 decoded; 71 when the entries were taken for keyframes.
+        QVERIFY2(generator->statistics().decodedFrames <= 60,
                  qPrintable(QString::number(generator->statistics().decodedFrames)));
     }
 
