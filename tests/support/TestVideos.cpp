@@ -405,9 +405,10 @@ QList<int> TestVideos::sceneCutFrames()
 
 QString TestVideos::scenes(int gop, ScenesAs as)
 {
-    // The cellular patterns are seeded: unseeded, each machine drew its own,
-    // and 2 of 57 drawn lives turned colour at once when the cells that died
-    // first finished fading, a sudden change that stays, which cuts.
+    // The cellular patterns are seeded: unseeded, each machine drew its own
+    // clip, and a test could pass on one machine and fail on another (2 of
+    // 57 drawn lives gave a false cut before the signature's histogram
+    // shared its values between bins).
     const QStringList sources{
         "testsrc2=s=320x180:r=10",
         "smptebars=s=320x180:r=10",
