@@ -123,10 +123,16 @@ public:
         std::vector<ScanFrames::Frame> frames;
     };
     std::optional<Found> refine(const std::vector<Keyframe> &keyframes, const Stretch &stretch, Lane &lane);
+    // `stretch` again with the gap before it, `abandoned` what it found so far.
+    std::optional<Found> refineFromEarlier(const std::vector<Keyframe> &keyframes, const Stretch &stretch, Lane &lane,
+                                           const Found &abandoned);
 
     // Candidates in at least this share of the keyframe gaps make cuts dense.
     static constexpr double denseShare = 0.75;
     void keepReferences(bool keep) { m_keepReferences = keep; }
+    // The gaps some stretch decodes, by the index of the keyframe after each;
+    // set before the lanes start.
+    void setDecodedGaps(std::vector<bool> decoded) { m_decodedGaps = std::move(decoded); }
 
     void report(double fraction)
     {
@@ -187,6 +193,7 @@ private:
     // 29 gaps) the run took 19.4 s instead of 24.0 s; on the sparse one
     // (60 of 102 gaps, a keyframe at every cut) 16.0 s instead of 11.9 s.
     bool m_keepReferences = false;
+    std::vector<bool> m_decodedGaps;
     std::mutex m_reporting;  // lanes report in turn
     double m_reported = -1;
     double m_refineTotal = 0;
@@ -485,6 +492,15 @@ std::optional<Scanner::Found> Scanner::refine(const std::vector<Keyframe> &keyfr
     const double until = to.seconds + handover + CutFinder::surroundings;
     const double begin = from.seconds + (stretch.gapBeforeDecoded ? CutFinder::flashLength : 0.0);
     const auto ours = [&](double cut) { return cut > begin + 1e-6 && cut <= to.seconds + handover + 1e-6; };
+    // A jump straight out of the keyframe the stretch starts at, with
+    // nothing decoded before it, may be the end of a flash that keyframe
+    // lies in: a strobe's white frame, caught by the keyframes on both sides
+    // of a gap left undecoded because they looked alike (with keyframes
+    // every 25 frames and a white frame every 5th, the scan cut where the
+    // strobe ended). Only the frames before the keyframe can tell.
+    const auto opensOnJump = [&](const CutFinder::Cut &cut) {
+        return stretch.first >= 2 && !stretch.gapBeforeDecoded && cut.seconds <= from.seconds + CutFinder::flashLength + 1e-6;
+    };
 
     // A frame decoded here is the one any decoder gives when every frame
     // it may refer to was decoded too: always when only frames nothing
@@ -561,11 +577,15 @@ std::optional<Scanner::Found> Scanner::refine(const std::vector<Keyframe> &keyfr
         }
         // A cut is judged once the frames half a second past it are in,
         // as far in as its shot goes: that frame is here now.
+        bool reopen = false;
         for (const CutFinder::Cut &cut : finder.take()) {
+            reopen = reopen || opensOnJump(cut);
             if (ours(cut.seconds))
                 found.cuts.push_back({cut.seconds, cut.step});
             keepLead(cut.seconds, frame, at, pts);
         }
+        if (reopen)
+            return refineFromEarlier(keyframes, stretch, lane, found);
         previous = std::move(frame);
         previousAt = at;
         previousPts = pts;
@@ -579,12 +599,24 @@ std::optional<Scanner::Found> Scanner::refine(const std::vector<Keyframe> &keyfr
         return std::nullopt;
     }
     for (const CutFinder::Cut &cut : finder.take(true)) {
+        if (opensOnJump(cut))
+            return refineFromEarlier(keyframes, stretch, lane, found);
         if (ours(cut.seconds))
             found.cuts.push_back({cut.seconds, cut.step});
     }
     found.flashes = finder.flashes();
     refined(std::max(0.0, to.seconds - reportedAt));
     return found;
+}
+
+std::optional<Scanner::Found> Scanner::refineFromEarlier(const std::vector<Keyframe> &keyframes,
+                                                         const Stretch &stretch, Lane &lane, const Found &abandoned)
+{
+    for (const ScanFrames::Frame &frame : abandoned.frames)
+        m_keptBytes.fetch_sub(ScanFrames::bytesOf(frame.image));
+    const size_t first = stretch.first - 1;
+    const bool before = first >= 1 && first - 1 < m_decodedGaps.size() && m_decodedGaps[first - 1];
+    return refine(keyframes, {first, stretch.last, before, stretch.gapAfterDecoded}, lane);
 }
 
 // Sorts `items` by their `time` and keeps the first of each: neighbouring
@@ -598,6 +630,15 @@ void oneAtEachTime(std::vector<Item> &items, double Item::*time)
                 items.end());
 }
 
+// Whether each keyframe gap is decoded, by the index of the keyframe after it.
+std::vector<bool> decodedGaps(const std::vector<Keyframe> &keyframes, const std::vector<Candidate> &candidates)
+{
+    std::vector<bool> decoded(keyframes.size() + 1, false);
+    for (const Candidate &candidate : candidates)
+        decoded[candidate.after] = true;
+    return decoded;
+}
+
 // The keyframe gaps to decode, in the order to decode them. While every
 // candidate's cuts may be kept, neighbouring candidates are decoded in one
 // go (no second seek, no frame decoded twice), in stretches short enough to
@@ -607,9 +648,7 @@ void oneAtEachTime(std::vector<Item> &items, double Item::*time)
 std::vector<Stretch> stretches(const std::vector<Keyframe> &keyframes, std::vector<Candidate> candidates,
                                bool ranked)
 {
-    std::vector<bool> decoded(keyframes.size() + 1, false);
-    for (const Candidate &candidate : candidates)
-        decoded[candidate.after] = true;
+    const std::vector<bool> decoded = decodedGaps(keyframes, candidates);
     std::vector<Stretch> work;
     if (ranked) {
         std::stable_sort(candidates.begin(), candidates.end(),
@@ -714,6 +753,7 @@ std::optional<Scan> scan(const QString &path, double duration, long long most, c
     for (const Stretch &stretch : work)
         toRefine += keyframes[stretch.last].seconds - keyframes[stretch.first - 1].seconds;
     scanner.refineTotal(toRefine);
+    scanner.setDecodedGaps(decodedGaps(keyframes, candidates));
     {
         // A lane for each stretch, up to one per core. When lanes are fewer
         // than cores (one long gap, as in a video with a single keyframe,

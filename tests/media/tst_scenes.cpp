@@ -193,6 +193,23 @@ private slots:
         QVERIFY(std::none_of(tolerant.begin(), tolerant.end(), [](double time) { return time >= 0.99 && time < 1.12; }));
     }
 
+    // A strobe is flashes, not a white scene: keyframes on its white frames
+    // look alike, so the gaps between them are not decoded, yet the frames
+    // after the last of them must not count as a new scene.
+    void strobeWithKeyframesOnItsFlashes()
+    {
+        const QString path = TestVideos::strobe();
+        if (path.isEmpty())
+            QSKIP("the photograph is missing (mate-backgrounds)");
+        const std::optional<SceneScanner::Scan> scan = SceneScanner::scan(path, 7, 24, {}, {});
+        QVERIFY(scan);
+        QCOMPARE(scan->cuts.size(), 1u);
+        QCOMPARE(std::lround(scan->cuts[0].start * 25), 125L);
+        const QList<double> tolerant = ScenePlanning::times(scan->cuts, scan->keyframes, 7, 24, false);
+        QCOMPARE(tolerant.size(), 2);
+        QVERIFY2(tolerant[0] < 2 || tolerant[0] > 4.1, qPrintable(QString::number(tolerant[0])));
+    }
+
     // Shots the scan kept decoded are the very pictures a decoder gives for
     // their times: on 10 fps clips every reference frame is decoded, and on
     // the x264 film clip (B-frames that predicted frames refer to) only

@@ -505,6 +505,24 @@ QString TestVideos::filmCuts(int gop)
                   [&](const QString &out) { return runFfmpeg(args + QStringList{out}); });
 }
 
+QString TestVideos::strobe()
+{
+    const QString photo = QStringLiteral("/usr/share/backgrounds/mate/nature/Storm.jpg");
+    if (!QFile::exists(photo))
+        return {};
+    const QString graph = QStringLiteral(
+        "[0:v]scale=1280:-2,setsar=1,zoompan=z=1.3:x='(iw-iw/zoom)*(0.2+0.4*on/125)':y='(ih-ih/zoom)/2'"
+        ":d=125:s=320x180:fps=25,drawbox=t=fill:c=white:enable='between(n,50,100)*not(mod(n,5))',"
+        "format=yuv420p[a];"
+        "[1:v]scale=1280:-2,setsar=1,zoompan=z=2.4:x='(iw-iw/zoom)*0.8':y='(ih-ih/zoom)*(0.2+0.3*on/50)'"
+        ":d=50:s=320x180:fps=25,format=yuv420p[b];[a][b]concat=n=2:v=1:a=0,setsar=1[v]");
+    const QStringList args{"-i", photo, "-i", photo, "-filter_complex", graph, "-map", "[v]", "-c:v", "libx264",
+                           "-preset", "fast", "-g", "25", "-keyint_min", "25", "-sc_threshold", "0",
+                           "-pix_fmt", "yuv420p", "-f", "mp4"};
+    return cached(QStringLiteral("strobe"), args.join(' '), "mp4",
+                  [&](const QString &out) { return runFfmpeg(args + QStringList{out}); });
+}
+
 QString TestVideos::audioOnly()
 {
     return cached("audio-only", "audio-only", "mp4", [](const QString &out) {

@@ -108,6 +108,11 @@ public:
     // `gop`: keyframes every so many frames and nowhere else instead.
     static QString filmCuts(int gop = 0);
     static QList<int> filmCutFrames();
+    // 7 s at 25 fps, 320×180, keyframes every 25 frames and nowhere else: a
+    // photograph panned, lit by a strobe (a white frame every 5th from 2 s
+    // to 4 s, so the keyframes at 2, 3 and 4 s are white), cut hard at 5 s
+    // to another framing. Empty when the photograph is missing.
+    static QString strobe();
     static QString audioOnly();
     // An MP4 cut to half its size with its index at the end: the index is gone.
     static QString truncatedIndex();
