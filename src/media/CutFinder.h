@@ -46,7 +46,8 @@ public:
     static constexpr float floor = 0.04f;
     // A picture that returns within this many seconds of a jump to one like
     // the picture before it (differing from it by at most `returnShare` of
-    // the jump) was a flash. Flashes, strobes and lightning last a few
+    // the jump; where frames were left out, at the first of them that may
+    // have been back) was a flash. Flashes, strobes and lightning last a few
     // frames; a cut back to the same shot that soon is an insert of a frame
     // or two, which no one wants a shot of either.
     static constexpr double flashLength = 0.3;

@@ -2,6 +2,7 @@
 #include "basics/ScenePlanning.h"
 #include "media/Extractor.h"
 #include "media/RunPlanner.h"
+#include "media/CutFinder.h"
 #include "media/ScanFrames.h"
 #include "media/SceneScanner.h"
 #include "media/SceneSignature.h"
@@ -77,6 +78,15 @@ FramePtr halvesFrame(AVPixelFormat format, int width, int height)
         || sws_scale(sws.get(), source->data, source->linesize, 0, height, out->data, out->linesize) != height)
         return nullptr;
     return out;
+}
+
+// A picture of one grey level.
+SceneSignature uniform(int level)
+{
+    SceneSignature signature;
+    signature.rgb.fill(uint8_t(level));
+    signature.count();
+    return signature;
 }
 
 } // namespace
@@ -370,12 +380,6 @@ private slots:
     // wherever its values pass from one histogram bin into the next.
     void slowDriftStepsEvenly()
     {
-        const auto uniform = [](int level) {
-            SceneSignature signature;
-            signature.rgb.fill(uint8_t(level));
-            signature.count();
-            return signature;
-        };
         float least = 1, most = 0;
         for (int level = 100; level < 140; ++level) {
             const float step = SceneSignature::difference(uniform(level), uniform(level + 1));
@@ -383,6 +387,28 @@ private slots:
             most = std::max(most, step);
         }
         QVERIFY2(most < 0.035f && most < 1.5f * least, qPrintable(QStringLiteral("%1 to %2").arg(least).arg(most)));
+    }
+
+    // Frames decoded as the scan decodes them at 25 fps, B-frames left out
+    // (every 4th here): a lightning strike flickers (white, a little dimmer,
+    // white again) and is back at frame 154, a B-frame, so the return
+    // is seen only at frame 159. A white that stays is still a cut.
+    void flashSeenBackAfterLeftOutFrames()
+    {
+        for (const int after : {100, 250}) {
+            CutFinder finder(25);
+            std::vector<std::pair<int, int>> frames;  // frame number, grey level
+            for (int n = 0; n < 150; n += 4)
+                frames.push_back({n, 100});
+            frames.insert(frames.end(), {{150, 250}, {153, 244}, {155, 250}});
+            for (int n = 159; n < 250; n += 4)
+                frames.push_back({n, after});
+            for (const auto &[n, level] : frames)
+                finder.add(n / 25.0, uniform(level));
+            const std::vector<CutFinder::Cut> cuts = finder.take(true);
+            QCOMPARE(cuts.size(), after == 100 ? 0u : 1u);
+            QCOMPARE(finder.flashes().size(), after == 100 ? 1u : 0u);
+        }
     }
 
     // A video with a single keyframe is one long gap after it: decoded
