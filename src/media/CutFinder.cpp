@@ -14,9 +14,9 @@ CutFinder::CutFinder(double frameRate)
 {
 }
 
-void CutFinder::add(double seconds, SceneSignature signature)
+void CutFinder::add(double seconds, SceneSignature signature, double duration)
 {
-    Frame frame{seconds, 0, 0, std::move(signature)};
+    Frame frame{seconds, 0, 0, duration, std::move(signature)};
     if (!m_frames.empty()) {
         const Frame &last = m_frames.back();
         if (!(seconds > last.seconds))
@@ -76,11 +76,16 @@ bool CutFinder::judge(size_t index, bool finish)
         return true;
     // The picture may have returned at any frame left out after the last
     // one decoded that had not: with B-frames left out, a lightning strike
-    // that flickers out in 0.3 s was seen back only at the predicted frame
+    // that flickered out in 0.3 s was seen back only at the predicted frame
     // 0.36 s after it (the frame at 0.16 s, already back, was a B-frame).
+    // A frame's own duration says when the next one came; a slide shown
+    // for a second in a variable-rate recording is no flash.
+    const auto nextShown = [this](const Frame &shown) {
+        return shown.seconds + (shown.duration > 0 ? shown.duration : m_frameSpan);
+    };
     const SceneSignature &before = m_frames[index - 1].signature;
-    for (size_t j = index + 1;
-         j < m_frames.size() && m_frames[j - 1].seconds + m_frameSpan <= frame.seconds + flashLength + slack; ++j) {
+    for (size_t j = index + 1; j < m_frames.size() && nextShown(m_frames[j - 1]) <= frame.seconds + flashLength + slack;
+         ++j) {
         if (SceneSignature::difference(before, m_frames[j].signature) <= returnShare * frame.step) {
             m_quietUntil = m_frames[j].seconds;
             m_flashes.push_back({frame.seconds, m_frames[j].seconds});

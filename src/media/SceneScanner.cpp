@@ -570,7 +570,7 @@ std::optional<Scanner::Found> Scanner::refine(const std::vector<Keyframe> &keyfr
             continue;
         }
         const double at = seconds(input, pts);
-        finder.add(at, std::move(*signature));
+        finder.add(at, std::move(*signature), frame->pkt_duration > 0 ? double(frame->pkt_duration) * av_q2d(input.timeBase()) : 0);
         if (const double ahead = std::min(at, to.seconds) - reportedAt; ahead >= progressStep) {
             refined(ahead);
             reportedAt += ahead;
