@@ -130,9 +130,6 @@ public:
     // Candidates in at least this share of the keyframe gaps make cuts dense.
     static constexpr double denseShare = 0.75;
     void keepReferences(bool keep) { m_keepReferences = keep; }
-    // The gaps some stretch decodes, by the index of the keyframe after each;
-    // set before the lanes start.
-    void setDecodedGaps(std::vector<bool> decoded) { m_decodedGaps = std::move(decoded); }
 
     void report(double fraction)
     {
@@ -193,7 +190,6 @@ private:
     // 29 gaps) the run took 19.4 s instead of 24.0 s; on the sparse one
     // (60 of 102 gaps, a keyframe at every cut) 16.0 s instead of 11.9 s.
     bool m_keepReferences = false;
-    std::vector<bool> m_decodedGaps;
     std::mutex m_reporting;  // lanes report in turn
     double m_reported = -1;
     double m_refineTotal = 0;
@@ -614,9 +610,11 @@ std::optional<Scanner::Found> Scanner::refineFromEarlier(const std::vector<Keyfr
 {
     for (const ScanFrames::Frame &frame : abandoned.frames)
         m_keptBytes.fetch_sub(ScanFrames::bytesOf(frame.image));
-    const size_t first = stretch.first - 1;
-    const bool before = first >= 1 && first - 1 < m_decodedGaps.size() && m_decodedGaps[first - 1];
-    return refine(keyframes, {first, stretch.last, before, stretch.gapAfterDecoded}, lane);
+    // The stretch before, if any, was told that nothing after it is decoded,
+    // so it judges nothing past its last keyframe: this one does. Should it
+    // start on a jump again, it goes back further, even into frames another
+    // stretch decodes (both find the same cuts there).
+    return refine(keyframes, {stretch.first - 1, stretch.last, false, stretch.gapAfterDecoded}, lane);
 }
 
 // Sorts `items` by their `time` and keeps the first of each: neighbouring
@@ -630,15 +628,6 @@ void oneAtEachTime(std::vector<Item> &items, double Item::*time)
                 items.end());
 }
 
-// Whether each keyframe gap is decoded, by the index of the keyframe after it.
-std::vector<bool> decodedGaps(const std::vector<Keyframe> &keyframes, const std::vector<Candidate> &candidates)
-{
-    std::vector<bool> decoded(keyframes.size() + 1, false);
-    for (const Candidate &candidate : candidates)
-        decoded[candidate.after] = true;
-    return decoded;
-}
-
 // The keyframe gaps to decode, in the order to decode them. While every
 // candidate's cuts may be kept, neighbouring candidates are decoded in one
 // go (no second seek, no frame decoded twice), in stretches short enough to
@@ -648,7 +637,9 @@ std::vector<bool> decodedGaps(const std::vector<Keyframe> &keyframes, const std:
 std::vector<Stretch> stretches(const std::vector<Keyframe> &keyframes, std::vector<Candidate> candidates,
                                bool ranked)
 {
-    const std::vector<bool> decoded = decodedGaps(keyframes, candidates);
+    std::vector<bool> decoded(keyframes.size() + 1, false);
+    for (const Candidate &candidate : candidates)
+        decoded[candidate.after] = true;
     std::vector<Stretch> work;
     if (ranked) {
         std::stable_sort(candidates.begin(), candidates.end(),
@@ -753,7 +744,6 @@ std::optional<Scan> scan(const QString &path, double duration, long long most, c
     for (const Stretch &stretch : work)
         toRefine += keyframes[stretch.last].seconds - keyframes[stretch.first - 1].seconds;
     scanner.refineTotal(toRefine);
-    scanner.setDecodedGaps(decodedGaps(keyframes, candidates));
     {
         // A lane for each stretch, up to one per core. When lanes are fewer
         // than cores (one long gap, as in a video with a single keyframe,
