@@ -79,13 +79,14 @@ bool CutFinder::judge(size_t index, bool finish)
     // that flickered out in 0.3 s was seen back only at the predicted frame
     // 0.36 s after it (the frame at 0.16 s, already back, was a B-frame).
     // A frame's own duration says when the next one came; a slide shown
-    // for a second in a variable-rate recording is no flash.
-    const auto nextShown = [this](const Frame &shown) {
-        return shown.seconds + (shown.duration > 0 ? shown.duration : m_frameSpan);
+    // for a second in a variable-rate recording is no flash. No later than
+    // the next frame decoded, whatever a stream says.
+    const auto nextShown = [this](size_t j) {
+        const Frame &shown = m_frames[j - 1];
+        return std::min(shown.seconds + (shown.duration > 0 ? shown.duration : m_frameSpan), m_frames[j].seconds);
     };
     const SceneSignature &before = m_frames[index - 1].signature;
-    for (size_t j = index + 1; j < m_frames.size() && nextShown(m_frames[j - 1]) <= frame.seconds + flashLength + slack;
-         ++j) {
+    for (size_t j = index + 1; j < m_frames.size() && nextShown(j) <= frame.seconds + flashLength + slack; ++j) {
         if (SceneSignature::difference(before, m_frames[j].signature) <= returnShare * frame.step) {
             m_quietUntil = m_frames[j].seconds;
             m_flashes.push_back({frame.seconds, m_frames[j].seconds});
