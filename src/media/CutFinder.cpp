@@ -14,9 +14,9 @@ CutFinder::CutFinder(double frameRate)
 {
 }
 
-void CutFinder::add(double seconds, SceneSignature signature, double duration)
+void CutFinder::add(double seconds, SceneSignature signature, bool afterLeftOut)
 {
-    Frame frame{seconds, 0, 0, duration, std::move(signature)};
+    Frame frame{seconds, 0, 0, afterLeftOut, std::move(signature)};
     if (!m_frames.empty()) {
         const Frame &last = m_frames.back();
         if (!(seconds > last.seconds))
@@ -78,12 +78,12 @@ bool CutFinder::judge(size_t index, bool finish)
     // one decoded that had not: with B-frames left out, a lightning strike
     // that flickered out in 0.3 s was seen back only at the predicted frame
     // 0.36 s after it (the frame at 0.16 s, already back, was a B-frame).
-    // A frame's own duration says when the next one came; a slide shown
-    // for a second in a variable-rate recording is no flash. No later than
-    // the next frame decoded, whatever a stream says.
+    // Where nothing was left out the picture shown is the one decoded, for
+    // as long as it lasts: a slide held for a second in a variable-rate
+    // recording is no flash.
     const auto nextShown = [this](size_t j) {
-        const Frame &shown = m_frames[j - 1];
-        return std::min(shown.seconds + (shown.duration > 0 ? shown.duration : m_frameSpan), m_frames[j].seconds);
+        return m_frames[j].afterLeftOut ? std::min(m_frames[j - 1].seconds + m_frameSpan, m_frames[j].seconds)
+                                        : m_frames[j].seconds;
     };
     const SceneSignature &before = m_frames[index - 1].signature;
     for (size_t j = index + 1; j < m_frames.size() && nextShown(j) <= frame.seconds + flashLength + slack; ++j) {

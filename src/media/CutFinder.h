@@ -56,10 +56,9 @@ public:
     // `frameRate`: the stream's nominal rate (30 when unknown or absurd).
     explicit CutFinder(double frameRate);
 
-    // The next decoded frame, at `seconds` (after the one before), shown for
-    // `duration` seconds when the stream says (else 0): the next frame, decoded
-    // or left out, comes then.
-    void add(double seconds, SceneSignature signature, double duration = 0);
+    // The next decoded frame, at `seconds` (after the one before);
+    // `afterLeftOut`: frames were left out between the two.
+    void add(double seconds, SceneSignature signature, bool afterLeftOut = false);
     // The cuts found since the last call, as the time of each new scene's
     // first decoded frame with the jump into it. `finish` when no frame
     // follows: the last frames are judged with what there is.
@@ -81,7 +80,7 @@ private:
         double seconds = 0;
         float step = 0;   // difference from the frame before; 0 for the first
         double rate = 0;  // step per second
-        double duration = 0;  // until the next frame, when known
+        bool afterLeftOut = false;  // frames were left out before this one
         SceneSignature signature;
     };
     // Judges frame `index` (its step); false when its right side is not yet decoded.

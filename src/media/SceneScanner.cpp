@@ -41,6 +41,12 @@ constexpr double placedShare = 0.9;
 // and more when there are few lanes for many.
 constexpr double minStretch = 10;
 
+// A stretch that opens on a jump is decoded again from as far back as this
+// many seconds before its first keyframe, a keyframe at a time (a strobe
+// lit through several keyframes); beyond, it is judged as it is. Each try
+// stops a moment past the keyframe it starts at.
+constexpr double reopenReach = 10;
+
 // Decoding every core can help with: keyframes are independent of each other.
 constexpr VideoInput::Threads scanThreads{0, FF_THREAD_FRAME | FF_THREAD_SLICE};
 
@@ -121,11 +127,17 @@ public:
         std::vector<ScenePlanning::Cut> cuts;
         std::vector<CutFinder::Flash> flashes;
         std::vector<ScanFrames::Frame> frames;
+        size_t first = 0;  // the stretch decoded began at keyframe `first - 1`
+        // It cut or flashed just after its first keyframe, with nothing
+        // decoded before it; nothing after that was decoded.
+        bool opensOnJump = false;
     };
-    std::optional<Found> refine(const std::vector<Keyframe> &keyframes, const Stretch &stretch, Lane &lane);
-    // `stretch` again with the gap before it, `abandoned` what it found so far.
-    std::optional<Found> refineFromEarlier(const std::vector<Keyframe> &keyframes, const Stretch &stretch, Lane &lane,
-                                           const Found &abandoned);
+    // A stretch that opens on a jump is decoded again from the keyframe
+    // before, as far back as `reopenReach` seconds.
+    std::optional<Found> refine(const std::vector<Keyframe> &keyframes, Stretch stretch, Lane &lane);
+    // `mayReopen`: a stretch that opens on a jump stops there.
+    std::optional<Found> refineOnce(const std::vector<Keyframe> &keyframes, const Stretch &stretch, bool mayReopen,
+                                    Lane &lane);
 
     // Candidates in at least this share of the keyframe gaps make cuts dense.
     static constexpr double denseShare = 0.75;
@@ -408,8 +420,36 @@ bool Scanner::keyframePass(std::vector<Keyframe> &keyframes, std::vector<Candida
     return true;
 }
 
-std::optional<Scanner::Found> Scanner::refine(const std::vector<Keyframe> &keyframes, const Stretch &stretch,
-                                              Lane &lane)
+// A jump straight out of the keyframe a stretch starts at, with nothing
+// decoded before it, may be the end of a flash that keyframe lies in: a
+// strobe's white frame, caught by the keyframes on both sides of a gap left
+// undecoded because they looked alike (with keyframes every 25 frames and a
+// white frame every 5th, the scan cut where the strobe ended). Only the
+// frames before the keyframe can tell (from a white keyframe, the pictures
+// between the strobe's flashes look like flashes themselves), so the
+// stretch starts a keyframe earlier, and judges the frames after that one
+// itself: the stretch before,
+// if any, was told that nothing after it is decoded. Should it open on a
+// jump again (a strobe lasting several keyframes), it goes back further,
+// even into frames another stretch decodes (both find the same cuts there).
+std::optional<Scanner::Found> Scanner::refine(const std::vector<Keyframe> &keyframes, Stretch stretch, Lane &lane)
+{
+    const double start = keyframes[stretch.first - 1].seconds;
+    for (;;) {
+        const bool mayReopen = stretch.first >= 2 && !stretch.gapBeforeDecoded
+            && keyframes[stretch.first - 2].seconds >= start - reopenReach;
+        std::optional<Found> found = refineOnce(keyframes, stretch, mayReopen, lane);
+        if (!found || !found->opensOnJump)
+            return found;
+        for (const ScanFrames::Frame &frame : found->frames)
+            m_keptBytes.fetch_sub(ScanFrames::bytesOf(frame.image));
+        found.reset();
+        stretch = {stretch.first - 1, stretch.last, false, stretch.gapAfterDecoded};
+    }
+}
+
+std::optional<Scanner::Found> Scanner::refineOnce(const std::vector<Keyframe> &keyframes, const Stretch &stretch,
+                                                  bool mayReopen, Lane &lane)
 {
     if (!lane.input) {
         MediaError openError;
@@ -488,14 +528,13 @@ std::optional<Scanner::Found> Scanner::refine(const std::vector<Keyframe> &keyfr
     const double until = to.seconds + handover + CutFinder::surroundings;
     const double begin = from.seconds + (stretch.gapBeforeDecoded ? CutFinder::flashLength : 0.0);
     const auto ours = [&](double cut) { return cut > begin + 1e-6 && cut <= to.seconds + handover + 1e-6; };
-    // A jump straight out of the keyframe the stretch starts at, with
-    // nothing decoded before it, may be the end of a flash that keyframe
-    // lies in: a strobe's white frame, caught by the keyframes on both sides
-    // of a gap left undecoded because they looked alike (with keyframes
-    // every 25 frames and a white frame every 5th, the scan cut where the
-    // strobe ended). Only the frames before the keyframe can tell.
-    const auto opensOnJump = [&](const CutFinder::Cut &cut) {
-        return stretch.first >= 2 && !stretch.gapBeforeDecoded && cut.seconds <= from.seconds + CutFinder::flashLength + 1e-6;
+    // A cut or a flash (a strobe's white frames seen from a white keyframe
+    // look like pictures flashing by) within this of the first keyframe.
+    const double opening = from.seconds + CutFinder::flashLength + 1e-6;
+    const auto opensOnJump = [&](const std::vector<CutFinder::Cut> &cuts, const CutFinder &finder) {
+        return mayReopen
+            && ((!cuts.empty() && cuts.front().seconds <= opening)
+                || (!finder.flashes().empty() && finder.flashes().front().from <= opening));
     };
 
     // A frame decoded here is the one any decoder gives when every frame
@@ -516,6 +555,7 @@ std::optional<Scanner::Found> Scanner::refine(const std::vector<Keyframe> &keyfr
     bool previousExact = false;
 
     Found found;
+    found.first = stretch.first;
     double reportedAt = from.seconds;  // decoded up to here, as reported
     // The frame on screen a lead into the scene that begins at `cut`, when
     // this frame or the one before it is, so that its shot needs no decoding.
@@ -556,6 +596,7 @@ std::optional<Scanner::Found> Scanner::refine(const std::vector<Keyframe> &keyfr
         // A frame's own duration tells a left-out frame apart from a slow
         // stretch of a variable frame rate; the nominal rate only guesses.
         follows = gap > 0 && lastPts != AV_NOPTS_VALUE && pts - lastPts <= (lastDuration > 0 ? lastDuration : gap);
+        const bool leftOut = lastPts != AV_NOPTS_VALUE && !follows;
         exact = frame->key_frame || (previousExact && (follows || referencesDecoded));
         lastPts = pts;
         lastDuration = frame->pkt_duration;
@@ -566,22 +607,25 @@ std::optional<Scanner::Found> Scanner::refine(const std::vector<Keyframe> &keyfr
             continue;
         }
         const double at = seconds(input, pts);
-        finder.add(at, std::move(*signature), frame->pkt_duration > 0 ? double(frame->pkt_duration) * av_q2d(input.timeBase()) : 0);
+        // A gap between pictures is a frame left out only where the stream
+        // has frames the decoder may leave out; else the picture was held.
+        finder.add(at, std::move(*signature), leftOut && input.codec()->has_b_frames > 0);
         if (const double ahead = std::min(at, to.seconds) - reportedAt; ahead >= progressStep) {
             refined(ahead);
             reportedAt += ahead;
         }
         // A cut is judged once the frames half a second past it are in,
         // as far in as its shot goes: that frame is here now.
-        bool reopen = false;
-        for (const CutFinder::Cut &cut : finder.take()) {
-            reopen = reopen || opensOnJump(cut);
+        const std::vector<CutFinder::Cut> cuts = finder.take();
+        if (found.cuts.empty() && opensOnJump(cuts, finder)) {
+            found.opensOnJump = true;
+            return found;
+        }
+        for (const CutFinder::Cut &cut : cuts) {
             if (ours(cut.seconds))
                 found.cuts.push_back({cut.seconds, cut.step});
             keepLead(cut.seconds, frame, at, pts);
         }
-        if (reopen)
-            return refineFromEarlier(keyframes, stretch, lane, found);
         previous = std::move(frame);
         previousAt = at;
         previousPts = pts;
@@ -594,27 +638,18 @@ std::optional<Scanner::Found> Scanner::refine(const std::vector<Keyframe> &keyfr
         fail(MediaError::stopped(MediaError::Step::decode));
         return std::nullopt;
     }
-    for (const CutFinder::Cut &cut : finder.take(true)) {
-        if (opensOnJump(cut))
-            return refineFromEarlier(keyframes, stretch, lane, found);
+    const std::vector<CutFinder::Cut> cuts = finder.take(true);
+    if (found.cuts.empty() && opensOnJump(cuts, finder)) {
+        found.opensOnJump = true;
+        return found;
+    }
+    for (const CutFinder::Cut &cut : cuts) {
         if (ours(cut.seconds))
             found.cuts.push_back({cut.seconds, cut.step});
     }
     found.flashes = finder.flashes();
     refined(std::max(0.0, to.seconds - reportedAt));
     return found;
-}
-
-std::optional<Scanner::Found> Scanner::refineFromEarlier(const std::vector<Keyframe> &keyframes,
-                                                         const Stretch &stretch, Lane &lane, const Found &abandoned)
-{
-    for (const ScanFrames::Frame &frame : abandoned.frames)
-        m_keptBytes.fetch_sub(ScanFrames::bytesOf(frame.image));
-    // The stretch before, if any, was told that nothing after it is decoded,
-    // so it judges nothing past its last keyframe: this one does. Should it
-    // start on a jump again, it goes back further, even into frames another
-    // stretch decodes (both find the same cuts there).
-    return refine(keyframes, {stretch.first - 1, stretch.last, false, stretch.gapAfterDecoded}, lane);
 }
 
 // Sorts `items` by their `time` and keeps the first of each: neighbouring
@@ -789,7 +824,7 @@ std::optional<Scan> scan(const QString &path, double duration, long long most, c
                 cut.strength = strength[gap];
             result.cuts.push_back(cut);
         }
-        result.refined += int(work[item].last - work[item].first + 1);
+        result.refined += int(work[item].last - found[item]->first + 1);
     }
     oneAtEachTime(result.cuts, &ScenePlanning::Cut::start);
     scanner.report(1);
