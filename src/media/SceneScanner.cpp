@@ -43,8 +43,8 @@ constexpr double minStretch = 10;
 
 // A stretch that opens on a jump is decoded again from as far back as this
 // many seconds before its first keyframe, a keyframe at a time (a strobe
-// lit through several keyframes); beyond, it is judged as it is. Each try
-// stops a moment past the keyframe it starts at.
+// lit through several keyframes); beyond, it is judged as it is. A try
+// that opens on a jump stops a moment past the keyframe it starts at.
 constexpr double reopenReach = 10;
 
 // Decoding every core can help with: keyframes are independent of each other.
@@ -428,10 +428,10 @@ bool Scanner::keyframePass(std::vector<Keyframe> &keyframes, std::vector<Candida
 // frames before the keyframe can tell (from a white keyframe, the pictures
 // between the strobe's flashes look like flashes themselves), so the
 // stretch starts a keyframe earlier, and judges the frames after that one
-// itself: the stretch before,
-// if any, was told that nothing after it is decoded. Should it open on a
-// jump again (a strobe lasting several keyframes), it goes back further,
-// even into frames another stretch decodes (both find the same cuts there).
+// itself: the stretch before, if any, was told that nothing after it is
+// decoded. Should it open on a jump again (a strobe lasting several
+// keyframes), it goes back further, even into frames another stretch
+// decodes (both find the same cuts there).
 std::optional<Scanner::Found> Scanner::refine(const std::vector<Keyframe> &keyframes, Stretch stretch, Lane &lane)
 {
     const double start = keyframes[stretch.first - 1].seconds;

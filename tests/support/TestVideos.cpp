@@ -476,11 +476,27 @@ QList<int> TestVideos::filmCutFrames()
     return {60, 110, 170, 230, 350};
 }
 
+namespace {
+
+// An x264 encode of `graph`, whose inputs 0 and 1 are both the wallpaper
+// photograph `photo`: keyframes where x264 puts them, or every `gop` frames
+// and nowhere else. Empty when the photograph is missing.
+QString photoClip(const QString &name, const QString &photo, const QString &graph, int gop)
+{
+    const QString path = QStringLiteral("/usr/share/backgrounds/mate/nature/") + photo;
+    if (!QFile::exists(path))
+        return {};
+    QStringList args{"-i", path, "-i", path, "-filter_complex", graph, "-map", "[v]", "-c:v", "libx264",
+                     "-preset", "fast", "-pix_fmt", "yuv420p", "-f", "mp4"};
+    if (gop > 0)
+        args << "-g" << QString::number(gop) << "-keyint_min" << QString::number(gop) << "-sc_threshold" << "0";
+    return cached(name, args.join(' '), "mp4", [&](const QString &out) { return runFfmpeg(args + QStringList{out}); });
+}
+
+} // namespace
+
 QString TestVideos::filmCuts(int gop)
 {
-    const QString photo = QStringLiteral("/usr/share/backgrounds/mate/nature/Garden.jpg");
-    if (!QFile::exists(photo))
-        return {};
     // One pan over 110 frames, split into a warm and a cool take.
     const QString graph = QStringLiteral(
         "[0:v]scale=1280:-2,setsar=1,zoompan=z=1.4:x='(iw-iw/zoom)*(0.2+0.5*on/110)':y='(ih-ih/zoom)/2'"
@@ -497,30 +513,19 @@ QString TestVideos::filmCuts(int gop)
         "[1:v]scale=1280:-2,setsar=1,zoompan=z=2.2:x='(iw-iw/zoom)*(0.9-0.1*on/50)':y='(ih-ih/zoom)*0.3'"
         ":d=50:s=320x180:fps=25,format=yuv420p[g];"
         "[a][b][c][d][e][f][g]concat=n=7:v=1:a=0,setsar=1[v]");
-    QStringList args{"-i", photo, "-i", photo, "-filter_complex", graph, "-map", "[v]", "-c:v", "libx264",
-                     "-preset", "fast", "-pix_fmt", "yuv420p", "-f", "mp4"};
-    if (gop > 0)
-        args << "-g" << QString::number(gop) << "-keyint_min" << QString::number(gop) << "-sc_threshold" << "0";
-    return cached(gop > 0 ? QStringLiteral("film-cuts-g%1").arg(gop) : QStringLiteral("film-cuts"), args.join(' '), "mp4",
-                  [&](const QString &out) { return runFfmpeg(args + QStringList{out}); });
+    return photoClip(gop > 0 ? QStringLiteral("film-cuts-g%1").arg(gop) : QStringLiteral("film-cuts"),
+                     QStringLiteral("Garden.jpg"), graph, gop);
 }
 
 QString TestVideos::strobe()
 {
-    const QString photo = QStringLiteral("/usr/share/backgrounds/mate/nature/Storm.jpg");
-    if (!QFile::exists(photo))
-        return {};
     const QString graph = QStringLiteral(
         "[0:v]scale=1280:-2,setsar=1,zoompan=z=1.3:x='(iw-iw/zoom)*(0.2+0.4*on/125)':y='(ih-ih/zoom)/2'"
         ":d=125:s=320x180:fps=25,drawbox=t=fill:c=white:enable='between(n,50,100)*not(mod(n,5))',"
         "format=yuv420p[a];"
         "[1:v]scale=1280:-2,setsar=1,zoompan=z=2.4:x='(iw-iw/zoom)*0.8':y='(ih-ih/zoom)*(0.2+0.3*on/50)'"
         ":d=50:s=320x180:fps=25,format=yuv420p[b];[a][b]concat=n=2:v=1:a=0,setsar=1[v]");
-    const QStringList args{"-i", photo, "-i", photo, "-filter_complex", graph, "-map", "[v]", "-c:v", "libx264",
-                           "-preset", "fast", "-g", "25", "-keyint_min", "25", "-sc_threshold", "0",
-                           "-pix_fmt", "yuv420p", "-f", "mp4"};
-    return cached(QStringLiteral("strobe"), args.join(' '), "mp4",
-                  [&](const QString &out) { return runFfmpeg(args + QStringList{out}); });
+    return photoClip(QStringLiteral("strobe"), QStringLiteral("Storm.jpg"), graph, 25);
 }
 
 QString TestVideos::audioOnly()
