@@ -77,6 +77,8 @@ bool FrameCursor::seek(int64_t timestamp, bool anyFrame)
     // 12.3 s this way against 10.3 s for the same stream in MP4). So the
     // keyframe is found in the packets first and sought by byte position.
     if (!anyFrame && findsKeyframesInPackets()) {
+        if (m_scouted && m_scouted->pts == timestamp)
+            return seekWith(m_scouted->position, AVSEEK_FLAG_BYTE);
         if (const std::optional<PacketKeyframe> keyframe =
                 keyframeByPackets(m_input, std::numeric_limits<int64_t>::min(), timestamp, timestamp))
             return seekWith(keyframe->position, AVSEEK_FLAG_BYTE);
@@ -115,8 +117,8 @@ std::optional<int64_t> FrameCursor::keyframeIn(int64_t after, int64_t upTo, int6
     }
     if (!m_scout)
         return std::nullopt;
-    const std::optional<PacketKeyframe> keyframe = m_scout->nearestIn(after, upTo, near);
-    return keyframe ? std::optional<int64_t>(keyframe->pts) : std::nullopt;
+    m_scouted = m_scout->nearestIn(after, upTo, near);
+    return m_scouted ? std::optional<int64_t>(m_scouted->pts) : std::nullopt;
 }
 
 bool FrameCursor::seekToByte(int64_t position)

@@ -69,6 +69,9 @@ private:
     std::vector<int64_t> m_keyframes;
     std::unique_ptr<KeyframeScout> m_scout;
     bool m_scoutFailed = false;
+    // The scout's latest answer: a seek to that keyframe, which usually
+    // follows, goes to its byte position without reading the packets again.
+    std::optional<PacketKeyframe> m_scouted;
     MediaError m_error;
     int m_seeks = 0;
     int m_decoded = 0;
