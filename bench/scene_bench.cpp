@@ -1,7 +1,7 @@
 // A scene run as the application does it: the scan, the plan and the
 // extraction, timed; prints the cuts kept, the shots written and the times.
 //
-//   framelark-scene-bench VIDEO [--count N] [--precise] [--keyframes] --out DIR
+//   framelark-scene-bench VIDEO [--count N] [--precise] [--keyframes] [--progress] --out DIR
 //
 // Prints "cut SECONDS STRENGTH" per kept scene start after the first,
 // "shot ID SECONDS FILE" per shot, then "scan SECONDS" and "total SECONDS".
@@ -30,7 +30,7 @@ int main(int argc, char *argv[])
     const QStringList args = app.arguments();
     const qsizetype outAt = args.indexOf(QStringLiteral("--out"));
     if (args.size() < 2 || outAt < 0 || outAt + 1 >= args.size()) {
-        std::fprintf(stderr, "usage: framelark-scene-bench VIDEO [--count N] [--precise] --out DIR\n");
+        std::fprintf(stderr, "usage: framelark-scene-bench VIDEO [--count N] [--precise] [--keyframes] [--progress] --out DIR\n");
         return 2;
     }
     const qsizetype countAt = args.indexOf(QStringLiteral("--count"));
@@ -50,8 +50,15 @@ int main(int argc, char *argv[])
         return 1;
     }
     MediaError error;
+    // With --progress, each progress step as it comes, to see how evenly it
+    // runs against the clock.
+    SceneScanner::Progress progress;
+    if (args.contains(QStringLiteral("--progress")))
+        progress = [&total](double fraction) {
+            std::fprintf(stderr, "progress %.2f %.3f\n", double(total.nsecsElapsed()) / 1e9, fraction);
+        };
     std::optional<SceneScanner::Scan> scan
-        = SceneScanner::scan(video, info->duration, settings.count, {}, {}, &error);
+        = SceneScanner::scan(video, info->duration, settings.count, progress, {}, &error);
     if (!scan) {
         std::fprintf(stderr, "scan failed: %s\n", qPrintable(error.text()));
         return 1;

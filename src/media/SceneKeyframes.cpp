@@ -30,6 +30,8 @@ struct KeyframeRead {
     int64_t end = AV_NOPTS_VALUE;  // just after the latest frame read
     int keyframesSent = 0;         // keyframe packets the decoder took
     std::vector<Keyframe> sent;    // those keyframe packets, in file order
+    int64_t keyframeBytes = 0;     // of the video's keyframe packets read
+    int64_t otherBytes = 0;        // of its other packets read
 };
 
 // `everyPacket`: the decoder is given the frames between the keyframes
@@ -104,8 +106,7 @@ std::optional<KeyframeRead> readKeyframes(ScanContext &context, bool everyPacket
             if (position != positions.end())
                 positions.erase(positions.begin(), std::next(position));
             previous = std::move(signature);
-            if (context.duration() > 0)
-                context.report(keyframeShare * at / context.duration());
+            context.keyframesRead(at, read.keyframeBytes, read.otherBytes);
         }
     };
     for (;;) {
@@ -130,6 +131,8 @@ std::optional<KeyframeRead> readKeyframes(ScanContext &context, bool everyPacket
             && !(packet->flags & AV_PKT_FLAG_DISCARD))
             end = std::max(end == AV_NOPTS_VALUE ? packetPts : end, packetPts + std::max<int64_t>(packet->duration, 1));
         const bool key = packet->flags & AV_PKT_FLAG_KEY;
+        if (packet->stream_index == input->streamIndex())
+            (key ? read.keyframeBytes : read.otherBytes) += packet->size;
         if (packet->stream_index == input->streamIndex() && (key || everyPacket)) {
             if (avcodec_send_packet(codec, packet.get()) == 0 && key && packetPts != AV_NOPTS_VALUE) {
                 sent.push_back(packetPts);

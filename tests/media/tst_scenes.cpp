@@ -418,7 +418,8 @@ private slots:
     }
 
     // A video with a single keyframe is one long gap after it: decoded
-    // through, with its progress shown as it goes.
+    // through, with its progress shown as it goes over nearly all the bar
+    // (the keyframe is a small share of the bytes).
     void aSingleKeyframeIsDecodedThrough()
     {
         const QString path = TestVideos::scenes(1000);
@@ -430,7 +431,8 @@ private slots:
         QCOMPARE(scan->keyframes, std::vector<double>{0});
         QCOMPARE(qsizetype(scan->cuts.size()), TestVideos::sceneCutFrames().size());
         QVERIFY(std::is_sorted(reported.begin(), reported.end()));
-        QVERIFY(std::count_if(reported.begin(), reported.end(), [](double f) { return f > 0.8 && f < 1; }) >= 20);
+        QVERIFY(std::count_if(reported.begin(), reported.end(), [](double f) { return f > 0 && f < 0.5; }) >= 10);
+        QVERIFY(std::count_if(reported.begin(), reported.end(), [](double f) { return f >= 0.5 && f < 1; }) >= 10);
         QCOMPARE(reported.back(), 1.0);
     }
 
