@@ -2,6 +2,7 @@
 
 #include "basics/ScenePlanning.h"
 #include "media/ScanFrames.h"
+#include "media/SceneScanCache.h"
 
 #include <algorithm>
 
@@ -12,11 +13,17 @@ std::optional<Planning::RunPlan> plan(const QString &path, double duration, cons
 {
     if (settings.mode != ExtractMode::scene)
         return Planning::plan(settings, duration);
+    if (const std::optional<SceneScanCache::Findings> known = SceneScanCache::find(path, settings.count)) {
+        if (progress)
+            progress(1);
+        return ScenePlanning::plan(known->cuts, known->keyframes, duration, settings, known->decoded);
+    }
     std::optional<SceneScanner::Scan> scan = SceneScanner::scan(path, duration, settings.count, progress, stop);
     if (stop.stop_requested())
         return std::nullopt;
     if (!scan)
         return Planning::plan(settings, duration);
+    SceneScanCache::store(path, settings.count, *scan);
     return fromScan(path, std::move(*scan), duration, settings);
 }
 

@@ -3,7 +3,8 @@
 // interval and count runs from their settings; a scene run scans the video
 // for its cuts first, plans one shot a little into each scene and extracts
 // them frame-exact, and plans as count mode when the scan cannot read the
-// video or finds no cut.
+// video or finds no cut. A video planned again answers from its last scan
+// where that scan answers alike (SceneScanCache).
 //
 // Thread: blocking, on the calling thread (a scan takes seconds on a long
 // video). Failure: a video the scan cannot read still gets the count plan;

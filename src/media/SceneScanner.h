@@ -51,6 +51,9 @@ struct Scan {
     // be taken at: encoders put keyframes on flashes too, and those are left out.
     std::vector<double> keyframes;
     int refined = 0;                       // keyframe gaps decoded frame by frame
+    // When every candidate gap was decoded, the least `most` for which a
+    // scan does the same (so finds the same); 0 when only this `most` does.
+    long long sameFrom = 0;
     // Pictures decoded on the way, ascending: for each cut whose scene the
     // scan decoded a lead into (ScenePlanning::lead) without leaving a frame
     // out, the frame on screen then; a shot there needs no second decode.

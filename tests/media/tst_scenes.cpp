@@ -2,6 +2,7 @@
 #include "basics/ScenePlanning.h"
 #include "media/Extractor.h"
 #include "media/RunPlanner.h"
+#include "media/SceneScanCache.h"
 #include "media/CutFinder.h"
 #include "media/ScanFrames.h"
 #include "media/SceneScanner.h"
@@ -247,6 +248,7 @@ private slots:
         if (path.isEmpty())
             QSKIP("the photograph is missing (mate-backgrounds)");
         ScanFrames::release();
+        SceneScanCache::clear();  // frames are kept from a scan, not from its stored findings
         const ExtractSettings settings{.mode = ExtractMode::scene, .count = 24, .precise = precise};
         const std::optional<Planning::RunPlan> plan = RunPlanner::plan(path, duration, settings, {}, {});
         QVERIFY(plan);
@@ -270,15 +272,52 @@ private slots:
         }
         // A plan dropped unused (a run stopped before its shots) leaves
         // nothing kept.
+        SceneScanCache::clear();
         QVERIFY(RunPlanner::plan(path, duration, settings, {}, {}));
         QCOMPARE(ScanFrames::keptBytes(), size_t(0));
         // A changed file answers nothing from an old scan.
+        SceneScanCache::clear();
         const std::optional<Planning::RunPlan> held = RunPlanner::plan(path, duration, settings, {}, {});
         QVERIFY(ScanFrames::keptBytes() > 0);
         const std::filesystem::path file = path.toStdString();
         std::filesystem::last_write_time(file, std::filesystem::last_write_time(file) + std::chrono::seconds(5));
         QVERIFY(!ScanFrames::take(path, ScanFrames::generation(path), MediaTime::fromSeconds(plan->times.last())));
         QCOMPARE(ScanFrames::keptBytes(), size_t(0));
+    }
+
+    // Planning a video again with settings the scan does not depend on
+    // answers from its last scan, at the same times; a count the scan would
+    // do differently, or a changed file, scans again.
+    void aVideoPlannedAgainIsNotScannedAgain()
+    {
+        const QString path = TestVideos::scenes(50);
+        QVERIFY(!path.isEmpty());
+        SceneScanCache::clear();
+        ScanFrames::release();
+        std::vector<double> reported;
+        const auto planned = [&](long long count, ShotFormat format) {
+            reported.clear();
+            const ExtractSettings settings{.mode = ExtractMode::scene, .count = count, .format = format};
+            const std::optional<Planning::RunPlan> plan = RunPlanner::plan(
+                path, 42, settings, [&](double fraction) { reported.push_back(fraction); }, {});
+            return plan ? plan->times : QList<double>{};
+        };
+        const QList<double> first = planned(2000, ShotFormat::jpg);
+        QCOMPARE(first.size(), TestVideos::sceneCutFrames().size() + 1);
+        QVERIFY(reported.size() > 2);
+        // Every gap was decoded for 2000 shots, so 100 finds the same.
+        QCOMPARE(planned(100, ShotFormat::png), first);
+        QCOMPARE(reported, std::vector<double>{1.0});
+        // Three shots rank the gaps and stop early: a scan of their own.
+        QCOMPARE(planned(3, ShotFormat::jpg).size(), 3);
+        QVERIFY(reported.size() > 2);
+        QCOMPARE(planned(3, ShotFormat::png).size(), 3);
+        QCOMPARE(reported, std::vector<double>{1.0});
+        const std::filesystem::path file = path.toStdString();
+        std::filesystem::last_write_time(file, std::filesystem::last_write_time(file) + std::chrono::seconds(5));
+        QCOMPARE(planned(3, ShotFormat::png).size(), 3);
+        QVERIFY(reported.size() > 2);
+        ScanFrames::release();
     }
 
     // A kept frame answers a request as the decoder does, which rounds the
