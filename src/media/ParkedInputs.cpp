@@ -1,7 +1,6 @@
 #include "media/ParkedInputs.h"
 
-#include <QDateTime>
-#include <QFileInfo>
+#include "media/FileStamp.h"
 
 #include <algorithm>
 #include <deque>
@@ -11,8 +10,7 @@ namespace {
 
 struct Parked {
     std::unique_ptr<VideoInput> input;
-    qint64 size = -1;
-    QDateTime modified;
+    FileStamp stamp;
     std::chrono::steady_clock::time_point at;
 };
 
@@ -58,8 +56,8 @@ void park(std::unique_ptr<VideoInput> input)
         return;
     input->releaseDecoder();
     input->setInterrupted({});
-    const QFileInfo file(input->path());
-    Parked entry{std::move(input), file.size(), file.lastModified(), std::chrono::steady_clock::now()};
+    const FileStamp stamp = FileStamp::of(input->path());
+    Parked entry{std::move(input), stamp, std::chrono::steady_clock::now()};
     std::deque<Parked> closing;  // closed outside the lock
     {
         const std::lock_guard lock(store().mutex);
@@ -90,8 +88,7 @@ std::unique_ptr<VideoInput> take(const QString &path, VideoInput::Interrupted in
         entry = std::move(*it);
         parked.erase(it);
     }
-    const QFileInfo file(path);
-    if (file.size() != entry.size || file.lastModified() != entry.modified)
+    if (FileStamp::of(path) != entry.stamp)
         return nullptr;  // the file changed since: open it afresh
     entry.input->setInterrupted(std::move(interrupted));
     if (!entry.input->rewind() || !entry.input->reopenDecoder(threads))

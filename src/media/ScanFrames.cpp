@@ -1,7 +1,6 @@
 #include "media/ScanFrames.h"
 
-#include <QDateTime>
-#include <QFileInfo>
+#include "media/FileStamp.h"
 
 #include <algorithm>
 #include <mutex>
@@ -15,8 +14,7 @@ struct Kept {
     unsigned generation = 0;
     // The file as it was scanned: a kept frame of an older version of it
     // answers nothing.
-    qint64 size = -1;
-    QDateTime modified;
+    FileStamp stamp;
     std::vector<Frame> frames;
 };
 
@@ -67,7 +65,7 @@ bool answers(const Frame &frame, MediaTime requested)
 
 unsigned keep(const QString &path, std::vector<Frame> frames)
 {
-    const QFileInfo file(path);
+    const FileStamp stamp = FileStamp::of(path);
     Store &all = store();
     const std::lock_guard guard(all.lock);
     drop(all, path);
@@ -83,7 +81,7 @@ unsigned keep(const QString &path, std::vector<Frame> frames)
         const QString victim = oldest->first;
         drop(all, victim);
     }
-    Kept kept{++all.lastGeneration, file.size(), file.lastModified(), {}};
+    Kept kept{++all.lastGeneration, stamp, {}};
     for (Frame &frame : frames) {
         const std::size_t bytes = bytesOf(frame.image);
         if (bytes == 0 || all.bytes + bytes > mostKept)
@@ -112,8 +110,7 @@ std::optional<FrameResult> take(const QString &path, unsigned generation, MediaT
     const auto found = all.files.find(path);
     if (found == all.files.end() || found->second.generation != generation)
         return std::nullopt;
-    const QFileInfo file(path);
-    if (file.size() != found->second.size || file.lastModified() != found->second.modified) {
+    if (FileStamp::of(path) != found->second.stamp) {
         drop(all, path);
         return std::nullopt;
     }

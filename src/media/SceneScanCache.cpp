@@ -1,7 +1,6 @@
 #include "media/SceneScanCache.h"
 
-#include <QDateTime>
-#include <QFileInfo>
+#include "media/FileStamp.h"
 
 #include <algorithm>
 #include <deque>
@@ -13,8 +12,7 @@ namespace {
 
 struct Entry {
     QString path;
-    qint64 size = 0;
-    QDateTime modified;
+    FileStamp stamp;
     long long most = 0;
     long long sameFrom = 0;  // see SceneScanner::Scan
     Findings findings;
@@ -29,14 +27,14 @@ std::deque<Entry> entries;  // latest first
 
 std::optional<Findings> find(const QString &path, long long most)
 {
-    const QFileInfo file(path);
+    const FileStamp stamp = FileStamp::of(path);
     const std::lock_guard guard(lock);
     const auto found = std::find_if(entries.begin(), entries.end(), [&](const Entry &entry) {
         return entry.path == path && entry.answers(most);
     });
     if (found == entries.end())
         return std::nullopt;
-    if (!file.exists() || file.size() != found->size || file.lastModified() != found->modified) {
+    if (!stamp.exists() || stamp != found->stamp) {
         entries.erase(found);
         return std::nullopt;
     }
@@ -45,10 +43,10 @@ std::optional<Findings> find(const QString &path, long long most)
 
 void store(const QString &path, long long most, const SceneScanner::Scan &scan)
 {
-    const QFileInfo file(path);
-    if (!file.exists())
+    const FileStamp stamp = FileStamp::of(path);
+    if (!stamp.exists())
         return;
-    Entry entry{path, file.size(), file.lastModified(), most, scan.sameFrom, {scan.cuts, scan.keyframes, {}}};
+    Entry entry{path, stamp, most, scan.sameFrom, {scan.cuts, scan.keyframes, {}}};
     entry.findings.decoded.reserve(scan.frames.size());
     for (const ScanFrames::Frame &frame : scan.frames)
         entry.findings.decoded.push_back(frame.seconds);

@@ -61,7 +61,7 @@ std::optional<Scan> scan(const QString &path, double duration, long long most, c
     const bool ranked = wanted < candidates.size() && allMeasured;
     const std::vector<Stretch> work = wanted > 0 ? stretches(keyframes, candidates, ranked) : std::vector<Stretch>{};
     if (wanted > 0 && !ranked)
-        result.sameFrom = allMeasured ? std::max<long long>(2, (long long)candidates.size() + 1) : 2;
+        result.sameFrom = allMeasured ? std::max<long long>(2, static_cast<long long>(candidates.size()) + 1) : 2;
     // How strong each gap's cuts count: how much its keyframes differ.
     std::vector<float> strength(keyframes.size(), 0);
     std::vector<bool> measured(keyframes.size(), true);
