@@ -71,7 +71,15 @@ public:
         if (m_duration <= 0 || decodedBytes + passedBytes <= 0)
             return;
         const double share = std::min(0.95, double(decodedBytes) / double(decodedBytes + passedBytes));
-        report(share * std::min(1.0, seconds / m_duration));
+        const std::lock_guard guard(m_reporting);
+        reportLocked(m_passFrom + (1 - m_passFrom) * share * std::min(1.0, seconds / m_duration));
+    }
+    // The file is read a second time from the start: that reading takes
+    // as much of what is left of the bar as the first took of all of it.
+    void keyframesReadAgain()
+    {
+        const std::lock_guard guard(m_reporting);
+        m_passFrom = std::max(0.0, m_reported);
     }
     // The refining reports the seconds of video decoded, of `total` to decode,
     // as it goes (a stretch can take minutes), over what the bar has left.
@@ -127,6 +135,7 @@ private:
     double m_frameRate = 30;
     std::mutex m_reporting;  // lanes report in turn
     double m_reported = -1;
+    double m_passFrom = 0;  // the bar where the keyframe pass's latest reading began
     double m_refineTotal = 0;
     double m_refineFrom = 0;  // the bar where the refining began
     double m_refinedSeconds = 0;
