@@ -53,6 +53,43 @@ void SceneSignature::count()
     }
 }
 
+namespace {
+
+// Averages one plane of `width` × `height` samples `step` bytes apart into
+// the signature's blocks, written to `out` rows `tinyStride` apart.
+template <typename Sum>
+void sumBlocks(const uint8_t *base, ptrdiff_t stride, int step, int width, int height, std::vector<Sum> &columns,
+               uint8_t *out, int tinyStride)
+{
+    constexpr int w = SceneSignature::width, h = SceneSignature::height;
+    columns.resize(size_t(width));
+    for (int by = 0; by < h; ++by) {
+        const int y0 = by * height / h, y1 = (by + 1) * height / h;
+        std::fill(columns.begin(), columns.end(), Sum(0));
+        Sum *sums = columns.data();
+        for (int y = y0; y < y1; ++y) {
+            const uint8_t *row = base + ptrdiff_t(y) * stride;
+            if (step == 1) {
+                for (int x = 0; x < width; ++x)
+                    sums[x] = Sum(sums[x] + row[x]);
+            } else {
+                for (int x = 0; x < width; ++x)
+                    sums[x] = Sum(sums[x] + row[ptrdiff_t(x) * step]);
+            }
+        }
+        for (int bx = 0; bx < w; ++bx) {
+            const int x0 = bx * width / w, x1 = (bx + 1) * width / w;
+            uint32_t sum = 0;
+            for (int x = x0; x < x1; ++x)
+                sum += sums[x];
+            const uint32_t count = uint32_t((y1 - y0) * (x1 - x0));
+            out[by * tinyStride + bx] = uint8_t((sum + count / 2) / count);
+        }
+    }
+}
+
+} // namespace
+
 bool SignatureMaker::averageYuv(const AVFrame &frame)
 {
     constexpr int w = SceneSignature::width, h = SceneSignature::height;
@@ -74,31 +111,14 @@ bool SignatureMaker::averageYuv(const AVFrame &frame)
         const ptrdiff_t stride = frame.linesize[comp.plane];
         uint8_t *out = m_tiny.data() + size_t(c) * tinyPlane;
         // Rows are summed column by column first (a loop the compiler
-        // vectorises), then the columns block by block.
-        m_columns.resize(size_t(planeWidth));
-        for (int by = 0; by < h; ++by) {
-            const int y0 = by * planeHeight / h, y1 = (by + 1) * planeHeight / h;
-            std::fill(m_columns.begin(), m_columns.end(), 0u);
-            uint32_t *columns = m_columns.data();
-            for (int y = y0; y < y1; ++y) {
-                const uint8_t *row = base + ptrdiff_t(y) * stride;
-                if (comp.step == 1) {
-                    for (int x = 0; x < planeWidth; ++x)
-                        columns[x] += row[x];
-                } else {
-                    for (int x = 0; x < planeWidth; ++x)
-                        columns[x] += row[ptrdiff_t(x) * comp.step];
-                }
-            }
-            for (int bx = 0; bx < w; ++bx) {
-                const int x0 = bx * planeWidth / w, x1 = (bx + 1) * planeWidth / w;
-                uint32_t sum = 0;
-                for (int x = x0; x < x1; ++x)
-                    sum += columns[x];
-                const uint32_t count = uint32_t((y1 - y0) * (x1 - x0));
-                out[by * tinyStride + bx] = uint8_t((sum + count / 2) / count);
-            }
-        }
+        // vectorises), then the columns block by block. 16-bit sums hold
+        // up to 257 rows of 255 and take half the vector work of 32-bit
+        // ones; the signature was a twentieth of a scan's time.
+        const int blockRows = (planeHeight + h - 1) / h;
+        if (blockRows <= 257)
+            sumBlocks(base, stride, comp.step, planeWidth, planeHeight, m_columns16, out, tinyStride);
+        else
+            sumBlocks(base, stride, comp.step, planeWidth, planeHeight, m_columns, out, tinyStride);
     }
     // Only the full-range "j" formats are read as full range, as swscale
     // reads the whole frame.

@@ -53,5 +53,6 @@ private:
     static constexpr int tinyStride = 64;
     static constexpr int tinyPlane = tinyStride * SceneSignature::height;
     alignas(64) std::array<uint8_t, size_t(tinyPlane) * 3 + 64> m_tiny{};
-    std::vector<uint32_t> m_columns;  // one block row's column sums
+    std::vector<uint32_t> m_columns;    // one block row's column sums, for tall frames
+    std::vector<uint16_t> m_columns16;  // the same, for frames up to 257 rows a block
 };

@@ -20,6 +20,7 @@ extern "C" {
 
 #include <algorithm>
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <mutex>
 
@@ -413,6 +414,19 @@ private slots:
         // Too small for a block per pixel: scaled whole.
         const std::optional<SceneSignature> tiny = maker.make(*halvesFrame(AV_PIX_FMT_YUV420P, 48, 24));
         QVERIFY(tiny && SceneSignature::difference(*reference, *tiny) < 0.05f);
+        // Full-range white in blocks of as many rows as 16-bit sums hold, and one more.
+        for (const int blockRows : {257, 258}) {
+            FramePtr white = TestFrames::zeroed(AV_PIX_FMT_YUVJ420P, 64, blockRows * SceneSignature::height);
+            QVERIFY(white);
+            for (int c = 0; c < 3; ++c) {
+                const size_t rows = size_t(c == 0 ? white->height : white->height / 2);
+                std::memset(white->data[c], c == 0 ? 255 : 128, size_t(white->linesize[c]) * rows);
+            }
+            const std::optional<SceneSignature> signature = maker.make(*white);
+            QVERIFY(signature);
+            QVERIFY2(std::all_of(signature->rgb.begin(), signature->rgb.end(), [](uint8_t v) { return v >= 250; }),
+                     qPrintable(QString::number(blockRows)));
+        }
     }
 
     // A picture of one colour brightening a level at a time steps alike
