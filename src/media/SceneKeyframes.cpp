@@ -235,10 +235,10 @@ std::optional<KeyframePass> readKeyframePass(ScanContext &context)
         if (again && again->gaveUp) {
             // The first reading's pictures of such keyframes are not to be
             // trusted: stamped with the times of keyframes sent before, the
-            // same clip's cut at 4 s showed as a step of 0.05 between the
-            // keyframes around it, against 0.48 from the lanes. Only those
-            // the decoder gave with every packet count; the rest stay
-            // places a lane can start from.
+            // cut at 4 s of the film-like clip in open-GOP MPEG-TS showed as
+            // a step of 0.05 between the keyframes around it, against 0.48
+            // from the lanes. Only those the decoder gave with every packet
+            // count; the rest stay places a lane can start from.
             read->keyframes = std::move(again->keyframes);
             read->differences = std::move(again->differences);
         } else {
