@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <span>
 
 namespace SceneScanner {
@@ -57,16 +58,17 @@ SceneLane::SceneLane(SceneLane &&) noexcept = default;
 std::optional<SceneLane::Found> SceneLane::refine(const std::vector<Keyframe> &keyframes, Stretch stretch)
 {
     const double start = keyframes[stretch.first - 1].seconds;
+    const double ownFrom = stretch.ownGapsOnly ? start : -std::numeric_limits<double>::infinity();
     for (;;) {
         const bool mayReopen = stretch.first >= 2 && !stretch.gapBeforeDecoded
             && keyframes[stretch.first - 2].seconds >= start - reopenReach;
-        std::optional<Found> found = refineOnce(keyframes, stretch, mayReopen);
+        std::optional<Found> found = refineOnce(keyframes, stretch, mayReopen, ownFrom);
         if (!found || !found->opensOnJump)
             return found;
         // The attempt's kept pictures go with it, at the end of this turn.
         for (const ScanFrames::Frame &frame : found->frames)
             m_context.keptBytes.fetch_sub(ScanFrames::bytesOf(frame.image));
-        stretch = {stretch.first - 1, stretch.last, false, stretch.gapAfterDecoded};
+        stretch = {stretch.first - 1, stretch.last, false, stretch.gapAfterDecoded, stretch.ownGapsOnly};
     }
 }
 
@@ -131,7 +133,7 @@ std::optional<FramePtr> SceneLane::startAt(const Keyframe &from)
 }
 
 std::optional<SceneLane::Found> SceneLane::refineOnce(const std::vector<Keyframe> &keyframes, const Stretch &stretch,
-                                                     bool mayReopen)
+                                                     bool mayReopen, double ownFrom)
 {
     if (!m_input && !open())
         return std::nullopt;
@@ -159,7 +161,7 @@ std::optional<SceneLane::Found> SceneLane::refineOnce(const std::vector<Keyframe
     // and whether the picture returns.
     const double handover = stretch.gapAfterDecoded ? CutFinder::flashLength : 0.0;
     const double until = to.seconds + handover + CutFinder::surroundings;
-    const double begin = from.seconds + (stretch.gapBeforeDecoded ? CutFinder::flashLength : 0.0);
+    const double begin = std::max(ownFrom, from.seconds + (stretch.gapBeforeDecoded ? CutFinder::flashLength : 0.0));
     const auto ours = [&](double cut) { return cut > begin + 1e-6 && cut <= to.seconds + handover + 1e-6; };
     // A cut or a flash (a strobe's white frames seen from a white keyframe
     // look like pictures flashing by) within this of the first keyframe.

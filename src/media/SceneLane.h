@@ -52,8 +52,10 @@ public:
     std::optional<Found> refine(const std::vector<Keyframe> &keyframes, Stretch stretch);
 
 private:
-    // `mayReopen`: a stretch that opens on a jump stops there.
-    std::optional<Found> refineOnce(const std::vector<Keyframe> &keyframes, const Stretch &stretch, bool mayReopen);
+    // `mayReopen`: a stretch that opens on a jump stops there. Cuts at or
+    // before `ownFrom` seconds are left to the stretch they lie in.
+    std::optional<Found> refineOnce(const std::vector<Keyframe> &keyframes, const Stretch &stretch, bool mayReopen,
+                                    double ownFrom);
     bool open();
     // Seeks to the keyframe `from` and decodes the first frame from there
     // (none at the end); nothing on failure.

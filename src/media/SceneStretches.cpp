@@ -15,17 +15,17 @@ constexpr double minStretch = 10;
 std::vector<Stretch> stretches(const std::vector<Keyframe> &keyframes, std::vector<Candidate> candidates,
                                bool ranked)
 {
-    std::vector<bool> decoded(keyframes.size() + 1, false);
-    for (const Candidate &candidate : candidates)
-        decoded[candidate.after] = true;
     std::vector<Stretch> work;
     if (ranked) {
         std::stable_sort(candidates.begin(), candidates.end(),
                          [](const Candidate &a, const Candidate &b) { return a.strength > b.strength; });
         for (const Candidate &candidate : candidates)
-            work.push_back({candidate.after, candidate.after, decoded[candidate.after - 1], decoded[candidate.after + 1]});
+            work.push_back({candidate.after, candidate.after, false, false, true});
         return work;
     }
+    std::vector<bool> decoded(keyframes.size() + 1, false);
+    for (const Candidate &candidate : candidates)
+        decoded[candidate.after] = true;
     double total = 0;
     for (const Candidate &candidate : candidates)
         total += keyframes[candidate.after].seconds - keyframes[candidate.after - 1].seconds;

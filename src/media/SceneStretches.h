@@ -28,6 +28,11 @@ struct Stretch {
     // Whether the gap after `last` is decoded too: this stretch then judges
     // the frames just after keyframe `last`.
     bool gapAfterDecoded = false;
+    // Whether only the cuts after keyframe `first - 1` are this stretch's,
+    // even when it is decoded again from further back: where decoding
+    // stops early, every gap's cuts must come from that gap, since they
+    // count as strong as its keyframes differ.
+    bool ownGapsOnly = false;
 };
 
 // The keyframe gaps to decode, in the order to decode them. While every
@@ -35,7 +40,8 @@ struct Stretch {
 // go (no second seek, no frame decoded twice), in stretches short enough to
 // share among the lanes. When fewer cuts are wanted than there are
 // candidates, one gap at a time, strongest first, so that decoding stops
-// once enough are found.
+// once enough are found: each then judges its own gap alone, up to its
+// later keyframe, as no neighbour is sure to be decoded.
 std::vector<Stretch> stretches(const std::vector<Keyframe> &keyframes, std::vector<Candidate> candidates,
                                bool ranked);
 
