@@ -5,6 +5,7 @@
 #include "media/SceneScanCache.h"
 #include "media/CutFinder.h"
 #include "media/ScanFrames.h"
+#include "media/SceneScanContext.h"
 #include "media/SceneScanner.h"
 #include "media/SceneSignature.h"
 #include "support/TestFrames.h"
@@ -23,6 +24,7 @@ extern "C" {
 #include <cstring>
 #include <filesystem>
 #include <mutex>
+#include <thread>
 
 namespace {
 
@@ -498,6 +500,30 @@ private slots:
         QVERIFY(std::count_if(reported.begin(), reported.end(), [](double f) { return f > 0 && f < 0.5; }) >= 10);
         QVERIFY(std::count_if(reported.begin(), reported.end(), [](double f) { return f >= 0.5 && f < 1; }) >= 10);
         QCOMPARE(reported.back(), 1.0);
+    }
+
+    // A scan whose bar hardly moves, or whose length is unknown, still
+    // reports every couple of seconds: a long silence is taken for a file
+    // that stopped answering, and the scan is given up.
+    void aSlowScanStillReports()
+    {
+        std::vector<double> known, unknown;
+        const SceneScanner::Progress toKnown = [&](double f) { known.push_back(f); };
+        const SceneScanner::Progress toUnknown = [&](double f) { unknown.push_back(f); };
+        SceneScanner::ScanContext ofKnown(QStringLiteral("/nowhere/a.mp4"), 100, toKnown, {}, nullptr);
+        SceneScanner::ScanContext ofUnknown(QStringLiteral("/nowhere/b.mp4"), 0, toUnknown, {}, nullptr);
+        ofKnown.keyframesRead(1, 10, 990);
+        ofKnown.keyframesRead(2, 20, 1980);
+        ofUnknown.keyframesRead(1, 10, 990);
+        QCOMPARE(known.size(), size_t(1));
+        QCOMPARE(known.front(), 0.0001);
+        QVERIFY(unknown.empty());
+        std::this_thread::sleep_for(std::chrono::milliseconds(2100));
+        ofKnown.keyframesRead(3, 30, 2970);
+        ofUnknown.keyframesRead(2, 20, 1980);
+        QCOMPARE(known.size(), size_t(2));
+        QCOMPARE(known.back(), 0.0003);
+        QCOMPARE(unknown, std::vector<double>{0});
     }
 
     void oneLongShotFallsBackToTheCountPlan()
