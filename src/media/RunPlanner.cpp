@@ -43,7 +43,7 @@ Planning::RunPlan fromScan(const QString &path, SceneScanner::Scan scan, double 
         if (shot)
             used.push_back(std::move(frame));
     }
-    plan.keptFrames = ScanFrames::heldUntilDropped(path, ScanFrames::keep(path, std::move(used)));
+    plan.keptFrames = ScanFrames::heldUntilDropped(path, ScanFrames::keep(path, scan.stamp, std::move(used)));
     return plan;
 }
 

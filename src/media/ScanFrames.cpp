@@ -63,9 +63,8 @@ bool answers(const Frame &frame, MediaTime requested)
     return at >= frame.pts && at < frame.until;
 }
 
-unsigned keep(const QString &path, std::vector<Frame> frames)
+unsigned keep(const QString &path, const FileStamp &stamp, std::vector<Frame> frames)
 {
-    const FileStamp stamp = FileStamp::of(path);
     Store &all = store();
     const std::lock_guard guard(all.lock);
     drop(all, path);

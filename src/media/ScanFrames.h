@@ -16,6 +16,7 @@
 // bytes of pictures; frames past that are decoded as before.
 
 #include "basics/MediaTime.h"
+#include "media/FileStamp.h"
 #include "media/FrameGenerator.h"
 
 extern "C" {
@@ -52,10 +53,11 @@ std::size_t bytesOf(const VideoFrame &image);
 // stream's ticks as the generator rounds it.
 bool answers(const Frame &frame, MediaTime requested);
 
-// Replaces the frames kept for `path` with `frames`, as many as fit once
-// the oldest frames of other files are let go; returns the generation they
-// are kept under (see take and forget).
-unsigned keep(const QString &path, std::vector<Frame> frames);
+// Replaces the frames kept for `path` with `frames`, decoded from the file
+// as `stamp` found it, as many as fit once the oldest frames of other files
+// are let go; returns the generation they are kept under (see take and
+// forget).
+unsigned keep(const QString &path, const FileStamp &stamp, std::vector<Frame> frames);
 
 // The generation of the frames kept for `path` now; 0 when there are none.
 unsigned generation(const QString &path);

@@ -43,10 +43,9 @@ std::optional<Findings> find(const QString &path, long long most)
 
 void store(const QString &path, long long most, const SceneScanner::Scan &scan)
 {
-    const FileStamp stamp = FileStamp::of(path);
-    if (!stamp.exists())
+    if (!scan.stamp.exists())
         return;
-    Entry entry{path, stamp, most, scan.sameFrom, {scan.cuts, scan.keyframes, {}}};
+    Entry entry{path, scan.stamp, most, scan.sameFrom, {scan.cuts, scan.keyframes, {}}};
     entry.findings.decoded.reserve(scan.frames.size());
     for (const ScanFrames::Frame &frame : scan.frames)
         entry.findings.decoded.push_back(frame.seconds);

@@ -37,6 +37,7 @@ void oneAtEachTime(std::vector<Item> &items, double Item::*time)
 std::optional<Scan> scan(const QString &path, double duration, long long most, const Progress &progress,
                          std::stop_token stop, MediaError *error)
 {
+    const FileStamp stamp = FileStamp::of(path);
     ScanContext context(path, duration, progress, std::move(stop), error);
     std::optional<KeyframePass> pass = readKeyframePass(context);
     if (!pass)
@@ -45,6 +46,7 @@ std::optional<Scan> scan(const QString &path, double duration, long long most, c
     const std::vector<Candidate> &candidates = pass->candidates;
 
     Scan result;
+    result.stamp = stamp;
     result.keyframes.reserve(keyframes.size());
     for (const Keyframe &keyframe : keyframes) {
         if (!keyframe.end)

@@ -15,6 +15,7 @@
 
 #include "basics/ScenePlanning.h"
 #include "media/MediaError.h"
+#include "media/FileStamp.h"
 #include "media/ScanFrames.h"
 
 #include <QString>
@@ -59,6 +60,9 @@ struct Scan {
     // out, the frame on screen then; a shot there needs no second decode.
     // None on a flash, and no more than ScanFrames::mostKept bytes.
     std::vector<ScanFrames::Frame> frames;
+    // The file as the scan began: all it found is of that file, and none
+    // of it holds once the file has changed, during the scan too.
+    FileStamp stamp;
 };
 
 // How far the scan has got, 0..1, reported now and then.

@@ -23,8 +23,10 @@ extern "C" {
 #include <chrono>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <mutex>
 #include <thread>
+#include <utility>
 
 namespace {
 
@@ -298,11 +300,18 @@ private slots:
         SceneScanCache::clear();
         ScanFrames::release();
         std::vector<double> reported;
+        std::function<void()> duringScan;
         const auto planned = [&](long long count, ShotFormat format) {
             reported.clear();
             const ExtractSettings settings{.mode = ExtractMode::scene, .count = count, .format = format};
             const std::optional<Planning::RunPlan> plan = RunPlanner::plan(
-                path, 42, settings, [&](double fraction) { reported.push_back(fraction); }, {});
+                path, 42, settings,
+                [&](double fraction) {
+                    reported.push_back(fraction);
+                    if (duringScan)
+                        std::exchange(duringScan, {})();
+                },
+                {});
             return plan ? plan->times : QList<double>{};
         };
         const QList<double> first = planned(2000, ShotFormat::jpg);
@@ -319,6 +328,14 @@ private slots:
         const std::filesystem::path file = path.toStdString();
         std::filesystem::last_write_time(file, std::filesystem::last_write_time(file) + std::chrono::seconds(5));
         QCOMPARE(planned(3, ShotFormat::png).size(), 3);
+        QVERIFY(reported.size() > 2);
+        // Written while it was scanned: what the scan saw may be of neither
+        // version, so nothing of it answers for the file as it is now.
+        duringScan = [&] {
+            std::filesystem::last_write_time(file, std::filesystem::last_write_time(file) + std::chrono::seconds(5));
+        };
+        QCOMPARE(planned(4, ShotFormat::png).size(), 4);
+        QCOMPARE(planned(4, ShotFormat::png).size(), 4);
         QVERIFY(reported.size() > 2);
         ScanFrames::release();
     }
@@ -351,11 +368,11 @@ private slots:
                 frame.image.frame = TestFrames::zeroed(AV_PIX_FMT_YUV420P, 1920, 1080);
             return made;
         };
-        QVERIFY(ScanFrames::keep(QStringLiteral("/nowhere/a.mp4"), frames(30)) != 0);
-        QVERIFY(ScanFrames::keep(QStringLiteral("/nowhere/b.mp4"), frames(4)) != 0);
+        QVERIFY(ScanFrames::keep(QStringLiteral("/nowhere/a.mp4"), {}, frames(30)) != 0);
+        QVERIFY(ScanFrames::keep(QStringLiteral("/nowhere/b.mp4"), {}, frames(4)) != 0);
         const std::size_t both = ScanFrames::keptBytes();
         QVERIFY(both > ScanFrames::mostKept * 3 / 4 && both <= ScanFrames::mostKept);
-        QVERIFY(ScanFrames::keep(QStringLiteral("/nowhere/c.mp4"), frames(30)) != 0);
+        QVERIFY(ScanFrames::keep(QStringLiteral("/nowhere/c.mp4"), {}, frames(30)) != 0);
         QCOMPARE(ScanFrames::generation(QStringLiteral("/nowhere/a.mp4")), 0u);
         QVERIFY(ScanFrames::generation(QStringLiteral("/nowhere/b.mp4")) != 0);
         QCOMPARE(ScanFrames::keptBytes(), both);
