@@ -37,19 +37,26 @@ public:
 
     const QString &path() const { return m_path; }
     double duration() const { return m_duration; }
-    bool stopRequested() const { return m_stop.stop_requested(); }
+    // Requested by the caller, or since the scan failed.
+    bool stopRequested() const { return m_stop.stop_requested() || m_failed.stop_requested(); }
     VideoInput::Interrupted interrupted() const
     {
-        return [stop = m_stop] { return stop.stop_requested(); };
+        return [stop = m_stop, failed = m_failed.get_token()] {
+            return stop.stop_requested() || failed.stop_requested();
+        };
     }
-    // Keeps the first reason given, or that the stop was requested.
+    // The scan has failed: the lanes still decoding stop (their stretches
+    // may hold minutes of video, all for nothing now). Keeps the first
+    // reason given, or that the stop was requested; the lanes this stops
+    // fail after it as stopped.
     void fail(MediaError reason)
     {
         const std::lock_guard guard(m_failing);
-        if (m_error) {
+        if (m_error && !m_failed.stop_requested()) {
             reason.file = m_path;
             *m_error = m_stop.stop_requested() ? MediaError::stopped(reason.step) : std::move(reason);
         }
+        m_failed.request_stop();
     }
 
     void report(double fraction)
@@ -154,6 +161,7 @@ private:
     double m_refineFrom = 0;  // the bar where the refining began
     double m_refinedSeconds = 0;
     std::mutex m_failing;  // lanes may fail at once
+    std::stop_source m_failed;
 };
 
 // Seconds from the start of `input`'s stream at `pts`.

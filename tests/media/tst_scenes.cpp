@@ -543,6 +543,22 @@ private slots:
         QCOMPARE(unknown, std::vector<double>{0});
     }
 
+    // A lane that fails stops the others at once, and its reason is the
+    // one given, not theirs of being stopped.
+    void aFailedLaneStopsTheOthers()
+    {
+        MediaError error;
+        SceneScanner::ScanContext context(QStringLiteral("/nowhere/a.mp4"), 10, {}, {}, &error);
+        const VideoInput::Interrupted otherLane = context.interrupted();
+        QVERIFY(!otherLane() && !context.stopRequested());
+        context.fail(MediaError::failed(MediaError::Step::seek, QStringLiteral("bad seek")));
+        QVERIFY(otherLane() && context.stopRequested());
+        context.fail(MediaError::stopped(MediaError::Step::decode));
+        QVERIFY(!error.cancelled);
+        QCOMPARE(error.step, MediaError::Step::seek);
+        QCOMPARE(error.file, QStringLiteral("/nowhere/a.mp4"));
+    }
+
     void oneLongShotFallsBackToTheCountPlan()
     {
         const QString path = TestVideos::oneScene();
