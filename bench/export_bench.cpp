@@ -104,8 +104,8 @@ int main(int argc, char *argv[])
         info.fps = 30;
         return info;
     };
-    engine.extract = [&shots](const VideoInfo &, const QList<double> &, const ExtractSettings &, const QString &,
-                              const Engine::ShotCallback &onShot, std::stop_token) {
+    engine.extract = [&shots](const VideoInfo &, const Planning::RunPlan &, const QString &,
+                              const Engine::ShotCallback &onShot, const std::function<void()> &, std::stop_token) {
         for (const Shot &shot : shots)
             onShot(shot);
         return 0;

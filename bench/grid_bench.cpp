@@ -152,8 +152,8 @@ struct BenchEngine {
             info.fileSize = 1'250'000'000;
             return info;
         };
-        e.extract = [this](const VideoInfo &info, const QList<double> &, const ExtractSettings &, const QString &,
-                           const Engine::ShotCallback &onShot, std::stop_token stop) {
+        e.extract = [this](const VideoInfo &info, const Planning::RunPlan &, const QString &,
+                           const Engine::ShotCallback &onShot, const std::function<void()> &, std::stop_token stop) {
             const QString name = info.url.fileName();
             for (const Shot &shot : shots.value(name)) {
                 if (stop.stop_requested())

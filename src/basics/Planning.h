@@ -28,6 +28,9 @@ struct RunPlan {
     // What answers some of `times` without decoding them again (frames a
     // scene scan kept), let go once the last copy of the plan is.
     std::shared_ptr<const void> keptFrames = {};
+    // Where the scenes of a scene run begin, after the first, ascending; a
+    // shot is replaced only by a frame of its own scene. Empty otherwise.
+    QList<double> sceneStarts = {};
 };
 
 // The plan of a run planned without looking at the frames: interval and

@@ -15,6 +15,25 @@ namespace {
 // rounding from landing on the frame before, which belongs to the previous scene.
 constexpr double onKeyframe = 0.001;
 
+// How far into a scene of `length` seconds its shot is aimed.
+double offsetInto(double length)
+{
+    return std::min(lead, length / 3);
+}
+
+// The cuts inside the video, no more than any run keeps.
+std::vector<Cut> cutsBefore(const std::vector<Cut> &cuts, double duration)
+{
+    std::vector<Cut> kept = strongest(cuts, Planning::maxShots);
+    std::erase_if(kept, [duration](const Cut &cut) { return cut.start >= duration; });
+    return kept;
+}
+
+double finiteDuration(double duration)
+{
+    return std::isfinite(duration) && duration >= 0 ? duration : 0;
+}
+
 } // namespace
 
 std::vector<Cut> strongest(std::vector<Cut> cuts, long long most)
@@ -36,10 +55,8 @@ std::vector<Cut> strongest(std::vector<Cut> cuts, long long most)
 QList<double> times(const std::vector<Cut> &cuts, const std::vector<double> &keyframes, double duration,
                     long long most, bool precise, const std::vector<double> &decoded)
 {
-    if (!std::isfinite(duration) || duration < 0)
-        duration = 0;
-    std::vector<Cut> kept = strongest(cuts, Planning::maxShots);
-    std::erase_if(kept, [duration](const Cut &cut) { return cut.start >= duration; });
+    duration = finiteDuration(duration);
+    std::vector<Cut> kept = cutsBefore(cuts, duration);
     if (kept.empty())
         return Planning::times(ExtractMode::count, 0, most, duration);
     kept = strongest(std::move(kept), most);
@@ -58,7 +75,7 @@ QList<double> times(const std::vector<Cut> &cuts, const std::vector<double> &key
     for (size_t i = 0; i < starts.size(); ++i) {
         const double start = starts[i];
         const double end = i + 1 < starts.size() ? starts[i + 1] : duration;
-        const double offset = std::min(lead, (end - start) / 3);
+        const double offset = offsetInto(end - start);
         const double target = start + offset;
         double time = target;
         if (!precise) {
@@ -80,7 +97,22 @@ Planning::RunPlan plan(const std::vector<Cut> &cuts, const std::vector<double> &
 {
     Planning::RunPlan plan{times(cuts, keyframes, duration, settings.count, settings.precise, decoded), settings};
     plan.settings.precise = true;
+    for (const Cut &cut : strongest(cutsBefore(cuts, finiteDuration(duration)), settings.count))
+        plan.sceneStarts.append(cut.start);
     return plan;
+}
+
+std::pair<double, double> sceneAround(const QList<double> &starts, double time, double duration)
+{
+    duration = finiteDuration(duration);
+    const auto next = std::upper_bound(starts.cbegin(), starts.cend(), time);
+    const double start = next == starts.cbegin() ? 0.0 : *std::prev(next);
+    if (next == starts.cend())
+        return {start == 0 ? 0.0 : start + offsetInto(duration - start) / 2, std::max(duration, time)};
+    // Just short of the next scene's first frame, which rounded to the
+    // decoder's ticks may come up to a millisecond early; a couple of
+    // milliseconds is less than a frame at any rate a camera records.
+    return {start == 0 ? 0.0 : start + offsetInto(*next - start) / 2, *next - 0.002};
 }
 
 } // namespace ScenePlanning

@@ -9,6 +9,7 @@
 
 #include <QList>
 
+#include <utility>
 #include <vector>
 
 namespace ScenePlanning {
@@ -41,8 +42,16 @@ std::vector<Cut> strongest(std::vector<Cut> cuts, long long most);
 QList<double> times(const std::vector<Cut> &cuts, const std::vector<double> &keyframes, double duration,
                     long long most, bool precise, const std::vector<double> &decoded = {});
 
+// Where in its scene a frame may stand in for the shot at `time`: from
+// a little after the scene's first frame, as times() keeps cheap frames from
+// the cut, to just before the next scene's first frame. `starts` are the
+// scenes' beginnings after the first, ascending (Planning::RunPlan); with
+// none, the whole video.
+std::pair<double, double> sceneAround(const QList<double> &starts, double time, double duration);
+
 // A scene run's plan from what its scan found: times() for at most
-// `settings.count` shots, extracted frame-exact (see Planning::plan).
+// `settings.count` shots, extracted frame-exact (see Planning::plan), with
+// the scenes' beginnings.
 Planning::RunPlan plan(const std::vector<Cut> &cuts, const std::vector<double> &keyframes, double duration,
                        const ExtractSettings &settings, const std::vector<double> &decoded = {});
 

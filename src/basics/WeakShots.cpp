@@ -1,5 +1,7 @@
 #include "basics/WeakShots.h"
 
+#include "basics/ScenePlanning.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -92,7 +94,7 @@ QList<Weakness> judge(const QList<Shot> &shots)
     return result;
 }
 
-QList<Stretch> weakStretches(const QList<Shot> &unordered, double duration)
+QList<Stretch> weakStretches(const QList<Shot> &unordered, double duration, const QList<double> &sceneStarts)
 {
     // In time order: steps may have moved shots past each other.
     QList<Shot> shots = unordered;
@@ -108,6 +110,9 @@ QList<Stretch> weakStretches(const QList<Shot> &unordered, double duration)
         stretch.from = i > 0 ? (shots[i - 1].time + shots[i].time) / 2 : 0.0;
         // A stated length short of the last shot still leaves it room.
         stretch.to = i + 1 < shots.size() ? (shots[i].time + shots[i + 1].time) / 2 : std::max(duration, shots[i].time);
+        const auto [sceneFrom, sceneTo] = ScenePlanning::sceneAround(sceneStarts, shots[i].time, duration);
+        stretch.from = std::max(stretch.from, sceneFrom);
+        stretch.to = std::min(stretch.to, sceneTo);
         if (i > 0 && shots[i - 1].score.measured)
             stretch.before = shots[i - 1].score;
         if (i + 1 < shots.size() && shots[i + 1].score.measured)

@@ -78,8 +78,10 @@ struct Stretch {
 };
 
 // The stretches of the weak shots among `shots` (one video, `duration`
-// seconds long), in time order.
-QList<Stretch> weakStretches(const QList<Shot> &shots, double duration);
+// seconds long), in time order. In a scene run each stays inside its shot's
+// scene (ScenePlanning::sceneAround of `sceneStarts`): a brighter frame of
+// the scene before is no better shot of this one.
+QList<Stretch> weakStretches(const QList<Shot> &shots, double duration, const QList<double> &sceneStarts = {});
 
 // Whether a candidate scored `s` may replace the shot of `stretch`: not
 // weak by the same rules, and repeating neither neighbour.

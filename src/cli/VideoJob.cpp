@@ -104,13 +104,15 @@ JobOutcome run(const QString &path, const JobOptions &options, const Progress &p
     if (stop.stop_requested())
         return finish();
     if (settings.avoidWeak) {
-        BetterFrames::avoidWeak(Extractor::ffmpegGenerators(path), shots, info.duration, settings, *work.path,
-                                [&](const Shot &better) {
-                                    for (Shot &shot : shots) {
-                                        if (shot.id == better.id)
-                                            shot = better;
-                                    }
-                                }, stop);
+        BetterFrames::avoidWeak(
+            Extractor::ffmpegGenerators(path), shots, info.duration, plan->sceneStarts, settings, *work.path,
+            [&](const Shot &better) {
+                for (Shot &shot : shots) {
+                    if (shot.id == better.id)
+                        shot = better;
+                }
+            },
+            {}, stop);
         if (stop.stop_requested())
             return finish();
     }

@@ -119,20 +119,26 @@ QList<std::optional<Shot>> replace(const Extractor::GeneratorFactory &makeGenera
 }
 
 int avoidWeak(const Extractor::GeneratorFactory &makeGenerator, QList<Shot> shots, double duration,
-              const ExtractSettings &settings, const QString &dir, const Extractor::ShotCallback &onShot,
-              std::stop_token stop)
+              const QList<double> &sceneStarts, const ExtractSettings &settings, const QString &dir,
+              const Extractor::ShotCallback &onShot, const std::function<void()> &working, std::stop_token stop)
 {
     std::sort(shots.begin(), shots.end(), [](const Shot &a, const Shot &b) { return a.time < b.time; });
-    const QList<WeakShots::Stretch> stretches = WeakShots::weakStretches(shots, duration);
+    const QList<WeakShots::Stretch> stretches = WeakShots::weakStretches(shots, duration, sceneStarts);
     if (stretches.isEmpty() || stop.stop_requested())
         return 0;
     const QString folder = QDir(dir).filePath(QStringLiteral("better-") + QUuid::createUuid().toString(QUuid::WithoutBraces));
     if (!QDir().mkdir(folder))
         return 0;
+    const auto tried = [&working](int) {
+        if (working)
+            working();
+    };
     const QList<std::optional<Shot>> found =
-        replace(makeGenerator, stretches, WeakShots::medianAcuity(shots), settings, folder, {}, stop);
+        replace(makeGenerator, stretches, WeakShots::medianAcuity(shots), settings, folder, tried, stop);
     int replaced = 0;
     for (const std::optional<Shot> &better : found) {
+        if (stop.stop_requested())
+            break;
         if (!better)
             continue;
         const auto first = std::find_if(shots.cbegin(), shots.cend(), [&](const Shot &s) { return s.id == better->id; });

@@ -34,13 +34,17 @@ QList<std::optional<Shot>> replace(const Extractor::GeneratorFactory &makeGenera
                                    const std::function<void(int done)> &progress, std::stop_token stop);
 
 // After an extraction into `dir` that reported `shots` (any order; one
-// video of `duration` seconds): each weak shot whose stretch holds an
-// acceptable frame takes it. The new files go into a folder of their own
-// inside `dir`, the shot is reported again through `onShot` with its id (the
-// new report replaces the first) and its first files are deleted, so that
-// each planned moment leaves one shot. Returns how many were replaced.
+// video of `duration` seconds, its scenes beginning at `sceneStarts` in a
+// scene run): each weak shot whose stretch holds an acceptable frame takes
+// it. The new files go into a folder of their own inside `dir`, the shot is
+// reported again through `onShot` with its id (the new report replaces the
+// first) and its first files are deleted, so that each planned moment
+// leaves one shot. Once `stop` is requested nothing more is reported or
+// deleted: the caller may no longer take shots, and then the first files
+// are what it holds. `working` is called after each weak shot tried (none:
+// not told). Returns how many were replaced.
 int avoidWeak(const Extractor::GeneratorFactory &makeGenerator, QList<Shot> shots, double duration,
-              const ExtractSettings &settings, const QString &dir, const Extractor::ShotCallback &onShot,
-              std::stop_token stop);
+              const QList<double> &sceneStarts, const ExtractSettings &settings, const QString &dir,
+              const Extractor::ShotCallback &onShot, const std::function<void()> &working, std::stop_token stop);
 
 } // namespace BetterFrames

@@ -28,7 +28,7 @@ QCoro::Task<> AppModel::replaceWeak()
     QPointer<AppModel> self = this;
     const qint64 gen = item->generation();
     const QUuid itemId = item->id();
-    const QList<WeakShots::Stretch> stretches = WeakShots::weakStretches(item->shots(), item->info().duration);
+    const QList<WeakShots::Stretch> stretches = WeakShots::weakStretches(item->shots(), item->info().duration, item->sceneStarts());
     if (stretches.isEmpty()) {
         item->replaceWeak({}, {});
         co_return;

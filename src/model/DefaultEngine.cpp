@@ -40,9 +40,10 @@ Engine Engine::ffmpeg()
             return std::nullopt;
         return MediaAsset::load(url, stop);
     };
-    engine.extract = [](const VideoInfo &info, const QList<double> &times,
-                        const ExtractSettings &settings, const QString &dir,
-                        const ShotCallback &onShot, std::stop_token stop) {
+    engine.extract = [](const VideoInfo &info, const Planning::RunPlan &plan, const QString &dir,
+                        const ShotCallback &onShot, const std::function<void()> &working, std::stop_token stop) {
+        const QList<double> &times = plan.times;
+        const ExtractSettings &settings = plan.settings;
         const Extractor::GeneratorFactory generators
             = Extractor::ffmpegGenerators(info.url.toLocalFile(), settings.mode == ExtractMode::scene);
         if (!settings.avoidWeak)
@@ -56,7 +57,8 @@ Engine Engine::ffmpeg()
             }
             onShot(shot);
         }, stop);
-        BetterFrames::avoidWeak(generators, written, info.duration, settings, dir, onShot, stop);
+        BetterFrames::avoidWeak(generators, written, info.duration, plan.sceneStarts, settings, dir, onShot, working,
+                                stop);
         return failed;
     };
     const auto steppers = std::make_shared<Steppers>();

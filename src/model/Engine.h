@@ -24,13 +24,15 @@ struct Engine {
     // Called once per written shot, from any thread, possibly several at once.
     using ShotCallback = std::function<void(const Shot &)>;
 
-    // Writes one shot per planned time into the existing folder `dir`,
-    // reporting each through `onShot`, and returns the number of times that
-    // produced no shot. Ends early when `stop` is requested. Blocking; called
+    // Writes one shot per time of `plan`, with its settings, into the
+    // existing folder `dir`, reporting each through `onShot`, and returns
+    // the number of times that produced no shot. Calls `working` now and
+    // then while it works on without a new shot (replacing weak ones), from
+    // its own thread. Ends early when `stop` is requested. Blocking; called
     // on a thread of the runner's extraction pool.
-    using Extract = std::function<int(const VideoInfo &info, const QList<double> &times,
-                                      const ExtractSettings &settings, const QString &dir,
-                                      const ShotCallback &onShot, std::stop_token stop)>;
+    using Extract = std::function<int(const VideoInfo &info, const Planning::RunPlan &plan, const QString &dir,
+                                      const ShotCallback &onShot, const std::function<void()> &working,
+                                      std::stop_token stop)>;
 
     // Writes the frame shown at exactly `target` seconds as shot `id` into
     // the existing folder `dir`; none when it cannot. May keep the video's

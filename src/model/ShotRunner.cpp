@@ -117,6 +117,11 @@ public:
         return m_posted;
     }
 
+    // The extraction works on without a new shot. Any thread.
+    void beat() { ++m_beats; }
+    // Shots and beats so far: a sign that the extraction still moves.
+    qsizetype signs() const { return posted() + m_beats.load(); }
+
     // Shots posted from now on are dropped: the extraction was given up on.
     void close()
     {
@@ -133,6 +138,7 @@ private:
     bool m_scheduled = false;
     bool m_closed = false;
     qsizetype m_posted = 0;
+    std::atomic<qsizetype> m_beats{0};
 };
 
 ShotRunner::ShotRunner(Engine engine, QObject *parent)
@@ -310,6 +316,7 @@ QCoro::Task<> ShotRunner::extract(QPointer<ShotRunner> runner, QPointer<VideoIte
     const QList<double> &times = plan.times;
     settings = plan.settings;
     item->setTotal(times.size());
+    item->setSceneStarts(plan.sceneStarts);
     item->setStatus(VideoStatus::extracting);
     const std::optional<QString> dir = TempRoot::createWorkFolder();
     item->setWorkDir(dir);
@@ -324,18 +331,19 @@ QCoro::Task<> ShotRunner::extract(QPointer<ShotRunner> runner, QPointer<VideoIte
         // to stop without stopping the runner.
         const auto own = std::make_shared<std::stop_source>();
         const std::stop_callback relay(stop, [own] { own->request_stop(); });
+        const std::function<void()> working = [inbox] { inbox->beat(); };
         QFuture<int> running = QtConcurrent::run(
             runner->m_extractions.get(),
-            [extractFn = runner->m_engine.extract, info = item->info(), times, settings,
-             folder = *dir, onShot, stop = own->get_token(), clock] {
+            [extractFn = runner->m_engine.extract, info = item->info(), plan, folder = *dir, onShot, working,
+             stop = own->get_token(), clock] {
                 if (clock->began == 0)
                     clock->began = std::chrono::steady_clock::now().time_since_epoch().count();
-                const int failedShots = extractFn(info, times, settings, folder, onShot, stop);
+                const int failedShots = extractFn(info, plan, folder, onShot, working, stop);
                 clock->ended = std::chrono::steady_clock::now().time_since_epoch().count();
                 return failedShots;
             });
         QCoro::Task<bool> finishing = finishedOrSilent(
-            running, [inbox] { return inbox->posted(); }, runner->m_patience.silence);
+            running, [inbox] { return inbox->signs(); }, runner->m_patience.silence);
         const bool finished = co_await finishing;
         inbox->drain();
         if (finished) {

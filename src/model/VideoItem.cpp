@@ -310,6 +310,7 @@ void VideoItem::reset()
     setWeakDeselected(std::nullopt);
     setWeakReplaced(std::nullopt);
     setScanProgress(std::nullopt);
+    setSceneStarts({});
     if (m_workDir)
         TempRoot::removeTree(*m_workDir);
     setWorkDir(std::nullopt);

@@ -41,6 +41,9 @@ public:
     // While a scene run looks for the video's scenes, how far it has got
     // (0..1); none otherwise. The total is known only after it.
     std::optional<double> scanProgress() const { return m_scanProgress; }
+    // Where the scenes of the current or last scene run begin, after the
+    // first (Planning::RunPlan); empty for other runs.
+    const QList<double> &sceneStarts() const { return m_sceneStarts; }
     std::optional<QString> workDir() const { return m_workDir; }
     // Makes a new, uniquely named folder "<prefix>-<uuid>" in the work folder
     // for files that replace or add shots: every path a cache, a share image
@@ -149,6 +152,7 @@ public:
     void setElapsed(std::optional<double> elapsed);
     void setWorkDir(const std::optional<QString> &workDir);
     void setScanProgress(std::optional<double> progress);
+    void setSceneStarts(const QList<double> &starts) { m_sceneStarts = starts; }
 
 signals:
     // Every property notifies only on a real change, except shots (every
@@ -200,6 +204,7 @@ private:
     std::optional<QString> m_workDir;
     std::optional<qint64> m_weakDeselected;
     std::optional<double> m_scanProgress;
+    QList<double> m_sceneStarts;
     qint64 m_edits = 0;
     qint64 m_lastAddedId = -1;
     std::optional<WeakReplacement> m_weakReplaced;

@@ -205,6 +205,23 @@ private slots:
         QCOMPARE(ScenePlanning::times(cuts, keyframes, 30, 24, true, decoded), (QList<double>{0.5, 10.5, 20.5}));
     }
 
+    // A better frame for a scene's shot is looked for in that scene alone,
+    // no nearer its cut than a cheap frame for the shot is; only the cuts a
+    // run keeps bound its scenes.
+    void scenesBoundBetterFrames()
+    {
+        const std::vector<ScenePlanning::Cut> cuts{{10, 0.5f}, {20, 0.9f}, {20.6, 0.1f}};
+        const ExtractSettings three{.mode = ExtractMode::scene, .count = 3};
+        const Planning::RunPlan plan = ScenePlanning::plan(cuts, {}, 30, three);
+        QCOMPARE(plan.sceneStarts, (QList<double>{10, 20}));
+        using Range = std::pair<double, double>;
+        QCOMPARE(ScenePlanning::sceneAround(plan.sceneStarts, 5, 30), (Range{0, 10 - 0.002}));
+        QCOMPARE(ScenePlanning::sceneAround(plan.sceneStarts, 10.5, 30), (Range{10.25, 20 - 0.002}));
+        QCOMPARE(ScenePlanning::sceneAround(plan.sceneStarts, 25, 30), (Range{20.25, 30}));
+        QCOMPARE(ScenePlanning::sceneAround({}, 25, 30), (Range{0, 30}));
+        QVERIFY(Planning::plan(three, 30).sceneStarts.isEmpty());
+    }
+
     void stepTargets_data()
     {
         QTest::addColumn<double>("time");

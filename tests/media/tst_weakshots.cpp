@@ -100,6 +100,44 @@ private slots:
         QVERIFY(!found[1]);
     }
 
+    // In a scene run a weak shot takes only a frame of its own scene (here
+    // each 3 s section counts as one); a stop leaves every first shot as
+    // it is, for a caller that may no longer take the new ones.
+    void betterFramesInTheirOwnScene()
+    {
+        const QString path = TestVideos::filmedWeakSections();
+        if (path.isEmpty())
+            QSKIP("the photographs of mate-backgrounds are missing (scripts/setup installs them)");
+        QTemporaryDir dir;
+        QList<double> times, starts;
+        for (int section = 0; section < 11; ++section) {
+            times << section * 3 + 0.75;
+            if (section > 0)
+                starts << section * 3;
+        }
+        const QList<Shot> shots = extract(path, times, dir.path());
+        QCOMPARE(shots.size(), times.size());
+        QList<Shot> reported;
+        const auto onShot = [&](const Shot &shot) { reported.append(shot); };
+        const int replaced = BetterFrames::avoidWeak(Extractor::ffmpegGenerators(path), shots, 33, starts,
+                                                     ExtractSettings{}, dir.path(), onShot, {}, {});
+        QCOMPARE(replaced, reported.size());
+        for (const Shot &better : std::as_const(reported))
+            QCOMPARE(int(better.time / 3), int(times[better.id] / 3));
+
+        reported.clear();
+        const QList<Shot> again = extract(path, times, dir.path());
+        std::stop_source stop;
+        int tried = 0;
+        QCOMPARE(BetterFrames::avoidWeak(Extractor::ffmpegGenerators(path), again, 33, {}, ExtractSettings{},
+                                         dir.path(), onShot, [&] { ++tried, stop.request_stop(); }, stop.get_token()),
+                 0);
+        QCOMPARE(tried, 1);
+        QVERIFY(reported.isEmpty());
+        for (const Shot &shot : again)
+            QVERIFY(QFile::exists(shot.file) && QFile::exists(shot.thumbFile));
+    }
+
     // Judged from scores alone: what is compared with what.
     void judgement_data()
     {

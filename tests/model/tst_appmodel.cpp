@@ -218,6 +218,18 @@ private slots:
         }
     }
 
+    // Work without new shots that says it goes on (weak shots being
+    // replaced) is no silence.
+    void aWorkingExtractionIsNotGivenUp()
+    {
+        m_model->setPatience({.probe = std::chrono::seconds(20), .silence = std::chrono::milliseconds(400)});
+        m_fake->workMs.insert("A", 1200);
+        m_model->apply(countOf(5));
+        QVERIFY(add({"A"}));
+        QTRY_COMPARE_WITH_TIMEOUT(item("A")->status(), VideoStatus::done, 5000);
+        QCOMPARE(item("A")->failed(), 0);
+    }
+
     void failedAddKeepsTheSelection()
     {
         m_fake->unreadable = {"bad.mp4"};

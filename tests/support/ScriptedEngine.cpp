@@ -120,9 +120,10 @@ Engine ScriptedEngine::engine()
 {
     Engine engine;
     engine.probe = [this](const QUrl &url, std::stop_token stop) { return probe(url, stop); };
-    engine.extract = [this](const VideoInfo &info, const QList<double> &times, const ExtractSettings &,
-                            const QString &dir, const Engine::ShotCallback &onShot,
-                            std::stop_token stop) { return extract(info, times, dir, onShot, stop); };
+    engine.extract = [this](const VideoInfo &info, const Planning::RunPlan &plan, const QString &dir,
+                            const Engine::ShotCallback &onShot,
+                            const std::function<void()> &working,
+                            std::stop_token stop) { return extract(info, plan.times, dir, onShot, working, stop); };
     return engine;
 }
 
@@ -163,7 +164,8 @@ bool ScriptedEngine::pass(const QString &video, std::stop_token stop)
 }
 
 int ScriptedEngine::extract(const VideoInfo &info, const QList<double> &times, const QString &dir,
-                            const Engine::ShotCallback &onShot, std::stop_token stop)
+                            const Engine::ShotCallback &onShot, const std::function<void()> &working,
+                            std::stop_token stop)
 {
     const QString name = info.url.fileName();
     {
@@ -204,8 +206,11 @@ int ScriptedEngine::extract(const VideoInfo &info, const QList<double> &times, c
         ++m_reported;
         onShot(Shot{s.id, s.time, file, thumb, {}});
     }
-    if (const int ms = workMs.value(name))
-        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+    // Telling that it works on, as replacing weak shots does.
+    for (int left = workMs.value(name); left > 0; left -= 100) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(std::min(left, 100)));
+        working();
+    }
     pass(name, stop);
     const bool stopped = stop.stop_requested();
     if (stopped && lateShotId >= 0)

@@ -53,7 +53,8 @@ public:
         picturePaths,  // the paths `pictures` would write, nothing written
     };
     Files files = Files::none;
-    // How long extracting a video takes after its shots, before it ends.
+    // How long extracting a video takes after its shots, before it ends,
+    // saying every 0.1 s that it works on.
     QHash<QString, int> workMs;
     // Reported after a stop was requested, like writers finishing late; -1: none.
     qint64 lateShotId = -1;
@@ -95,7 +96,7 @@ public:
 private:
     std::optional<VideoInfo> probe(const QUrl &url, std::stop_token stop);
     int extract(const VideoInfo &info, const QList<double> &times, const QString &dir,
-                const Engine::ShotCallback &onShot, std::stop_token stop);
+                const Engine::ShotCallback &onShot, const std::function<void()> &working, std::stop_token stop);
     // Waits until `video` may go on; false when stopped or after 20 s.
     bool pass(const QString &video, std::stop_token stop);
 
