@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <numeric>
 #include <vector>
 
 namespace WeakShots {
@@ -83,11 +84,15 @@ Weakness judgeOne(const ShotScore &s, float median, const ShotScore *previous)
 QList<Weakness> judge(const QList<Shot> &shots)
 {
     const float median = medianAcuity(shots);
-    QList<Weakness> result;
-    result.reserve(shots.size());
+    std::vector<qsizetype> inTime(size_t(shots.size()));
+    std::iota(inTime.begin(), inTime.end(), 0);
+    std::stable_sort(inTime.begin(), inTime.end(),
+                     [&](qsizetype a, qsizetype b) { return shots[a].time < shots[b].time; });
+    QList<Weakness> result(shots.size(), Weakness::none);
     const ShotScore *previous = nullptr;
-    for (const Shot &shot : shots) {
-        result.append(judgeOne(shot.score, median, previous));
+    for (const qsizetype index : inTime) {
+        const Shot &shot = shots[index];
+        result[index] = judgeOne(shot.score, median, previous);
         if (shot.score.measured)
             previous = &shot.score;
     }

@@ -87,9 +87,10 @@ QList<Stretch> weakStretches(const QList<Shot> &shots, double duration, const QL
 // weak by the same rules, and repeating neither neighbour.
 bool acceptable(const ShotScore &s, const Stretch &stretch, float median);
 
-// The weakness of each shot of `shots` (one video, in time order), in the
-// same order. Unmeasured shots are never weak. A shot repeats the nearest
-// earlier measured shot; the first of a run of repeats is kept.
+// The weakness of each shot of `shots` (one video, in any order: a stepped
+// shot keeps its place), in the same order. Unmeasured shots are never
+// weak. A shot repeats the nearest earlier measured shot in time; the first
+// of a run of repeats is kept.
 QList<Weakness> judge(const QList<Shot> &shots);
 
 // The ids of the weak shots.

@@ -175,6 +175,12 @@ private slots:
         for (const WeakShots::Weakness w : WeakShots::judge(shots))
             judged.append(int(w));
         QCOMPARE(judged, weak);
+        // Time decides, not the list's order: a stepped shot keeps its place.
+        const QList<Shot> listedBackwards(shots.rbegin(), shots.rend());
+        judged.clear();
+        for (const WeakShots::Weakness w : WeakShots::judge(listedBackwards))
+            judged.prepend(int(w));
+        QCOMPARE(judged, weak);
     }
 };
 
