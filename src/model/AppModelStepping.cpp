@@ -8,6 +8,7 @@
 
 #include <QCoroFuture>
 #include <QDir>
+#include <QFile>
 
 #include <cmath>
 
@@ -75,9 +76,26 @@ QCoro::Task<bool> AppModel::runStep(QPointer<AppModel> model, QPointer<VideoItem
         settings.precise = true;
         // The engine keeps the video's decoder open between steps.
         model->m_stepped.insert(item->info().url);
-        if (std::optional<QFuture<std::optional<Shot>>> running
-            = model->m_runner->step(item->info(), shot.id, target, settings, folder))
+        const VideoInfo info = item->info();
+        const double frame = info.fps > 0 ? 1.0 / info.fps : Stepping::fallbackFrameSeconds;
+        // A frame may stay on screen longer than the nominal rate says (a
+        // variable rate, as phones record in low light): a step on that
+        // finds the same frame again asks a frame further, up to a second.
+        for (double wanted = target;;) {
+            std::optional<QFuture<std::optional<Shot>>> running
+                = model->m_runner->step(info, shot.id, wanted, settings, folder);
+            if (!running)
+                break;
             stepped = co_await *running;
+            if (!model || !stepped || stepped->time != shot.time || target <= shot.time)
+                break;
+            QFile::remove(stepped->file);
+            QFile::remove(stepped->thumbFile);
+            stepped.reset();
+            wanted += frame;
+            if (wanted >= info.duration || wanted > target + 1)
+                break;
+        }
     }
     if (model) {
         model->m_stepping.remove(itemId);

@@ -651,6 +651,27 @@ private slots:
         QCOMPARE(item("A")->status(), VideoStatus::pending);
     }
 
+    // A frame that stays on screen five frames long (a variable rate) is
+    // stepped past to the next, not found again and left.
+    void nextFrameStepsPastALongFrame()
+    {
+        const QString clip = TestVideos::make({.seconds = 2, .gop = 60, .heldFrom = 30, .heldFor = 4});
+        QVERIFY(!clip.isEmpty());
+        m_model = std::make_unique<AppModel>(Engine::ffmpeg(), nullptr);
+        m_model->apply({.count = 3, .precise = true});
+        bool added = false;
+        addThenFlag(m_model.get(), {QUrl::fromLocalFile(clip)}, &added);
+        QTRY_VERIFY_WITH_TIMEOUT(added && allDone(), 30000);
+        VideoItem *video = m_model->videos().first();
+        QCOMPARE(video->shots().size(), 3);
+        QCOMPARE(TestVideos::frameNumber(QImage(video->shots().at(1).file)), 30);
+        int moved = -1;
+        stepThenFlag(m_model.get(), video, video->shots().at(1).id, ShotStep::nextFrame, &moved);
+        QTRY_VERIFY_WITH_TIMEOUT(moved >= 0, 20000);
+        QCOMPARE(moved, 1);
+        QCOMPARE(TestVideos::frameNumber(QImage(video->shots().at(1).file)), 35);
+    }
+
     // On a real video: each step moves by exactly one frame (30 for a
     // second), across a keyframe backwards too; the shot keeps its id and
     // place; ten frames forward and back give the identical picture. A step

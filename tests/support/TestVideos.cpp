@@ -206,8 +206,12 @@ QString TestVideos::make(const VideoSpec &spec)
         tags << "-color_primaries" << prim << "-color_trc" << trc << "-colorspace" << space
              << "-color_range" << (spec.fullRange ? "pc" : "tv");
     }
-    const QString filters = scale
+    QString filters = scale
         + QStringLiteral(",setsar=%1/%2,format=%3").arg(spec.sarNum).arg(spec.sarDen).arg(spec.pixelFormat);
+    if (spec.heldFor > 0) {
+        filters += QStringLiteral(",select='not(between(n,%1,%2))'").arg(spec.heldFrom + 1).arg(spec.heldFrom + spec.heldFor);
+        encode << "-fps_mode" << "vfr";
+    }
 
     // Raw input frames: tiny images scaled up with nearest-neighbour, so the
     // pipe carries a few bytes per frame whatever the output size.

@@ -42,6 +42,10 @@ struct VideoSpec {
     bool audio = false;      // add a sine audio track
     bool solid = false;      // solid colour frames instead of numbered ones
     bool faststart = false;  // index (moov) before the data
+    // Frames left out after frame `heldFrom`, which stays on screen that
+    // much longer (a variable rate, as phones record in low light).
+    int heldFrom = 0;
+    int heldFor = 0;
 
     int frameCount() const;
 };
